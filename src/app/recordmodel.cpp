@@ -1,0 +1,125 @@
+#include "recordmodel.h"
+
+#include <QHeaderView>
+#include <QTreeView>
+
+#include "textcodec.h"
+
+const int RecordModel::kColumnWidths[12] = {20, 75, 90, 90, 90, 50, 50, 50, 80, 60, 60, 200};
+
+RecordModel::RecordModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+QStringList RecordModel::Captions() {
+    return {QString(),
+            QStringLiteral("Datum"),
+            QStringLiteral("Odkud"),
+            QStringLiteral("Přes"),
+            QStringLiteral("Kam"),
+            QStringLiteral("Odjezd"),
+            QStringLiteral("Ujeto"),
+            QStringLiteral("Příjezd"),
+            QStringLiteral("Čas jízdy"),
+            QStringLiteral("Prům. r."),
+            QStringLiteral("Max. r."),
+            QStringLiteral("Poznámky")};
+}
+
+int RecordModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(table_.size());
+}
+
+int RecordModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 12; }
+
+QVariant RecordModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= 12) return {};
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+        return FromCp(row(index.row()).Column(index.column()));
+    }
+    return {};
+}
+
+QVariant RecordModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 12) {
+        return Captions().at(section);
+    }
+    return {};
+}
+
+void RecordModel::Assign(std::vector<diary::RecordRow> rows) {
+    beginResetModel();
+    table_.Assign(std::move(rows));
+    endResetModel();
+}
+
+void RecordModel::Append(diary::RecordRow row) {
+    const int n = rowCount();
+    beginInsertRows({}, n, n);
+    table_.Append(std::move(row));
+    endInsertRows();
+}
+
+void RecordModel::Replace(int i, diary::RecordRow row) {
+    table_.Replace(static_cast<std::size_t>(i), std::move(row));
+    emit dataChanged(index(i, 0), index(i, 11));
+}
+
+void RecordModel::Remove(int i) {
+    beginRemoveRows({}, i, i);
+    table_.Remove(static_cast<std::size_t>(i));
+    endRemoveRows();
+}
+
+void RecordModel::RemoveAndRenumber(int i) {
+    const std::string number(row(i).Number());
+    beginRemoveRows({}, i, i);
+    table_.RemoveAndRenumber(number);
+    endRemoveRows();
+    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, 0));
+}
+
+void RecordModel::Clear() {
+    beginResetModel();
+    table_.Clear();
+    endResetModel();
+}
+
+void RecordModel::SortByColumn(int column, const diary::RegionalSettings& regional) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<std::string> numbers;
+    numbers.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& idx : before) numbers.emplace_back(row(idx.row()).Number());
+    table_.SortByColumn(column, regional);
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype k = 0; k < before.size(); ++k) {
+        const auto pos = table_.FindNumber(numbers[static_cast<std::size_t>(k)]);
+        after.append(pos < 0 ? QModelIndex() : index(static_cast<int>(pos), before[k].column()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void SetUpRecordView(QTreeView* view, RecordModel* model) {
+    view->setModel(model);
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->setAllColumnsShowFocus(true);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setAlternatingRowColors(false);
+    view->setStyleSheet(QStringLiteral(
+        "QTreeView::item { border-right: 1px solid palette(midlight); "
+        "border-bottom: 1px solid palette(midlight); }"));
+    view->header()->setSectionsClickable(true);
+    view->header()->setSortIndicatorShown(false);
+    view->header()->setStretchLastSection(true);
+    const QFontMetrics fm(view->font());
+    for (int c = 0; c < 12; ++c) {
+        // Never narrower than the caption, so no header text is clipped.
+        const int caption = fm.horizontalAdvance(RecordModel::Captions().at(c)) + 16;
+        view->setColumnWidth(c, std::max(RecordModel::kColumnWidths[c], caption));
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The record list as a model: twelve columns (number, then the eleven fields in display order)
+// over a diary::RecordTable. Texts are converted to QString only when a view asks for them.
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+#include "diary/record_table.h"
+#include "diary/regional.h"
+
+class RecordModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit RecordModel(QObject* parent = nullptr);
+
+    static QStringList Captions();  // "", "Datum", "Odkud", "Přes", "Kam", ...
+    static const int kColumnWidths[12];
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    const diary::RecordTable& table() const { return table_; }
+    const diary::RecordRow& row(int i) const { return table_[static_cast<std::size_t>(i)]; }
+
+    void Assign(std::vector<diary::RecordRow> rows);
+    void Append(diary::RecordRow row);
+    void Replace(int i, diary::RecordRow row);
+    void Remove(int i);
+    void RemoveAndRenumber(int i);
+    void Clear();
+    void SortByColumn(int column, const diary::RegionalSettings& regional);
+
+private:
+    diary::RecordTable table_;
+};
+
+class QTreeView;
+// A QTreeView set up as a report list: grid-like, whole rows, one selection, no editing,
+// columns sized as the program's lists are.
+void SetUpRecordView(QTreeView* view, RecordModel* model);

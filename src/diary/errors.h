@@ -1,0 +1,44 @@
+#pragma once
+// The few error types the core throws. Every window catches them at its edge and shows the
+// message in an "Error" box; nothing in the diary file is changed by an operation that threw.
+
+#include <stdexcept>
+#include <string>
+
+namespace diary {
+
+// Paths are the file system's own bytes (UTF-8 here) and every message is UTF-8 text for people;
+// record and settings data stay code page 1250.
+
+// A file could not be written (read-only file or folder, missing folder, full disk, ...).
+// The message is exactly "Unable to write to <path>"; the file is as it was before the call.
+class WriteError : public std::runtime_error {
+public:
+    explicit WriteError(const std::string& path)
+        : std::runtime_error("Unable to write to " + path), path_(path) {}
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A file that exists could not be read (permissions, I/O error). A missing file is not an
+// error for the diary and settings readers: it reads as empty.
+class ReadError : public std::runtime_error {
+public:
+    explicit ReadError(const std::string& path, const std::string& reason)
+        : std::runtime_error(reason.empty() ? "Unable to read " + path : reason), path_(path) {}
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A value that would corrupt its line or file: "§" inside a record field, or CR, LF or NUL in
+// any profile value. Refused before anything is written.
+class InvalidValueError : public std::invalid_argument {
+public:
+    using std::invalid_argument::invalid_argument;
+};
+
+}  // namespace diary

@@ -1,0 +1,39 @@
+#pragma once
+// The texts of the number fields and of the ride time, and the conversions every window shares.
+// Nothing here goes through the C locale.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace diary {
+
+std::string CommaToDot(std::string_view text);
+std::string DotToComma(std::string_view text);
+
+// The number-text grammar: leading blanks (spaces only), an optional sign, digits with an
+// optional "." and more digits (either side may be empty, "." alone is 0), an optional
+// exponent ("E"/"e", optional sign, at least one digit), nothing after. No comma conversion.
+// A value beyond the range of a double reads as no number.
+std::optional<double> ParseNumber(std::string_view text);
+
+// "<H> h <M> min": H = hours truncated toward zero, M = the rest times 60 rounded half to
+// even. No carry: 1.9999 gives "1 h 60 min".
+std::string FormatRideTime(double hours);
+
+// Hours from a ride-time text: the part before the first 'h' less its last character, the part
+// between that 'h' and the next 'm' less its last character, both read as numbers (no comma
+// conversion); `fallback` when either does not read.
+double ParseRideTime(std::string_view text, double fallback);
+
+// Fixed notation with one decimal, rounded half away from zero on the double's exact decimal
+// expansion (12.25 -> "12.3", 12.35 -> "12.3", 0.04 -> "0.0"), "-" for negatives, decimal
+// point (callers pass the result through DotToComma).
+std::string FormatOneDecimal(double value);
+
+// 15 significant digits, trailing zeros dropped; fixed notation for decimal exponents -3..15,
+// else "d.dddE<exp>"; `decimalSeparator` between integer and fraction ("," under Czech
+// settings). 35 -> "35", 0.00001 -> "1E-5", 1e15 -> "1E15", 31/3 -> "10,3333333333333".
+std::string FormatGeneralReal(double value, std::string_view decimalSeparator);
+
+}  // namespace diary
