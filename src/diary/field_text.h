@@ -16,9 +16,12 @@ std::string DotToComma(std::string_view text);
 // exponent ("E"/"e", optional sign, at least one digit), nothing after. No comma conversion.
 // A value beyond the range of a double reads as no number.
 std::optional<double> ParseNumber(std::string_view text);
+// ParseNumber(CommaToDot(text)) without the copy: what every number field is read by.
+std::optional<double> ParseCommaNumber(std::string_view text);
 
 // "<H> h <M> min": H = hours truncated toward zero, M = the rest times 60 rounded half to
-// even. No carry: 1.9999 gives "1 h 60 min".
+// even. No carry: 1.9999 gives "1 h 60 min". A value that is not finite has no hours to show
+// and gives "?", the import's unknown ride time.
 std::string FormatRideTime(double hours);
 
 // Hours from a ride-time text: the part before the first 'h' less its last character, the part
@@ -28,7 +31,7 @@ double ParseRideTime(std::string_view text, double fallback);
 
 // Fixed notation with one decimal, rounded half away from zero on the double's exact decimal
 // expansion (12.25 -> "12.3", 12.35 -> "12.3", 0.04 -> "0.0"), "-" for negatives, decimal
-// point (callers pass the result through DotToComma).
+// point (callers pass the result through DotToComma). A value that rounds to zero has no sign.
 std::string FormatOneDecimal(double value);
 
 // 15 significant digits, trailing zeros dropped; fixed notation for decimal exponents -3..15,

@@ -1,0 +1,191 @@
+#include "diary/field_text.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <limits>
+
+using diary::CommaToDot;
+using diary::DotToComma;
+using diary::FormatGeneralReal;
+using diary::FormatOneDecimal;
+using diary::FormatRideTime;
+using diary::ParseCommaNumber;
+using diary::ParseNumber;
+using diary::ParseRideTime;
+
+namespace {
+
+struct NumberCase {
+    const char* text;
+    std::optional<double> value;
+};
+
+TEST(ParseNumber, FollowsTheNumberGrammar) {
+    const NumberCase cases[] = {
+        {"", std::nullopt},      {" ", std::nullopt},     {"+", std::nullopt},
+        {"-", std::nullopt},     {".", 0.0},              {"-.", 0.0},
+        {"5.", 5.0},             {".5", 0.5},             {"+.5", 0.5},
+        {"1e5", 1e5},            {"1E+5", 1e5},           {"2.5e-3", 2.5e-3},
+        {"1e", std::nullopt},    {"1e+", std::nullopt},   {"e5", std::nullopt},
+        {".e1", 0.0},            {"1 ", std::nullopt},    {" 1", 1.0},
+        {"   -12.75", -12.75},   {"\t1", std::nullopt},   {"1,5", std::nullopt},
+        {"0x10", std::nullopt},  {"inf", std::nullopt},   {"nan", std::nullopt},
+        {"infinity", std::nullopt}, {"1E400", std::nullopt}, {"-1E400", std::nullopt},
+        {"1E-400", 0.0},         {"12 km", std::nullopt}, {"1.2.3", std::nullopt},
+        {"--1", std::nullopt},   {"+-1", std::nullopt},   {"007", 7.0},
+        {"1e99999999999999999999", std::nullopt},         {"1e-99999999999999999999", 0.0},
+        {"0e99999999999999999999", 0.0},                  {"1 200", std::nullopt},
+        {"1.7976931348623157e308", 1.7976931348623157e308},
+        {"4.9e-324", 4.9e-324},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ParseNumber(c.text), c.value);
+    }
+}
+
+TEST(ParseNumber, UnderflowKeepsTheSign) {
+    auto v = ParseNumber("-1E-400");
+    ASSERT_TRUE(v);
+    EXPECT_EQ(*v, 0.0);
+    EXPECT_TRUE(std::signbit(*v));
+}
+
+TEST(ParseNumber, IgnoresTheCLocale) {
+    // A Czech LC_NUMERIC would make the C library read "1,5" and reject "1.5".
+    const char* old = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = old ? old : "C";
+    bool set = false;
+    for (const char* name : {"cs_CZ.UTF-8", "cs_CZ.utf8", "de_DE.UTF-8", "fr_FR.UTF-8"})
+        if (!set && std::setlocale(LC_NUMERIC, name) != nullptr) set = true;
+    if (!set) GTEST_SKIP() << "no locale with a decimal comma installed";
+    EXPECT_EQ(ParseNumber("1.5"), 1.5);
+    EXPECT_EQ(ParseNumber("1,5"), std::nullopt);
+    EXPECT_EQ(FormatOneDecimal(1.25), "1.3");
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(ParseCommaNumber, ReadsCommaAndPointAlike) {
+    EXPECT_EQ(ParseCommaNumber("21,5"), 21.5);
+    EXPECT_EQ(ParseCommaNumber("21.5"), 21.5);
+    EXPECT_EQ(ParseCommaNumber(CommaToDot("1,234,5")), std::nullopt);
+    EXPECT_EQ(ParseCommaNumber("1,234,5"), std::nullopt);
+    EXPECT_EQ(ParseCommaNumber(","), 0.0);
+}
+
+TEST(CommaToDot, ChangesOnlyTheSeparators) {
+    EXPECT_EQ(CommaToDot("1,234,5"), "1.234.5");
+    EXPECT_EQ(DotToComma("1.5 km."), "1,5 km,");
+    EXPECT_EQ(CommaToDot("\xC8\xE1slav,"), "\xC8\xE1slav.");
+}
+
+TEST(FormatRideTime, TruncatesHoursAndRoundsMinutesHalfToEven) {
+    const struct {
+        double hours;
+        const char* text;
+    } cases[] = {
+        {1.75, "1 h 45 min"},   {0.5, "0 h 30 min"},  {2, "2 h 0 min"},
+        {1.9999, "1 h 60 min"}, {-0.5, "0 h -30 min"}, {0.125, "0 h 8 min"},
+        {0.375, "0 h 22 min"},  {0, "0 h 0 min"},     {-0.0, "0 h 0 min"},
+        {-1.25, "-1 h -15 min"}, {-1.0001, "-1 h 0 min"},
+        {2147483647, "2147483647 h 0 min"},
+        {1e20, "100000000000000000000 h 0 min"},
+        {-1e19, "-10000000000000000000 h 0 min"},
+        {std::numeric_limits<double>::quiet_NaN(), "?"},
+        {std::numeric_limits<double>::infinity(), "?"},
+        {-std::numeric_limits<double>::infinity(), "?"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hours);
+        EXPECT_EQ(FormatRideTime(c.hours), c.text);
+    }
+}
+
+TEST(ParseRideTime, DropsOneCharacterBeforeEachUnit) {
+    const struct {
+        const char* text;
+        double fallback;
+        double hours;
+    } cases[] = {
+        {"1 h 45 min", -1, 1.75},
+        {"0 h 0 min", -1, 0},
+        {"1h 45 min", -1, -1},
+        {"1 h 45min", -1, 1 + 4.0 / 60},
+        {"", 0, 0},
+        {"abc", 0, 0},
+        {"1,5 h 0 min", -1, -1},
+        {"1.5 h 0 min", -1, 1.5},
+        {"2 h 5 min", -1, 2 + 5.0 / 60},
+        {" h  min", -1, -1},
+        {"?", 7, 7},
+        {"1 h 30", -1, 1 + 3.0 / 60},  // no "m": the minutes run to the end
+        {"10 h 0 min", 2147483647, 10},
+        {"-1 h -30 min", 0, -1.5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_DOUBLE_EQ(ParseRideTime(c.text, c.fallback), c.hours);
+    }
+}
+
+TEST(ParseRideTime, ReadsBackWhatFormatRideTimeWrites) {
+    for (int minutes = 0; minutes < 24 * 60; minutes += 7) {
+        const double hours = minutes / 60.0;
+        EXPECT_EQ(FormatRideTime(ParseRideTime(FormatRideTime(hours), -1)), FormatRideTime(hours));
+    }
+}
+
+TEST(FormatOneDecimal, RoundsHalfAwayFromZeroOnTheExactValue) {
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {12.25, "12.3"},  {12.35, "12.3"},  {0.25, "0.3"},    {0.04, "0.0"},
+        {0.05, "0.1"},    {0.15, "0.1"},    {35.5, "35.5"},   {0, "0.0"},
+        {9.96, "10.0"},   {99.95, "100.0"}, {-12.25, "-12.3"}, {-0.25, "-0.3"},
+        {-0.04, "0.0"},   {-0.0, "0.0"},    {1235.25, "1235.3"}, {1e20, "100000000000000000000.0"},
+        {0.95, "0.9"},    {2.675, "2.7"},   {5e-324, "0.0"},
+        {1234.5, "1234.5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(FormatOneDecimal(c.value), c.text);
+    }
+}
+
+TEST(FormatGeneralReal, FifteenDigitsFixedOrExponent) {
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {35, "35"},
+        {12.5, "12,5"},
+        {20.75, "20,75"},
+        {2147483647, "2147483647"},
+        {0.0001, "0,0001"},
+        {0.00001, "1E-5"},
+        {1e15, "1E15"},
+        {999999999999999, "999999999999999"},
+        {31.0 / 3, "10,3333333333333"},
+        {0, "0"},
+        {-0.0, "0"},
+        {-3, "-3"},
+        {-0.5, "-0,5"},
+        {0.05, "0,05"},
+        {1.5e-7, "1,5E-7"},
+        {1.25e20, "1,25E20"},
+        {123456789012345678.0, "1,23456789012346E17"},
+        {0.1 + 0.2, "0,3"},
+        {1e100, "1E100"},
+        {std::numeric_limits<double>::infinity(), "INF"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(FormatGeneralReal(c.value, ","), c.text);
+    }
+    EXPECT_EQ(FormatGeneralReal(12.5, "."), "12.5");
+}
+
+}  // namespace
