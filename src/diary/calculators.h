@@ -25,5 +25,7 @@ CalcResult CalcAvgSpeed(std::string_view distance, std::string_view rideTime);  
 
 inline constexpr std::string_view kDivisionByZero = "Floating point division by zero";
 inline constexpr std::string_view kInvalidOperation = "Invalid floating point operation";
+// A result beyond the range of a double (two readings near 1E308 added, say).
+inline constexpr std::string_view kOverflow = "Floating point overflow";
 
 }  // namespace diary
