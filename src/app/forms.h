@@ -47,3 +47,15 @@ struct AppContext {
 };
 
 AppContext& App();
+
+// Creates the windows in their order (main, entry dialog, then the rest), runs the start-up
+// load once the entry dialog exists, and fills App(). App().settingsFolder and App().regional
+// are kept when already set, so a test can point them elsewhere first.
+void CreateForms();
+// Deletes every window CreateForms made, in reverse order, and clears their App() pointers.
+void DestroyForms();
+
+// The folder of the settings file and of the default diary when nobody chose one.
+QString DefaultSettingsFolder();
+// The settings file as a file system path for the core.
+std::string SettingsFile();

@@ -1,6 +1,7 @@
 #include "textcodec.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 
 #include "diary/cp1250.h"
@@ -29,6 +30,12 @@ bool IsCp1250Text(const QString& text) {
         if (!diary::IsCp1250Representable(c.unicode())) return false;
     }
     return true;
+}
+
+std::string ToFsPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString FromFsPath(std::string_view bytes) {
+    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
 QValidator::State Cp1250Validator::validate(QString& input, int&) const {

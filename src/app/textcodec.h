@@ -13,6 +13,10 @@ QString FromCp(std::string_view bytes);
 std::string ToCp(const QString& text);
 bool IsCp1250Text(const QString& text);
 
+// File system paths: the core takes the file system's own bytes (UTF-8 here).
+std::string ToFsPath(const QString& path);
+QString FromFsPath(std::string_view bytes);
+
 // Refuses any input holding a character that code page 1250 cannot hold, so it is never
 // changed silently on its way to the file.
 class Cp1250Validator : public QValidator {

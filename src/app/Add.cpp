@@ -1,0 +1,349 @@
+#include "Add.h"
+
+#include <QBoxLayout>
+#include <QComboBox>
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <algorithm>
+#include <cmath>
+
+#include "diary/calculators.h"
+#include "diary/regional.h"
+#include "forms.h"
+#include "icons.h"
+#include "msgbox.h"
+#include "recordmodel.h"
+#include "textcodec.h"
+
+using diary::Field;
+
+namespace {
+
+// The dialog was drawn for an 8-point font 13 pixels high; wider fonts widen it alike.
+double Scale(const QWidget* w) { return std::max(1.0, w->fontMetrics().height() / 13.0); }
+
+int Scaled(const QWidget* w, int pixels) {
+    return static_cast<int>(std::lround(pixels * Scale(w)));
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int width) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setFixedWidth(Scaled(parent, width));
+    GuardCp1250(edit);
+    return edit;
+}
+
+QComboBox* MakeCombo(QWidget* parent, const char* name, int width) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setDuplicatesEnabled(true);
+    combo->setFixedWidth(Scaled(parent, width));
+    GuardCp1250(combo);
+    return combo;
+}
+
+// A text button that Enter never presses and that is never narrower than its caption.
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int width) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    const int needed = button->fontMetrics().horizontalAdvance(text) + 14;
+    button->setFixedWidth(std::max(Scaled(parent, width), needed));
+    return button;
+}
+
+QToolButton* MakePictureButton(QWidget* parent, const char* name, const QIcon& icon,
+                               const QString& tip) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setIcon(icon);
+    button->setToolTip(tip);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFixedSize(Scaled(parent, 23), Scaled(parent, 22));
+    return button;
+}
+
+// A caption over a row of controls.
+QVBoxLayout* Group(QWidget* parent, const char* labelName, const QString& caption,
+                   std::initializer_list<QWidget*> widgets) {
+    auto* group = new QVBoxLayout;
+    group->setSpacing(2);
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(labelName));
+    group->addWidget(label);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(3);
+    for (QWidget* w : widgets) row->addWidget(w);
+    row->addStretch(1);
+    group->addLayout(row);
+    return group;
+}
+
+}  // namespace
+
+TAddForm::TAddForm(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("AddForm"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setModal(true);
+
+    Cislo = new QLabel(QStringLiteral("1"), this);
+    Cislo->setObjectName(QStringLiteral("Cislo"));
+    QFont big(QStringLiteral("Arial"));
+    big.setBold(true);
+    big.setPixelSize(Scaled(this, 19));
+    Cislo->setFont(big);
+    Cislo->setAlignment(Qt::AlignCenter);
+    Cislo->setMinimumWidth(QFontMetrics(big).horizontalAdvance(QStringLiteral("0000000")));
+
+    Dat = MakeEdit(this, "Dat", 121);
+    DnesButton = MakeButton(this, "DnesButton", QStringLiteral("Dnes"), 34);
+    SpeedButton1 = MakePictureButton(this, "SpeedButton1", icons::Calendar(),
+                                     QStringLiteral("Kalendář"));
+    od = MakeCombo(this, "od", 148);
+    pres = MakeCombo(this, "pres", 164);
+    kam = MakeCombo(this, "kam", 148);
+    Odj = MakeEdit(this, "Odj", 101);
+    Button2 = MakeButton(this, "Button2", QStringLiteral("Posledni"), 55);
+    Button2->setToolTip(QStringLiteral("Poslední příjezdové km."));
+    Ujeto = MakeEdit(this, "Ujeto", 101);
+    SpeedButton3 = MakePictureButton(this, "SpeedButton3", icons::Calculator(),
+                                     QStringLiteral("Výpočet"));
+    Pri = MakeEdit(this, "Pri", 101);
+    SpeedButton2 = MakePictureButton(this, "SpeedButton2", icons::Calculator(),
+                                     QStringLiteral("Výpočet"));
+    Pr = MakeEdit(this, "Pr", 106);
+    SpeedButton5 = MakePictureButton(this, "SpeedButton5", icons::Calculator(),
+                                     QStringLiteral("Výpočet"));
+    Cj = MakeEdit(this, "Cj", 101);
+    Button1 = MakeButton(this, "Button1", QStringLiteral("..."), 21);
+    SpeedButton4 = MakePictureButton(this, "SpeedButton4", icons::Calculator(),
+                                     QStringLiteral("Výpočet"));
+    Mr = MakeEdit(this, "Mr", 109);
+    Pozn = MakeEdit(this, "Pozn", 469);
+    Pozn->setMaxLength(255);
+    OKButton = MakeButton(this, "OKButton", QStringLiteral("OK"), 91);
+    OKButton->setIcon(icons::Ok());
+    OKButton->setFixedWidth(std::max(OKButton->width(), Scaled(this, 91)));
+    CancelButton = MakeButton(this, "CancelButton", QStringLiteral("Storno"), 89);
+    CancelButton->setIcon(icons::Cancel());
+    const int cancelNeeded = CancelButton->fontMetrics().horizontalAdvance(QStringLiteral("Storno")) +
+                             CancelButton->iconSize().width() + 24;
+    CancelButton->setFixedWidth(std::max(Scaled(this, 89), cancelNeeded));
+
+    auto* root = new QVBoxLayout(this);
+    root->setSizeConstraint(QLayout::SetFixedSize);
+    root->setContentsMargins(6, 6, 6, 6);
+    root->setSpacing(8);
+
+    auto* dateRow = new QHBoxLayout;
+    dateRow->addWidget(Cislo, 0, Qt::AlignBottom);
+    dateRow->addSpacing(4);
+    dateRow->addLayout(Group(this, "Label1", QStringLiteral("Datum:"),
+                             {Dat, DnesButton, SpeedButton1}));
+    dateRow->addStretch(1);
+    root->addLayout(dateRow);
+
+    auto* placeRow = new QHBoxLayout;
+    placeRow->setSpacing(10);
+    placeRow->addLayout(Group(this, "Label2", QStringLiteral("Odkud:"), {od}));
+    placeRow->addLayout(Group(this, "Label3", QStringLiteral("Přes:"), {pres}));
+    placeRow->addLayout(Group(this, "Label4", QStringLiteral("Kam:"), {kam}));
+    placeRow->addStretch(1);
+    root->addLayout(placeRow);
+
+    auto* kmRow = new QHBoxLayout;
+    kmRow->setSpacing(10);
+    kmRow->addLayout(Group(this, "Label5", QStringLiteral("Odjezd (km):"), {Odj, Button2}));
+    kmRow->addLayout(Group(this, "Label6", QStringLiteral("Ujeto (km):"), {Ujeto, SpeedButton3}));
+    kmRow->addLayout(Group(this, "Label7", QStringLiteral("Příjed (km):"), {Pri, SpeedButton2}));
+    kmRow->addStretch(1);
+    root->addLayout(kmRow);
+
+    auto* speedRow = new QHBoxLayout;
+    speedRow->setSpacing(10);
+    speedRow->addLayout(
+        Group(this, "Label8", QStringLiteral("Průmerná rychlost :"), {Pr, SpeedButton5}));
+    speedRow->addLayout(
+        Group(this, "Label9", QStringLiteral("Čas jízdy:"), {Cj, Button1, SpeedButton4}));
+    speedRow->addLayout(Group(this, "Label10", QStringLiteral("Maximální rychlost"), {Mr}));
+    speedRow->addStretch(1);
+    root->addLayout(speedRow);
+
+    root->addLayout(Group(this, "Label11", QStringLiteral("Poznámka:"), {Pozn}));
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(OKButton);
+    buttonRow->addSpacing(Scaled(this, 29));
+    buttonRow->addWidget(CancelButton);
+    buttonRow->addStretch(1);
+    root->addLayout(buttonRow);
+
+    QWidget* order[] = {Dat, od, pres, kam, Odj, Ujeto, Pri, Pr, Cj, Mr, Pozn,
+                        OKButton, CancelButton, DnesButton, Button2, Button1};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+
+    connect(DnesButton, &QPushButton::clicked, this, &TAddForm::DnesButtonClick);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TAddForm::SpeedButton1Click);
+    connect(Button2, &QPushButton::clicked, this, &TAddForm::Button2Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TAddForm::SpeedButton3Click);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TAddForm::SpeedButton2Click);
+    connect(SpeedButton4, &QToolButton::clicked, this, &TAddForm::SpeedButton4Click);
+    connect(SpeedButton5, &QToolButton::clicked, this, &TAddForm::SpeedButton5Click);
+    connect(Button1, &QPushButton::clicked, this, &TAddForm::Button1Click);
+    connect(OKButton, &QPushButton::clicked, this, &TAddForm::OKButtonClick);
+    connect(CancelButton, &QPushButton::clicked, this, &TAddForm::CancelButtonClick);
+}
+
+QWidget* TAddForm::FieldWidget(Field field) const {
+    switch (field) {
+        case Field::Date: return Dat;
+        case Field::From: return od;
+        case Field::To: return kam;
+        case Field::Via: return pres;
+        case Field::DepartureKm: return Odj;
+        case Field::ArrivalKm: return Pri;
+        case Field::DistanceKm: return Ujeto;
+        case Field::AvgSpeed: return Pr;
+        case Field::MaxSpeed: return Mr;
+        case Field::RideTime: return Cj;
+        case Field::Note: return Pozn;
+    }
+    return nullptr;
+}
+
+QString TAddForm::FieldText(Field field) const {
+    QWidget* w = FieldWidget(field);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text();
+    if (auto* combo = qobject_cast<QComboBox*>(w)) return combo->currentText();
+    return {};
+}
+
+void TAddForm::SetFieldText(Field field, const QString& text) {
+    QWidget* w = FieldWidget(field);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        edit->setText(text);
+    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        combo->setEditText(text);
+    }
+}
+
+void TAddForm::SetRecord(const diary::DiaryRecord& record) {
+    SetNumber(FromCp(record.number));
+    for (int i = 0; i < diary::kFieldCount; ++i) {
+        const auto field = static_cast<Field>(i);
+        SetFieldText(field, FromCp(record[field]));
+    }
+}
+
+diary::DiaryRecord TAddForm::Record() const {
+    diary::DiaryRecord record;
+    record.number = ToCp(Number());
+    for (int i = 0; i < diary::kFieldCount; ++i) {
+        const auto field = static_cast<Field>(i);
+        record[field] = ToCp(FieldText(field));
+    }
+    return record;
+}
+
+void TAddForm::SetNumber(const QString& number) { Cislo->setText(number); }
+QString TAddForm::Number() const { return Cislo->text(); }
+
+void TAddForm::ClearFields() {
+    for (int i = 0; i < diary::kFieldCount; ++i) SetFieldText(static_cast<Field>(i), QString());
+}
+
+void TAddForm::SetPlaceLists(const std::vector<std::string>& from,
+                             const std::vector<std::string>& to,
+                             const std::vector<std::string>& via) {
+    const auto fill = [](QComboBox* combo, const std::vector<std::string>& items) {
+        combo->clear();
+        for (const std::string& item : items) combo->addItem(FromCp(item));
+        combo->setEditText(QString());
+    };
+    fill(od, from);
+    fill(kam, to);
+    fill(pres, via);
+}
+
+void TAddForm::DnesButtonClick() {
+    const QDate today = QDate::currentDate();
+    const diary::Date date{today.year(), today.month(), today.day()};
+    Dat->setText(FromCp(diary::FormatDate(App().regional, date)));
+}
+
+// The date picker is wired in by its own window.
+void TAddForm::SpeedButton1Click() {}
+
+void TAddForm::Button2Click() {
+    const RecordModel* list = App().seznam;
+    if (list == nullptr || list->rowCount() == 0) {
+        Odj->setText(QStringLiteral("0"));
+        return;
+    }
+    Odj->setText(FromCp(list->row(list->rowCount() - 1).Get(Field::ArrivalKm)));
+}
+
+namespace {
+
+void Apply(TAddForm* form, QLineEdit* target, const diary::CalcResult& result) {
+    switch (result.kind) {
+        case diary::CalcResult::Kind::Value:
+            target->setText(FromCp(result.text));
+            break;
+        case diary::CalcResult::Kind::Message:
+            ShowError(form, QString::fromUtf8(result.text.data(),
+                                              static_cast<qsizetype>(result.text.size())));
+            break;
+        case diary::CalcResult::Kind::Nothing:
+            break;
+    }
+}
+
+}  // namespace
+
+void TAddForm::SpeedButton3Click() {
+    Guarded(this, [&] { Apply(this, Ujeto, diary::CalcDistance(ToCp(Odj->text()), ToCp(Pri->text()))); });
+}
+
+void TAddForm::SpeedButton2Click() {
+    Guarded(this, [&] { Apply(this, Pri, diary::CalcArrival(ToCp(Ujeto->text()), ToCp(Odj->text()))); });
+}
+
+void TAddForm::SpeedButton4Click() {
+    Guarded(this, [&] {
+        Apply(this, Cj,
+              diary::CalcRideTime(ToCp(Ujeto->text()), ToCp(Pr->text()), ToCp(Mr->text())));
+    });
+}
+
+void TAddForm::SpeedButton5Click() {
+    Guarded(this, [&] { Apply(this, Pr, diary::CalcAvgSpeed(ToCp(Ujeto->text()), ToCp(Cj->text()))); });
+}
+
+// The ride-time dialog is wired in by its own window.
+void TAddForm::Button1Click() {}
+
+void TAddForm::OKButtonClick() {
+    // "§" ends a field in the diary file, so a field holding it would split the ride's line.
+    const QChar separator(u'\u00A7');
+    for (int i = 0; i < diary::kFieldCount; ++i) {
+        if (FieldText(static_cast<Field>(i)).contains(separator)) {
+            ShowError(this, QStringLiteral("Znak § nelze použít."));
+            return;
+        }
+    }
+    done(kResultOk);
+}
+
+void TAddForm::CancelButtonClick() { done(kResultCancel); }
+
+void TAddForm::reject() { done(kResultCancel); }

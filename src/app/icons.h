@@ -1,0 +1,24 @@
+#pragma once
+// The program's small pictures, drawn at run time so that no image files need to ship and
+// they look the same under every style.
+
+#include <QIcon>
+
+namespace icons {
+
+QIcon NewFile();
+QIcon OpenFile();
+QIcon SaveAs();
+QIcon NewRecord();
+QIcon EditRecord();
+QIcon DeleteRecord();
+QIcon Search();
+QIcon Exit();
+QIcon Calendar();
+QIcon Calculator();
+QIcon Ok();
+QIcon Cancel();
+// The program's own picture: a bicycle.
+QIcon Program();
+
+}  // namespace icons

@@ -1,0 +1,323 @@
+#include "vamo.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStringDecoder>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <vector>
+
+#include "Add.h"
+#include "about.h"
+#include "diary/diary_file.h"
+#include "diary/settings.h"
+#include "filedialog.h"
+#include "forms.h"
+#include "icons.h"
+#include "msgbox.h"
+#include "recordmodel.h"
+#include "textcodec.h"
+
+namespace {
+
+const QString kDiaryFilter = QStringLiteral("Deníky (*.vam)");
+const QString kNoSelection = QStringLiteral("Není vybrán žádný údaj !");
+
+bool SameFile(const QString& a, const QString& b) {
+    const QFileInfo fa(a);
+    const QFileInfo fb(b);
+    if (fa.exists() && fb.exists()) return fa.canonicalFilePath() == fb.canonicalFilePath();
+    return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
+}
+
+}  // namespace
+
+std::string DiaryPathToSettings(const QString& path) {
+    return IsCp1250Text(path) ? ToCp(path) : ToFsPath(path);
+}
+
+QString DiaryPathFromSettings(const std::string& stored) {
+    const QString asCp = FromCp(stored);
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString asUtf8 = decoder(QByteArray::fromStdString(stored));
+    if (decoder.hasError() || asUtf8 == asCp) return asCp;
+    // The settings file is code page 1250, but a path that the code page cannot hold is kept
+    // as its UTF-8 bytes, and those bytes also read as (odd) code page 1250 text. The file that
+    // exists decides; with neither, only a path we could not have stored in code page 1250
+    // can have been written as UTF-8.
+    if (QFileInfo::exists(asCp)) return asCp;
+    if (QFileInfo::exists(asUtf8) || !IsCp1250Text(asUtf8)) return asUtf8;
+    return asCp;
+}
+
+QString WithDiaryExtension(const QString& name) {
+    if (name.endsWith(QStringLiteral(".vam"), Qt::CaseInsensitive)) return name;
+    return name + QStringLiteral(".vam");
+}
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Vamo 2001"));
+    setWindowIcon(icons::Program());
+    resize(698, 510);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+
+    const auto action = [this](const char* name, const QString& text, const QIcon& icon,
+                               const QString& hint) {
+        auto* a = new QAction(icon, text, this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setToolTip(hint.isEmpty() ? text : hint);
+        return a;
+    };
+    Nov1 = action("Nov1", QStringLiteral("Nový"), icons::NewFile(), QStringLiteral("Nový soubor"));
+    Otevt1 = action("Otevt1", QStringLiteral("Otevřít"), icons::OpenFile(),
+                    QStringLiteral("Otevřít soubor"));
+    Uloitjako1 = action("Uloitjako1", QStringLiteral("Uložit jako"), icons::SaveAs(),
+                        QStringLiteral("Uložit soubor jako"));
+    Importzestarverze1 = action("Importzestarverze1", QStringLiteral("Import z Vama 99"), QIcon(), {});
+    Konec1 = action("Konec1", QStringLiteral("Konec"), icons::Exit(), QStringLiteral("Konec programu"));
+    Novy1 = action("Novy1", QStringLiteral("Nový"), icons::NewRecord(), QStringLiteral("Nový údaj"));
+    Editovat1 = action("Editovat1", QStringLiteral("Editovat"), icons::EditRecord(),
+                       QStringLiteral("Editovat údaj"));
+    Smazat1 = action("Smazat1", QStringLiteral("Smazat"), icons::DeleteRecord(),
+                     QStringLiteral("Smazat údaj"));
+    Hledat1 = action("Hledat1", QStringLiteral("Hledat"), icons::Search(), QStringLiteral("Hledat"));
+
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    Soubor1 = bar->addMenu(QStringLiteral("Soubor"));
+    Soubor1->setObjectName(QStringLiteral("Soubor1"));
+    Soubor1->addActions({Nov1, Otevt1, Uloitjako1, Importzestarverze1, Konec1});
+    Udaj1 = bar->addMenu(QStringLiteral("Údaj"));
+    Udaj1->setObjectName(QStringLiteral("Udaj1"));
+    Udaj1->addActions({Novy1, Editovat1, Smazat1, Hledat1});
+    Zkratky1 = bar->addAction(QStringLiteral("Zkratky"));
+    Zkratky1->setObjectName(QStringLiteral("Zkratky1"));
+    Statistika1 = bar->addAction(QStringLiteral("Statistika"));
+    Statistika1->setObjectName(QStringLiteral("Statistika1"));
+    Oprogramu1 = bar->addAction(QStringLiteral("O programu"));
+    Oprogramu1->setObjectName(QStringLiteral("Oprogramu1"));
+
+    ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(20, 20));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ToolBar1->toggleViewAction()->setEnabled(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    int toolNumber = 0;
+    for (QAction* a : {Nov1, Otevt1, Uloitjako1, static_cast<QAction*>(nullptr), Novy1, Editovat1,
+                       Smazat1, Hledat1, static_cast<QAction*>(nullptr), Konec1}) {
+        if (a == nullptr) {
+            ToolBar1->addSeparator();
+            continue;
+        }
+        ToolBar1->addAction(a);
+        if (auto* button = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(a))) {
+            button->setObjectName(QStringLiteral("ToolButton%1").arg(++toolNumber));
+            button->setAutoRaise(true);
+        }
+    }
+
+    Seznam = new QTreeView(this);
+    Seznam->setObjectName(QStringLiteral("Seznam"));
+    model_ = new RecordModel(this);
+    model_->setObjectName(QStringLiteral("SeznamModel"));
+    SetUpRecordView(Seznam, model_);
+    // Room for six-digit record numbers: the number column of the file format is unbounded.
+    const int numberWidth = Seznam->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 14;
+    Seznam->setColumnWidth(0, std::max(Seznam->columnWidth(0), numberWidth));
+    setCentralWidget(Seznam);
+
+    connect(Nov1, &QAction::triggered, this, &TMainForm::Nov1Click);
+    connect(Otevt1, &QAction::triggered, this, &TMainForm::Otevt1Click);
+    connect(Uloitjako1, &QAction::triggered, this, &TMainForm::Uloitjako1Click);
+    connect(Importzestarverze1, &QAction::triggered, this, &TMainForm::Importzestarverze1Click);
+    connect(Konec1, &QAction::triggered, this, &TMainForm::Konec1Click);
+    connect(Novy1, &QAction::triggered, this, &TMainForm::Novy1Click);
+    connect(Editovat1, &QAction::triggered, this, &TMainForm::Editovat1Click);
+    connect(Smazat1, &QAction::triggered, this, &TMainForm::SmazatClick);
+    connect(Hledat1, &QAction::triggered, this, &TMainForm::Hledat1Click);
+    connect(Zkratky1, &QAction::triggered, this, &TMainForm::Zkratky1Click);
+    connect(Statistika1, &QAction::triggered, this, &TMainForm::Statistika1Click);
+    connect(Oprogramu1, &QAction::triggered, this, &TMainForm::Oprogramu1Click);
+    connect(Seznam->header(), &QHeaderView::sectionClicked, this, &TMainForm::SeznamColumnClick);
+    connect(Seznam, &QTreeView::doubleClicked, this, &TMainForm::SeznamDblClick);
+}
+
+void TMainForm::FormCreate() {
+    const std::string settings = SettingsFile();
+    currentDiaryPath_ = FromFsPath(diary::DefaultDiaryPath(ToFsPath(App().settingsFolder)));
+    Guarded(this, [&] {
+        // An empty default tells "no entry" apart from a stored path, which is read in the
+        // settings file's own coding.
+        const std::string stored = diary::ReadLastDiary(settings, std::string());
+        if (!stored.empty()) currentDiaryPath_ = DiaryPathFromSettings(stored);
+    });
+    Guarded(this, [&] {
+        const auto from = diary::ReadPlaceList(settings, "odkud");
+        const auto to = diary::ReadPlaceList(settings, "kam");
+        const auto via = diary::ReadPlaceList(settings, "pres");
+        if (App().add != nullptr) App().add->SetPlaceLists(from, to, via);
+    });
+    Guarded(this, [&] { model_->Assign(diary::ReadDiaryRows(ToFsPath(currentDiaryPath_))); });
+    SetTitle();
+}
+
+void TMainForm::Otevri(const QString& path) {
+    currentDiaryPath_ = path;
+    RememberDiary();
+    model_->Clear();
+    Guarded(this, [&] { model_->Assign(diary::ReadDiaryRows(ToFsPath(currentDiaryPath_))); });
+    SetTitle();
+}
+
+int TMainForm::SelectedRow() const {
+    const QModelIndexList rows = Seznam->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void TMainForm::SetTitle() {
+    setWindowTitle(QStringLiteral("Vamo 2001 [") + currentDiaryPath_ + QStringLiteral("]"));
+}
+
+void TMainForm::RememberDiary() {
+    Guarded(this, [&] {
+        diary::WriteLastDiary(SettingsFile(), DiaryPathToSettings(currentDiaryPath_));
+    });
+}
+
+bool TMainForm::MayOverwrite(const QString& path) {
+    if (!QFileInfo::exists(path)) return true;
+    return AskYesNo(this, MsgKind::Confirm,
+                    QStringLiteral("Soubor ") + path + QStringLiteral(" již existuje. Přepsat?"));
+}
+
+void TMainForm::Nov1Click() {
+    const QString chosen = filedialog::SaveFileName(this, kDiaryFilter);
+    if (chosen.isEmpty()) return;
+    const QString path = WithDiaryExtension(chosen);
+    if (QFileInfo::exists(path)) {
+        if (!MayOverwrite(path)) return;
+        // Emptied at once in one save, so the old records can never mix with the new ones.
+        const bool emptied = Guarded(this, [&] {
+            diary::SaveDiary(ToFsPath(path), std::vector<diary::DiaryRecord>{});
+        });
+        if (!emptied) return;
+    }
+    model_->Clear();
+    currentDiaryPath_ = path;
+    RememberDiary();
+    SetTitle();
+}
+
+void TMainForm::Otevt1Click() {
+    const QString chosen = filedialog::OpenFileName(this, kDiaryFilter);
+    if (chosen.isEmpty()) return;
+    Otevri(chosen);
+}
+
+void TMainForm::Uloitjako1Click() {
+    const QString chosen = filedialog::SaveFileName(this, kDiaryFilter);
+    if (chosen.isEmpty()) return;
+    const QString path = WithDiaryExtension(chosen);
+    if (SameFile(path, currentDiaryPath_)) return;
+    if (!MayOverwrite(path)) return;
+    // The whole list in one save: a file with more records than the list keeps none of them.
+    const bool saved = Guarded(this, [&] {
+        diary::SaveDiary(ToFsPath(path), model_->table().InNumberOrder());
+    });
+    if (!saved) return;
+    currentDiaryPath_ = path;
+    RememberDiary();
+    SetTitle();
+}
+
+void TMainForm::Importzestarverze1Click() {}
+
+void TMainForm::Konec1Click() { close(); }
+
+bool TMainForm::RunEntryDialog(const QString& caption) {
+    TAddForm* add = App().add;
+    add->setWindowTitle(caption);
+    setEnabled(false);
+    const int result = add->exec();
+    setEnabled(true);
+    return result == kResultOk;
+}
+
+void TMainForm::Novy1Click() {
+    TAddForm* add = App().add;
+    add->ClearFields();
+    add->SetNumber(QString::number(model_->rowCount() + 1));
+    if (!RunEntryDialog(QStringLiteral("Nový údaj"))) return;
+    const diary::DiaryRecord record = add->Record();
+    // The row appears only once its line is in the file, so the list never shows a ride
+    // that the next start would not find.
+    Guarded(this, [&] {
+        diary::WriteRecord(ToFsPath(currentDiaryPath_), record.number, record);
+        model_->Append(diary::RecordRow(record));
+    });
+}
+
+void TMainForm::Editovat1Click() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        ShowError(this, kNoSelection);
+        return;
+    }
+    TAddForm* add = App().add;
+    add->SetRecord(model_->row(row).ToRecord());
+    if (!RunEntryDialog(QStringLiteral("Editovat údaj"))) return;
+    const diary::DiaryRecord record = add->Record();
+    Guarded(this, [&] {
+        diary::WriteRecord(ToFsPath(currentDiaryPath_), record.number, record);
+        model_->Replace(row, diary::RecordRow(record));
+    });
+}
+
+void TMainForm::SmazatClick() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        ShowError(this, kNoSelection);
+        return;
+    }
+    if (!AskYesNo(this, MsgKind::Warning, QStringLiteral("Opravdu smazat?"))) return;
+    const std::string number(model_->row(row).Number());
+    // The records after it move down by one in the file and in the list alike, so the numbers
+    // stay 1..n and the next start reads every remaining ride.
+    Guarded(this, [&] {
+        diary::DeleteRecordAndRenumber(ToFsPath(currentDiaryPath_), number);
+        model_->RemoveAndRenumber(row);
+    });
+}
+
+void TMainForm::Hledat1Click() {}
+
+void TMainForm::Zkratky1Click() {}
+
+void TMainForm::Statistika1Click() {}
+
+void TMainForm::Oprogramu1Click() {
+    if (App().about != nullptr) App().about->ShowAbout();
+}
+
+void TMainForm::SeznamColumnClick(int column) { model_->SortByColumn(column, App().regional); }
+
+void TMainForm::SeznamDblClick() {}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // Storing the path must never keep the user from leaving: the diary itself is saved.
+    RememberDiary();
+    event->accept();
+    emit Closed();
+}
