@@ -1,0 +1,125 @@
+#!/usr/bin/env python3
+"""Turns the JSON of diary_bench and app_bench into one table with the ratios we aim for."""
+import json
+import platform
+import subprocess
+import sys
+
+SIZES = [1000, 10000, 100000]
+
+ROWS = [
+    ("Floor: read + split with memchr", "BM_FloorReadSplit"),
+    ("Open: file to list model rows", "BM_OpenModel"),
+    ("Open: file to rows (core only)", "BM_OpenRows"),
+    ("Peer: QSettings IniFormat, every key", "BM_PeerQSettings"),
+    ("Sort by number (column 0)", "BM_SortNumber"),
+    ("Sort by decimal number (Ujeto)", "BM_SortDecimal"),
+    ("Sort by date (Datum)", "BM_SortDate"),
+    ("Sort by text (Odkud)", "BM_SortText"),
+    ("Search, 3 conditions under A", "BM_Search"),
+    ("Statistics", "BM_Statistics"),
+    ("Saved edit (atomic, fsync)", "BM_SaveEdit"),
+    ("Floor: write temp + fsync + rename", "BM_FloorSave"),
+    ("Start-up to main window shown", "BM_Startup"),
+]
+
+
+def load(paths):
+    times, counters = {}, {}
+    for path in paths:
+        with open(path) as f:
+            data = json.load(f)
+        for b in data["benchmarks"]:
+            if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
+                continue
+            parts = b["name"].split("/")
+            key = (parts[0], int(parts[1].split("_")[0]))
+            unit = {"ms": 1.0, "us": 1e-3, "ns": 1e-6, "s": 1e3}[b.get("time_unit", "ns")]
+            times[key] = b["real_time"] * unit
+            counters[key] = b
+    return times, counters
+
+
+def machine():
+    cpu = "unknown CPU"
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    cpu = line.split(":", 1)[1].strip()
+                    break
+    except OSError:
+        pass
+    try:
+        mem = subprocess.run(["free", "-h"], capture_output=True, text=True).stdout.split("\n")[1].split()[1]
+    except Exception:
+        mem = "?"
+    try:
+        fs = subprocess.run(["df", "-T", "/tmp"], capture_output=True, text=True).stdout.split("\n")[1].split()[1]
+    except Exception:
+        fs = "?"
+    import os
+    return f"{cpu}, {os.cpu_count()} cores, {mem} memory, /tmp on {fs}, {platform.system()} {platform.release()}"
+
+
+def main():
+    times, counters = load(sys.argv[1:])
+    out = []
+    out.append(f"Machine: {machine()}\n")
+    out.append("| Figure (ms) | " + " | ".join(f"{s:,} rides" for s in SIZES) + " |")
+    out.append("|---|" + "---:|" * len(SIZES))
+    for label, name in ROWS:
+        cells = []
+        for s in SIZES:
+            t = times.get((name, s))
+            cells.append("—" if t is None else (f"{t:.3f}" if t < 10 else f"{t:.1f}"))
+        out.append(f"| {label} | " + " | ".join(cells) + " |")
+    cells = []
+    for s in SIZES:
+        b = counters.get(("BM_PeakMemory", s))
+        if b is None:
+            cells.append("—")
+        else:
+            peak, size = b.get("peak_added_bytes", 0), b.get("file_bytes", 1)
+            cells.append(f"{peak / 1e6:.1f} MB ({peak / size:.1f} × file of {size / 1e6:.1f} MB)")
+    out.append("| Peak memory added by the open diary | " + " | ".join(cells) + " |")
+
+    def t(name, s):
+        return times.get((name, s))
+
+    def ratio(a, b):
+        return None if a is None or b is None or b == 0 else a / b
+
+    big, mid = 100000, 10000
+    checks = [
+        ("open / floor at 100,000", ratio(t("BM_OpenModel", big), t("BM_FloorReadSplit", big)), "≤ 3", lambda r: r <= 3),
+        ("peer / open at 100,000", ratio(t("BM_PeerQSettings", big), t("BM_OpenModel", big)), "≥ 10", lambda r: r >= 10),
+    ]
+    for label, name in [("number", "BM_SortNumber"), ("decimal", "BM_SortDecimal"), ("date", "BM_SortDate"), ("text", "BM_SortText")]:
+        checks.append((f"sort by {label} / open at 100,000", ratio(t(name, big), t("BM_OpenModel", big)), "≤ 1", lambda r: r <= 1))
+    checks += [
+        ("search / open at 100,000", ratio(t("BM_Search", big), t("BM_OpenModel", big)), "≤ 1.5", lambda r: r <= 1.5),
+        ("statistics / open at 100,000", ratio(t("BM_Statistics", big), t("BM_OpenModel", big)), "≤ 0.5", lambda r: r <= 0.5),
+        ("saved edit / save floor at 10,000", ratio(t("BM_SaveEdit", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
+    ]
+    for label, name in ROWS[1:]:
+        limit = 14 if name.startswith("BM_Sort") else 12
+        if name in ("BM_FloorReadSplit", "BM_FloorSave", "BM_PeerQSettings", "BM_OpenRows"):
+            continue
+        checks.append((f"growth 10,000 → 100,000: {label}", ratio(t(name, big), t(name, mid)), f"≤ {limit}", lambda r, l=limit: r <= l))
+    b = counters.get(("BM_PeakMemory", big))
+    if b:
+        checks.append(("peak memory / file size at 100,000", b.get("peak_added_bytes", 0) / b.get("file_bytes", 1), "≤ 6", lambda r: r <= 6))
+    out.append("")
+    out.append("| Ratio | Measured | Target | Met |")
+    out.append("|---|---:|---|---|")
+    for label, r, target, ok in checks:
+        if r is None:
+            out.append(f"| {label} | — | {target} | — |")
+        else:
+            out.append(f"| {label} | {r:.2f} | {target} | {'yes' if ok(r) else 'NO'} |")
+    print("\n".join(out))
+
+
+if __name__ == "__main__":
+    main()
