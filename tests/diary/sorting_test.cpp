@@ -1,0 +1,265 @@
+#include "diary/sorting.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+
+#include "diary/record_table.h"
+#include "diary/regional.h"
+
+using diary::CompareNumberTexts;
+using diary::CompareRecordRows;
+using diary::CompareTexts;
+using diary::DiaryRecord;
+using diary::Field;
+using diary::RecordRow;
+using diary::RecordTable;
+using diary::RegionalSettings;
+
+namespace {
+
+// List columns as the window numbers them.
+constexpr int kNumberColumn = 0, kDateColumn = 1, kFromColumn = 2, kDepartureColumn = 5,
+              kDistanceColumn = 6, kRideTimeColumn = 8;
+
+RecordRow Row(std::string number, Field field, std::string text) {
+    DiaryRecord r;
+    r.number = std::move(number);
+    r[field] = std::move(text);
+    return RecordRow(r);
+}
+
+std::vector<std::string> ColumnTexts(const RecordTable& table, int column) {
+    std::vector<std::string> out;
+    for (const RecordRow& row : table.rows()) out.emplace_back(row.Column(column));
+    return out;
+}
+
+bool IsPermutation(const std::vector<std::uint32_t>& order, std::size_t count) {
+    if (order.size() != count) return false;
+    std::vector<bool> seen(count);
+    for (std::uint32_t i : order) {
+        if (i >= count || seen[i]) return false;
+        seen[i] = true;
+    }
+    return true;
+}
+
+TEST(CompareTexts, FoldsOnlyAsciiLetters) {
+    const struct {
+        const char* a;
+        const char* b;
+        int result;
+    } cases[] = {
+        {"brno", "Brno", 0},
+        {"Zl\xEDn", "\xC8\xE1slav", 'Z' - 0xC8},
+        {"\xC8\xE1slav", "\xE8\xE1slav", 0xC8 - 0xE8},
+        {"\xE1", "\xC1", 0xE1 - 0xC1},
+        {"abc", "abd", -1},
+        {"", "abc", -3},
+        {"Praha ", "praha", 1},
+        {"a[", "A{", '[' - '{'},
+        {"10 h 0 min", "2 h 15 min", '1' - '2'},
+        {"10 h 0 min", "9 h 30 min", '1' - '9'},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " | " + c.b);
+        EXPECT_EQ(CompareTexts(c.a, c.b), c.result);
+    }
+}
+
+TEST(CompareNumberTexts, NumericOrderCommaOrPoint) {
+    const struct {
+        const char* a;
+        const char* b;
+        int result;
+    } cases[] = {
+        {"9.3", "12,5", -1}, {"12,5", "100", -1}, {"100", "9.3", 1},  {"12,5", "12.5", 1},
+        {"12.5", "12,5", 1}, {"", "1", 0},        {"1", "", 0},       {"12 km", "1", 0},
+        {"-3", "-2", -1},    {"1e2", "99", 1},    {".", "0", 1},      {"1E400", "1", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " | " + c.b);
+        EXPECT_EQ(CompareNumberTexts(c.a, c.b), c.result);
+    }
+}
+
+TEST(CompareRecordRows, ChoosesTheComparisonByColumn) {
+    const RegionalSettings cz = RegionalSettings::Czech();
+    const struct {
+        RecordRow first;
+        RecordRow second;
+        int sortColumn;
+        int result;
+    } cases[] = {
+        {Row("2", Field::Note, ""), Row("10", Field::Note, ""), -1, -1},
+        {Row("10", Field::Note, ""), Row("2", Field::Note, ""), -1, 1},
+        {Row("3", Field::Note, ""), Row("3", Field::Note, ""), -1, 1},
+        {Row("x", Field::Note, ""), Row("3", Field::Note, ""), -1, 0},
+        {Row("1", Field::Date, "2.5.2001"), Row("2", Field::Date, "10.4.2001"), 0, 1},
+        {Row("1", Field::Date, "1.5.2001"), Row("2", Field::Date, "1.5.2001"), 0, 1},
+        {Row("1", Field::Date, "9.4.2001"), Row("2", Field::Date, "10.4.2001"), 0, -1},
+        {Row("1", Field::Date, "2001-04-09"), Row("2", Field::Date, "10.4.2001"), 0, 0},
+        {Row("1", Field::Date, "31.2.2001"), Row("2", Field::Date, "10.4.2001"), 0, 0},
+        {Row("1", Field::From, "brno"), Row("2", Field::From, "Brno"), 1, 0},
+        {Row("1", Field::Via, "Zl\xEDn"), Row("2", Field::Via, "\xC8\xE1slav"), 2, 'Z' - 0xC8},
+        {Row("1", Field::To, "b"), Row("2", Field::To, "a"), 3, 1},
+        {Row("1", Field::DepartureKm, "1 200"), Row("2", Field::DepartureKm, "5"), 4, 0},
+        {Row("1", Field::DistanceKm, "9.3"), Row("2", Field::DistanceKm, "12,5"), 5, -1},
+        {Row("1", Field::ArrivalKm, "35"), Row("2", Field::ArrivalKm, "35,0"), 6, 1},
+        {Row("1", Field::RideTime, "10 h 0 min"), Row("2", Field::RideTime, "2 h 15 min"), 7,
+         -1},
+        {Row("1", Field::AvgSpeed, "20"), Row("2", Field::AvgSpeed, "21,5"), 8, -1},
+        {Row("1", Field::MaxSpeed, "41"), Row("2", Field::MaxSpeed, ""), 9, 0},
+        {Row("1", Field::Note, "A"), Row("2", Field::Note, "b"), 10, -1},
+        {Row("1", Field::Note, "A"), Row("2", Field::Note, "b"), 11, 0},
+        {Row("1", Field::Note, "A"), Row("2", Field::Note, "b"), -2, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sortColumn);
+        EXPECT_EQ(CompareRecordRows(c.first, c.second, c.sortColumn, cz), c.result);
+    }
+}
+
+TEST(MergeSortOrder, ReturnsAPermutationWhateverTheComparisonAnswers) {
+    std::mt19937 rng(7);
+    for (std::size_t count : {0u, 1u, 2u, 3u, 5u, 16u, 17u, 100u, 1000u}) {
+        for (int trial = 0; trial < 20; ++trial) {
+            std::uniform_int_distribution<int> answer(-2, 2);
+            auto order = diary::MergeSortOrder(count, [&](std::uint32_t a, std::uint32_t b) {
+                EXPECT_LT(a, count);
+                EXPECT_LT(b, count);
+                return answer(rng);
+            });
+            EXPECT_TRUE(IsPermutation(order, count)) << count;
+        }
+    }
+}
+
+TEST(MergeSortOrder, SortsStablyOnTheSignAlone) {
+    const std::vector<int> keys = {5, 3, 5, 1, 3, 9, 0, 5};
+    auto order = diary::MergeSortOrder(keys.size(), [&](std::uint32_t a, std::uint32_t b) {
+        return keys[a] > keys[b] ? 1000 : (keys[a] < keys[b] ? -7 : 0);
+    });
+    EXPECT_EQ(order, (std::vector<std::uint32_t>{6, 3, 1, 4, 0, 2, 7, 5}));
+
+    // Equal keys answering 1 both ways still sort; only their relative order is free.
+    auto order2 = diary::MergeSortOrder(keys.size(), [&](std::uint32_t a, std::uint32_t b) {
+        return keys[a] >= keys[b] ? 1 : -1;
+    });
+    ASSERT_TRUE(IsPermutation(order2, keys.size()));
+    for (std::size_t i = 1; i < order2.size(); ++i)
+        EXPECT_LE(keys[order2[i - 1]], keys[order2[i]]);
+}
+
+// The pre-parsed keys of SortOrder must give exactly the answers of CompareRecordRows, so the
+// two orders agree element for element under the same merge.
+TEST(SortOrder, AgreesWithCompareRecordRows) {
+    const std::vector<std::string> dates = {"1.5.2001", "01.05.2001", "31.12.1999", "29.2.2000",
+                                            "31.2.2001", "", "2001-05-01", "5.1.01", "x"};
+    const std::vector<std::string> texts = {"brno", "Brno", "Zl\xEDn", "\xC8\xE1slav",
+                                            "\xE8\xE1slav", "", "a", "A ", "10 h 0 min",
+                                            "9 h 30 min", "Prefix123456a", "PREFIX123456B",
+                                            "prefix123456", "prefix12", "pref"};
+    const std::vector<std::string> numbers = {"9.3", "12,5", "100", "", "1 200", "-1", "35",
+                                              "35,0", ".", "1e3", "x", "1E400"};
+    const std::vector<std::string> wholes = {"1", "2", "10", "2", "x", "-3", ""};
+    std::mt19937 rng(42);
+    auto pick = [&](const std::vector<std::string>& pool) {
+        return pool[std::uniform_int_distribution<std::size_t>(0, pool.size() - 1)(rng)];
+    };
+    std::vector<RecordRow> rows;
+    for (int i = 0; i < 300; ++i) {
+        DiaryRecord r;
+        r.number = pick(wholes);
+        r[Field::Date] = pick(dates);
+        for (Field f : {Field::From, Field::To, Field::Via, Field::RideTime, Field::Note})
+            r[f] = pick(texts);
+        for (Field f : {Field::DepartureKm, Field::ArrivalKm, Field::DistanceKm, Field::AvgSpeed,
+                        Field::MaxSpeed})
+            r[f] = pick(numbers);
+        rows.emplace_back(r);
+    }
+    const RegionalSettings cz = RegionalSettings::Czech();
+    for (int column = 0; column <= 11; ++column) {
+        SCOPED_TRACE(column);
+        auto expected = diary::MergeSortOrder(rows.size(), [&](std::uint32_t a, std::uint32_t b) {
+            return CompareRecordRows(rows[a], rows[b], column - 1, cz);
+        });
+        EXPECT_EQ(diary::SortOrder(rows, column, cz), expected);
+    }
+}
+
+TEST(SortByColumn, ReordersRowsAscending) {
+    const RegionalSettings cz = RegionalSettings::Czech();
+    RecordTable table({Row("1", Field::DistanceKm, "100"), Row("2", Field::DistanceKm, "12,5"),
+                       Row("3", Field::DistanceKm, "9.3")});
+    table.SortByColumn(kDistanceColumn, cz);
+    EXPECT_EQ(ColumnTexts(table, kDistanceColumn),
+              (std::vector<std::string>{"9.3", "12,5", "100"}));
+    EXPECT_EQ(ColumnTexts(table, kNumberColumn), (std::vector<std::string>{"3", "2", "1"}));
+
+    table.SortByColumn(kDistanceColumn, cz);
+    EXPECT_EQ(ColumnTexts(table, kNumberColumn), (std::vector<std::string>{"3", "2", "1"}));
+
+    table.SortByColumn(kNumberColumn, cz);
+    EXPECT_EQ(ColumnTexts(table, kNumberColumn), (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(ColumnTexts(table, kDistanceColumn),
+              (std::vector<std::string>{"100", "12,5", "9.3"}));
+}
+
+TEST(SortByColumn, TextAndDateColumns) {
+    const RegionalSettings cz = RegionalSettings::Czech();
+    RecordTable places({Row("1", Field::From, "\xE8\xE1slav"), Row("2", Field::From, "Zl\xEDn"),
+                        Row("3", Field::From, "\xC8\xE1slav")});
+    places.SortByColumn(kFromColumn, cz);
+    EXPECT_EQ(ColumnTexts(places, kFromColumn),
+              (std::vector<std::string>{"Zl\xEDn", "\xC8\xE1slav", "\xE8\xE1slav"}));
+
+    RecordTable times({Row("1", Field::RideTime, "2 h 15 min"),
+                       Row("2", Field::RideTime, "10 h 0 min")});
+    times.SortByColumn(kRideTimeColumn, cz);
+    EXPECT_EQ(ColumnTexts(times, kRideTimeColumn),
+              (std::vector<std::string>{"10 h 0 min", "2 h 15 min"}));
+
+    RecordTable dates({Row("1", Field::Date, "2.5.2001"), Row("2", Field::Date, "10.4.2001"),
+                       Row("3", Field::Date, "1.1.2002")});
+    dates.SortByColumn(kDateColumn, cz);
+    EXPECT_EQ(ColumnTexts(dates, kDateColumn),
+              (std::vector<std::string>{"10.4.2001", "2.5.2001", "1.1.2002"}));
+
+    RecordTable unchanged({Row("2", Field::Note, "b"), Row("1", Field::Note, "a")});
+    unchanged.SortByColumn(12, cz);
+    EXPECT_EQ(ColumnTexts(unchanged, kNumberColumn), (std::vector<std::string>{"2", "1"}));
+}
+
+TEST(SortByColumn, HundredThousandRowsSortQuickly) {
+    std::mt19937 rng(1);
+    std::vector<RecordRow> rows;
+    rows.reserve(100000);
+    for (int i = 0; i < 100000; ++i) {
+        DiaryRecord r;
+        r.number = std::to_string(i + 1);
+        r[Field::Date] = std::to_string(rng() % 28 + 1) + "." + std::to_string(rng() % 12 + 1) +
+                         "." + std::to_string(1990 + rng() % 30);
+        r[Field::From] = "Place " + std::to_string(rng() % 5000);
+        r[Field::DepartureKm] = std::to_string(rng() % 100000) + "," + std::to_string(rng() % 10);
+        rows.emplace_back(r);
+    }
+    RecordTable table(std::move(rows));
+    const RegionalSettings cz = RegionalSettings::Czech();
+    for (int column : {kDateColumn, kFromColumn, kDepartureColumn, kNumberColumn}) {
+        const auto start = std::chrono::steady_clock::now();
+        table.SortByColumn(column, cz);
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - start)
+                            .count();
+        EXPECT_LT(ms, 1000) << "column " << column;
+    }
+    EXPECT_EQ(table[0].Number(), "1");
+    EXPECT_EQ(table[99999].Number(), "100000");
+}
+
+}  // namespace
