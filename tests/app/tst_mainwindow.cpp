@@ -1,0 +1,259 @@
+// Start-up, the main window's commands and list, the close, and the About window.
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <sys/stat.h>
+
+#include "Add.h"
+#include "about.h"
+#include "diary/settings.h"
+#include "forms.h"
+#include "guitest.h"
+#include "recordmodel.h"
+#include "textcodec.h"
+#include "vamo.h"
+
+using guitest::Cp;
+using guitest::Q;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void captionBeforeAndAfterLoad();
+    void firstRunWithoutSettings();
+    void startsWithCp1250DiaryAndPlaceLists();
+    void menusAndToolBar();
+    void headerClickSortsAscending();
+    void closeStoresTheDiaryPath();
+    void closeGoesOnWhenSettingsCannotBeWritten();
+    void storedPathCoding_data();
+    void storedPathCoding();
+    void storedUtf8PathIsFoundAgain();
+    void diaryExtension_data();
+    void diaryExtension();
+    void aboutWindow();
+};
+
+void MainWindowTest::captionBeforeAndAfterLoad() {
+    guitest::Session session;
+    TMainForm bare;
+    QCOMPARE(bare.windowTitle(), QStringLiteral("Vamo 2001"));
+    session.Start();
+    QVERIFY(session.Main()->windowTitle().startsWith(QStringLiteral("Vamo 2001 [")));
+}
+
+void MainWindowTest::firstRunWithoutSettings() {
+    guitest::Session session;
+    session.Start();
+    QCOMPARE(session.Main()->windowTitle(),
+             QStringLiteral("Vamo 2001 [%1]").arg(session.Path("vamo2001.vam")));
+    QCOMPARE(App().seznam->rowCount(), 0);
+    QCOMPARE(session.Add()->od->count(), 0);
+    QVERIFY(!testsupport::FileExists(session.SettingsFile()));
+}
+
+void MainWindowTest::startsWithCp1250DiaryAndPlaceLists() {
+    guitest::Session session;
+    const std::string diary = session.FsPath("Jízdy.vam");
+    // Keys out of line order: the list follows the keys.
+    testsupport::WriteFileBytes(
+        diary, guitest::DiaryBytes({{"2", "13.5.2001§Lhota§Doma§§1235§1270§35§21,5§38§1 h 38 min§vítr§"},
+                                    {"1", "12.5.2001§Doma§Lhota§Ves§1200§1235§35§20§41§1 h 45 min§§"},
+                                    {"3", "14.5.2001§Žďár§Čáslav§Říčany§1270§1300§30§20§30§1 h 30 min§ok§"}}));
+    testsupport::WriteFileBytes(session.SettingsFile(),
+                                "[soubor]\r\nfile=" + ToCp(session.Path("Jízdy.vam")) +
+                                    "\r\n[odkud]\r\n1=Doma\r\n2=Lhota\r\n3=Doma\r\n[kam]\r\n1=" +
+                                    Cp("Čáslav") + "\r\n[pres]\r\n");
+    session.Start();
+
+    QCOMPARE(session.Main()->windowTitle(),
+             QStringLiteral("Vamo 2001 [%1]").arg(session.Path("Jízdy.vam")));
+    QCOMPARE(guitest::ColumnTexts(0), (QStringList{"1", "2", "3"}));
+    QCOMPARE(guitest::ColumnTexts(2), (QStringList{"Doma", "Lhota", Q("Žďár")}));
+    QCOMPARE(guitest::ColumnTexts(3), (QStringList{"Ves", "", Q("Říčany")}));
+    QCOMPARE(guitest::ColumnTexts(11), (QStringList{"", Q("vítr"), "ok"}));
+
+    TAddForm* add = session.Add();
+    QStringList from;
+    for (int i = 0; i < add->od->count(); ++i) from << add->od->itemText(i);
+    QCOMPARE(from, (QStringList{"Doma", "Lhota", "Doma"}));
+    QCOMPARE(add->kam->count(), 1);
+    QCOMPARE(add->kam->itemText(0), Q("Čáslav"));
+    QCOMPARE(add->pres->count(), 0);
+}
+
+void MainWindowTest::menusAndToolBar() {
+    guitest::Session session;
+    session.Start();
+    TMainForm* main = session.Main();
+
+    struct Item {
+        const char* name;
+        const char* text;
+        const char* hint;
+    };
+    const Item items[] = {
+        {"Nov1", "Nový", "Nový soubor"},         {"Otevt1", "Otevřít", "Otevřít soubor"},
+        {"Uloitjako1", "Uložit jako", "Uložit soubor jako"},
+        {"Importzestarverze1", "Import z Vama 99", nullptr},
+        {"Konec1", "Konec", "Konec programu"},    {"Novy1", "Nový", "Nový údaj"},
+        {"Editovat1", "Editovat", "Editovat údaj"}, {"Smazat1", "Smazat", "Smazat údaj"},
+        {"Hledat1", "Hledat", "Hledat"},           {"Zkratky1", "Zkratky", nullptr},
+        {"Statistika1", "Statistika", nullptr},   {"Oprogramu1", "O programu", nullptr},
+    };
+    for (const Item& item : items) {
+        QString why;
+        auto* action = guitest::Find<QAction>(main, QString::fromLatin1(item.name), &why);
+        QVERIFY2(action != nullptr, qPrintable(why));
+        QCOMPARE(action->text(), Q(item.text));
+        if (item.hint != nullptr) QCOMPARE(action->toolTip(), Q(item.hint));
+    }
+
+    QStringList menus;
+    for (QAction* a : main->menuBar()->actions()) menus << a->text();
+    QCOMPARE(menus, (QStringList{"Soubor", Q("Údaj"), "Zkratky", "Statistika", "O programu"}));
+    QStringList soubor;
+    for (QAction* a : main->Soubor1->actions()) soubor << a->objectName();
+    QCOMPARE(soubor, (QStringList{"Nov1", "Otevt1", "Uloitjako1", "Importzestarverze1", "Konec1"}));
+    QStringList udaj;
+    for (QAction* a : main->Udaj1->actions()) udaj << a->objectName();
+    QCOMPARE(udaj, (QStringList{"Novy1", "Editovat1", "Smazat1", "Hledat1"}));
+
+    QStringList tools;
+    for (QAction* a : main->ToolBar1->actions()) tools << (a->isSeparator() ? QStringLiteral("|") : a->toolTip());
+    QCOMPARE(tools, (QStringList{Q("Nový soubor"), Q("Otevřít soubor"), Q("Uložit soubor jako"), "|",
+                                 Q("Nový údaj"), Q("Editovat údaj"), Q("Smazat údaj"), "Hledat", "|",
+                                 "Konec programu"}));
+    GT_FIND(first, QToolButton, main, "ToolButton1");
+    QVERIFY(first->autoRaise());
+    QVERIFY(!first->icon().isNull());
+
+    GT_FIND(list, QTreeView, main, "Seznam");
+    QCOMPARE(list->model()->columnCount(), 12);
+    QVERIFY(list->columnWidth(0) >= list->fontMetrics().horizontalAdvance(QStringLiteral("999999")));
+    QCOMPARE(main->size(), QSize(698, 510));
+}
+
+void MainWindowTest::headerClickSortsAscending() {
+    guitest::Session session;
+    testsupport::WriteFileBytes(
+        session.FsPath("vamo2001.vam"),
+        guitest::DiaryBytes({{"1", "1.5.2001§brno§§§0§100§100§§§10 h 0 min§§"},
+                             {"2", "2.5.2001§Zlín§§§0§12,5§12,5§§§2 h 15 min§§"},
+                             {"3", "3.5.2001§Čáslav§§§0§9.3§9.3§§§9 h 30 min§§"}}));
+    session.Start();
+    TMainForm* main = session.Main();
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+
+    guitest::ClickHeader(main->Seznam, 6);
+    QCOMPARE(guitest::ColumnTexts(6), (QStringList{"9.3", "12,5", "100"}));
+    guitest::ClickHeader(main->Seznam, 6);
+    QCOMPARE(guitest::ColumnTexts(6), (QStringList{"9.3", "12,5", "100"}));
+    QCOMPARE(guitest::ColumnTexts(0), (QStringList{"3", "2", "1"}));
+    QVERIFY(!main->Seznam->header()->isSortIndicatorShown());
+
+    guitest::ClickHeader(main->Seznam, 8);
+    QCOMPARE(guitest::ColumnTexts(8), (QStringList{"10 h 0 min", "2 h 15 min", "9 h 30 min"}));
+    guitest::ClickHeader(main->Seznam, 2);
+    QCOMPARE(guitest::ColumnTexts(2), (QStringList{"brno", Q("Zlín"), Q("Čáslav")}));
+    guitest::ClickHeader(main->Seznam, 0);
+    QCOMPARE(guitest::ColumnTexts(0), (QStringList{"1", "2", "3"}));
+}
+
+void MainWindowTest::closeStoresTheDiaryPath() {
+    guitest::Session session;
+    session.Start();
+    TMainForm* main = session.Main();
+    QSignalSpy closed(main, &TMainForm::Closed);
+    main->show();
+    main->Konec1->trigger();
+    QVERIFY(!main->isVisible());
+    QCOMPARE(closed.count(), 1);
+    QCOMPARE(diary::ReadLastDiary(session.SettingsFile(), "none"), session.FsPath("vamo2001.vam"));
+}
+
+void MainWindowTest::closeGoesOnWhenSettingsCannotBeWritten() {
+    guitest::Session session;
+    testsupport::WriteFileBytes(session.SettingsFile(), "[soubor]\r\n");
+    ::chmod(session.SettingsFile().c_str(), 0444);
+    session.Start();
+    TMainForm* main = session.Main();
+    main->show();
+    auto box = guitest::AnswerMessage(QStringLiteral("OK"));
+    main->close();
+    QVERIFY(box->done);
+    QCOMPARE(box->title, QStringLiteral("Error"));
+    QCOMPARE(box->text, QStringLiteral("Unable to write to ") + FromFsPath(session.SettingsFile()));
+    QVERIFY(!main->isVisible());
+    QCOMPARE(session.SettingsBytes(), std::string("[soubor]\r\n"));
+}
+
+void MainWindowTest::storedPathCoding_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::newRow("ascii") << QStringLiteral("/tmp/a.vam") << QByteArray("/tmp/a.vam");
+    QTest::newRow("czech in cp1250") << Q("/tmp/Jízdy.vam") << QByteArray("/tmp/J\xEDzdy.vam");
+    QTest::newRow("outside cp1250 as utf-8") << Q("/tmp/路.vam") << QByteArray("/tmp/\xE8\xB7\xAF.vam");
+}
+
+void MainWindowTest::storedPathCoding() {
+    QFETCH(QString, path);
+    QFETCH(QByteArray, stored);
+    QCOMPARE(QByteArray::fromStdString(DiaryPathToSettings(path)), stored);
+    QCOMPARE(DiaryPathFromSettings(stored.toStdString()), path);
+}
+
+void MainWindowTest::storedUtf8PathIsFoundAgain() {
+    guitest::Session session;
+    // Both readings name something plausible; the one that exists wins.
+    const QString utf8Name = Q("Jízdy.vam");
+    testsupport::WriteFileBytes(ToFsPath(session.Folder() + "/" + utf8Name), guitest::DiaryBytes({}));
+    const std::string stored = ToFsPath(session.Folder() + "/" + utf8Name);
+    QCOMPARE(DiaryPathFromSettings(stored), session.Folder() + "/" + utf8Name);
+}
+
+void MainWindowTest::diaryExtension_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("bare") << "/d/jaro" << "/d/jaro.vam";
+    QTest::newRow("has it") << "/d/jaro.vam" << "/d/jaro.vam";
+    QTest::newRow("capitals") << "/d/JARO.VAM" << "/d/JARO.VAM";
+    QTest::newRow("other") << "/d/jaro.dat" << "/d/jaro.dat.vam";
+    QTest::newRow("dot only") << "/d/jaro." << "/d/jaro..vam";
+}
+
+void MainWindowTest::diaryExtension() {
+    QFETCH(QString, chosen);
+    QFETCH(QString, expected);
+    QCOMPARE(WithDiaryExtension(chosen), expected);
+}
+
+void MainWindowTest::aboutWindow() {
+    guitest::Session session;
+    session.Start();
+    session.Main()->show();
+    session.Main()->Oprogramu1->trigger();
+    TAboutBox* about = App().about;
+    QVERIFY(about->isVisible());
+    QVERIFY(!about->isModal());
+    QCOMPARE(about->windowTitle(), QStringLiteral("O Programu"));
+    GT_FIND(name, QLabel, about, "ProductName");
+    QCOMPARE(name->text(), Q("Jméno programu : Vamo 2001"));
+    GT_FIND(version, QLabel, about, "Version");
+    QCOMPARE(version->text(), QStringLiteral("Verze 6.0"));
+    GT_FIND(ok, QPushButton, about, "OKButton");
+    guitest::Click(ok);
+    QVERIFY(!about->isVisible());
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
