@@ -19,11 +19,12 @@ std::array<std::string, 10> SplitOldLine(std::string_view line);
 // the note.
 DiaryRecord OldLineToRecord(std::string_view line);
 
-// "<path less its last four characters>.vam".
+// The path with its ".dat" (any case) replaced by ".vam"; without ".dat", ".vam" is appended.
 std::string ImportTargetPath(std::string_view sourcePath);
 
-// Reads the whole old diary (lines of any length; CRLF, LF or CR; empty lines give no record)
-// and returns its records numbered 1..n. Throws ReadError when the file cannot be read.
+// Reads the whole old diary (lines of any length; CRLF, LF or CR; a line without a single "*",
+// an empty one among them, gives no record) and returns its records numbered 1..n. Throws
+// ReadError when the file is missing or cannot be read.
 std::vector<DiaryRecord> ReadOldDiary(const std::string& path);
 
 }  // namespace diary
