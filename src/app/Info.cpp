@@ -1,0 +1,117 @@
+#include "Info.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QStyle>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "forms.h"
+#include "textcodec.h"
+
+namespace {
+
+const char16_t* const kCaptions[12] = {
+    u"Pořadové číslo",
+    u"Datum",
+    u"Odkud",
+    u"Přes",
+    u"Kam",
+    u"Odjezd kilometry",
+    u"Ujeto kilometrů",
+    u"Příjezd kilometry",
+    u"Čas jízdy",
+    u"Průměrná rychlost",
+    u"Maximální rychlost",
+    u"Poznámky",
+};
+
+QTableWidgetItem* ReadOnlyItem(const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return item;
+}
+
+}  // namespace
+
+TInfoForm::TInfoForm(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("InfoForm"));
+    setWindowTitle(QStringLiteral("Info"));
+    setModal(true);
+
+    Grid = new QTableWidget(12, 2, this);
+    Grid->setObjectName(QStringLiteral("Grid"));
+    Grid->setHorizontalHeaderLabels({QStringLiteral("Údaj"), QStringLiteral("Obsah")});
+    Grid->verticalHeader()->hide();
+    Grid->horizontalHeader()->setSectionsClickable(false);
+    Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Grid->setWordWrap(false);
+    for (int r = 0; r < 12; ++r) {
+        Grid->setItem(r, 0, ReadOnlyItem(QString::fromUtf16(kCaptions[r])));
+        Grid->setItem(r, 1, ReadOnlyItem(QStringLiteral("-")));
+    }
+
+    // The whole grid is visible at once: no caption is cut and nothing scrolls.
+    const QFontMetrics fm(Grid->font());
+    int captionWidth = 111;
+    for (const char16_t* c : kCaptions) {
+        captionWidth = std::max(captionWidth, fm.horizontalAdvance(QString::fromUtf16(c)) + 16);
+    }
+    Grid->setColumnWidth(0, captionWidth);
+    Grid->setColumnWidth(1, std::max(419, fm.horizontalAdvance(QLatin1Char('0')) * 50));
+    const int frame = 2 * Grid->frameWidth();
+    int height = Grid->horizontalHeader()->sizeHint().height() + frame;
+    for (int r = 0; r < 12; ++r) height += Grid->rowHeight(r);
+    Grid->setFixedSize(Grid->columnWidth(0) + Grid->columnWidth(1) + frame, height);
+
+    OKButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
+                               QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setMinimumWidth(87);
+    OKButton->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addStretch();
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 3);
+    root->setSpacing(6);
+    root->addWidget(Grid);
+    root->addLayout(buttons);
+    root->setSizeConstraint(QLayout::SetFixedSize);
+
+    OKButton->setFocus();
+    connect(OKButton, &QPushButton::clicked, this, &TInfoForm::OKButtonClick);
+}
+
+void TInfoForm::Fill(const diary::RecordRow& row) {
+    for (int r = 0; r < 12; ++r) {
+        const QString text = FromCp(row.Column(r));
+        QTableWidgetItem* item = Grid->item(r, 1);
+        item->setText(text);
+        // A long note may not fit the column; the tooltip shows it whole.
+        item->setToolTip(text);
+    }
+}
+
+void TInfoForm::ShowRecord(const diary::RecordRow& row) {
+    Fill(row);
+    QWidget* main = App().mainWidget;
+    if (main) main->setEnabled(false);
+    OKButton->setFocus();
+    exec();
+    if (main) main->setEnabled(true);
+}
+
+void TInfoForm::OKButtonClick() { accept(); }

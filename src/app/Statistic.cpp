@@ -1,0 +1,106 @@
+#include "Statistic.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QStyle>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "diary/record_table.h"
+#include "diary/statistics.h"
+#include "forms.h"
+#include "recordmodel.h"
+#include "textcodec.h"
+
+namespace {
+
+QTableWidgetItem* ReadOnlyItem(const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return item;
+}
+
+}  // namespace
+
+TStatForm::TStatForm(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("StatForm"));
+    setWindowTitle(QStringLiteral("Statistika"));
+    setModal(false);
+
+    Grid = new QTableWidget(12, 2, this);
+    Grid->setObjectName(QStringLiteral("Grid"));
+    Grid->horizontalHeader()->hide();
+    Grid->verticalHeader()->hide();
+    Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Grid->setFrameShape(QFrame::NoFrame);
+    Grid->setShowGrid(true);
+    Grid->setWordWrap(false);
+
+    const QFontMetrics fm(Grid->font());
+    int captionWidth = 150;
+    for (int r = 0; r < 12; ++r) {
+        const QString caption = QString::fromUtf8(diary::kStatisticsCaptions[r].data(),
+                                                  diary::kStatisticsCaptions[r].size());
+        Grid->setItem(r, 0, ReadOnlyItem(caption));
+        Grid->setItem(r, 1, ReadOnlyItem(QString()));
+        captionWidth = std::max(captionWidth, fm.horizontalAdvance(caption) + 12);
+    }
+    // Room for the longest figure the core writes: 15 significant digits, sign, separator
+    // and exponent, or a ride time in whole hours and minutes.
+    const int figureWidth =
+        std::max(150, fm.horizontalAdvance(QStringLiteral("-2147483647,12345 h 59 min")) + 12);
+    Grid->setColumnWidth(0, captionWidth);
+    Grid->setColumnWidth(1, figureWidth);
+    int height = 0;
+    for (int r = 0; r < 12; ++r) height += Grid->rowHeight(r);
+    Grid->setFixedSize(captionWidth + figureWidth + 1, height + 1);
+
+    OKButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton),
+                               QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setMinimumWidth(80);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addStretch();
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 3);
+    root->setSpacing(8);
+    root->addWidget(Grid);
+    root->addLayout(buttons);
+    root->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(OKButton, &QPushButton::clicked, this, &TStatForm::OKButtonClick);
+}
+
+void TStatForm::GetInfo() {
+    static const diary::RecordTable none;
+    const diary::RecordTable& table = App().seznam ? App().seznam->table() : none;
+    const auto figures = diary::ComputeStatistics(table, App().regional);
+    for (int r = 0; r < 12; ++r) {
+        const QString text = FromCp(figures[static_cast<std::size_t>(r)]);
+        Grid->item(r, 1)->setText(text);
+        Grid->item(r, 1)->setToolTip(text);
+    }
+}
+
+void TStatForm::ShowStatistics() {
+    if (App().seznam == nullptr || App().seznam->rowCount() == 0) return;
+    GetInfo();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TStatForm::OKButtonClick() { close(); }

@@ -1,0 +1,195 @@
+#include "skratky.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "diary/settings.h"
+#include "forms.h"
+#include "msgbox.h"
+#include "platform/platform.h"
+#include "textcodec.h"
+
+namespace {
+
+void RestartProcess(const QString& exe) {
+    platform::StartProgram(QFile::encodeName(exe).toStdString());
+    // Every record change is already on disk and the settings were just saved; the close
+    // query of the main window must not run and write anything after the new instance started.
+    std::_Exit(0);
+}
+
+QListWidget* MakeList(QWidget* parent, const char* name, const QStringList& items) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSortingEnabled(false);
+    list->addItems(items);
+    list->setMinimumSize(121, 113);
+    return list;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    button->setMinimumWidth(75);
+    return button;
+}
+
+void Append(QListWidget* list, const QLineEdit* edit) { list->addItem(edit->text()); }
+
+void DeleteSelected(QListWidget* list) {
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    if (selected.isEmpty()) return;
+    delete list->takeItem(list->row(selected.first()));
+}
+
+std::vector<std::string> ToCpList(const QListWidget* list) {
+    std::vector<std::string> out;
+    out.reserve(static_cast<std::size_t>(list->count()));
+    for (int i = 0; i < list->count(); ++i) out.push_back(ToCp(list->item(i)->text()));
+    return out;
+}
+
+}  // namespace
+
+std::function<void(const QString& exe)> TZkratkyForm::restarter = RestartProcess;
+
+TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const QStringList& pres,
+                           QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("ZkratkyForm"));
+    setWindowTitle(QStringLiteral("Zkratky"));
+    setModal(false);
+
+    Label1 = new QLabel(QStringLiteral("Odkud"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label2 = new QLabel(QStringLiteral("Kam"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label3 = new QLabel(QStringLiteral("Přes"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit2 = new QLineEdit(this);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit3 = new QLineEdit(this);
+    Edit3->setObjectName(QStringLiteral("Edit3"));
+    for (QLineEdit* e : {Edit1, Edit2, Edit3}) {
+        e->setMinimumWidth(121);
+        GuardCp1250(e);
+    }
+    Label1->setBuddy(Edit1);
+    Label2->setBuddy(Edit2);
+    Label3->setBuddy(Edit3);
+
+    List1 = MakeList(this, "List1", od);
+    List2 = MakeList(this, "List2", kam);
+    List3 = MakeList(this, "List3", pres);
+
+    Button1 = MakeButton(this, "Button1", QStringLiteral("Přidat"));
+    Button2 = MakeButton(this, "Button2", QStringLiteral("Smazat"));
+    Button3 = MakeButton(this, "Button3", QStringLiteral("Přidat"));
+    Button4 = MakeButton(this, "Button4", QStringLiteral("Smazat"));
+    Button5 = MakeButton(this, "Button5", QStringLiteral("Přidat"));
+    Button6 = MakeButton(this, "Button6", QStringLiteral("Smazat"));
+
+    OKButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
+                               QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    CancelButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+                                   QStringLiteral("Storno"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    // No default button: Enter in an edit must not save and restart.
+    for (QPushButton* b : {OKButton, CancelButton}) {
+        b->setAutoDefault(false);
+        b->setMinimumWidth(81);
+    }
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(7);
+    grid->setVerticalSpacing(3);
+    const struct {
+        QLabel* label;
+        QLineEdit* edit;
+        QListWidget* list;
+        QPushButton* add;
+        QPushButton* remove;
+    } columns[3] = {{Label1, Edit1, List1, Button1, Button2},
+                    {Label2, Edit2, List2, Button3, Button4},
+                    {Label3, Edit3, List3, Button5, Button6}};
+    for (int c = 0; c < 3; ++c) {
+        grid->addWidget(columns[c].label, 0, c);
+        grid->addWidget(columns[c].edit, 1, c);
+        grid->addWidget(columns[c].list, 2, c);
+        grid->addWidget(columns[c].add, 3, c, Qt::AlignHCenter);
+        grid->addWidget(columns[c].remove, 4, c, Qt::AlignHCenter);
+    }
+    grid->setRowMinimumHeight(3, 32);
+    grid->setRowMinimumHeight(4, 32);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(22);
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+    buttons->addStretch();
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(8, 12, 8, 12);
+    root->setSpacing(20);
+    root->addLayout(grid);
+    root->addLayout(buttons);
+    root->setSizeConstraint(QLayout::SetFixedSize);
+
+    QWidget* order[] = {List1,   List2,   List3,   Edit1,   Edit2,   Edit3,    Button1,
+                        Button2, Button3, Button4, Button5, Button6, OKButton, CancelButton};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+
+    connect(Button1, &QPushButton::clicked, this, &TZkratkyForm::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TZkratkyForm::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TZkratkyForm::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TZkratkyForm::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &TZkratkyForm::Button5Click);
+    connect(Button6, &QPushButton::clicked, this, &TZkratkyForm::Button6Click);
+    connect(OKButton, &QPushButton::clicked, this, &TZkratkyForm::AOLButton1Click);
+    connect(CancelButton, &QPushButton::clicked, this, &TZkratkyForm::AOLButton2Click);
+}
+
+QStringList TZkratkyForm::entries(int list) const {
+    const QListWidget* lists[3] = {List1, List2, List3};
+    QStringList out;
+    if (list < 0 || list > 2) return out;
+    for (int i = 0; i < lists[list]->count(); ++i) out << lists[list]->item(i)->text();
+    return out;
+}
+
+void TZkratkyForm::Button1Click() { Append(List1, Edit1); }
+void TZkratkyForm::Button3Click() { Append(List2, Edit2); }
+void TZkratkyForm::Button5Click() { Append(List3, Edit3); }
+void TZkratkyForm::Button2Click() { DeleteSelected(List1); }
+void TZkratkyForm::Button4Click() { DeleteSelected(List2); }
+void TZkratkyForm::Button6Click() { DeleteSelected(List3); }
+
+void TZkratkyForm::AOLButton1Click() {
+    const bool saved = Guarded(this, [&] {
+        const std::string folder = QFile::encodeName(App().settingsFolder).toStdString();
+        diary::WritePlaceLists(diary::SettingsPath(folder), ToCpList(List1), ToCpList(List2),
+                               ToCpList(List3));
+    });
+    if (saved && restarter) restarter(QCoreApplication::applicationFilePath());
+}
+
+void TZkratkyForm::AOLButton2Click() { close(); }

@@ -1,0 +1,309 @@
+#include "vyh.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
+
+#include "Unit5.h"
+#include "cas.h"
+#include "forms.h"
+#include "msgbox.h"
+#include "recordmodel.h"
+#include "textcodec.h"
+
+namespace {
+
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int width) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setMinimumWidth(width);
+    GuardCp1250(edit);
+    return edit;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& text, QWidget* buddy) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+// One condition of a row: its check box on top, the captions below, the edits under them.
+QGridLayout* RangeBlock(QWidget* parent, QCheckBox* check, QLineEdit* from, QLineEdit* to,
+                        QWidget* fromExtra = nullptr, QWidget* toExtra = nullptr) {
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(7);
+    grid->setVerticalSpacing(3);
+    grid->addWidget(check, 0, 0, 1, 2);
+    auto* fromCaption = new QHBoxLayout;
+    fromCaption->addWidget(MakeLabel(parent, QStringLiteral("Od"), from));
+    auto* toCaption = new QHBoxLayout;
+    toCaption->addWidget(MakeLabel(parent, QStringLiteral("Do"), to));
+    auto* fromRow = new QHBoxLayout;
+    fromRow->setSpacing(0);
+    fromRow->addWidget(from);
+    auto* toRow = new QHBoxLayout;
+    toRow->setSpacing(0);
+    toRow->addWidget(to);
+    if (fromExtra != nullptr && qobject_cast<QToolButton*>(fromExtra)) {
+        fromCaption->addStretch();
+        fromCaption->addWidget(fromExtra);
+        toCaption->addStretch();
+        toCaption->addWidget(toExtra);
+    } else if (fromExtra != nullptr) {
+        fromRow->addWidget(fromExtra);
+        toRow->addWidget(toExtra);
+    }
+    grid->addLayout(fromCaption, 1, 0);
+    grid->addLayout(toCaption, 1, 1);
+    grid->addLayout(fromRow, 2, 0);
+    grid->addLayout(toRow, 2, 1);
+    return grid;
+}
+
+QGridLayout* TextBlock(QWidget* parent, QCheckBox* check, const QString& caption, QLineEdit* edit) {
+    auto* grid = new QGridLayout;
+    grid->setVerticalSpacing(3);
+    grid->addWidget(check, 0, 0);
+    grid->addWidget(MakeLabel(parent, caption, edit), 1, 0);
+    grid->addWidget(edit, 2, 0);
+    return grid;
+}
+
+}  // namespace
+
+TFindForm::TFindForm(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                          Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("FindForm"));
+    setWindowTitle(QStringLiteral("Hledat"));
+
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+
+    Chdatum = MakeCheck(panel, "Chdatum", QStringLiteral("Datum"));
+    Chodkud = MakeCheck(panel, "Chodkud", QStringLiteral("Odkud"));
+    Chkam = MakeCheck(panel, "Chkam", QStringLiteral("Kam"));
+    CHpres = MakeCheck(panel, "CHpres", QStringLiteral("Přes"));
+    Chodjezd = MakeCheck(panel, "Chodjezd", QStringLiteral("Odjezd"));
+    Chprijezd = MakeCheck(panel, "Chprijezd", QStringLiteral("Příjezd"));
+    Chujeto = MakeCheck(panel, "Chujeto", QStringLiteral("Ujeto"));
+    Chprumrych = MakeCheck(panel, "Chprumrych", QStringLiteral("Průměrná rychlost"));
+    Chmax = MakeCheck(panel, "Chmax", QStringLiteral("Maximální rychlost"));
+    Chcas = MakeCheck(panel, "Chcas", QStringLiteral("Čas jízdy"));
+
+    Edatumod = MakeEdit(panel, "Edatumod", 89);
+    EDatumdo = MakeEdit(panel, "EDatumdo", 97);
+    Eodkud = MakeEdit(panel, "Eodkud", 97);
+    Ekam = MakeEdit(panel, "Ekam", 97);
+    Epres = MakeEdit(panel, "Epres", 137);
+    Eodjezdod = MakeEdit(panel, "Eodjezdod", 65);
+    Eodjezddo = MakeEdit(panel, "Eodjezddo", 65);
+    Eprijezdod = MakeEdit(panel, "Eprijezdod", 65);
+    Eprijezddo = MakeEdit(panel, "Eprijezddo", 65);
+    Eujetood = MakeEdit(panel, "Eujetood", 65);
+    Eujetodo = MakeEdit(panel, "Eujetodo", 65);
+    Eprumrychod = MakeEdit(panel, "Eprumrychod", 65);
+    Eprumrychdo = MakeEdit(panel, "Eprumrychdo", 65);
+    Emaxod = MakeEdit(panel, "Emaxod", 65);
+    Emaxdo = MakeEdit(panel, "Emaxdo", 65);
+    Ecasod = MakeEdit(panel, "Ecasod", 65);
+    Ecasdo = MakeEdit(panel, "Ecasdo", 65);
+
+    const QIcon calendarIcon = style()->standardIcon(QStyle::SP_FileDialogDetailedView);
+    SpeedButton1 = new QToolButton(panel);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton2 = new QToolButton(panel);
+    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
+    for (QToolButton* b : {SpeedButton1, SpeedButton2}) {
+        b->setIcon(calendarIcon);
+        b->setToolTip(QStringLiteral("Kalendář"));
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+    }
+
+    Button1 = new QPushButton(QStringLiteral("..."), panel);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button2 = new QPushButton(QStringLiteral("..."), panel);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    for (QPushButton* b : {Button1, Button2}) {
+        const int w = b->fontMetrics().horizontalAdvance(b->text()) + 8;
+        b->setFixedWidth(std::max(17, w));
+        b->setAutoDefault(false);
+    }
+
+    styl = new QGroupBox(QStringLiteral("Závislost mezi podmínkami"), panel);
+    styl->setObjectName(QStringLiteral("styl"));
+    stylA = new QRadioButton(QStringLiteral("A"), styl);
+    stylA->setObjectName(QStringLiteral("stylA"));
+    stylNebo = new QRadioButton(QStringLiteral("nebo"), styl);
+    stylNebo->setObjectName(QStringLiteral("stylNebo"));
+    stylA->setChecked(true);
+    auto* stylLayout = new QHBoxLayout(styl);
+    stylLayout->setContentsMargins(8, 2, 8, 4);
+    stylLayout->addWidget(stylA);
+    stylLayout->addWidget(stylNebo);
+
+    FindButton = new QPushButton(style()->standardIcon(QStyle::SP_FileDialogContentsView),
+                                 QStringLiteral("Vyhledat"), panel);
+    FindButton->setObjectName(QStringLiteral("FindButton"));
+    CancelButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+                                   QStringLiteral("Storno"), panel);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    for (QPushButton* b : {FindButton, CancelButton}) b->setMinimumWidth(89);
+
+    auto* row1 = new QHBoxLayout;
+    row1->setSpacing(16);
+    row1->addLayout(RangeBlock(panel, Chdatum, Edatumod, EDatumdo, SpeedButton1, SpeedButton2));
+    row1->addLayout(TextBlock(panel, Chodkud, QStringLiteral("Odkud"), Eodkud));
+    row1->addLayout(TextBlock(panel, Chkam, QStringLiteral("Kam"), Ekam));
+    row1->addLayout(TextBlock(panel, CHpres, QStringLiteral("Přes"), Epres));
+    row1->addStretch();
+
+    auto* row2 = new QHBoxLayout;
+    row2->setSpacing(16);
+    row2->addLayout(RangeBlock(panel, Chodjezd, Eodjezdod, Eodjezddo));
+    row2->addLayout(RangeBlock(panel, Chprijezd, Eprijezdod, Eprijezddo));
+    row2->addLayout(RangeBlock(panel, Chujeto, Eujetood, Eujetodo));
+    row2->addLayout(RangeBlock(panel, Chprumrych, Eprumrychod, Eprumrychdo));
+    row2->addStretch();
+
+    auto* actions = new QHBoxLayout;
+    actions->setSpacing(11);
+    actions->addWidget(FindButton, 0, Qt::AlignBottom);
+    actions->addWidget(CancelButton, 0, Qt::AlignBottom);
+
+    auto* row3 = new QHBoxLayout;
+    row3->setSpacing(16);
+    row3->addLayout(RangeBlock(panel, Chmax, Emaxod, Emaxdo));
+    row3->addLayout(RangeBlock(panel, Chcas, Ecasod, Ecasdo, Button1, Button2));
+    row3->addWidget(styl, 0, Qt::AlignBottom);
+    row3->addLayout(actions);
+    row3->addStretch();
+
+    auto* panelLayout = new QVBoxLayout(panel);
+    panelLayout->setContentsMargins(8, 8, 8, 8);
+    panelLayout->setSpacing(8);
+    panelLayout->addLayout(row1);
+    panelLayout->addLayout(row2);
+    panelLayout->addLayout(row3);
+    panel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+
+    results_ = new RecordModel(this);
+    List = new QTreeView(this);
+    List->setObjectName(QStringLiteral("List"));
+    SetUpRecordView(List, results_);
+    // The result list only shows its rows; it cannot be sorted.
+    List->header()->setSectionsClickable(false);
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+    root->addWidget(panel);
+    root->addWidget(List, 1);
+
+    // Keyboard order as the window has always had it: row one left to right, then the check
+    // boxes of rows two and three each with its lower bound, then the upper bounds.
+    QWidget* order[] = {Chdatum,    Edatumod,   EDatumdo,     Chodkud,    Eodkud,      Chkam,
+                        Ekam,       CHpres,     Epres,        Chodjezd,   Eodjezdod,   Chprijezd,
+                        Eprijezdod, Chujeto,    Eujetood,     Chprumrych, Eprumrychod, Chmax,
+                        Emaxod,     Chcas,      Eodjezddo,    Eprijezddo, Eprumrychdo, Emaxdo,
+                        Eujetodo,   Ecasod,     Ecasdo,       Button1,    Button2,     stylA,
+                        stylNebo,   FindButton, CancelButton, List};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+
+    resize(std::max(763, sizeHint().width()), 497);
+
+    connect(FindButton, &QPushButton::clicked, this, &TFindForm::BvyhClick);
+    connect(CancelButton, &QPushButton::clicked, this, &TFindForm::BstornoClick);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TFindForm::SpeedButton1Click);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TFindForm::SpeedButton2Click);
+    connect(Button1, &QPushButton::clicked, this, &TFindForm::EcasodClickBtn);
+    connect(Button2, &QPushButton::clicked, this, &TFindForm::EcasdoClickBtn);
+}
+
+diary::SearchConditions TFindForm::Conditions() const {
+    struct Slot {
+        QCheckBox* check;
+        QLineEdit* lower;
+        QLineEdit* upper;
+    };
+    const Slot conds[10] = {
+        {Chdatum, Edatumod, EDatumdo},    {Chodkud, Eodkud, nullptr},
+        {Chkam, Ekam, nullptr},           {CHpres, Epres, nullptr},
+        {Chodjezd, Eodjezdod, Eodjezddo}, {Chprijezd, Eprijezdod, Eprijezddo},
+        {Chujeto, Eujetood, Eujetodo},    {Chprumrych, Eprumrychod, Eprumrychdo},
+        {Chmax, Emaxod, Emaxdo},          {Chcas, Ecasod, Ecasdo},
+    };
+    diary::SearchConditions c;
+    for (std::size_t i = 0; i < 10; ++i) {
+        c.enabled[i] = conds[i].check->isChecked();
+        c.lower[i] = ToCp(conds[i].lower->text());
+        if (conds[i].upper) c.upper[i] = ToCp(conds[i].upper->text());
+    }
+    c.any = stylNebo->isChecked();
+    return c;
+}
+
+void TFindForm::BvyhClick() {
+    results_->Clear();
+    if (!App().currentDiaryPath) return;
+    const diary::SearchConditions conditions = Conditions();
+    Guarded(this, [&] {
+        const std::string path = QFile::encodeName(App().currentDiaryPath()).toStdString();
+        std::vector<diary::RecordRow> found = diary::SearchDiary(path, conditions, App().regional);
+        // Show each match as the main list holds it; a record the main list lacks (the file
+        // was changed behind its back) is shown from the file's own fields.
+        if (const RecordModel* seznam = App().seznam) {
+            const diary::RecordTable& table = seznam->table();
+            for (diary::RecordRow& row : found) {
+                const auto pos = table.FindNumber(row.Number());
+                if (pos >= 0) row = table[static_cast<std::size_t>(pos)];
+            }
+        }
+        results_->Assign(std::move(found));
+    });
+}
+
+void TFindForm::BstornoClick() { close(); }
+
+void TFindForm::SpeedButton1Click() {
+    if (TCalendarForm* calendar = App().calendar) {
+        Edatumod->setText(TCalendarForm::DateText(calendar->Pick(this)));
+    }
+}
+
+void TFindForm::SpeedButton2Click() {
+    if (TCalendarForm* calendar = App().calendar) {
+        EDatumdo->setText(TCalendarForm::DateText(calendar->Pick(this)));
+    }
+}
+
+void TFindForm::EcasodClickBtn() {
+    timeTarget = 1;
+    if (App().cas) App().cas->exec();
+}
+
+void TFindForm::EcasdoClickBtn() {
+    timeTarget = 2;
+    if (App().cas) App().cas->exec();
+}

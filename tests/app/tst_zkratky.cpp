@@ -1,0 +1,188 @@
+#include <sys/stat.h>
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+#include "TempDir.h"
+#include "diary/settings.h"
+#include "forms.h"
+#include "skratky.h"
+#include "windowtest.h"
+
+namespace {
+
+QStringList Items(QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+    return out;
+}
+
+std::vector<std::string> CpList(std::initializer_list<const char*> items) {
+    std::vector<std::string> out;
+    for (const char* i : items) out.push_back(windowtest::Cp(i));
+    return out;
+}
+
+// The named controls in the order Tab visits them, starting from the first list.
+QStringList TabOrder(TZkratkyForm* form) {
+    QStringList out;
+    QWidget* w = form->List1;
+    do {
+        if ((w->focusPolicy() & Qt::TabFocus) && !w->objectName().isEmpty() &&
+            !w->objectName().startsWith(QStringLiteral("qt_")))
+            out << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != form->List1 && out.size() < 30);
+    return out;
+}
+
+}  // namespace
+
+class ZkratkyTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        windowtest::ResetApp();
+        dir_ = std::make_unique<testsupport::TempDir>();
+        App().settingsFolder = QString::fromStdString(dir_->path());
+        restarts_.clear();
+        saved_ = TZkratkyForm::restarter;
+        TZkratkyForm::restarter = [this](const QString& exe) { restarts_ << exe; };
+        form_ = std::make_unique<TZkratkyForm>(QStringList{"Doma", "Práce"}, QStringList{"Brno"},
+                                               QStringList{});
+        App().zkratky = form_.get();
+    }
+    void cleanup() {
+        form_.reset();
+        TZkratkyForm::restarter = saved_;
+        dir_.reset();
+        windowtest::ResetApp();
+    }
+
+    void layout() {
+        QCOMPARE(form_->windowTitle(), QStringLiteral("Zkratky"));
+        const char* labels[][2] = {{"Label1", "Odkud"}, {"Label2", "Kam"}, {"Label3", "Přes"}};
+        for (auto [name, text] : labels) {
+            auto* label = windowtest::Control<QLabel>(form_.get(), name);
+            QVERIFY2(label, name);
+            QCOMPARE(label->text(), QString::fromUtf8(text));
+        }
+        for (int i = 1; i <= 6; ++i) {
+            const QString name = QStringLiteral("Button%1").arg(i);
+            auto* b = form_->findChild<QPushButton*>(name);
+            QVERIFY(b);
+            QCOMPARE(b->text(), i % 2 ? QStringLiteral("Přidat") : QStringLiteral("Smazat"));
+            QVERIFY(!b->isDefault());
+        }
+        CONTROL(list1, QListWidget, form_.get(), "List1");
+        QCOMPARE(list1->selectionMode(), QAbstractItemView::SingleSelection);
+        QVERIFY(!list1->isSortingEnabled());
+        QCOMPARE(Items(list1), (QStringList{"Doma", "Práce"}));
+        QCOMPARE(
+            TabOrder(form_.get()),
+            (QStringList{"List1", "List2", "List3", "Edit1", "Edit2", "Edit3", "Button1", "Button2",
+                         "Button3", "Button4", "Button5", "Button6", "OKButton", "CancelButton"}));
+    }
+
+    void addAppendsTheTextUnchanged() {
+        CONTROL(edit1, QLineEdit, form_.get(), "Edit1");
+        CONTROL(add1, QPushButton, form_.get(), "Button1");
+        add1->click();
+        edit1->setText(QStringLiteral(" Doma "));
+        add1->click();
+        add1->click();
+        QCOMPARE(edit1->text(), QStringLiteral(" Doma "));
+        QCOMPARE(Items(form_->List1), (QStringList{"Doma", "Práce", "", " Doma ", " Doma "}));
+
+        CONTROL(edit3, QLineEdit, form_.get(), "Edit3");
+        CONTROL(add3, QPushButton, form_.get(), "Button5");
+        edit3->setText(QStringLiteral("Říčany"));
+        add3->click();
+        QCOMPARE(Items(form_->List3), QStringList{"Říčany"});
+        QCOMPARE(Items(form_->List2), QStringList{"Brno"});
+    }
+
+    void deleteRemovesOnlyTheSelectedEntry() {
+        CONTROL(del1, QPushButton, form_.get(), "Button2");
+        del1->click();
+        QCOMPARE(Items(form_->List1), (QStringList{"Doma", "Práce"}));
+        form_->List1->setCurrentRow(0);
+        del1->click();
+        QCOMPARE(Items(form_->List1), QStringList{"Práce"});
+        CONTROL(del2, QPushButton, form_.get(), "Button4");
+        form_->List2->setCurrentRow(0);
+        del2->click();
+        QCOMPARE(Items(form_->List2), QStringList{});
+        QCOMPARE(Items(form_->List1), QStringList{"Práce"});
+    }
+
+    // Storno hides without restoring; nothing is written and nothing restarts.
+    void stornoKeepsTheEditedLists() {
+        form_->show();
+        form_->List1->setCurrentRow(1);
+        form_->Button2->click();
+        CONTROL(cancel, QPushButton, form_.get(), "CancelButton");
+        cancel->click();
+        QVERIFY(!form_->isVisible());
+        form_->show();
+        QCOMPARE(Items(form_->List1), QStringList{"Doma"});
+        QTest::keyClick(form_.get(), Qt::Key_Escape);
+        QVERIFY(!form_->isVisible());
+        QVERIFY(!testsupport::FileExists(diary::SettingsPath(dir_->path())));
+        QVERIFY(restarts_.isEmpty());
+    }
+
+    void okSavesAllThreeListsAndRestarts() {
+        const std::string settings = diary::SettingsPath(dir_->path());
+        testsupport::WriteFileBytes(settings,
+                                    "[soubor]\r\nfile=/tmp/a.vam\r\n[pres]\r\n1=Beroun\r\n");
+        form_->Edit2->setText(QStringLiteral("Kolín"));
+        form_->Button3->click();
+        CONTROL(ok, QPushButton, form_.get(), "OKButton");
+        ok->click();
+        QCOMPARE(restarts_, QStringList{QCoreApplication::applicationFilePath()});
+        QCOMPARE(diary::ReadPlaceList(settings, "odkud"), CpList({"Doma", "Práce"}));
+        QCOMPARE(diary::ReadPlaceList(settings, "kam"), CpList({"Brno", "Kolín"}));
+        QCOMPARE(diary::ReadPlaceList(settings, "pres"), CpList({}));
+        QCOMPARE(diary::ReadLastDiary(settings, "x"), std::string("/tmp/a.vam"));
+    }
+
+    void failedWriteShowsTheErrorAndDoesNotRestart() {
+        form_->show();
+        const std::string settings = diary::SettingsPath(dir_->path());
+        testsupport::WriteFileBytes(settings, windowtest::Cp("[odkud]\r\n1=Staré\r\n"));
+        QCOMPARE(chmod(settings.c_str(), 0444), 0);
+        auto caption = std::make_shared<QString>();
+        auto text = std::make_shared<QString>();
+        auto ran = windowtest::WhenModal([caption, text](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box) return;
+            *caption = box->windowTitle();
+            *text = box->text();
+            if (auto* ok = windowtest::Control<QPushButton>(box, "OK")) ok->click();
+        });
+        form_->OKButton->click();
+        QVERIFY(*ran);
+        QCOMPARE(*caption, QStringLiteral("Error"));
+        QCOMPARE(*text, QStringLiteral("Unable to write to ") + QString::fromStdString(settings));
+        QVERIFY(restarts_.isEmpty());
+        QVERIFY(form_->isVisible());
+        QCOMPARE(Items(form_->List1), (QStringList{"Doma", "Práce"}));
+        QCOMPARE(testsupport::ReadFileBytes(settings), windowtest::Cp("[odkud]\r\n1=Staré\r\n"));
+    }
+
+private:
+    std::unique_ptr<testsupport::TempDir> dir_;
+    std::unique_ptr<TZkratkyForm> form_;
+    std::function<void(const QString&)> saved_;
+    QStringList restarts_;
+};
+
+QTEST_MAIN(ZkratkyTest)
+#include "tst_zkratky.moc"
