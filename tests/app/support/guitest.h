@@ -31,6 +31,9 @@ T* Find(QObject* root, const QString& name, QString* why, bool mustBeEnabled = t
 }
 
 void Click(QAbstractButton* button);
+// Types `text` key by key into `widget` (any characters, not only ASCII), as a user would:
+// through the widget's validator.
+void TypeText(QWidget* widget, const QString& text);
 void ClickRow(QTreeView* view, int row, int column = 1);
 void ClickHeader(QTreeView* view, int section);
 

@@ -1,0 +1,250 @@
+// "Nový", "Editovat" and "Smazat" of the "Údaj" menu, through the real entry dialog: the list
+// and the diary file change together or not at all.
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QLineEdit>
+#include <QTreeView>
+#include <sys/stat.h>
+
+#include "Add.h"
+#include "diary/diary_file.h"
+#include "forms.h"
+#include "guitest.h"
+#include "recordmodel.h"
+#include "textcodec.h"
+#include "vamo.h"
+
+using diary::Field;
+using guitest::Cp;
+using guitest::Q;
+
+namespace {
+
+const std::string kThree = guitest::DiaryBytes({
+    {"1", "1.5.2001§Doma§Les§§100§130§30§20§30§1 h 30 min§první§"},
+    {"2", "2.5.2001§Les§Doma§§130§140§10§20§30§0 h 30 min§druhá§"},
+    {"3", "3.5.2001§Doma§Ves§§140§190§50§25§40§2 h 0 min§třetí§"},
+});
+
+std::vector<std::string> Notes(const std::string& path) {
+    std::vector<std::string> notes;
+    for (const auto& r : diary::ReadDiary(path)) notes.push_back(r[Field::Note]);
+    return notes;
+}
+
+// Answers the entry dialog: `fill` types into it, then "OK" (or "Storno") is clicked.
+std::shared_ptr<guitest::Answer> AnswerEntry(std::function<void(TAddForm*)> fill, bool ok = true) {
+    return guitest::AnswerModal([fill, ok](QWidget* modal) {
+        auto* form = qobject_cast<TAddForm*>(modal);
+        QVERIFY2(form != nullptr, "the entry dialog did not come up");
+        QVERIFY2(!App().main->isEnabled(), "the main window stays enabled under the dialog");
+        fill(form);
+        guitest::Click(ok ? static_cast<QAbstractButton*>(form->OKButton) : form->CancelButton);
+    });
+}
+
+}  // namespace
+
+class RecordCommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void newRideReachesListFileAndNextStart();
+    void cancelledNewChangesNothing();
+    void editKeepsNumberInSortedList();
+    void commandsNeedASelection_data();
+    void commandsNeedASelection();
+    void deleteMiddleRenumbers();
+    void deleteAnsweredNoKeepsAll();
+    void failedWriteLeavesListAsFile();
+};
+
+void RecordCommandsTest::newRideReachesListFileAndNextStart() {
+    guitest::Session session;
+    session.Start();
+    TMainForm* main = session.Main();
+    main->show();
+    auto entry = AnswerEntry([](TAddForm* form) {
+        QCOMPARE(form->windowTitle(), Q("Nový údaj"));
+        QCOMPARE(form->Cislo->text(), QStringLiteral("1"));
+        guitest::TypeText(form->Dat, QStringLiteral("12.5.2001"));
+        guitest::TypeText(form->od->lineEdit(), QStringLiteral("Doma"));
+        guitest::TypeText(form->kam->lineEdit(), Q("Lhota"));
+        guitest::TypeText(form->pres->lineEdit(), QStringLiteral("Ves"));
+        guitest::TypeText(form->Odj, QStringLiteral("1200"));
+        guitest::TypeText(form->Pri, QStringLiteral("1235"));
+        guitest::TypeText(form->Ujeto, QStringLiteral("35"));
+        guitest::TypeText(form->Pr, QStringLiteral("20"));
+        guitest::TypeText(form->Mr, QStringLiteral("41"));
+        guitest::TypeText(form->Cj, QStringLiteral("1 h 45 min"));
+        guitest::TypeText(form->Pozn, Q("žluťoučký kůň"));
+    });
+    main->Novy1->trigger();
+    QVERIFY(entry->done);
+    QVERIFY(main->isEnabled());
+
+    QCOMPARE(App().seznam->rowCount(), 1);
+    QCOMPARE(guitest::ColumnTexts(3), (QStringList{"Ves"}));
+    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")),
+             "[data]\r\n1=" + Cp("12.5.2001§Doma§Lhota§Ves§1200§1235§35§20§41§1 h 45 min§žluťoučký kůň§") +
+                 "\r\n");
+
+    session.Restart();
+    QCOMPARE(guitest::ColumnTexts(11), (QStringList{Q("žluťoučký kůň")}));
+}
+
+void RecordCommandsTest::cancelledNewChangesNothing() {
+    guitest::Session session;
+    session.Start();
+    auto entry = AnswerEntry([](TAddForm* form) { guitest::TypeText(form->Dat, QStringLiteral("1.1.2001")); },
+                             false);
+    session.Main()->Novy1->trigger();
+    QVERIFY(entry->done);
+    QCOMPARE(App().seznam->rowCount(), 0);
+    QVERIFY(!testsupport::FileExists(session.FsPath("vamo2001.vam")));
+
+    // The next "Nový" starts from empty fields again.
+    auto again = AnswerEntry([](TAddForm* form) { QCOMPARE(form->Dat->text(), QString()); }, false);
+    session.Main()->Novy1->trigger();
+    QVERIFY(again->done);
+}
+
+void RecordCommandsTest::editKeepsNumberInSortedList() {
+    guitest::Session session;
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    session.Start();
+    TMainForm* main = session.Main();
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+    main->SeznamColumnClick(11);  // druhá, první, třetí
+    guitest::ClickRow(main->Seznam, 0);
+    QCOMPARE(main->SelectedRow(), 0);
+
+    auto entry = AnswerEntry([](TAddForm* form) {
+        QCOMPARE(form->windowTitle(), Q("Editovat údaj"));
+        QCOMPARE(form->Cislo->text(), QStringLiteral("2"));
+        QCOMPARE(form->od->currentText(), QStringLiteral("Les"));
+        QCOMPARE(form->Ujeto->text(), QStringLiteral("10"));
+        QCOMPARE(form->Pri->text(), QStringLiteral("140"));
+        form->Pozn->setText(Q("opravená"));
+    });
+    main->Editovat1->trigger();
+    QVERIFY(entry->done);
+
+    QCOMPARE(guitest::ColumnTexts(0), (QStringList{"2", "1", "3"}));
+    QCOMPARE(guitest::ColumnTexts(11), (QStringList{Q("opravená"), Q("první"), Q("třetí")}));
+    QCOMPARE(Notes(session.FsPath("vamo2001.vam")),
+             (std::vector<std::string>{Cp("první"), Cp("opravená"), Cp("třetí")}));
+}
+
+void RecordCommandsTest::commandsNeedASelection_data() {
+    QTest::addColumn<QString>("action");
+    QTest::newRow("Editovat") << "Editovat1";
+    QTest::newRow("Smazat") << "Smazat1";
+}
+
+void RecordCommandsTest::commandsNeedASelection() {
+    QFETCH(QString, action);
+    guitest::Session session;
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    session.Start();
+    auto box = guitest::AnswerMessage(QStringLiteral("OK"));
+    session.Main()->findChild<QAction*>(action)->trigger();
+    QVERIFY(box->done);
+    QCOMPARE(box->title, QStringLiteral("Error"));
+    QCOMPARE(box->text, Q("Není vybrán žádný údaj !"));
+    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree);
+}
+
+void RecordCommandsTest::deleteMiddleRenumbers() {
+    guitest::Session session;
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    session.Start();
+    TMainForm* main = session.Main();
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+    guitest::ClickRow(main->Seznam, 1);
+
+    auto box = guitest::AnswerMessage(QStringLiteral("Yes"));
+    main->Smazat1->trigger();
+    QVERIFY(box->done);
+    QCOMPARE(box->title, QStringLiteral("Warning"));
+    QCOMPARE(box->text, QStringLiteral("Opravdu smazat?"));
+
+    QCOMPARE(guitest::ColumnTexts(0), (QStringList{"1", "2"}));
+    QCOMPARE(guitest::ColumnTexts(11), (QStringList{Q("první"), Q("třetí")}));
+    session.Restart();
+    QCOMPARE(guitest::ColumnTexts(0), (QStringList{"1", "2"}));
+    QCOMPARE(guitest::ColumnTexts(11), (QStringList{Q("první"), Q("třetí")}));
+
+    // A new ride then takes a number nobody holds.
+    auto entry = AnswerEntry([](TAddForm* form) { QCOMPARE(form->Cislo->text(), QStringLiteral("3")); });
+    session.Main()->Novy1->trigger();
+    QVERIFY(entry->done);
+    QCOMPARE(diary::ReadDiary(session.FsPath("vamo2001.vam")).size(), std::size_t{3});
+}
+
+void RecordCommandsTest::deleteAnsweredNoKeepsAll() {
+    guitest::Session session;
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    session.Start();
+    session.Main()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(session.Main()));
+    guitest::ClickRow(session.Main()->Seznam, 1);
+    auto box = guitest::AnswerMessage(QStringLiteral("No"));
+    session.Main()->Smazat1->trigger();
+    QVERIFY(box->done);
+    QCOMPARE(App().seznam->rowCount(), 3);
+    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree);
+}
+
+void RecordCommandsTest::failedWriteLeavesListAsFile() {
+    guitest::Session session;
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    ::chmod(session.FsPath("vamo2001.vam").c_str(), 0444);
+    session.Start();
+    TMainForm* main = session.Main();
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+    const QString expected = QStringLiteral("Unable to write to ") + session.Path("vamo2001.vam");
+
+    // The write runs once the dialog is gone, so its error box is answered after it.
+    std::shared_ptr<guitest::Answer> error;
+    auto entry = AnswerEntry([&error](TAddForm* form) {
+        form->Pozn->setText(QStringLiteral("nová"));
+        error = guitest::AnswerMessage(QStringLiteral("OK"));
+    });
+    main->Novy1->trigger();
+    QVERIFY(entry->done);
+    QVERIFY(error && error->done);
+    QCOMPARE(error->text, expected);
+    QCOMPARE(App().seznam->rowCount(), 3);
+
+    guitest::ClickRow(main->Seznam, 0);
+    entry = AnswerEntry([&error](TAddForm* form) {
+        form->Pozn->setText(QStringLiteral("jiná"));
+        error = guitest::AnswerMessage(QStringLiteral("OK"));
+    });
+    main->Editovat1->trigger();
+    QVERIFY(entry->done);
+    QVERIFY(error && error->done);
+    QCOMPARE(error->text, expected);
+    QCOMPARE(guitest::ColumnTexts(11).first(), Q("první"));
+
+    auto ask = guitest::AnswerModal([&error](QWidget* modal) {
+        error = guitest::AnswerMessage(QStringLiteral("OK"));
+        modal->findChild<QAbstractButton*>(QStringLiteral("Yes"))->click();
+    });
+    main->Smazat1->trigger();
+    QVERIFY(ask->done);
+    QVERIFY(error->done);
+    QCOMPARE(error->text, expected);
+    QCOMPARE(App().seznam->rowCount(), 3);
+    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree);
+}
+
+QTEST_MAIN(RecordCommandsTest)
+#include "tst_recordcommands.moc"
