@@ -3,12 +3,12 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "forms.h"
+#include "icons.h"
 #include "textcodec.h"
 
 namespace {
@@ -50,6 +50,7 @@ TInfoForm::TInfoForm(QWidget* parent)
     Grid->horizontalHeader()->setSectionsClickable(false);
     Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 6);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid->setSelectionMode(QAbstractItemView::SingleSelection);
     Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -73,8 +74,7 @@ TInfoForm::TInfoForm(QWidget* parent)
     for (int r = 0; r < 12; ++r) height += Grid->rowHeight(r);
     Grid->setFixedSize(Grid->columnWidth(0) + Grid->columnWidth(1) + frame, height);
 
-    OKButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                               QStringLiteral("OK"), this);
+    OKButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setMinimumWidth(87);
     OKButton->setDefault(true);

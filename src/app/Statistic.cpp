@@ -3,7 +3,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include "diary/record_table.h"
 #include "diary/statistics.h"
 #include "forms.h"
+#include "icons.h"
 #include "recordmodel.h"
 #include "textcodec.h"
 
@@ -37,6 +37,7 @@ TStatForm::TStatForm(QWidget* parent)
     Grid->verticalHeader()->hide();
     Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 6);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid->setSelectionMode(QAbstractItemView::SingleSelection);
     Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -64,8 +65,7 @@ TStatForm::TStatForm(QWidget* parent)
     for (int r = 0; r < 12; ++r) height += Grid->rowHeight(r);
     Grid->setFixedSize(captionWidth + figureWidth + 1, height + 1);
 
-    OKButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton),
-                               QStringLiteral("OK"), this);
+    OKButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setMinimumWidth(80);
 
@@ -81,6 +81,7 @@ TStatForm::TStatForm(QWidget* parent)
     root->addLayout(buttons);
     root->setSizeConstraint(QLayout::SetFixedSize);
 
+    OKButton->setFocus();
     connect(OKButton, &QPushButton::clicked, this, &TStatForm::OKButtonClick);
 }
 

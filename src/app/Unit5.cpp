@@ -4,11 +4,11 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include "diary/regional.h"
 #include "forms.h"
+#include "icons.h"
 #include "textcodec.h"
 
 TCalendarForm::TCalendarForm(QWidget* parent)
@@ -21,9 +21,9 @@ TCalendarForm::TCalendarForm(QWidget* parent)
     Calendar->setObjectName(QStringLiteral("Calendar"));
     Calendar->setSelectionMode(QCalendarWidget::SingleSelection);
     Calendar->setGridVisible(false);
+    Calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
 
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                              QStringLiteral("OK"), this);
+    BitBtn1 = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setMinimumWidth(91);
     BitBtn1->setDefault(true);

@@ -5,10 +5,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include "forms.h"
+#include "icons.h"
 #include "msgbox.h"
 #include "textcodec.h"
 #include "vyh.h"
@@ -35,11 +35,9 @@ TCasForm::TCasForm(QWidget* parent)
     Edit1->setMinimumWidth(65);
     Edit2->setMinimumWidth(65);
 
-    OKButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                               QStringLiteral("OK"), this);
+    OKButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
-    CancelButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                   QStringLiteral("Storno"), this);
+    CancelButton = new QPushButton(icons::Cancel(), QStringLiteral("Storno"), this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     OKButton->setMinimumWidth(80);
     CancelButton->setMinimumWidth(81);

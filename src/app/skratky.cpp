@@ -8,14 +8,15 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "diary/settings.h"
 #include "forms.h"
+#include "icons.h"
 #include "msgbox.h"
 #include "platform/platform.h"
 #include "textcodec.h"
@@ -29,13 +30,13 @@ void RestartProcess(const QString& exe) {
     std::_Exit(0);
 }
 
-QListWidget* MakeList(QWidget* parent, const char* name, const QStringList& items) {
+QListWidget* MakeList(QWidget* parent, const char* name, const QStringList& items, int width) {
     auto* list = new QListWidget(parent);
     list->setObjectName(QString::fromLatin1(name));
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSortingEnabled(false);
     list->addItems(items);
-    list->setMinimumSize(121, 113);
+    list->setFixedSize(width, 113);
     return list;
 }
 
@@ -74,6 +75,8 @@ TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const 
     setWindowTitle(QStringLiteral("Zkratky"));
     setModal(false);
 
+    const int columnWidth = std::max(121, fontMetrics().averageCharWidth() * 20);
+
     Label1 = new QLabel(QStringLiteral("Odkud"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label2 = new QLabel(QStringLiteral("Kam"), this);
@@ -88,16 +91,16 @@ TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const 
     Edit3 = new QLineEdit(this);
     Edit3->setObjectName(QStringLiteral("Edit3"));
     for (QLineEdit* e : {Edit1, Edit2, Edit3}) {
-        e->setMinimumWidth(121);
+        e->setFixedWidth(columnWidth);
         GuardCp1250(e);
     }
     Label1->setBuddy(Edit1);
     Label2->setBuddy(Edit2);
     Label3->setBuddy(Edit3);
 
-    List1 = MakeList(this, "List1", od);
-    List2 = MakeList(this, "List2", kam);
-    List3 = MakeList(this, "List3", pres);
+    List1 = MakeList(this, "List1", od, columnWidth);
+    List2 = MakeList(this, "List2", kam, columnWidth);
+    List3 = MakeList(this, "List3", pres, columnWidth);
 
     Button1 = MakeButton(this, "Button1", QStringLiteral("Přidat"));
     Button2 = MakeButton(this, "Button2", QStringLiteral("Smazat"));
@@ -106,11 +109,9 @@ TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const 
     Button5 = MakeButton(this, "Button5", QStringLiteral("Přidat"));
     Button6 = MakeButton(this, "Button6", QStringLiteral("Smazat"));
 
-    OKButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                               QStringLiteral("OK"), this);
+    OKButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
-    CancelButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                   QStringLiteral("Storno"), this);
+    CancelButton = new QPushButton(icons::Cancel(), QStringLiteral("Storno"), this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     // No default button: Enter in an edit must not save and restart.
     for (QPushButton* b : {OKButton, CancelButton}) {

@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -20,6 +19,7 @@
 #include "Unit5.h"
 #include "cas.h"
 #include "forms.h"
+#include "icons.h"
 #include "msgbox.h"
 #include "recordmodel.h"
 #include "textcodec.h"
@@ -32,10 +32,12 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption) 
     return box;
 }
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, int width) {
+// Wide enough for `sample` (a typical bound) in the current font, never narrower than `width`.
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int width, const char* sample) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
-    edit->setMinimumWidth(width);
+    const int needed = edit->fontMetrics().horizontalAdvance(QString::fromLatin1(sample)) + 16;
+    edit->setFixedWidth(std::max(width, needed));
     GuardCp1250(edit);
     return edit;
 }
@@ -72,6 +74,8 @@ QGridLayout* RangeBlock(QWidget* parent, QCheckBox* check, QLineEdit* from, QLin
         fromRow->addWidget(fromExtra);
         toRow->addWidget(toExtra);
     }
+    fromRow->addStretch();
+    toRow->addStretch();
     grid->addLayout(fromCaption, 1, 0);
     grid->addLayout(toCaption, 1, 1);
     grid->addLayout(fromRow, 2, 0);
@@ -111,25 +115,25 @@ TFindForm::TFindForm(QWidget* parent)
     Chmax = MakeCheck(panel, "Chmax", QStringLiteral("Maximální rychlost"));
     Chcas = MakeCheck(panel, "Chcas", QStringLiteral("Čas jízdy"));
 
-    Edatumod = MakeEdit(panel, "Edatumod", 89);
-    EDatumdo = MakeEdit(panel, "EDatumdo", 97);
-    Eodkud = MakeEdit(panel, "Eodkud", 97);
-    Ekam = MakeEdit(panel, "Ekam", 97);
-    Epres = MakeEdit(panel, "Epres", 137);
-    Eodjezdod = MakeEdit(panel, "Eodjezdod", 65);
-    Eodjezddo = MakeEdit(panel, "Eodjezddo", 65);
-    Eprijezdod = MakeEdit(panel, "Eprijezdod", 65);
-    Eprijezddo = MakeEdit(panel, "Eprijezddo", 65);
-    Eujetood = MakeEdit(panel, "Eujetood", 65);
-    Eujetodo = MakeEdit(panel, "Eujetodo", 65);
-    Eprumrychod = MakeEdit(panel, "Eprumrychod", 65);
-    Eprumrychdo = MakeEdit(panel, "Eprumrychdo", 65);
-    Emaxod = MakeEdit(panel, "Emaxod", 65);
-    Emaxdo = MakeEdit(panel, "Emaxdo", 65);
-    Ecasod = MakeEdit(panel, "Ecasod", 65);
-    Ecasdo = MakeEdit(panel, "Ecasdo", 65);
+    Edatumod = MakeEdit(panel, "Edatumod", 89, "31.12.2001");
+    EDatumdo = MakeEdit(panel, "EDatumdo", 97, "31.12.2001");
+    Eodkud = MakeEdit(panel, "Eodkud", 97, "Kostelec n. L.");
+    Ekam = MakeEdit(panel, "Ekam", 97, "Kostelec n. L.");
+    Epres = MakeEdit(panel, "Epres", 137, "Kostelec nad Labem");
+    Eodjezdod = MakeEdit(panel, "Eodjezdod", 65, "12345,5");
+    Eodjezddo = MakeEdit(panel, "Eodjezddo", 65, "12345,5");
+    Eprijezdod = MakeEdit(panel, "Eprijezdod", 65, "12345,5");
+    Eprijezddo = MakeEdit(panel, "Eprijezddo", 65, "12345,5");
+    Eujetood = MakeEdit(panel, "Eujetood", 65, "12345,5");
+    Eujetodo = MakeEdit(panel, "Eujetodo", 65, "12345,5");
+    Eprumrychod = MakeEdit(panel, "Eprumrychod", 65, "12345,5");
+    Eprumrychdo = MakeEdit(panel, "Eprumrychdo", 65, "12345,5");
+    Emaxod = MakeEdit(panel, "Emaxod", 65, "12345,5");
+    Emaxdo = MakeEdit(panel, "Emaxdo", 65, "12345,5");
+    Ecasod = MakeEdit(panel, "Ecasod", 65, "10 h 30 min");
+    Ecasdo = MakeEdit(panel, "Ecasdo", 65, "10 h 30 min");
 
-    const QIcon calendarIcon = style()->standardIcon(QStyle::SP_FileDialogDetailedView);
+    const QIcon calendarIcon = icons::Calendar();
     SpeedButton1 = new QToolButton(panel);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton2 = new QToolButton(panel);
@@ -163,11 +167,9 @@ TFindForm::TFindForm(QWidget* parent)
     stylLayout->addWidget(stylA);
     stylLayout->addWidget(stylNebo);
 
-    FindButton = new QPushButton(style()->standardIcon(QStyle::SP_FileDialogContentsView),
-                                 QStringLiteral("Vyhledat"), panel);
+    FindButton = new QPushButton(icons::Search(), QStringLiteral("Vyhledat"), panel);
     FindButton->setObjectName(QStringLiteral("FindButton"));
-    CancelButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                   QStringLiteral("Storno"), panel);
+    CancelButton = new QPushButton(icons::Cancel(), QStringLiteral("Storno"), panel);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     for (QPushButton* b : {FindButton, CancelButton}) b->setMinimumWidth(89);
 
