@@ -1,0 +1,260 @@
+// The entry dialog on its own: its controls, keyboard, helpers, calculators and the refusal
+// of the field separator.
+
+#include <QComboBox>
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "Add.h"
+#include "diary/regional.h"
+#include "forms.h"
+#include "msgbox.h"
+#include "guitest.h"
+#include "recordmodel.h"
+#include "textcodec.h"
+#include "vamo.h"
+
+using diary::Field;
+using guitest::Cp;
+using guitest::Q;
+
+class AddFormTest : public QObject {
+    Q_OBJECT
+private slots:
+    void labelsAndButtons();
+    void focusOrderAndKeys();
+    void recordMapsFieldsByName();
+    void todayAndLastArrival();
+    void calculators_data();
+    void calculators();
+    void separatorIsRefused();
+    void resultCodes();
+};
+
+void AddFormTest::labelsAndButtons() {
+    guitest::Session session;
+    session.Start();
+    TAddForm* add = session.Add();
+
+    const char* labels[][2] = {{"Label1", "Datum:"},        {"Label2", "Odkud:"},
+                               {"Label3", "Přes:"},         {"Label4", "Kam:"},
+                               {"Label5", "Odjezd (km):"},  {"Label6", "Ujeto (km):"},
+                               {"Label7", "Příjed (km):"},  {"Label8", "Průmerná rychlost :"},
+                               {"Label9", "Čas jízdy:"},    {"Label10", "Maximální rychlost"},
+                               {"Label11", "Poznámka:"}};
+    for (const auto& [name, text] : labels) {
+        QString why;
+        auto* label = guitest::Find<QLabel>(add, QString::fromLatin1(name), &why);
+        QVERIFY2(label != nullptr, qPrintable(why));
+        QCOMPARE(label->text(), Q(text));
+    }
+    const char* buttons[][3] = {{"DnesButton", "Dnes", ""},
+                                {"Button2", "Posledni", "Poslední příjezdové km."},
+                                {"Button1", "...", ""},
+                                {"OKButton", "OK", ""},
+                                {"CancelButton", "Storno", ""}};
+    for (const auto& [name, text, tip] : buttons) {
+        QString why;
+        auto* button = guitest::Find<QPushButton>(add, QString::fromLatin1(name), &why);
+        QVERIFY2(button != nullptr, qPrintable(why));
+        QCOMPARE(button->text(), Q(text));
+        QCOMPARE(button->toolTip(), Q(tip));
+        QVERIFY2(!button->autoDefault() && !button->isDefault(), name);
+    }
+    const char* pictures[][2] = {{"SpeedButton1", "Kalendář"}, {"SpeedButton3", "Výpočet"},
+                                 {"SpeedButton2", "Výpočet"},  {"SpeedButton4", "Výpočet"},
+                                 {"SpeedButton5", "Výpočet"}};
+    for (const auto& [name, tip] : pictures) {
+        QString why;
+        auto* button = guitest::Find<QToolButton>(add, QString::fromLatin1(name), &why);
+        QVERIFY2(button != nullptr, qPrintable(why));
+        QCOMPARE(button->toolTip(), Q(tip));
+        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        QVERIFY(!button->icon().isNull());
+    }
+    for (QComboBox* combo : {add->od, add->pres, add->kam}) {
+        QVERIFY(combo->isEditable());
+        QCOMPARE(combo->insertPolicy(), QComboBox::NoInsert);
+        QVERIFY(combo->validator() != nullptr);
+    }
+    QCOMPARE(add->Pozn->maxLength(), 255);
+    QCOMPARE(add->Cislo->text(), QStringLiteral("1"));
+    QVERIFY(add->Cislo->font().bold());
+    QVERIFY(!(add->windowFlags() & Qt::WindowContextHelpButtonHint));
+    QVERIFY(!(add->windowFlags() & Qt::WindowMaximizeButtonHint));
+}
+
+void AddFormTest::focusOrderAndKeys() {
+    guitest::Session session;
+    session.Start();
+    TAddForm* add = session.Add();
+    auto answer = guitest::AnswerModal([add](QWidget*) {
+        add->Dat->setFocus();
+        QStringList order;
+        for (int i = 0; i < 16; ++i) {
+            QWidget* w = QApplication::focusWidget();
+            // An editable combo box hands its focus to its line edit.
+            if (w != nullptr && qobject_cast<QComboBox*>(w->parentWidget())) w = w->parentWidget();
+            order << (w ? w->objectName() : QStringLiteral("<none>"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(order, (QStringList{"Dat", "od", "pres", "kam", "Odj", "Ujeto", "Pri", "Pr", "Cj", "Mr",
+                                     "Pozn", "OKButton", "CancelButton", "DnesButton", "Button2", "Button1"}));
+        // Enter presses nothing, not even the focused button.
+        add->OKButton->setFocus();
+        QTest::keyClick(add->OKButton, Qt::Key_Return);
+        QTest::keyClick(add->Pozn, Qt::Key_Enter);
+        QVERIFY(add->isVisible());
+        QTest::keyClick(add, Qt::Key_Escape);
+    });
+    QCOMPARE(add->exec(), kResultCancel);
+    QVERIFY(answer->done);
+    QVERIFY(!answer->leftOpen);
+}
+
+void AddFormTest::recordMapsFieldsByName() {
+    guitest::Session session;
+    session.Start();
+    TAddForm* add = session.Add();
+    diary::DiaryRecord record;
+    record.number = "17";
+    for (int i = 0; i < diary::kFieldCount; ++i) record.fields[i] = Cp("pole ") + std::to_string(i) + Cp(" ž");
+    add->SetRecord(record);
+    QCOMPARE(add->Cislo->text(), QStringLiteral("17"));
+    QCOMPARE(add->kam->currentText(), Q("pole 2 ž"));
+    QCOMPARE(add->pres->currentText(), Q("pole 3 ž"));
+    QCOMPARE(add->Pri->text(), Q("pole 5 ž"));
+    QCOMPARE(add->Ujeto->text(), Q("pole 6 ž"));
+    QCOMPARE(add->Cj->text(), Q("pole 9 ž"));
+    QCOMPARE(add->Record(), record);
+    add->ClearFields();
+    QCOMPARE(add->Record().fields, decltype(record.fields){});
+}
+
+void AddFormTest::todayAndLastArrival() {
+    guitest::Session session;
+    session.Start();
+    TAddForm* add = session.Add();
+    add->DnesButton->click();
+    const QDate today = QDate::currentDate();
+    QCOMPARE(add->Dat->text(), QStringLiteral("%1.%2.%3").arg(today.day()).arg(today.month()).arg(today.year()));
+
+    add->Button2->click();
+    QCOMPARE(add->Odj->text(), QStringLiteral("0"));
+
+    App().seznam->Append(diary::RecordRow(diary::ParseRecordLine(Cp("1§1.5.2001§a§b§c§100§130§30§§§§§"))));
+    App().seznam->Append(diary::RecordRow(diary::ParseRecordLine(Cp("2§2.5.2001§a§b§c§130§§0§§§§§"))));
+    App().seznam->Append(diary::RecordRow(diary::ParseRecordLine(Cp("3§3.5.2001§a§b§c§140§150,5§10,5§§§§§"))));
+    add->Button2->click();
+    QCOMPARE(add->Odj->text(), QStringLiteral("150,5"));
+    // The last row as the list is ordered now, not the highest number.
+    App().seznam->SortByColumn(6, App().regional);  // distance: 0, 10,5, 30
+    QCOMPARE(guitest::ColumnTexts(0).last(), QStringLiteral("1"));
+    add->Button2->click();
+    QCOMPARE(add->Odj->text(), QStringLiteral("130"));
+}
+
+void AddFormTest::calculators_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("inputs");  // Odj, Pri, Ujeto, Pr, Mr, Cj
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("value");    // the target's text afterwards
+    QTest::addColumn<QString>("message");  // the error box's text, or empty
+
+    QTest::newRow("distance") << "SpeedButton3" << QStringList{"1234,5", "1270", "", "", "", ""}
+                              << "Ujeto" << "35,5" << "";
+    QTest::newRow("distance below zero") << "SpeedButton3" << QStringList{"1270", "1200", "7", "", "", ""}
+                                         << "Ujeto" << "7" << Q("Chybná hodnota !");
+    QTest::newRow("arrival") << "SpeedButton2" << QStringList{"1200", "", "35,25", "", "", ""} << "Pri"
+                             << "1235,3" << "";
+    QTest::newRow("arrival bad distance") << "SpeedButton2" << QStringList{"x", "", "x", "", "", ""} << "Pri"
+                                          << "" << Q("Chybná hodnota v poli ujeto.");
+    QTest::newRow("ride time") << "SpeedButton4" << QStringList{"", "", "35", "20", "", ""} << "Cj"
+                               << "1 h 45 min" << "";
+    QTest::newRow("ride time no distance")
+        << "SpeedButton4" << QStringList{"", "", "", "", "", "x"} << "Cj" << "x"
+        << Q("V poli ujeto není žádná hodnota.\nNemůžu vypočítat čas jízdy.");
+    QTest::newRow("ride time max below avg")
+        << "SpeedButton4" << QStringList{"", "", "35", "20", "19,9", ""} << "Cj" << ""
+        << Q("Průměrná rychlost je větší něž maximální!");
+    QTest::newRow("ride time zero distance") << "SpeedButton4" << QStringList{"", "", "0", "20", "", "keep"}
+                                             << "Cj" << "keep" << "";
+    QTest::newRow("average") << "SpeedButton5" << QStringList{"", "", "35", "", "", "1 h 45 min"} << "Pr"
+                             << "20,0" << "";
+    QTest::newRow("average unreadable time") << "SpeedButton5" << QStringList{"", "", "35", "9", "", "1h 45 min"}
+                                             << "Pr" << "9" << Q("Chybná hodnota !");
+}
+
+void AddFormTest::calculators() {
+    QFETCH(QString, button);
+    QFETCH(QStringList, inputs);
+    QFETCH(QString, target);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
+    guitest::Session session;
+    session.Start();
+    TAddForm* add = session.Add();
+    QLineEdit* fields[] = {add->Odj, add->Pri, add->Ujeto, add->Pr, add->Mr, add->Cj};
+    for (int i = 0; i < 6; ++i) fields[i]->setText(inputs[i]);
+
+    auto dialog = guitest::AnswerModal([&](QWidget*) {
+        std::shared_ptr<guitest::Answer> box;
+        if (!message.isEmpty()) box = guitest::AnswerMessage(QStringLiteral("OK"));
+        guitest::Click(add->findChild<QToolButton*>(button));
+        if (box) {
+            QVERIFY(box->done);
+            QCOMPARE(box->title, QStringLiteral("Error"));
+            QCOMPARE(box->text, message);
+        }
+        QVERIFY(add->isVisible());
+        QCOMPARE(add->findChild<QLineEdit*>(target)->text(), value);
+        add->CancelButton->click();
+    });
+    add->exec();
+    QVERIFY(dialog->done);
+    QVERIFY(!dialog->leftOpen);
+}
+
+void AddFormTest::separatorIsRefused() {
+    guitest::Session session;
+    session.Start();
+    TAddForm* add = session.Add();
+    for (QWidget* field : {static_cast<QWidget*>(add->Pozn), static_cast<QWidget*>(add->od)}) {
+        add->ClearFields();
+        auto dialog = guitest::AnswerModal([&](QWidget*) {
+            guitest::TypeText(field == add->od ? add->od->lineEdit() : field, Q("a§b"));
+            auto box = guitest::AnswerMessage(QStringLiteral("OK"));
+            guitest::Click(add->OKButton);
+            QVERIFY(box->done);
+            QCOMPARE(box->title, QStringLiteral("Error"));
+            QCOMPARE(box->text, Q("Znak § nelze použít."));
+            QVERIFY(add->isVisible());
+            add->ClearFields();
+            guitest::Click(add->OKButton);
+        });
+        QCOMPARE(add->exec(), kResultOk);
+        QVERIFY(dialog->done);
+        QVERIFY(!dialog->leftOpen);
+    }
+}
+
+void AddFormTest::resultCodes() {
+    guitest::Session session;
+    session.Start();
+    TAddForm* add = session.Add();
+    auto ok = guitest::AnswerModal([add](QWidget*) { guitest::Click(add->OKButton); });
+    QCOMPARE(add->exec(), kResultOk);  // every field empty is accepted
+    QVERIFY(ok->done);
+    auto storno = guitest::AnswerModal([add](QWidget*) { guitest::Click(add->CancelButton); });
+    QCOMPARE(add->exec(), kResultCancel);
+    QVERIFY(storno->done);
+    auto closeBox = guitest::AnswerModal([add](QWidget*) { add->close(); });
+    QCOMPARE(add->exec(), kResultCancel);
+    QVERIFY(closeBox->done);
+}
+
+QTEST_MAIN(AddFormTest)
+#include "tst_addform.moc"
