@@ -1,5 +1,4 @@
 #include <QCalendarWidget>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -50,19 +49,6 @@ private slots:
         find_.reset();
         main_.reset();
         windowtest::ResetApp();
-    }
-
-    void casLayout() {
-        QCOMPARE(cas_->windowTitle(), QStringLiteral("Čas"));
-        QVERIFY(!(cas_->windowFlags() & Qt::WindowCloseButtonHint));
-        QVERIFY(!(cas_->windowFlags() & Qt::WindowSystemMenuHint));
-        QVERIFY(cas_->windowFlags() & Qt::WindowStaysOnTopHint);
-        CONTROL(l1, QLabel, cas_.get(), "Label1");
-        CONTROL(l2, QLabel, cas_.get(), "Label2");
-        CONTROL(cancel, QPushButton, cas_.get(), "CancelButton");
-        QCOMPARE(l1->text(), QStringLiteral("Hodiny"));
-        QCOMPARE(l2->text(), QStringLiteral("Minuty"));
-        QCOMPARE(cancel->text(), QStringLiteral("Storno"));
     }
 
     void okWritesVerbatimIntoTheTarget_data() {
@@ -153,13 +139,6 @@ private slots:
         QVERIFY(*ran);
         QCOMPARE(*shown, QStringLiteral("2|5"));
         QCOMPARE(find_->Ecasdo->text(), QStringLiteral("2 h 5 min"));
-    }
-
-    void calendarLayout() {
-        QCOMPARE(calendar_->windowTitle(), QStringLiteral("Kalendář"));
-        QVERIFY(!(calendar_->windowFlags() & Qt::WindowCloseButtonHint));
-        CONTROL(ok, QPushButton, calendar_.get(), "BitBtn1");
-        QCOMPARE(ok->text(), QStringLiteral("OK"));
     }
 
     void dateText_data() {
