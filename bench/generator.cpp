@@ -32,7 +32,7 @@ constexpr std::array<std::string_view, 16> kPlaces = {
 constexpr std::array<std::string_view, 8> kNotes = {
     "", "", "", "v\xEDtr",  // vítr
     "d\xE9\x9A\x9D",        // déšť
-    "p\xEDchl\xE1 du\x9A" "e",    // píchlá duše
+    "p\xED" "chl\xE1 du\x9A" "e",    // píchlá duše
     "hezky, slunce a \xE8isto",
     "s Janou p\xF8" "es kopec",
 };

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Unit5.h"
+#include "cas.h"
 #include "diary/calculators.h"
 #include "diary/regional.h"
 #include "forms.h"
@@ -17,6 +19,7 @@
 #include "msgbox.h"
 #include "recordmodel.h"
 #include "textcodec.h"
+#include "vyh.h"
 
 using diary::Field;
 
@@ -281,7 +284,11 @@ void TAddForm::DnesButtonClick() {
 }
 
 // The date picker is wired in by its own window.
-void TAddForm::SpeedButton1Click() {}
+void TAddForm::SpeedButton1Click() {
+    if (App().calendar == nullptr) return;
+    // The picker has no cancel: whatever day it shows when it closes is taken.
+    Dat->setText(TCalendarForm::DateText(App().calendar->Pick(this)));
+}
 
 void TAddForm::Button2Click() {
     const RecordModel* list = App().seznam;
@@ -330,7 +337,14 @@ void TAddForm::SpeedButton5Click() {
 }
 
 // The ride-time dialog is wired in by its own window.
-void TAddForm::Button1Click() {}
+void TAddForm::Button1Click() {
+    TCasForm* cas = App().cas;
+    if (cas == nullptr) return;
+    // 3 keeps the ride-time dialog's "OK" away from the search window's bounds.
+    if (App().find != nullptr) App().find->timeTarget = 3;
+    cas->ClearEdits();
+    if (cas->exec() == kResultYes) Cj->setText(cas->rideTimeText());
+}
 
 void TAddForm::OKButtonClick() {
     // "§" ends a field in the diary file, so a field holding it would split the ride's line.

@@ -1,7 +1,15 @@
 #include "forms.h"
 
+#include <QComboBox>
+
 #include "Add.h"
+#include "Info.h"
+#include "Statistic.h"
+#include "Unit5.h"
 #include "about.h"
+#include "cas.h"
+#include "skratky.h"
+#include "vyh.h"
 #include "diary/settings.h"
 #include "platform/platform.h"
 #include "textcodec.h"
@@ -15,6 +23,20 @@ AppContext& App() {
 QString DefaultSettingsFolder() { return FromFsPath(platform::ExecutableFolder()); }
 
 std::string SettingsFile() { return diary::SettingsPath(ToFsPath(App().settingsFolder)); }
+
+namespace {
+QStringList ComboItems(const QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) items.append(combo->itemText(i));
+    return items;
+}
+
+template <typename T>
+void DeleteForm(T*& form) {
+    delete form;
+    form = nullptr;
+}
+}  // namespace
 
 void CreateForms() {
     AppContext& app = App();
@@ -31,14 +53,26 @@ void CreateForms() {
     app.main->FormCreate();
 
     app.about = new TAboutBox;
+    app.find = new TFindForm;
+    // The editor starts from the lists the start-up load gave the entry dialog.
+    app.zkratky = new TZkratkyForm(ComboItems(app.add->od), ComboItems(app.add->kam),
+                                   ComboItems(app.add->pres));
+    app.cas = new TCasForm;
+    app.calendar = new TCalendarForm;
+    app.stat = new TStatForm;
+    app.info = new TInfoForm;
 }
 
 void DestroyForms() {
     AppContext& app = App();
-    delete app.about;
-    app.about = nullptr;
-    delete app.add;
-    app.add = nullptr;
+    DeleteForm(app.info);
+    DeleteForm(app.stat);
+    DeleteForm(app.calendar);
+    DeleteForm(app.cas);
+    DeleteForm(app.zkratky);
+    DeleteForm(app.find);
+    DeleteForm(app.about);
+    DeleteForm(app.add);
     app.currentDiaryPath = nullptr;
     app.seznam = nullptr;
     app.mainWidget = nullptr;

@@ -14,7 +14,12 @@
 #include <vector>
 
 #include "Add.h"
+#include "Info.h"
+#include "Statistic.h"
 #include "about.h"
+#include "diary/old_import.h"
+#include "skratky.h"
+#include "vyh.h"
 #include "diary/diary_file.h"
 #include "diary/settings.h"
 #include "filedialog.h"
@@ -27,6 +32,14 @@
 namespace {
 
 const QString kDiaryFilter = QStringLiteral("Deníky (*.vam)");
+const QString kOldDiaryFilter = QStringLiteral("Deníky z vama 99 (*.dat)");
+
+void ShowModeless(QWidget* window) {
+    if (window == nullptr) return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
 const QString kNoSelection = QStringLiteral("Není vybrán žádný údaj !");
 
 bool SameFile(const QString& a, const QString& b) {
@@ -242,7 +255,20 @@ void TMainForm::Uloitjako1Click() {
     SetTitle();
 }
 
-void TMainForm::Importzestarverze1Click() {}
+void TMainForm::Importzestarverze1Click() {
+    const QString source = filedialog::OpenFileName(this, kOldDiaryFilter);
+    if (source.isEmpty()) return;
+    if (!AskYesNo(this, MsgKind::Confirm, QStringLiteral("Importovat ?"))) return;
+    const QString target = FromFsPath(diary::ImportTargetPath(ToFsPath(source)));
+    // The old diary is read whole first: a source that cannot be read leaves the target as it
+    // was, and the target then gets exactly the imported records in one save.
+    std::vector<diary::DiaryRecord> records;
+    if (!Guarded(this, [&] { records = diary::ReadOldDiary(ToFsPath(source)); })) return;
+    if (!MayOverwrite(target)) return;
+    if (!Guarded(this, [&] { diary::SaveDiary(ToFsPath(target), records); })) return;
+    ShowMessage(this, MsgKind::Plain, QStringLiteral("Import hotov."));
+    Otevri(target);
+}
 
 void TMainForm::Konec1Click() { close(); }
 
@@ -301,11 +327,13 @@ void TMainForm::SmazatClick() {
     });
 }
 
-void TMainForm::Hledat1Click() {}
+void TMainForm::Hledat1Click() { ShowModeless(App().find); }
 
-void TMainForm::Zkratky1Click() {}
+void TMainForm::Zkratky1Click() { ShowModeless(App().zkratky); }
 
-void TMainForm::Statistika1Click() {}
+void TMainForm::Statistika1Click() {
+    if (App().stat != nullptr) App().stat->ShowStatistics();
+}
 
 void TMainForm::Oprogramu1Click() {
     if (App().about != nullptr) App().about->ShowAbout();
@@ -313,7 +341,11 @@ void TMainForm::Oprogramu1Click() {
 
 void TMainForm::SeznamColumnClick(int column) { model_->SortByColumn(column, App().regional); }
 
-void TMainForm::SeznamDblClick() {}
+void TMainForm::SeznamDblClick() {
+    const int row = SelectedRow();
+    if (row < 0 || App().info == nullptr) return;
+    App().info->ShowRecord(model_->row(row));
+}
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     // Storing the path must never keep the user from leaving: the diary itself is saved.
