@@ -1,0 +1,290 @@
+// A saving process killed at any moment leaves the diary holding every ride whose save had
+// returned, plus at most the one under way, each byte for byte; nothing it leaves behind gets
+// in the way of the next save.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <random>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "diary/diary_file.h"
+#include "diary/record.h"
+
+namespace {
+
+using diary::DiaryRecord;
+using diary::kFieldCount;
+using testsupport::ReadFileBytes;
+using testsupport::TempDir;
+using testsupport::WriteFileBytes;
+
+// Lines around the diary's section that every save must carry over untouched.
+constexpr std::string_view kBefore = "; my rides\r\n\r\n";
+constexpr std::string_view kHeader = "[data]\r\n";
+constexpr std::string_view kAfter = "[other]\r\nx=y\r\n";
+
+// Any byte a field may hold: no separator, CR, LF or NUL. The date starts with a digit so
+// that the line never starts with a blank.
+std::string RandomText(std::mt19937_64& rng, std::size_t maxLength) {
+    std::string text(rng() % (maxLength + 1), ' ');
+    for (char& c : text) {
+        unsigned char b;
+        do {
+            b = static_cast<unsigned char>(rng());
+        } while (b == 0 || b == '\r' || b == '\n' || b == 0xA7);
+        c = static_cast<char>(b);
+    }
+    return text;
+}
+
+DiaryRecord RandomRecord(std::mt19937_64& rng) {
+    DiaryRecord r;
+    for (int i = 0; i < kFieldCount; ++i) r.fields[static_cast<std::size_t>(i)] = RandomText(rng, 24);
+    r.fields[0].insert(r.fields[0].begin(), static_cast<char>('1' + rng() % 9));
+    // Some long notes, so that a save takes long enough to be cut in the middle.
+    if (rng() % 4 == 0) r.fields[kFieldCount - 1] = RandomText(rng, 4000);
+    return r;
+}
+
+enum class OpKind { Append, Overwrite, Delete, SaveAll };
+
+struct Op {
+    OpKind kind = OpKind::Append;
+    std::size_t index = 0;     // 0-based record the op addresses
+    DiaryRecord record;        // Append, Overwrite
+    std::vector<DiaryRecord> all;  // SaveAll
+};
+
+// Op number `i` is a function of `i` and the diary before it, so the killed saver and the
+// checking parent agree on every op without talking.
+Op MakeOp(std::uint64_t i, const std::vector<DiaryRecord>& state) {
+    std::mt19937_64 rng(0x5eed0000u + i);
+    Op op;
+    const unsigned roll = static_cast<unsigned>(rng() % 100);
+    if (state.empty() || (roll < 60 && state.size() < 40)) {
+        op.kind = OpKind::Append;
+        op.index = state.size();
+        op.record = RandomRecord(rng);
+    } else if (roll < 75) {
+        op.kind = OpKind::Overwrite;
+        op.index = rng() % state.size();
+        op.record = RandomRecord(rng);
+    } else if (roll < 90 || state.size() >= 40) {
+        op.kind = OpKind::Delete;
+        op.index = rng() % state.size();
+    } else {
+        op.kind = OpKind::SaveAll;
+        op.all = state;
+        std::shuffle(op.all.begin(), op.all.end(), rng);
+        op.all.push_back(RandomRecord(rng));
+    }
+    return op;
+}
+
+void Apply(const Op& op, std::vector<DiaryRecord>& state) {
+    switch (op.kind) {
+        case OpKind::Append: state.push_back(op.record); break;
+        case OpKind::Overwrite: state[op.index] = op.record; break;
+        case OpKind::Delete: state.erase(state.begin() + static_cast<std::ptrdiff_t>(op.index)); break;
+        case OpKind::SaveAll: state = op.all; break;
+    }
+}
+
+void Perform(const std::string& path, const Op& op) {
+    const std::string number = std::to_string(op.index + 1);
+    switch (op.kind) {
+        case OpKind::Append:
+        case OpKind::Overwrite: diary::WriteRecord(path, number, op.record); break;
+        case OpKind::Delete: diary::DeleteRecordAndRenumber(path, number); break;
+        case OpKind::SaveAll: diary::SaveDiary(path, op.all); break;
+    }
+}
+
+// The file as it must be after a completed save: written independently of the core's
+// formatting, so that a line the core garbles cannot match itself.
+std::string ExpectedBytes(const std::vector<DiaryRecord>& state) {
+    std::string out(kBefore);
+    out += kHeader;
+    for (std::size_t i = 0; i < state.size(); ++i) {
+        out += std::to_string(i + 1) + "=";
+        for (const std::string& f : state[i].fields) out += f + '\xA7';
+        out += "\r\n";
+    }
+    out += kAfter;
+    return out;
+}
+
+constexpr std::uint64_t kFailed = ~std::uint64_t{0};
+
+// The saver: runs ops from `first` on until it is killed, reporting each op's number once its
+// save has returned.
+[[noreturn]] void Saver(const std::string& path, std::uint64_t first,
+                        std::vector<DiaryRecord> state, int out) {
+    for (std::uint64_t i = first; i < first + 100000; ++i) {
+        const Op op = MakeOp(i, state);
+        std::uint64_t report = i;
+        try {
+            Perform(path, op);
+        } catch (...) {
+            report = kFailed;
+        }
+        if (::write(out, &report, sizeof report) != sizeof report || report == kFailed) _exit(2);
+        Apply(op, state);
+    }
+    _exit(0);
+}
+
+std::vector<std::uint64_t> ReadReports(int in) {
+    std::vector<std::uint64_t> reports;
+    std::uint64_t value;
+    std::size_t got = 0;
+    char* p = reinterpret_cast<char*>(&value);
+    for (;;) {
+        const ssize_t n = ::read(in, p + got, sizeof value - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+        if (got == sizeof value) {
+            reports.push_back(value);
+            got = 0;
+        }
+    }
+    return reports;
+}
+
+void SleepMicroseconds(double us) {
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(us / 1e6);
+    ts.tv_nsec = static_cast<long>(std::fmod(us, 1e6) * 1000);
+    while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string FirstDifference(const std::string& actual, const std::string& expected) {
+    const auto mismatch = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    return "sizes " + std::to_string(actual.size()) + " / " + std::to_string(expected.size()) +
+           ", first difference at byte " + std::to_string(mismatch.first - actual.begin());
+}
+
+TEST(KilledSave, DiaryHoldsEverySavedRideAndAtMostTheOneUnderWay) {
+    TempDir dir;
+    const std::string path = dir.File("diary.vam");
+    WriteFileBytes(path, ExpectedBytes({}));
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+
+    std::vector<DiaryRecord> state;
+    std::uint64_t next = 0;  // the first op not yet known to be in the file
+    std::mt19937_64 timing(20010512);
+    // A save here takes milliseconds, most of them in fsync. Half the kills come after delays
+    // spread evenly on a log scale from microseconds up, so that they land in every step of a
+    // save; the other half come after several saves, so that the diary keeps growing.
+    std::uniform_real_distribution<double> logDelay(std::log(5.0), std::log(12000.0));
+    std::uniform_real_distribution<double> longDelay(5000.0, 60000.0);
+
+    const auto start = std::chrono::steady_clock::now();
+    int kills = 0;
+    int landedAfterSave = 0;  // the save had returned but its report had not been sent
+    std::uint64_t opsDone = 0;
+    while (kills < 300 && (kills < 200 || std::chrono::steady_clock::now() - start <
+                                              std::chrono::seconds(12))) {
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::close(fds[0]);
+            Saver(path, next, state, fds[1]);
+        }
+        ::close(fds[1]);
+        SleepMicroseconds(kills % 2 == 0 ? std::exp(logDelay(timing)) : longDelay(timing));
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        const std::vector<std::uint64_t> reports = ReadReports(fds[0]);
+        ::close(fds[0]);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+            << "the saver stopped by itself (status " << status << "): a save failed";
+        ++kills;
+
+        for (const std::uint64_t reported : reports) {
+            ASSERT_EQ(reported, next) << "kill " << kills;
+            Apply(MakeOp(next, state), state);
+            ++next;
+            ++opsDone;
+        }
+
+        const std::string bytes = ReadFileBytes(path);
+        const std::string expected = ExpectedBytes(state);
+        if (bytes != expected) {
+            std::vector<DiaryRecord> ahead = state;
+            Apply(MakeOp(next, state), ahead);
+            ASSERT_EQ(bytes, ExpectedBytes(ahead))
+                << "kill " << kills << " after op " << next << ": the diary is neither the last "
+                << "saved state (" << FirstDifference(bytes, expected) << ") nor the next one";
+            state = std::move(ahead);
+            ++next;
+            ++landedAfterSave;
+        }
+
+        const std::vector<DiaryRecord> read = diary::ReadDiary(path);
+        ASSERT_EQ(read.size(), state.size()) << "kill " << kills;
+        for (std::size_t i = 0; i < read.size(); ++i) {
+            ASSERT_EQ(read[i].fields, state[i].fields) << "kill " << kills << ", record " << i + 1;
+        }
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        ASSERT_EQ(st.st_mode & 07777, 0640u) << "kill " << kills << ": the diary lost its mode";
+    }
+
+    // Whatever a kill left behind is a hidden temporary beside the diary, never the diary.
+    const std::regex temp(R"(\.diary\.vam\.[A-Za-z0-9]{6})");
+    int leftovers = 0;
+    for (const std::string& name : FolderNames(dir.path())) {
+        if (name == "diary.vam") continue;
+        EXPECT_TRUE(std::regex_match(name, temp)) << "unexpected file " << name;
+        ++leftovers;
+    }
+
+    // The next save goes through beside them.
+    std::mt19937_64 rng(7);
+    const DiaryRecord last = RandomRecord(rng);
+    diary::WriteRecord(path, std::to_string(state.size() + 1), last);
+    state.push_back(last);
+    EXPECT_EQ(ReadFileBytes(path), ExpectedBytes(state));
+
+    EXPECT_GE(kills, 200);
+    // Without progress the kills would prove nothing about saves.
+    EXPECT_GE(opsDone, static_cast<std::uint64_t>(kills) / 2);
+    RecordProperty("kills", kills);
+    RecordProperty("ops_done", static_cast<int>(opsDone));
+    RecordProperty("landed_after_save", landedAfterSave);
+    RecordProperty("temp_leftovers", leftovers);
+    std::printf("kills %d, saves completed %llu, kills between a save and its report %d, "
+                "temporaries left by kills %d\n",
+                kills, static_cast<unsigned long long>(opsDone), landedAfterSave, leftovers);
+}
+
+}  // namespace
