@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -132,7 +133,7 @@ std::size_t PeakBytesAddedBy(const std::function<void()>& work) {
         }
         const std::size_t before = StatusKilobytes("VmRSS");
         work();
-        const std::size_t peak = StatusKilobytes("VmHWM");
+        const std::size_t peak = std::max(StatusKilobytes("VmHWM"), StatusKilobytes("VmRSS"));
         const std::size_t added = peak > before ? (peak - before) * 1024 : 0;
         (void)!::write(fds[1], &added, sizeof added);
         ::_exit(0);
