@@ -20,7 +20,13 @@ AppContext& App() {
     return context;
 }
 
-QString DefaultSettingsFolder() { return FromFsPath(platform::ExecutableFolder()); }
+QString DefaultSettingsFolder() {
+    const std::string folder = platform::SettingsFolder(platform::CurrentSettingsPlaces());
+    // The configuration folder may not exist yet; the first write of settings or diary needs
+    // it. If it cannot be made, that write reports the path.
+    platform::MakeFolders(folder);
+    return FromFsPath(folder);
+}
 
 std::string SettingsFile() { return diary::SettingsPath(ToFsPath(App().settingsFolder)); }
 

@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QStyle>
 #include <functional>
+#include <initializer_list>
 
 namespace icons {
 namespace {
@@ -27,6 +28,17 @@ QIcon Painted(int size, const std::function<void(QPainter&)>& draw) {
 
 QIcon Standard(QStyle::StandardPixmap which) { return qApp->style()->standardIcon(which); }
 
+// The desktop's icon theme first, under its freedesktop names (the first one it knows wins),
+// so the buttons look like every other program's there; our own picture where the theme has
+// none of them, or there is no theme at all.
+QIcon Themed(std::initializer_list<const char*> names, const std::function<QIcon()>& own) {
+    for (const char* name : names) {
+        const QString themed = QString::fromLatin1(name);
+        if (QIcon::hasThemeIcon(themed)) return QIcon::fromTheme(themed);
+    }
+    return own();
+}
+
 QIcon Sheet(const QColor& mark, const std::function<void(QPainter&)>& extra) {
     return Painted(20, [&](QPainter& p) {
         p.setPen(QPen(QColor(90, 90, 90), 1));
@@ -39,20 +51,18 @@ QIcon Sheet(const QColor& mark, const std::function<void(QPainter&)>& extra) {
     });
 }
 
-}  // namespace
+QIcon OwnNewFile() { return Standard(QStyle::SP_FileIcon); }
+QIcon OwnOpenFile() { return Standard(QStyle::SP_DialogOpenButton); }
+QIcon OwnSaveAs() { return Standard(QStyle::SP_DialogSaveButton); }
 
-QIcon NewFile() { return Standard(QStyle::SP_FileIcon); }
-QIcon OpenFile() { return Standard(QStyle::SP_DialogOpenButton); }
-QIcon SaveAs() { return Standard(QStyle::SP_DialogSaveButton); }
-
-QIcon NewRecord() {
+QIcon OwnNewRecord() {
     return Sheet(QColor(20, 140, 40), [](QPainter& p) {
         p.drawLine(QPointF(14, 10), QPointF(14, 18));
         p.drawLine(QPointF(10, 14), QPointF(18, 14));
     });
 }
 
-QIcon EditRecord() {
+QIcon OwnEditRecord() {
     return Sheet(QColor(200, 140, 20), [](QPainter& p) {
         p.setPen(QPen(QColor(200, 140, 20), 3, Qt::SolidLine, Qt::FlatCap));
         p.drawLine(QPointF(18, 7), QPointF(10, 15));
@@ -61,14 +71,14 @@ QIcon EditRecord() {
     });
 }
 
-QIcon DeleteRecord() {
+QIcon OwnDeleteRecord() {
     return Sheet(QColor(200, 30, 30), [](QPainter& p) {
         p.drawLine(QPointF(10, 10), QPointF(18, 18));
         p.drawLine(QPointF(18, 10), QPointF(10, 18));
     });
 }
 
-QIcon Search() {
+QIcon OwnSearch() {
     return Painted(20, [](QPainter& p) {
         p.setPen(QPen(QColor(50, 50, 50), 2));
         p.setBrush(QColor(200, 225, 255));
@@ -78,7 +88,7 @@ QIcon Search() {
     });
 }
 
-QIcon Exit() {
+QIcon OwnExit() {
     return Painted(20, [](QPainter& p) {
         p.setPen(QPen(QColor(80, 60, 40), 1));
         p.setBrush(QColor(170, 120, 70));
@@ -92,7 +102,7 @@ QIcon Exit() {
     });
 }
 
-QIcon Calendar() {
+QIcon OwnCalendar() {
     return Painted(16, [](QPainter& p) {
         p.setPen(QPen(QColor(80, 80, 80), 1));
         p.setBrush(Qt::white);
@@ -101,12 +111,13 @@ QIcon Calendar() {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(90, 90, 90));
         for (int row = 0; row < 3; ++row) {
-            for (int col = 0; col < 4; ++col) p.drawRect(QRectF(3 + col * 3, 7.5 + row * 2.3, 1.6, 1.4));
+            for (int col = 0; col < 4; ++col)
+                p.drawRect(QRectF(3 + col * 3, 7.5 + row * 2.3, 1.6, 1.4));
         }
     });
 }
 
-QIcon Calculator() {
+QIcon OwnCalculator() {
     return Painted(16, [](QPainter& p) {
         p.setPen(QPen(QColor(70, 70, 70), 1));
         p.setBrush(QColor(235, 235, 225));
@@ -116,15 +127,16 @@ QIcon Calculator() {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(70, 70, 70));
         for (int row = 0; row < 3; ++row) {
-            for (int col = 0; col < 3; ++col) p.drawRect(QRectF(4.2 + col * 2.8, 7 + row * 2.7, 1.8, 1.8));
+            for (int col = 0; col < 3; ++col)
+                p.drawRect(QRectF(4.2 + col * 2.8, 7 + row * 2.7, 1.8, 1.8));
         }
     });
 }
 
-QIcon Ok() { return Standard(QStyle::SP_DialogOkButton); }
-QIcon Cancel() { return Standard(QStyle::SP_DialogCancelButton); }
+QIcon OwnOk() { return Standard(QStyle::SP_DialogOkButton); }
+QIcon OwnCancel() { return Standard(QStyle::SP_DialogCancelButton); }
 
-QIcon Program() {
+QIcon OwnProgram() {
     return Painted(48, [](QPainter& p) {
         p.setPen(QPen(QColor(30, 30, 30), 3));
         p.setBrush(Qt::NoBrush);
@@ -145,5 +157,27 @@ QIcon Program() {
         p.drawLine(QPointF(31, 11), QPointF(36, 11));
     });
 }
+
+}  // namespace
+
+QIcon NewFile() { return Themed({"document-new"}, OwnNewFile); }
+QIcon OpenFile() { return Themed({"document-open"}, OwnOpenFile); }
+QIcon SaveAs() { return Themed({"document-save-as"}, OwnSaveAs); }
+QIcon NewRecord() { return Themed({"list-add"}, OwnNewRecord); }
+QIcon EditRecord() {
+    return Themed({"document-edit", "document-properties", "accessories-text-editor"},
+                  OwnEditRecord);
+}
+QIcon DeleteRecord() { return Themed({"edit-delete", "list-remove"}, OwnDeleteRecord); }
+QIcon Search() { return Themed({"edit-find", "system-search"}, OwnSearch); }
+QIcon Exit() { return Themed({"application-exit", "system-log-out"}, OwnExit); }
+QIcon Calendar() {
+    return Themed({"x-office-calendar", "appointment-new", "office-calendar"}, OwnCalendar);
+}
+QIcon Calculator() { return Themed({"accessories-calculator"}, OwnCalculator); }
+QIcon Ok() { return Themed({"dialog-ok", "dialog-ok-apply"}, OwnOk); }
+QIcon Cancel() { return Themed({"dialog-cancel", "process-stop"}, OwnCancel); }
+// The installed program's picture lives in the hicolor theme under the program's name.
+QIcon Program() { return Themed({"vamo2001"}, OwnProgram); }
 
 }  // namespace icons

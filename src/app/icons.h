@@ -1,6 +1,6 @@
 #pragma once
-// The program's small pictures, drawn at run time so that no image files need to ship and
-// they look the same under every style.
+// The program's small pictures: the desktop icon theme's where it has a fitting one, else our
+// own, drawn at run time so that no image files need to ship.
 
 #include <QIcon>
 

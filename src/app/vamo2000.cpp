@@ -32,6 +32,8 @@ int main(int argc, char* argv[]) {
     VamoApplication application(argc, argv);
     // Only the name: a display name would be appended to every window title.
     QApplication::setApplicationName(QStringLiteral("Vamo 2000"));
+    // Lets a Wayland desktop match the windows to the installed launcher and its picture.
+    QGuiApplication::setDesktopFileName(QStringLiteral("vamo2001"));
     App().regional = platform::ReadRegionalSettings();
 
     CreateForms();

@@ -2,9 +2,12 @@
 
 #include <langinfo.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <vector>
 
 extern char** environ;
@@ -42,6 +45,44 @@ std::string ExecutableFolder() {
     if (slash == std::string::npos) return {};
     if (slash == 0) return "/";
     return path.substr(0, slash);
+}
+
+std::string SettingsFolder(const SettingsPlaces& places) {
+    if (places.exeFolderWritable && !places.exeFolder.empty()) return places.exeFolder;
+    std::string base;
+    if (!places.xdgConfigHome.empty() && places.xdgConfigHome.front() == '/') {
+        base = places.xdgConfigHome;
+    } else if (!places.home.empty()) {
+        base = places.home;
+        if (base.back() != '/') base += '/';
+        base += ".config";
+    } else {
+        return places.exeFolder;
+    }
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    if (base != "/") base += '/';
+    return base + "vamo2001";
+}
+
+SettingsPlaces CurrentSettingsPlaces() {
+    SettingsPlaces places;
+    places.exeFolder = ExecutableFolder();
+    places.exeFolderWritable =
+        !places.exeFolder.empty() && access(places.exeFolder.c_str(), W_OK | X_OK) == 0;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME")) places.xdgConfigHome = xdg;
+    if (const char* home = std::getenv("HOME")) places.home = home;
+    return places;
+}
+
+bool MakeFolders(const std::string& path) {
+    if (path.empty()) return false;
+    struct stat info {};
+    for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string part = path.substr(0, end);
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (end == std::string::npos) break;
+    }
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool StartProgram(const std::string& path) {
