@@ -12,6 +12,8 @@
 #include <QTreeView>
 #include <sys/stat.h>
 
+#include <cstdlib>
+
 #include "Add.h"
 #include "about.h"
 #include "diary/settings.h"
@@ -32,6 +34,7 @@ private slots:
     void startsWithCp1250DiaryAndPlaceLists();
     void menusAndToolBar();
     void headerClickSortsAscending();
+    void selectedRowIsHighlighted();
     void closeStoresTheDiaryPath();
     void closeGoesOnWhenSettingsCannotBeWritten();
     void storedPathCoding_data();
@@ -167,6 +170,31 @@ void MainWindowTest::headerClickSortsAscending() {
     QCOMPARE(guitest::ColumnTexts(2), (QStringList{"brno", Q("Zlín"), Q("Čáslav")}));
     guitest::ClickHeader(main->Seznam, 0);
     QCOMPARE(guitest::ColumnTexts(0), (QStringList{"1", "2", "3"}));
+}
+
+void MainWindowTest::selectedRowIsHighlighted() {
+    guitest::Session session;
+    testsupport::WriteFileBytes(
+        session.FsPath("vamo2001.vam"),
+        guitest::DiaryBytes({{"1", "1.5.2001§Brno§§§§§§§§§§"}, {"2", "2.5.2001§Zlín§§§§§§§§§§"}}));
+    session.Start();
+    TMainForm* main = session.Main();
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+
+    // The grid lines are a style sheet, which takes over how items are drawn; the selected row
+    // must still stand out, not turn into white text on white.
+    guitest::ClickRow(main->Seznam, 1);
+    const QRect cell = main->Seznam->visualRect(main->Seznam->model()->index(1, 1));
+    const QImage image = main->Seznam->viewport()->grab().toImage();
+    const QPoint inside(cell.left() + 2, cell.center().y());
+    const QColor seen = image.pixelColor(inside * image.devicePixelRatio());
+    const QColor highlight = main->Seznam->palette().color(QPalette::Highlight);
+    // The style shades the highlight a little.
+    const int distance = std::abs(seen.red() - highlight.red()) +
+                         std::abs(seen.green() - highlight.green()) +
+                         std::abs(seen.blue() - highlight.blue());
+    QVERIFY2(distance < 24, qPrintable(seen.name() + " is not the highlight " + highlight.name()));
 }
 
 void MainWindowTest::closeStoresTheDiaryPath() {

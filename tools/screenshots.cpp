@@ -1,0 +1,266 @@
+// Shows every window of the program over a sample diary and saves a picture of each:
+//   vamo_screenshots <output folder> [<suffix> <window>...]
+// With no window names, all of them; the suffix goes before ".png" (for the 200 % pictures).
+// The sample diary and its settings are written in code page 1250 into a fresh temporary
+// folder, exactly as the program itself would have written them.
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
+#include <cstdio>
+#include <functional>
+
+#include "Add.h"
+#include "Info.h"
+#include "Statistic.h"
+#include "Unit5.h"
+#include "about.h"
+#include "cas.h"
+#include "diary/diary_file.h"
+#include "diary/field_text.h"
+#include "diary/settings.h"
+#include "forms.h"
+#include "platform/platform.h"
+#include "recordmodel.h"
+#include "skratky.h"
+#include "textcodec.h"
+#include "vamo.h"
+#include "vyh.h"
+
+namespace {
+
+struct Ride {
+    QDate date;
+    const char* from;
+    const char* via;
+    const char* to;
+    double km;
+    double average;
+    double maximum;
+    const char* note;
+};
+
+// A spring and summer of rides around Brno and south Moravia.
+const Ride kRides[] = {
+    {{2024, 4, 6}, "Brno", "Kuřim", "Tišnov", 31.2, 21.4, 48.5, "Protivítr za Kuřimí"},
+    {{2024, 4, 13},
+     "Tišnov",
+     "Nedvědice",
+     "Pernštejn",
+     24.8,
+     18.2,
+     52.1,
+     "Hrad Pernštejn, prohlídka"},
+    {{2024, 4, 21}, "Brno", "Adamov", "Blansko", 27.5, 22.6, 45.0, "Údolím Svitavy"},
+    {{2024, 4, 27}, "Blansko", "Skalní mlýn", "Macocha", 12.3, 14.1, 38.7, "Stoupání k propasti"},
+    {{2024, 5, 4}, "Brno", "Ořechov", "Ivančice", 34.9, 23.8, 55.3, "Ořechovská alej, pak z kopce"},
+    {{2024, 5, 8}, "Ivančice", "Oslavany", "Rosice", 19.6, 20.5, 46.2, ""},
+    {{2024, 5, 18},
+     "Brno",
+     "Pohořelice",
+     "Mikulov",
+     52.4,
+     25.1,
+     49.8,
+     "Podél Jihlavy, vítr v zádech"},
+    {{2024, 5, 19}, "Mikulov", "Valtice", "Lednice", 23.7, 22.0, 41.6, "Lednicko-valtický areál"},
+    {{2024, 6, 1}, "Lednice", "Břeclav", "Hodonín", 38.1, 24.3, 44.9, "Cyklostezka podél Dyje"},
+    {{2024, 6, 15},
+     "Znojmo",
+     "Hnanice",
+     "Vranov nad Dyjí",
+     27.9,
+     19.7,
+     58.4,
+     "Podyjí, prudké sjezdy"},
+    {{2024, 6, 29},
+     "Žďár nad Sázavou",
+     "Nové Město na Moravě",
+     "Svratka",
+     33.4,
+     20.9,
+     54.0,
+     "Žďárské vrchy, kamenitá cesta"},
+    {{2024, 7, 6},
+     "Brno",
+     "Bílovice nad Svitavou",
+     "Řícmanice",
+     18.2,
+     17.6,
+     43.2,
+     "Lesní cesty, bláto"},
+};
+
+std::string Cp(const char* utf8) { return ToCp(QString::fromUtf8(utf8)); }
+
+std::string Number(double value) { return diary::DotToComma(diary::FormatOneDecimal(value)); }
+
+void WriteSample(const QString& folder) {
+    std::vector<diary::DiaryRecord> records;
+    double odometer = 1843.0;
+    for (const Ride& ride : kRides) {
+        diary::DiaryRecord r;
+        r[diary::Field::Date] = ToCp(TCalendarForm::DateText(ride.date));
+        r[diary::Field::From] = Cp(ride.from);
+        r[diary::Field::Via] = Cp(ride.via);
+        r[diary::Field::To] = Cp(ride.to);
+        r[diary::Field::DepartureKm] = Number(odometer);
+        odometer += ride.km;
+        r[diary::Field::ArrivalKm] = Number(odometer);
+        r[diary::Field::DistanceKm] = Number(ride.km);
+        r[diary::Field::AvgSpeed] = Number(ride.average);
+        r[diary::Field::MaxSpeed] = Number(ride.maximum);
+        r[diary::Field::RideTime] = diary::FormatRideTime(ride.km / ride.average);
+        r[diary::Field::Note] = Cp(ride.note);
+        records.push_back(r);
+    }
+    const std::string diaryPath = ToFsPath(folder + QStringLiteral("/jizdy-2024.vam"));
+    diary::SaveDiary(diaryPath, records);
+
+    const std::string settings = diary::SettingsPath(ToFsPath(folder));
+    diary::WriteLastDiary(settings, diaryPath);
+    const auto list = [](std::initializer_list<const char*> names) {
+        std::vector<std::string> out;
+        for (const char* n : names) out.push_back(Cp(n));
+        return out;
+    };
+    diary::WritePlaceLists(settings, list({"Brno", "Tišnov", "Blansko", "Mikulov"}),
+                           list({"Tišnov", "Blansko", "Mikulov", "Lednice", "Žďár nad Sázavou"}),
+                           list({"Kuřim", "Adamov", "Pohořelice", "Valtice"}));
+}
+
+class Shooter {
+public:
+    Shooter(QString folder, QString suffix, QStringList only)
+        : folder_(std::move(folder)), suffix_(std::move(suffix)), only_(std::move(only)) {}
+
+    bool Wanted(const QString& name) const { return only_.isEmpty() || only_.contains(name); }
+
+    void Save(QWidget* window, const QString& name) {
+        Settle();
+        const QString file = folder_ + QLatin1Char('/') + name + suffix_ + QStringLiteral(".png");
+        if (!window->grab().save(file, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+            failed_ = true;
+        }
+    }
+
+    // A modeless window: shown, pictured, hidden again.
+    void Modeless(const QString& name, QWidget* window, const std::function<void()>& show) {
+        if (!Wanted(name)) return;
+        show();
+        Save(window, name);
+        window->hide();
+    }
+
+    // A modal window is pictured from inside its own exec() and then closed as "Storno" would.
+    void Modal(const QString& name, const std::function<void()>& open) {
+        if (!Wanted(name)) return;
+        QTimer::singleShot(0, [this, name] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr) {
+                std::fprintf(stderr, "%s did not open\n", qPrintable(name));
+                failed_ = true;
+                return;
+            }
+            Save(modal, name);
+            modal->close();
+        });
+        open();
+    }
+
+    bool failed() const { return failed_; }
+
+private:
+    static void Settle() {
+        // Layouts, fonts and the first paint of a window take a few passes of the event loop.
+        for (int i = 0; i < 10; ++i) QApplication::processEvents();
+    }
+
+    QString folder_;
+    QString suffix_;
+    QStringList only_;
+    bool failed_ = false;
+};
+
+void SelectRow(QTreeView* view, int row) {
+    const QModelIndex index = view->model()->index(row, 0);
+    view->selectionModel()->select(index,
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->setCurrentIndex(index);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vamo 2000"));
+    const QStringList args = QApplication::arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: vamo_screenshots <output folder> [<suffix> <window>...]\n");
+        return 2;
+    }
+    const QString out = QDir(args[1]).absolutePath();
+    QDir().mkpath(out);
+    const QString suffix = args.size() > 2 ? args[2] : QString();
+    const QStringList only = args.mid(3);
+
+    App().regional = platform::ReadRegionalSettings();
+    if (App().regional.decimalSeparator != ",") {
+        // Without the Czech locale on this machine the pictures still show Czech dates.
+        std::fprintf(stderr, "no Czech regional settings here; using them anyway\n");
+        App().regional = diary::RegionalSettings::Czech();
+    }
+
+    QTemporaryDir sample;
+    if (!sample.isValid()) return 1;
+    WriteSample(sample.path());
+    App().settingsFolder = sample.path();
+    CreateForms();
+
+    Shooter shooter(out, suffix, only);
+    TMainForm* main = App().main;
+    main->show();
+    SelectRow(main->Seznam, 6);
+
+    shooter.Modeless(QStringLiteral("main"), main, [] {});
+    shooter.Modal(QStringLiteral("entry"), [main] { main->Editovat1Click(); });
+    shooter.Modal(QStringLiteral("info"),
+                  [main] { App().info->ShowRecord(main->model()->row(6)); });
+
+    TFindForm* find = App().find;
+    shooter.Modeless(QStringLiteral("find"), find, [find] {
+        find->Chodkud->setChecked(true);
+        find->Eodkud->setText(QStringLiteral("Brno"));
+        find->Chujeto->setChecked(true);
+        find->Eujetood->setText(QStringLiteral("25"));
+        find->Eujetodo->setText(QStringLiteral("60"));
+        find->stylA->setChecked(true);
+        find->show();
+        find->BvyhClick();
+    });
+
+    shooter.Modal(QStringLiteral("cas"), [] {
+        TCasForm* cas = App().cas;
+        cas->ClearEdits();
+        cas->Edit1->setText(QStringLiteral("1"));
+        cas->Edit2->setText(QStringLiteral("25"));
+        cas->exec();
+    });
+    shooter.Modal(QStringLiteral("calendar"), [main] { App().calendar->Pick(main); });
+    shooter.Modeless(QStringLiteral("stat"), App().stat, [] { App().stat->ShowStatistics(); });
+    shooter.Modeless(QStringLiteral("zkratky"), App().zkratky, [] { App().zkratky->show(); });
+    shooter.Modeless(QStringLiteral("about"), App().about, [] { App().about->ShowAbout(); });
+
+    main->hide();
+    DestroyForms();
+    return shooter.failed() ? 1 : 0;
+}
