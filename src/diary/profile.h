@@ -16,6 +16,7 @@
 // not survive a read, is refused with InvalidValueError.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,7 +27,7 @@ namespace diary {
 class Profile {
 public:
     Profile() = default;
-    // Parses the bytes of a whole file once.
+    // Takes the bytes of a whole file; each query walks them, each change splices them.
     explicit Profile(std::string bytes);
 
     // Loads `path`; a missing file gives an empty profile. Throws ReadError.
@@ -63,13 +64,69 @@ public:
     // Saves with AtomicWriteFile. Throws WriteError.
     void Save(const std::string& path) const;
 
+    // Remove and EraseSection that say whether anything changed, so that a call that changes
+    // nothing writes nothing.
+    bool RemoveKey(std::string_view section, std::string_view key);
+    bool RemoveSection(std::string_view section);
+
+    // Whether a section named `section` exists.
+    bool HasSection(std::string_view section) const;
+
+    // ReplaceSection with the key lines already built: `keyLines` is whole "key=value\r\n"
+    // lines whose names and values the caller has checked (CheckProfileValue). Lets a whole
+    // diary be written without one string per line.
+    void ReplaceSectionLines(std::string_view section, std::string_view headerName,
+                             std::string_view keyLines);
+
 private:
-    struct Line {
-        std::string text;  // the line without its terminator
-        std::string eol;   // "\r\n", "\n", "\r" or "" for a last line without one
-    };
-    std::vector<Line> lines_;
+    // The file exactly as read; every query walks it, every change splices it. Nothing else is
+    // kept, so the untouched bytes cannot drift from the file's.
+    std::string bytes_;
 };
+
+// Throws InvalidValueError unless `value` would read back unchanged from a "key=value" line:
+// no CR, LF or NUL, no space, tab or VT at either end, not wrapped in one pair of quotes.
+void CheckProfileValue(std::string_view value);
+// Throws InvalidValueError for a key that would not read back as one (CR, LF, NUL, '=', a
+// leading '[' or ';', edge blanks) and for a section name holding CR, LF, NUL or ']'.
+void CheckProfileKey(std::string_view key);
+void CheckProfileSection(std::string_view section);
+
+// One line of a profile file as the reader sees it. Offsets are into the bytes scanned.
+struct ProfileLine {
+    enum class Kind { Other, Comment, Section, Key };
+    Kind kind = Kind::Other;
+    std::size_t begin = 0;   // first byte of the line
+    std::size_t end = 0;     // end of its text: its terminator (if any) starts here
+    std::size_t next = 0;    // first byte of the next line
+    std::string_view name;   // section name or key, trimmed (empty for other lines)
+    std::string_view value;  // a key's value as read: trimmed, one pair of outer quotes off
+};
+
+// Walks the lines of a profile file's bytes once, in order.
+class ProfileScanner {
+public:
+    explicit ProfileScanner(std::string_view bytes) : bytes_(bytes) {}
+    bool Next(ProfileLine& line);
+
+private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+    std::size_t nl_ = std::string_view::npos;  // the next LF at or after pos_, or the end
+};
+
+// The key lines "1", "2", ... of the first section named `section`, up to the first missing
+// key, as Windows would find them one by one: the first of equal keys wins, and a key must be
+// that decimal text once trimmed ("01" is not key 1). `run[i]` is key i + 1. When `shadowed`
+// is given it receives the later copies of those keys, which no read can reach.
+std::vector<ProfileLine> NumberedKeyLines(std::string_view bytes, std::string_view section,
+                                          std::vector<ProfileLine>* shadowed = nullptr);
+// The same run as keys and values only (what the diary and place-list readers need).
+std::vector<Profile::Entry> NumberedEntries(std::string_view bytes, std::string_view section);
+// The same entries handed to `take` one by one, in key order, as they are found: a large
+// diary becomes rows without a list of entries in between.
+void ForEachNumberedEntry(std::string_view bytes, std::string_view section,
+                          const std::function<void(const Profile::Entry&)>& take);
 
 // One read of the file per call, one atomic replace per change; nothing kept between calls.
 std::string ReadProfileString(const std::string& path, std::string_view section,

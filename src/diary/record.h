@@ -3,8 +3,10 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace diary {
 
@@ -54,32 +56,65 @@ std::string FormatRecordLine(const DiaryRecord& record);
 // Throws InvalidValueError when a field holds "§", CR, LF or NUL, any of which would split or
 // corrupt the record's line. Every writer calls it before touching a file.
 void CheckRecordFields(const DiaryRecord& record);
+// The same check for one field's text.
+void CheckRecordField(std::string_view field);
 
-// One row of a record list: the number and the eleven field texts, stored as one string with
-// the offsets of the fields, so that a list of a hundred thousand rides costs little more than
-// the file it was read from.
+// One row of a record list: the number and the eleven field texts, read in place from bytes
+// the row shares (with the other rows read from the same file, or its own), so that a list of
+// a hundred thousand rides costs little more than the file it was read from.
 class RecordRow {
 public:
     RecordRow() = default;
     explicit RecordRow(const DiaryRecord& record);
+    RecordRow(const RecordRow&) = default;
+    RecordRow& operator=(const RecordRow&) = default;
+    // A moved-from row is left empty rather than pointing into bytes it no longer keeps.
+    RecordRow(RecordRow&& other) noexcept { *this = std::move(other); }
+    RecordRow& operator=(RecordRow&& other) noexcept {
+        bytes_ = std::move(other.bytes_);
+        text_ = std::exchange(other.text_, "");
+        numberSize_ = std::exchange(other.numberSize_, 0);
+        begin_ = other.begin_;
+        fields_ = std::exchange(other.fields_, 0);
+        return *this;
+    }
+    ~RecordRow() = default;
     // The row of key `number` whose value is `line` (as read from the file), split as
     // ParseRecordLine splits "<number>§" + line.
     static RecordRow FromLine(std::string_view number, std::string_view line);
+    // The same row, reading `number` and `line` where they lie in `bytes` rather than copying
+    // them: both must point into *bytes, `number` before `line`. What the diary readers use.
+    static RecordRow FromShared(std::shared_ptr<const std::string> bytes, std::string_view number,
+                                std::string_view line);
 
     std::string_view Number() const { return Slice(0); }
     std::string_view Get(Field f) const { return Slice(static_cast<int>(f) + 1); }
     // Column 0 is the number, columns 1..11 the fields in display order.
     std::string_view Column(int column) const;
 
+    // The same row under another record number.
+    RecordRow WithNumber(std::string_view number) const;
+
     DiaryRecord ToRecord() const;
     bool operator==(const RecordRow& other) const;
 
 private:
+    static RecordRow Own(std::string_view number, const std::string_view* fields);
+
     std::string_view Slice(int i) const {
-        return std::string_view(text_).substr(begin_[i], begin_[i + 1] - begin_[i]);
+        if (i == 0) return std::string_view(text_, numberSize_);
+        const auto f = static_cast<std::size_t>(i - 1);
+        if (f >= fields_) return {};
+        return std::string_view(text_ + begin_[f], begin_[f + 1] - begin_[f] - 1);
     }
-    std::string text_;                 // number and fields back to back, no separators
-    std::array<std::uint32_t, 13> begin_{};  // begin_[i]..begin_[i+1] is part i (0 = number)
+
+    std::shared_ptr<const std::string> bytes_;  // keeps text_ alive; null for an empty row
+    const char* text_ = "";                     // the number's first byte
+    std::uint32_t numberSize_ = 0;
+    // Field f (file order) runs from text_ + begin_[f] up to the separator before begin_[f + 1];
+    // fields from fields_ on had no separator in their line and are empty.
+    std::array<std::uint32_t, kFieldCount + 1> begin_{};
+    std::uint8_t fields_ = 0;
 };
 
 }  // namespace diary

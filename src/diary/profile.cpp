@@ -1,0 +1,509 @@
+#include "diary/profile.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <utility>
+
+#include "diary/atomic_file.h"
+#include "diary/errors.h"
+
+namespace diary {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsValueBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
+bool IsQuote(char c) { return c == '"' || c == '\''; }
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// What Windows reads from the text after '=': blanks (VT too) off both ends, then one matching
+// pair of outer quotes, keeping whatever is inside them.
+std::string_view ReadValue(std::string_view s) {
+    while (!s.empty() && IsValueBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsValueBlank(s.back())) s.remove_suffix(1);
+    if (s.size() >= 2 && IsQuote(s.front()) && s.back() == s.front()) {
+        s.remove_prefix(1);
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+// The caller's section and key arguments lose spaces only, as the Windows functions treat them.
+std::string_view TrimSpaces(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// A key that is a record or list number: decimal digits without a leading zero, as the text
+// that Windows compares. Eighteen digits are more lines than any file can hold, so a longer key
+// can never be part of a 1..n run and is simply not a number here.
+bool KeyNumber(std::string_view key, std::uint64_t& n) {
+    if (key.empty() || key.size() > 18 || key.front() == '0') return false;
+    n = 0;
+    for (char c : key) {
+        if (c < '0' || c > '9') return false;
+        n = n * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return true;
+}
+
+bool HasTerminator(const ProfileLine& line) { return line.next != line.end; }
+
+bool LastLineOpen(const std::string& bytes) {
+    return !bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r';
+}
+
+// Where a section starts and what it holds, from one walk of the file.
+struct SectionInfo {
+    bool found = false;
+    ProfileLine header;
+    std::vector<ProfileLine> keys;  // key lines in file order
+};
+
+SectionInfo FindSection(std::string_view bytes, std::string_view section) {
+    SectionInfo info;
+    ProfileScanner scanner(bytes);
+    ProfileLine line;
+    while (scanner.Next(line)) {
+        if (line.kind == ProfileLine::Kind::Section) {
+            if (info.found) break;
+            if (EqualsNoCase(line.name, section)) {
+                info.found = true;
+                info.header = line;
+            }
+        } else if (info.found && line.kind == ProfileLine::Kind::Key) {
+            info.keys.push_back(line);
+        }
+    }
+    return info;
+}
+
+// The bytes with the given lines cut out (each [begin, next)), in one copy.
+std::string WithoutLines(const std::string& bytes, const std::vector<ProfileLine>& lines,
+                         std::size_t insertAt = std::string::npos, std::string_view insert = {}) {
+    std::string out;
+    out.reserve(bytes.size() + insert.size());
+    std::size_t pos = 0;
+    bool inserted = insertAt == std::string::npos;
+    for (const ProfileLine& line : lines) {
+        if (!inserted && insertAt <= line.begin) {
+            out.append(bytes, pos, insertAt - pos);
+            out.append(insert);
+            pos = insertAt;
+            inserted = true;
+        }
+        out.append(bytes, pos, line.begin - pos);
+        pos = line.next;
+    }
+    if (!inserted) {
+        out.append(bytes, pos, insertAt - pos);
+        out.append(insert);
+        pos = insertAt;
+    }
+    out.append(bytes, pos, std::string::npos);
+    return out;
+}
+
+}  // namespace
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    }
+    return true;
+}
+
+bool ProfileScanner::Next(ProfileLine& line) {
+    const std::size_t size = bytes_.size();
+    if (pos_ >= size) return false;
+    const char* base = bytes_.data();
+    // The next LF is remembered across lines: a file of lone CRs would otherwise be searched to
+    // its end once per line.
+    if (nl_ == std::string_view::npos || nl_ < pos_) {
+        const void* nl = std::memchr(base + pos_, '\n', size - pos_);
+        nl_ = nl != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nl) - base) : size;
+    }
+    const std::size_t limit = nl_;
+    line.begin = pos_;
+    const void* cr = std::memchr(base + pos_, '\r', limit - pos_);
+    if (cr != nullptr) {
+        line.end = static_cast<std::size_t>(static_cast<const char*>(cr) - base);
+        line.next = line.end + 1 < size && base[line.end + 1] == '\n' ? line.end + 2 : line.end + 1;
+    } else {
+        line.end = limit;
+        line.next = limit < size ? limit + 1 : size;
+    }
+    pos_ = line.next;
+
+    std::string_view text(base + line.begin, line.end - line.begin);
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    line.name = {};
+    line.value = {};
+    if (i == text.size()) {
+        line.kind = ProfileLine::Kind::Other;
+    } else if (text[i] == ';') {
+        line.kind = ProfileLine::Kind::Comment;
+    } else if (text[i] == '[') {
+        line.kind = ProfileLine::Kind::Section;
+        std::string_view inside = text.substr(i + 1);
+        line.name = TrimBlanks(inside.substr(0, inside.find(']')));
+    } else {
+        const void* eq = std::memchr(text.data() + i, '=', text.size() - i);
+        if (eq == nullptr) {
+            line.kind = ProfileLine::Kind::Other;
+        } else {
+            const auto at = static_cast<std::size_t>(static_cast<const char*>(eq) - text.data());
+            line.kind = ProfileLine::Kind::Key;
+            line.name = TrimBlanks(text.substr(i, at - i));
+            line.value = ReadValue(text.substr(at + 1));
+        }
+    }
+    return true;
+}
+
+namespace {
+
+// The run of keys 1..n as NumberedKeyLines defines it, holding for each key what `make` takes
+// from its line; `at` gives back where in the file a held slot came from, so that a copy met
+// earlier in the file can win over one taken on the fast path.
+template <typename Slot, typename Make, typename At>
+std::vector<Slot> NumberedRun(std::string_view bytes, std::string_view section, Make make, At at) {
+    const std::string_view wanted = TrimSpaces(section);
+    std::vector<Slot> run;
+    // Room for a key every 48 bytes, more than a diary's lines need: growing a vector of a
+    // hundred thousand entries would copy it and touch fresh pages again at every doubling.
+    run.reserve(bytes.size() / 48 + 16);
+    // Keys met before all the smaller ones: rare (a file edited by hand), settled at the end.
+    std::vector<std::pair<std::uint64_t, ProfileLine>> early;
+    ProfileScanner scanner(bytes);
+    ProfileLine line;
+    bool inside = false;
+    while (scanner.Next(line)) {
+        if (line.kind == ProfileLine::Kind::Section) {
+            if (inside) break;
+            inside = EqualsNoCase(line.name, wanted);
+            continue;
+        }
+        std::uint64_t n;
+        if (!inside || line.kind != ProfileLine::Kind::Key || !KeyNumber(line.name, n)) continue;
+        if (n == run.size() + 1) {
+            run.push_back(make(line));
+        } else if (n > run.size()) {
+            early.emplace_back(n, line);
+        }
+        // n <= run.size(): a later copy of a key already taken.
+    }
+    if (early.empty()) return run;
+
+    // A run can hold no more keys than there are numbered lines.
+    const std::size_t cap = run.size() + early.size();
+    std::vector<bool> taken(cap, false);
+    std::fill(taken.begin(), taken.begin() + static_cast<std::ptrdiff_t>(run.size()), true);
+    run.resize(cap);
+    for (const auto& [n, l] : early) {
+        if (n > cap) continue;
+        const auto i = static_cast<std::size_t>(n - 1);
+        if (!taken[i] || at(run[i]) > l.begin) {
+            run[i] = make(l);
+            taken[i] = true;
+        }
+    }
+    std::size_t length = 0;
+    while (length < cap && taken[length]) ++length;
+    run.resize(length);
+    return run;
+}
+
+}  // namespace
+
+std::vector<ProfileLine> NumberedKeyLines(std::string_view bytes, std::string_view section,
+                                          std::vector<ProfileLine>* shadowed) {
+    std::vector<ProfileLine> run = NumberedRun<ProfileLine>(
+        bytes, section, [](const ProfileLine& l) { return l; },
+        [](const ProfileLine& l) { return l.begin; });
+    if (shadowed != nullptr) {
+        shadowed->clear();
+        const std::string_view wanted = TrimSpaces(section);
+        ProfileScanner scanner(bytes);
+        ProfileLine line;
+        bool inside = false;
+        while (scanner.Next(line)) {
+            if (line.kind == ProfileLine::Kind::Section) {
+                if (inside) break;
+                inside = EqualsNoCase(line.name, wanted);
+                continue;
+            }
+            std::uint64_t n;
+            if (inside && line.kind == ProfileLine::Kind::Key && KeyNumber(line.name, n) &&
+                n <= run.size() && run[static_cast<std::size_t>(n - 1)].begin != line.begin) {
+                shadowed->push_back(line);
+            }
+        }
+    }
+    return run;
+}
+
+std::vector<Profile::Entry> NumberedEntries(std::string_view bytes, std::string_view section) {
+    // A value lies inside its line, so its place orders it among lines as the line's would.
+    return NumberedRun<Profile::Entry>(
+        bytes, section,
+        [](const ProfileLine& l) {
+            return Profile::Entry{l.name, l.value};
+        },
+        [&bytes](const Profile::Entry& e) {
+            return static_cast<std::size_t>(e.value.data() - bytes.data());
+        });
+}
+
+void ForEachNumberedEntry(std::string_view bytes, std::string_view section,
+                          const std::function<void(const Profile::Entry&)>& take) {
+    const std::string_view wanted = TrimSpaces(section);
+    std::uint64_t delivered = 0;
+    ProfileScanner scanner(bytes);
+    ProfileLine line;
+    bool inside = false;
+    while (scanner.Next(line)) {
+        if (line.kind == ProfileLine::Kind::Section) {
+            if (inside) return;
+            inside = EqualsNoCase(line.name, wanted);
+            continue;
+        }
+        std::uint64_t n;
+        if (!inside || line.kind != ProfileLine::Kind::Key || !KeyNumber(line.name, n)) continue;
+        if (n == delivered + 1) {
+            take({line.name, line.value});
+            ++delivered;
+        } else if (n > delivered + 1) {
+            // A key ahead of its turn. Everything handed over so far came from earlier lines, so
+            // no copy further on can displace it; the rest is settled the slow way.
+            const std::vector<Profile::Entry> all = NumberedEntries(bytes, section);
+            for (std::size_t i = delivered; i < all.size(); ++i) take(all[i]);
+            return;
+        }
+    }
+}
+
+void CheckProfileValue(std::string_view value) {
+    if (value.find_first_of(std::string_view("\r\n", 2)) != std::string_view::npos) {
+        throw InvalidValueError("Hodnota nesmí obsahovat konec řádku.");
+    }
+    if (value.find('\0') != std::string_view::npos) {
+        throw InvalidValueError("Hodnota nesmí obsahovat nulový znak.");
+    }
+    if (!value.empty() && (IsValueBlank(value.front()) || IsValueBlank(value.back()))) {
+        throw InvalidValueError("Hodnota nesmí začínat ani končit mezerou nebo tabulátorem.");
+    }
+    if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front()) {
+        throw InvalidValueError("Hodnota nesmí být celá v uvozovkách.");
+    }
+}
+
+void CheckProfileKey(std::string_view key) {
+    if (key.find_first_of(std::string_view("\r\n\0=", 4)) != std::string_view::npos ||
+        key != TrimBlanks(key) || (!key.empty() && (key.front() == '[' || key.front() == ';'))) {
+        throw InvalidValueError("Neplatný název klíče.");
+    }
+}
+
+void CheckProfileSection(std::string_view section) {
+    if (section.find_first_of(std::string_view("\r\n\0]", 4)) != std::string_view::npos ||
+        section != TrimBlanks(section)) {
+        throw InvalidValueError("Neplatný název sekce.");
+    }
+}
+
+Profile::Profile(std::string bytes) : bytes_(std::move(bytes)) {}
+
+Profile Profile::Load(const std::string& path) {
+    auto bytes = ReadWholeFile(path);
+    return bytes ? Profile(std::move(*bytes)) : Profile();
+}
+
+std::optional<std::string_view> Profile::Find(std::string_view section,
+                                              std::string_view key) const {
+    const std::string_view wantedSection = TrimSpaces(section);
+    const std::string_view wantedKey = TrimSpaces(key);
+    ProfileScanner scanner(bytes_);
+    ProfileLine line;
+    bool inside = false;
+    while (scanner.Next(line)) {
+        if (line.kind == ProfileLine::Kind::Section) {
+            if (inside) break;
+            inside = EqualsNoCase(line.name, wantedSection);
+        } else if (inside && line.kind == ProfileLine::Kind::Key &&
+                   EqualsNoCase(line.name, wantedKey)) {
+            return line.value;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string Profile::Get(std::string_view section, std::string_view key,
+                         std::string_view fallback) const {
+    return std::string(Find(section, key).value_or(fallback));
+}
+
+std::vector<Profile::Entry> Profile::Entries(std::string_view section) const {
+    std::vector<Entry> entries;
+    for (const ProfileLine& line : FindSection(bytes_, TrimSpaces(section)).keys) {
+        entries.push_back({line.name, line.value});
+    }
+    return entries;
+}
+
+bool Profile::HasSection(std::string_view section) const {
+    return FindSection(bytes_, TrimSpaces(section)).found;
+}
+
+void Profile::Set(std::string_view section, std::string_view key, std::string_view value) {
+    section = TrimSpaces(section);
+    key = TrimSpaces(key);
+    CheckProfileSection(section);
+    CheckProfileKey(key);
+    CheckProfileValue(value);
+
+    // One walk: the matching key is replaced where it stands, else the new key follows the
+    // section's last key line (or its header).
+    ProfileScanner scanner(bytes_);
+    ProfileLine line;
+    ProfileLine after;
+    bool found = false;
+    while (scanner.Next(line)) {
+        if (line.kind == ProfileLine::Kind::Section) {
+            if (found) break;
+            if (EqualsNoCase(line.name, section)) {
+                found = true;
+                after = line;
+            }
+        } else if (found && line.kind == ProfileLine::Kind::Key) {
+            if (EqualsNoCase(line.name, key)) {
+                // The file's own spelling of the key stays; only the value is new.
+                std::string text;
+                text.reserve(line.name.size() + value.size() + 3);
+                text.append(line.name).append("=").append(value).append("\r\n");
+                bytes_.replace(line.begin, line.next - line.begin, text);
+                return;
+            }
+            after = line;
+        }
+    }
+    std::string text;
+    if (!found) {
+        if (LastLineOpen(bytes_)) text += "\r\n";
+        text.append("[").append(section).append("]\r\n");
+        text.append(key).append("=").append(value).append("\r\n");
+        bytes_ += text;
+        return;
+    }
+    if (!HasTerminator(after)) text += "\r\n";
+    text.append(key).append("=").append(value).append("\r\n");
+    bytes_.insert(after.next, text);
+}
+
+bool Profile::RemoveKey(std::string_view section, std::string_view key) {
+    section = TrimSpaces(section);
+    key = TrimSpaces(key);
+    ProfileScanner scanner(bytes_);
+    ProfileLine line;
+    bool inside = false;
+    while (scanner.Next(line)) {
+        if (line.kind == ProfileLine::Kind::Section) {
+            if (inside) break;
+            inside = EqualsNoCase(line.name, section);
+        } else if (inside && line.kind == ProfileLine::Kind::Key && EqualsNoCase(line.name, key)) {
+            bytes_.erase(line.begin, line.next - line.begin);
+            return true;
+        }
+    }
+    return false;
+}
+
+void Profile::Remove(std::string_view section, std::string_view key) { RemoveKey(section, key); }
+
+bool Profile::RemoveSection(std::string_view section) {
+    SectionInfo info = FindSection(bytes_, TrimSpaces(section));
+    if (!info.found) return false;
+    info.keys.insert(info.keys.begin(), info.header);
+    bytes_ = WithoutLines(bytes_, info.keys);
+    return true;
+}
+
+void Profile::EraseSection(std::string_view section) { RemoveSection(section); }
+
+void Profile::ReplaceSection(std::string_view section, std::string_view headerName,
+                             const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::string lines;
+    for (const auto& [key, value] : entries) {
+        CheckProfileKey(key);
+        CheckProfileValue(value);
+        lines.append(key).append("=").append(value).append("\r\n");
+    }
+    ReplaceSectionLines(section, headerName, lines);
+}
+
+void Profile::ReplaceSectionLines(std::string_view section, std::string_view headerName,
+                                  std::string_view keyLines) {
+    section = TrimSpaces(section);
+    const SectionInfo info = FindSection(bytes_, section);
+    if (!info.found) {
+        CheckProfileSection(TrimSpaces(headerName));
+        std::string add;
+        add.reserve(keyLines.size() + headerName.size() + 6);
+        if (LastLineOpen(bytes_)) add += "\r\n";
+        add.append("[").append(TrimSpaces(headerName)).append("]\r\n").append(keyLines);
+        bytes_ += add;
+        return;
+    }
+    if (info.keys.empty()) {
+        std::string text;
+        if (!HasTerminator(info.header)) text += "\r\n";
+        text.append(keyLines);
+        bytes_.insert(info.header.next, text);
+        return;
+    }
+    // The new lines take the place of the first old key line; comments and blank lines of the
+    // section stay where they were.
+    bytes_ = WithoutLines(bytes_, info.keys, info.keys.front().begin, keyLines);
+}
+
+std::string Profile::Bytes() const { return bytes_; }
+
+void Profile::Save(const std::string& path) const { AtomicWriteFile(path, bytes_); }
+
+std::string ReadProfileString(const std::string& path, std::string_view section,
+                              std::string_view key, std::string_view fallback) {
+    return Profile::Load(path).Get(section, key, fallback);
+}
+
+void WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
+                        std::string_view value) {
+    CheckProfileSection(TrimSpaces(section));
+    CheckProfileKey(TrimSpaces(key));
+    CheckProfileValue(value);
+    Profile profile = Profile::Load(path);
+    profile.Set(section, key, value);
+    profile.Save(path);
+}
+
+void DeleteProfileKey(const std::string& path, std::string_view section, std::string_view key) {
+    Profile profile = Profile::Load(path);
+    if (profile.RemoveKey(section, key)) profile.Save(path);
+}
+
+void EraseProfileSection(const std::string& path, std::string_view section) {
+    Profile profile = Profile::Load(path);
+    if (profile.RemoveSection(section)) profile.Save(path);
+}
+
+}  // namespace diary

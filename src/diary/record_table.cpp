@@ -1,0 +1,67 @@
+#include "diary/record_table.h"
+
+#include <algorithm>
+#include <string>
+
+namespace diary {
+namespace {
+
+std::string_view WithoutLeadingZeros(std::string_view s) {
+    while (s.size() > 1 && s.front() == '0') s.remove_prefix(1);
+    return s;
+}
+
+// Record numbers are decimal texts of any length; compared as numbers without parsing them,
+// so no key a file can hold overflows anything.
+int CompareNumbers(std::string_view a, std::string_view b) {
+    a = WithoutLeadingZeros(a);
+    b = WithoutLeadingZeros(b);
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    const int c = a.compare(b);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+// One less, in decimal text; only called for numbers greater than another, so never below 0.
+std::string Decrement(std::string_view number) {
+    std::string s(WithoutLeadingZeros(number));
+    for (std::size_t i = s.size(); i-- > 0;) {
+        if (s[i] > '0') {
+            --s[i];
+            break;
+        }
+        s[i] = '9';
+    }
+    if (s.size() > 1 && s.front() == '0') s.erase(0, 1);
+    return s;
+}
+
+}  // namespace
+
+std::ptrdiff_t RecordTable::FindNumber(std::string_view number) const {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].Number() == number) return static_cast<std::ptrdiff_t>(i);
+    }
+    return -1;
+}
+
+std::vector<RecordRow> RecordTable::InNumberOrder() const {
+    std::vector<RecordRow> sorted = rows_;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const RecordRow& a, const RecordRow& b) {
+        return CompareNumbers(a.Number(), b.Number()) < 0;
+    });
+    return sorted;
+}
+
+void RecordTable::RemoveAndRenumber(std::string_view number) {
+    const std::ptrdiff_t at = FindNumber(number);
+    if (at < 0) return;
+    // The text goes with the erased row, so keep a copy to compare the others against.
+    const std::string removed(number);
+    Remove(static_cast<std::size_t>(at));
+    for (RecordRow& row : rows_) {
+        if (CompareNumbers(row.Number(), removed) > 0)
+            row = row.WithNumber(Decrement(row.Number()));
+    }
+}
+
+}  // namespace diary

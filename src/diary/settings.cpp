@@ -1,0 +1,79 @@
+#include "diary/settings.h"
+
+#include <charconv>
+
+#include "diary/atomic_file.h"
+#include "diary/profile.h"
+
+namespace diary {
+namespace {
+
+constexpr std::string_view kFileSection = "soubor";
+constexpr std::string_view kFileKey = "file";
+constexpr std::string_view kPlaceSections[] = {"odkud", "kam", "pres"};
+
+std::string Join(const std::string& folder, std::string_view name) {
+    if (folder.empty()) return std::string(name);
+    std::string path = folder;
+    if (path.back() != '/') path += '/';
+    path += name;
+    return path;
+}
+
+std::string NumberedLines(const std::vector<std::string>& values) {
+    std::string out;
+    std::size_t n = 0;
+    for (const std::string& v : values) {
+        char buf[24];
+        const auto end = std::to_chars(buf, buf + sizeof buf, ++n).ptr;
+        out.append(buf, end).append("=").append(v).append("\r\n");
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string SettingsPath(const std::string& folder) { return Join(folder, kSettingsFileName); }
+
+std::string DefaultDiaryPath(const std::string& folder) { return Join(folder, kDefaultDiaryName); }
+
+std::string ReadLastDiary(const std::string& settingsPath, const std::string& defaultDiary) {
+    return ReadProfileString(settingsPath, kFileSection, kFileKey, defaultDiary);
+}
+
+void WriteLastDiary(const std::string& settingsPath, const std::string& diaryPath) {
+    WriteProfileString(settingsPath, kFileSection, kFileKey, diaryPath);
+}
+
+std::vector<std::string> ReadPlaceList(const std::string& settingsPath, std::string_view section) {
+    std::vector<std::string> places;
+    const auto bytes = ReadWholeFile(settingsPath);
+    if (!bytes) return places;
+    for (const Profile::Entry& entry : NumberedEntries(*bytes, section)) {
+        places.emplace_back(entry.value);
+    }
+    return places;
+}
+
+void WritePlaceLists(const std::string& settingsPath, const std::vector<std::string>& fromList,
+                     const std::vector<std::string>& toList,
+                     const std::vector<std::string>& viaList) {
+    const std::vector<std::string>* lists[] = {&fromList, &toList, &viaList};
+    for (const auto* list : lists) {
+        for (const std::string& place : *list) CheckProfileValue(place);
+    }
+    Profile profile = Profile::Load(settingsPath);
+    // Every copy goes: with only the first erased, a forgotten duplicate section further down
+    // would come to light with its stale places.
+    for (std::string_view section : kPlaceSections) {
+        while (profile.RemoveSection(section)) {
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (lists[i]->empty()) continue;
+        profile.ReplaceSectionLines(kPlaceSections[i], kPlaceSections[i], NumberedLines(*lists[i]));
+    }
+    profile.Save(settingsPath);
+}
+
+}  // namespace diary
