@@ -13,6 +13,9 @@
 #include "Unit5.h"
 #include "cas.h"
 #include "diary/calculators.h"
+#include "diary/errors.h"
+#include "diary/profile.h"
+#include "diary/record.h"
 #include "diary/regional.h"
 #include "forms.h"
 #include "icons.h"
@@ -354,6 +357,16 @@ void TAddForm::OKButtonClick() {
             ShowError(this, QStringLiteral("Znak § nelze použít."));
             return;
         }
+    }
+    // Whatever else the diary file could not hold as typed (a date that starts with a blank
+    // would lose it on the next read) is refused here, while the typing can still be mended.
+    try {
+        const diary::DiaryRecord record = Record();
+        diary::CheckRecordFields(record);
+        diary::CheckProfileValue(diary::FormatRecordLine(record));
+    } catch (const diary::InvalidValueError& e) {
+        ShowError(this, QString::fromUtf8(e.what()));
+        return;
     }
     done(kResultOk);
 }

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <csignal>
 #include <exception>
 
 #include "forms.h"
@@ -29,6 +30,8 @@ public:
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // A write beyond the file size limit must fail like a full disk, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     VamoApplication application(argc, argv);
     // Only the name: a display name would be appended to every window title.
     QApplication::setApplicationName(QStringLiteral("Vamo 2000"));

@@ -222,15 +222,26 @@ void AddFormTest::separatorIsRefused() {
     guitest::Session session;
     session.Start();
     TAddForm* add = session.Add();
-    for (QWidget* field : {static_cast<QWidget*>(add->Pozn), static_cast<QWidget*>(add->od)}) {
+    struct Case {
+        QWidget* field;
+        const char* text;
+        const char* message;
+    };
+    // What the diary file cannot hold as typed is refused while the dialog is still open.
+    const Case cases[] = {
+        {add->Pozn, "a§b", "Znak § nelze použít."},
+        {add->od->lineEdit(), "a§b", "Znak § nelze použít."},
+        {add->Dat, " 1.5.2001", "Hodnota nesmí začínat ani končit mezerou nebo tabulátorem."},
+    };
+    for (const Case& c : cases) {
         add->ClearFields();
         auto dialog = guitest::AnswerModal([&](QWidget*) {
-            guitest::TypeText(field == add->od ? add->od->lineEdit() : field, Q("a§b"));
+            guitest::TypeText(c.field, Q(c.text));
             auto box = guitest::AnswerMessage(QStringLiteral("OK"));
             guitest::Click(add->OKButton);
             QVERIFY(box->done);
             QCOMPARE(box->title, QStringLiteral("Error"));
-            QCOMPARE(box->text, Q("Znak § nelze použít."));
+            QCOMPARE(box->text, Q(c.message));
             QVERIFY(add->isVisible());
             add->ClearFields();
             guitest::Click(add->OKButton);
