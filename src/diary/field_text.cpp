@@ -16,6 +16,36 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // "1e99999999999999999999" still reads (as out of range) instead of overflowing our counter.
 constexpr long kExponentLimit = 100000;
 
+// The value of the usual field texts ("35", "21,5", "1874.2") without going through a string:
+// when the significant digits fit in 2^53 and the power of ten is exact (up to 10^22), one
+// multiplication or division is the correctly rounded result, the same double from_chars gives.
+// Anything else returns nullopt and takes the general road.
+std::optional<double> FastValue(std::string_view intDigits, std::string_view fracDigits,
+                                long exponent, bool negative) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::uint64_t mantissa = 0;
+    int significant = 0;
+    auto take = [&](std::string_view digits) {
+        for (char c : digits) {
+            if (mantissa == 0 && c == '0') continue;
+            if (++significant > 19) return false;
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+        }
+        return true;
+    };
+    if (!take(intDigits) || !take(fracDigits)) return std::nullopt;
+    if (mantissa == 0) return negative ? -0.0 : 0.0;
+    if (mantissa > (std::uint64_t{1} << 53)) return std::nullopt;
+    if (exponent >= kExponentLimit || exponent <= -kExponentLimit) return std::nullopt;
+    const long scale = exponent - static_cast<long>(fracDigits.size());
+    if (scale < -22 || scale > 22) return std::nullopt;
+    double value = static_cast<double>(mantissa);
+    value = scale >= 0 ? value * kPowers[scale] : value / kPowers[-scale];
+    return negative ? -value : value;
+}
+
 std::optional<double> ParseNumberImpl(std::string_view text, bool commaIsPoint) {
     auto isPoint = [commaIsPoint](char c) { return c == '.' || (commaIsPoint && c == ','); };
 
@@ -61,6 +91,8 @@ std::optional<double> ParseNumberImpl(std::string_view text, bool commaIsPoint) 
         if (expNegative) exponent = -exponent;
     }
     if (i != n) return std::nullopt;
+
+    if (const auto quick = FastValue(intDigits, fracDigits, exponent, negative)) return quick;
 
     // from_chars takes neither "+" nor an empty side of the point, so hand it a canonical form.
     std::string canonical;

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
+#include <random>
+#include <string>
 #include <cmath>
 #include <limits>
 
@@ -65,6 +68,32 @@ TEST(ParseNumber, IgnoresTheCLocale) {
     EXPECT_EQ(ParseNumber("1,5"), std::nullopt);
     EXPECT_EQ(FormatOneDecimal(1.25), "1.3");
     std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+// Short field texts take a quicker road than from_chars; it must land on the very same double.
+TEST(ParseNumber, QuickReadingMatchesFromChars) {
+    std::mt19937 rng(2001);
+    auto digits = [&](int count) {
+        std::string out;
+        for (int i = 0; i < count; ++i) out += static_cast<char>('0' + rng() % 10);
+        return out;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const std::string whole = digits(static_cast<int>(rng() % 12));
+        const std::string fraction = digits(static_cast<int>(rng() % 12));
+        std::string text = (rng() % 4 == 0 ? "-" : "") + whole + "." + fraction;
+        if (rng() % 3 == 0) text += "e" + std::to_string(static_cast<int>(rng() % 61) - 30);
+        std::string canonical = text;
+        if (canonical[0] == '-') canonical.insert(1, "0"); else canonical.insert(0, "0");
+        double expected = 0;
+        const auto r = std::from_chars(canonical.data(), canonical.data() + canonical.size(),
+                                       expected);
+        const auto got = diary::ParseNumber(text);
+        if (r.ec != std::errc() || (whole.empty() && fraction.empty())) continue;
+        ASSERT_TRUE(got.has_value()) << text;
+        ASSERT_EQ(std::signbit(*got), std::signbit(expected)) << text;
+        ASSERT_EQ(*got, expected) << text;
+    }
 }
 
 TEST(ParseCommaNumber, ReadsCommaAndPointAlike) {

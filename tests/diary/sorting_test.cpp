@@ -162,9 +162,16 @@ TEST(SortOrder, AgreesWithCompareRecordRows) {
     const std::vector<std::string> texts = {"brno", "Brno", "Zl\xEDn", "\xC8\xE1slav",
                                             "\xE8\xE1slav", "", "a", "A ", "10 h 0 min",
                                             "9 h 30 min", "Prefix123456a", "PREFIX123456B",
-                                            "prefix123456", "prefix12", "pref"};
+                                            "prefix123456", "prefix12", "pref",
+                                            // around the sixteen bytes a sort key holds
+                                            "prefix123456789", "Prefix1234567890",
+                                            "prefix1234567890x", "PREFIX1234567890A",
+                                            std::string("prefix1234567890\0", 17),
+                                            std::string("ab\0", 3), "ab"};
     const std::vector<std::string> numbers = {"9.3", "12,5", "100", "", "1 200", "-1", "35",
-                                              "35,0", ".", "1e3", "x", "1E400"};
+                                              "35,0", ".", "1e3", "x", "1E400",
+                                              "9007199254740993", "1e22", "1e23", "0,1",
+                                              "-0", "123456789012345678901"};
     const std::vector<std::string> wholes = {"1", "2", "10", "2", "x", "-3", ""};
     std::mt19937 rng(42);
     auto pick = [&](const std::vector<std::string>& pool) {
