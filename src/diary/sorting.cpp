@@ -240,6 +240,10 @@ std::vector<std::uint32_t> SortOrder(const std::vector<RecordRow>& rows, int col
 
 void RecordTable::SortByColumn(int column, const RegionalSettings& regional) {
     const std::vector<std::uint32_t> order = SortOrder(rows_, column, regional);
+    // A list already in that order (the number column of a list as read) is left alone.
+    bool unchanged = true;
+    for (std::size_t i = 0; i < order.size() && unchanged; ++i) unchanged = order[i] == i;
+    if (unchanged) return;
     std::vector<RecordRow> sorted;
     sorted.reserve(rows_.size());
     for (std::uint32_t i : order) sorted.push_back(std::move(rows_[i]));
