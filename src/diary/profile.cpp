@@ -177,33 +177,43 @@ namespace {
 // The run of keys 1..n as NumberedKeyLines defines it, holding for each key what `make` takes
 // from its line; `at` gives back where in the file a held slot came from, so that a copy met
 // earlier in the file can win over one taken on the fast path.
+// Hands `take` every key line with a decimal key (and that number) of the first section named
+// `section`, in file order, until `take` returns false or the section ends.
+template <typename Take>
+void ForEachNumberedLine(std::string_view bytes, std::string_view section, Take&& take) {
+    const std::string_view wanted = TrimSpaces(section);
+    ProfileScanner scanner(bytes);
+    ProfileLine line;
+    bool inside = false;
+    while (scanner.Next(line)) {
+        if (line.kind == ProfileLine::Kind::Section) {
+            if (inside) return;
+            inside = EqualsNoCase(line.name, wanted);
+            continue;
+        }
+        std::uint64_t n;
+        if (!inside || line.kind != ProfileLine::Kind::Key || !KeyNumber(line.name, n)) continue;
+        if (!take(line, n)) return;
+    }
+}
+
 template <typename Slot, typename Make, typename At>
 std::vector<Slot> NumberedRun(std::string_view bytes, std::string_view section, Make make, At at) {
-    const std::string_view wanted = TrimSpaces(section);
     std::vector<Slot> run;
     // Room for a key every 48 bytes, more than a diary's lines need: growing a vector of a
     // hundred thousand entries would copy it and touch fresh pages again at every doubling.
     run.reserve(bytes.size() / 48 + 16);
     // Keys met before all the smaller ones: rare (a file edited by hand), settled at the end.
     std::vector<std::pair<std::uint64_t, ProfileLine>> early;
-    ProfileScanner scanner(bytes);
-    ProfileLine line;
-    bool inside = false;
-    while (scanner.Next(line)) {
-        if (line.kind == ProfileLine::Kind::Section) {
-            if (inside) break;
-            inside = EqualsNoCase(line.name, wanted);
-            continue;
-        }
-        std::uint64_t n;
-        if (!inside || line.kind != ProfileLine::Kind::Key || !KeyNumber(line.name, n)) continue;
+    ForEachNumberedLine(bytes, section, [&](const ProfileLine& line, std::uint64_t n) {
         if (n == run.size() + 1) {
             run.push_back(make(line));
         } else if (n > run.size()) {
             early.emplace_back(n, line);
         }
         // n <= run.size(): a later copy of a key already taken.
-    }
+        return true;
+    });
     if (early.empty()) return run;
 
     // A run can hold no more keys than there are numbered lines.
@@ -234,22 +244,12 @@ std::vector<ProfileLine> NumberedKeyLines(std::string_view bytes, std::string_vi
         [](const ProfileLine& l) { return l.begin; });
     if (shadowed != nullptr) {
         shadowed->clear();
-        const std::string_view wanted = TrimSpaces(section);
-        ProfileScanner scanner(bytes);
-        ProfileLine line;
-        bool inside = false;
-        while (scanner.Next(line)) {
-            if (line.kind == ProfileLine::Kind::Section) {
-                if (inside) break;
-                inside = EqualsNoCase(line.name, wanted);
-                continue;
-            }
-            std::uint64_t n;
-            if (inside && line.kind == ProfileLine::Kind::Key && KeyNumber(line.name, n) &&
-                n <= run.size() && run[static_cast<std::size_t>(n - 1)].begin != line.begin) {
+        ForEachNumberedLine(bytes, section, [&](const ProfileLine& line, std::uint64_t n) {
+            if (n <= run.size() && run[static_cast<std::size_t>(n - 1)].begin != line.begin) {
                 shadowed->push_back(line);
             }
-        }
+            return true;
+        });
     }
     return run;
 }
@@ -268,19 +268,8 @@ std::vector<Profile::Entry> NumberedEntries(std::string_view bytes, std::string_
 
 void ForEachNumberedEntry(std::string_view bytes, std::string_view section,
                           const std::function<void(const Profile::Entry&)>& take) {
-    const std::string_view wanted = TrimSpaces(section);
     std::uint64_t delivered = 0;
-    ProfileScanner scanner(bytes);
-    ProfileLine line;
-    bool inside = false;
-    while (scanner.Next(line)) {
-        if (line.kind == ProfileLine::Kind::Section) {
-            if (inside) return;
-            inside = EqualsNoCase(line.name, wanted);
-            continue;
-        }
-        std::uint64_t n;
-        if (!inside || line.kind != ProfileLine::Kind::Key || !KeyNumber(line.name, n)) continue;
+    ForEachNumberedLine(bytes, section, [&](const ProfileLine& line, std::uint64_t n) {
         if (n == delivered + 1) {
             take({line.name, line.value});
             ++delivered;
@@ -289,9 +278,10 @@ void ForEachNumberedEntry(std::string_view bytes, std::string_view section,
             // no copy further on can displace it; the rest is settled the slow way.
             const std::vector<Profile::Entry> all = NumberedEntries(bytes, section);
             for (std::size_t i = delivered; i < all.size(); ++i) take(all[i]);
-            return;
+            return false;
         }
-    }
+        return true;
+    });
 }
 
 void CheckProfileValue(std::string_view value) {
