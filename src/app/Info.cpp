@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "captiongrid.h"
 #include "forms.h"
 #include "icons.h"
 #include "textcodec.h"
@@ -28,12 +29,6 @@ const char16_t* const kCaptions[12] = {
     u"Poznámky",
 };
 
-QTableWidgetItem* ReadOnlyItem(const QString& text) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    return item;
-}
-
 }  // namespace
 
 TInfoForm::TInfoForm(QWidget* parent)
@@ -43,23 +38,10 @@ TInfoForm::TInfoForm(QWidget* parent)
     setWindowTitle(QStringLiteral("Info"));
     setModal(true);
 
-    Grid = new QTableWidget(12, 2, this);
-    Grid->setObjectName(QStringLiteral("Grid"));
+    QStringList captions;
+    for (const char16_t* c : kCaptions) captions.append(QString::fromUtf16(c));
+    Grid = MakeCaptionGrid(this, captions, QStringLiteral("-"));
     Grid->setHorizontalHeaderLabels({QStringLiteral("Údaj"), QStringLiteral("Obsah")});
-    Grid->verticalHeader()->hide();
-    Grid->horizontalHeader()->setSectionsClickable(false);
-    Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 6);
-    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Grid->setWordWrap(false);
-    for (int r = 0; r < 12; ++r) {
-        Grid->setItem(r, 0, ReadOnlyItem(QString::fromUtf16(kCaptions[r])));
-        Grid->setItem(r, 1, ReadOnlyItem(QStringLiteral("-")));
-    }
 
     // The whole grid is visible at once: no caption is cut and nothing scrolls.
     const QFontMetrics fm(Grid->font());

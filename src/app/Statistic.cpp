@@ -9,20 +9,11 @@
 
 #include "diary/record_table.h"
 #include "diary/statistics.h"
+#include "captiongrid.h"
 #include "forms.h"
 #include "icons.h"
 #include "recordmodel.h"
 #include "textcodec.h"
-
-namespace {
-
-QTableWidgetItem* ReadOnlyItem(const QString& text) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    return item;
-}
-
-}  // namespace
 
 TStatForm::TStatForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -31,28 +22,18 @@ TStatForm::TStatForm(QWidget* parent)
     setWindowTitle(QStringLiteral("Statistika"));
     setModal(false);
 
-    Grid = new QTableWidget(12, 2, this);
-    Grid->setObjectName(QStringLiteral("Grid"));
+    QStringList captions;
+    for (std::string_view c : diary::kStatisticsCaptions) {
+        captions.append(QString::fromUtf8(c.data(), static_cast<qsizetype>(c.size())));
+    }
+    Grid = MakeCaptionGrid(this, captions, QString());
     Grid->horizontalHeader()->hide();
-    Grid->verticalHeader()->hide();
-    Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 6);
-    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Grid->setFrameShape(QFrame::NoFrame);
     Grid->setShowGrid(true);
-    Grid->setWordWrap(false);
 
     const QFontMetrics fm(Grid->font());
     int captionWidth = 150;
-    for (int r = 0; r < 12; ++r) {
-        const QString caption = QString::fromUtf8(diary::kStatisticsCaptions[r].data(),
-                                                  diary::kStatisticsCaptions[r].size());
-        Grid->setItem(r, 0, ReadOnlyItem(caption));
-        Grid->setItem(r, 1, ReadOnlyItem(QString()));
+    for (const QString& caption : captions) {
         captionWidth = std::max(captionWidth, fm.horizontalAdvance(caption) + 12);
     }
     // Room for the longest figure the core writes: 15 significant digits, sign, separator
