@@ -62,6 +62,23 @@ bool LastLineOpen(const std::string& bytes) {
     return !bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r';
 }
 
+// Hands `take` each key line of the first section named `section` (trimmed already), in file
+// order, until `take` returns false or the section ends.
+template <typename Take>
+void ForEachKeyLine(std::string_view bytes, std::string_view section, Take&& take) {
+    ProfileScanner scanner(bytes);
+    ProfileLine line;
+    bool inside = false;
+    while (scanner.Next(line)) {
+        if (line.kind == ProfileLine::Kind::Section) {
+            if (inside) return;
+            inside = EqualsNoCase(line.name, section);
+        } else if (inside && line.kind == ProfileLine::Kind::Key) {
+            if (!take(line)) return;
+        }
+    }
+}
+
 // Where a section starts and what it holds, from one walk of the file.
 struct SectionInfo {
     bool found = false;
@@ -174,29 +191,19 @@ bool ProfileScanner::Next(ProfileLine& line) {
 
 namespace {
 
-// The run of keys 1..n as NumberedKeyLines defines it, holding for each key what `make` takes
-// from its line; `at` gives back where in the file a held slot came from, so that a copy met
-// earlier in the file can win over one taken on the fast path.
 // Hands `take` every key line with a decimal key (and that number) of the first section named
 // `section`, in file order, until `take` returns false or the section ends.
 template <typename Take>
 void ForEachNumberedLine(std::string_view bytes, std::string_view section, Take&& take) {
-    const std::string_view wanted = TrimSpaces(section);
-    ProfileScanner scanner(bytes);
-    ProfileLine line;
-    bool inside = false;
-    while (scanner.Next(line)) {
-        if (line.kind == ProfileLine::Kind::Section) {
-            if (inside) return;
-            inside = EqualsNoCase(line.name, wanted);
-            continue;
-        }
+    ForEachKeyLine(bytes, TrimSpaces(section), [&](const ProfileLine& line) {
         std::uint64_t n;
-        if (!inside || line.kind != ProfileLine::Kind::Key || !KeyNumber(line.name, n)) continue;
-        if (!take(line, n)) return;
-    }
+        return !KeyNumber(line.name, n) || take(line, n);
+    });
 }
 
+// The run of keys 1..n as NumberedKeyLines defines it, holding for each key what `make` takes
+// from its line; `at` gives back where in the file a held slot came from, so that a copy met
+// earlier in the file can win over one taken on the fast path.
 template <typename Slot, typename Make, typename At>
 std::vector<Slot> NumberedRun(std::string_view bytes, std::string_view section, Make make, At at) {
     std::vector<Slot> run;
@@ -322,21 +329,13 @@ Profile Profile::Load(const std::string& path) {
 
 std::optional<std::string_view> Profile::Find(std::string_view section,
                                               std::string_view key) const {
-    const std::string_view wantedSection = TrimSpaces(section);
     const std::string_view wantedKey = TrimSpaces(key);
-    ProfileScanner scanner(bytes_);
-    ProfileLine line;
-    bool inside = false;
-    while (scanner.Next(line)) {
-        if (line.kind == ProfileLine::Kind::Section) {
-            if (inside) break;
-            inside = EqualsNoCase(line.name, wantedSection);
-        } else if (inside && line.kind == ProfileLine::Kind::Key &&
-                   EqualsNoCase(line.name, wantedKey)) {
-            return line.value;
-        }
-    }
-    return std::nullopt;
+    std::optional<std::string_view> found;
+    ForEachKeyLine(bytes_, TrimSpaces(section), [&](const ProfileLine& line) {
+        if (EqualsNoCase(line.name, wantedKey)) found = line.value;
+        return !found;
+    });
+    return found;
 }
 
 std::string Profile::Get(std::string_view section, std::string_view key,
@@ -402,21 +401,15 @@ void Profile::Set(std::string_view section, std::string_view key, std::string_vi
 }
 
 bool Profile::RemoveKey(std::string_view section, std::string_view key) {
-    section = TrimSpaces(section);
     key = TrimSpaces(key);
-    ProfileScanner scanner(bytes_);
-    ProfileLine line;
-    bool inside = false;
-    while (scanner.Next(line)) {
-        if (line.kind == ProfileLine::Kind::Section) {
-            if (inside) break;
-            inside = EqualsNoCase(line.name, section);
-        } else if (inside && line.kind == ProfileLine::Kind::Key && EqualsNoCase(line.name, key)) {
-            bytes_.erase(line.begin, line.next - line.begin);
-            return true;
-        }
-    }
-    return false;
+    std::optional<ProfileLine> found;
+    ForEachKeyLine(bytes_, TrimSpaces(section), [&](const ProfileLine& line) {
+        if (EqualsNoCase(line.name, key)) found = line;
+        return !found;
+    });
+    if (!found) return false;
+    bytes_.erase(found->begin, found->next - found->begin);
+    return true;
 }
 
 void Profile::Remove(std::string_view section, std::string_view key) { RemoveKey(section, key); }

@@ -9,6 +9,7 @@
 
 #include "TempDir.h"
 #include "diary/errors.h"
+#include "TestText.h"
 
 namespace {
 
@@ -19,19 +20,7 @@ using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
 
-// Test texts are written with a UTF-8 "§"; the files hold the code page 1250 byte 0xA7.
-std::string L(std::string_view utf8) {
-    std::string out;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        if (utf8.substr(i, 2) == "§") {
-            out += diary::kSeparator;
-            ++i;
-        } else {
-            out += utf8[i];
-        }
-    }
-    return out;
-}
+using testsupport::L;
 
 DiaryRecord Ride(std::string number, std::string date, std::string note = "") {
     DiaryRecord r;

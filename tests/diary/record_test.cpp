@@ -9,6 +9,7 @@
 
 #include "diary/errors.h"
 #include "diary/record_table.h"
+#include "TestText.h"
 
 namespace {
 
@@ -17,19 +18,7 @@ using diary::DiaryRecord;
 using diary::Field;
 using diary::RecordRow;
 
-// Test texts are written with a UTF-8 "§"; the files hold the code page 1250 byte 0xA7.
-std::string L(std::string_view utf8) {
-    std::string out;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        if (utf8.substr(i, 2) == "§") {
-            out += diary::kSeparator;
-            ++i;
-        } else {
-            out += utf8[i];
-        }
-    }
-    return out;
-}
+using testsupport::L;
 
 DiaryRecord Make(std::string number, std::vector<std::string> fields) {
     DiaryRecord r;
