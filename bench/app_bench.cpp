@@ -19,7 +19,9 @@
 
 namespace {
 
-std::size_t Rides(const benchmark::State& state) { return static_cast<std::size_t>(state.range(0)); }
+std::size_t Rides(const benchmark::State& state) {
+    return static_cast<std::size_t>(state.range(0));
+}
 
 void BM_OpenModel(benchmark::State& state) {
     const std::string& path = bench::DiaryPath(Rides(state));
@@ -32,13 +34,15 @@ void BM_OpenModel(benchmark::State& state) {
 }
 
 void BM_PeerQSettings(benchmark::State& state) {
-    const QString path = QFile::decodeName(QByteArray::fromStdString(bench::DiaryPath(Rides(state))));
+    const QString path =
+        QFile::decodeName(QByteArray::fromStdString(bench::DiaryPath(Rides(state))));
     std::size_t total = 0;
     for (auto _ : state) {
         QSettings settings(path, QSettings::IniFormat);
         settings.beginGroup(QStringLiteral("Data"));
         const QStringList keys = settings.childKeys();
-        for (const QString& key : keys) total += static_cast<std::size_t>(settings.value(key).toByteArray().size());
+        for (const QString& key : keys)
+            total += static_cast<std::size_t>(settings.value(key).toByteArray().size());
         settings.endGroup();
     }
     benchmark::DoNotOptimize(total);

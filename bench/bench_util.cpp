@@ -20,7 +20,8 @@ namespace {
 struct Folder {
     std::string path;
     Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vamo-bench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "vamo-bench-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
         path = pattern;
     }
@@ -70,11 +71,13 @@ std::size_t ReadAndSplit(const std::string& path) {
     const char* p = bytes.data();
     const char* end = p + bytes.size();
     while (p < end) {
-        const char* eol = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        const char* eol =
+            static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
         if (eol == nullptr) eol = end;
         const char* q = p;
         while (q < eol) {
-            const char* sep = static_cast<const char*>(std::memchr(q, '\xA7', static_cast<std::size_t>(eol - q)));
+            const char* sep =
+                static_cast<const char*>(std::memchr(q, '\xA7', static_cast<std::size_t>(eol - q)));
             if (sep == nullptr) break;
             ++fields;
             q = sep + 1;

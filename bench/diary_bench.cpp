@@ -17,7 +17,9 @@
 
 namespace {
 
-std::size_t Rides(const benchmark::State& state) { return static_cast<std::size_t>(state.range(0)); }
+std::size_t Rides(const benchmark::State& state) {
+    return static_cast<std::size_t>(state.range(0));
+}
 
 void SetFileCounters(benchmark::State& state, const std::string& path) {
     state.counters["file_bytes"] = static_cast<double>(std::filesystem::file_size(path));
@@ -124,12 +126,13 @@ void BM_FloorSave(benchmark::State& state) {
 void BM_PeakMemory(benchmark::State& state) {
     const std::string& path = bench::DiaryPath(Rides(state));
     double added = 0;
-    for (auto _ : state) added = static_cast<double>(bench::PeakBytesAddedBy([&] {
-        // Left alive on purpose: the child ends right after, and the kernel only notes its
-        // peak when memory is given back, so a freed table could go unseen.
-        auto* table = new diary::RecordTable(diary::ReadDiaryRows(path));
-        benchmark::DoNotOptimize(table->rows().data());
-    }));
+    for (auto _ : state)
+        added = static_cast<double>(bench::PeakBytesAddedBy([&] {
+            // Left alive on purpose: the child ends right after, and the kernel only notes its
+            // peak when memory is given back, so a freed table could go unseen.
+            auto* table = new diary::RecordTable(diary::ReadDiaryRows(path));
+            benchmark::DoNotOptimize(table->rows().data());
+        }));
     state.counters["peak_added_bytes"] = added;
     SetFileCounters(state, path);
 }

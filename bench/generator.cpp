@@ -14,27 +14,36 @@ constexpr std::array<std::string_view, 16> kPlaces = {
     "Doma",
     "Lhota",
     "Ves",
-    "Zl\xEDn",                 // Zlín
-    "\xC8\xE1slav",            // Čáslav
-    "\xC8""esk\xE9 Bud\xECjovice",  // České Budějovice
+    "Zl\xEDn",       // Zlín
+    "\xC8\xE1slav",  // Čáslav
+    "\xC8"
+    "esk\xE9 Bud\xECjovice",  // České Budějovice
     "Brno",
-    "P\xF8\xED" "bram",           // Příbram
-    "Kutn\xE1 Hora",           // Kutná Hora
-    "\x8Atramberk",            // Štramberk
-    "\x8E" "elezn\xE1 Ruda",      // Železná Ruda
-    "Tel\xE8",                 // Telč
+    "P\xF8\xED"
+    "bram",           // Příbram
+    "Kutn\xE1 Hora",  // Kutná Hora
+    "\x8Atramberk",   // Štramberk
+    "\x8E"
+    "elezn\xE1 Ruda",  // Železná Ruda
+    "Tel\xE8",         // Telč
     "Jihlava",
-    "Kol\xEDn",                // Kolín
-    "Mlad\xE1 Boleslav",       // Mladá Boleslav
+    "Kol\xEDn",           // Kolín
+    "Mlad\xE1 Boleslav",  // Mladá Boleslav
     "",
 };
 
 constexpr std::array<std::string_view, 8> kNotes = {
-    "", "", "", "v\xEDtr",  // vítr
-    "d\xE9\x9A\x9D",        // déšť
-    "p\xED" "chl\xE1 du\x9A" "e",    // píchlá duše
+    "",
+    "",
+    "",
+    "v\xEDtr",        // vítr
+    "d\xE9\x9A\x9D",  // déšť
+    "p\xED"
+    "chl\xE1 du\x9A"
+    "e",  // píchlá duše
     "hezky, slunce a \xE8isto",
-    "s Janou p\xF8" "es kopec",
+    "s Janou p\xF8"
+    "es kopec",
 };
 
 class Rng {
@@ -96,7 +105,9 @@ std::string MakeDiary(std::size_t rides, std::uint32_t seed) {
         out += '=';
         // date
         if (rng.Below(500) == 0) {
-            out += "v\xE8""era";  // "včera": not a date
+            out +=
+                "v\xE8"
+                "era";  // "včera": not a date
         } else {
             AppendInt(out, day);
             out += '.';

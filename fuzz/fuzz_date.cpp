@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     static const char* const kFormats[] = {"%-d.%-m.%Y", "%m/%d/%Y", "%d/%m/%y", "%Y-%m-%d",
-                                           "%d.%m.%Y", "%F", "%D", "%e.%m.%Y"};
+                                           "%d.%m.%Y",   "%F",       "%D",       "%e.%m.%Y"};
     diary::RegionalSettings regional;
     regional.dateFormat = kFormats[data[0] % (sizeof kFormats / sizeof kFormats[0])];
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);

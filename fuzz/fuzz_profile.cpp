@@ -17,9 +17,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)diary::NumberedKeyLines(bytes, "Data");
     (void)profile.Find("soubor", "file");
     try {
-        profile.Set("Data", "2", "a\xA7" "b\xA7");
+        profile.Set("Data", "2",
+                    "a\xA7"
+                    "b\xA7");
         const auto after = profile.Find("data", "2");
-        if (!after || *after != "a\xA7" "b\xA7") __builtin_trap();
+        if (!after || *after !=
+                          "a\xA7"
+                          "b\xA7")
+            __builtin_trap();
         const auto one = profile.Find("Data", "1");
         const std::string again = one ? std::string(*one) : std::string("\x01missing");
         if (again != kept) __builtin_trap();

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int c = 0; c < 12; ++c) (void)row.Column(c);
     try {
         diary::CheckRecordFields(parsed);
-        const diary::DiaryRecord back = diary::ParseRecordLine("7\xA7" + diary::FormatRecordLine(parsed));
+        const diary::DiaryRecord back =
+            diary::ParseRecordLine("7\xA7" + diary::FormatRecordLine(parsed));
         if (!(back == parsed)) __builtin_trap();
     } catch (const diary::InvalidValueError&) {
     }

@@ -111,8 +111,8 @@ TAddForm::TAddForm(QWidget* parent) : QDialog(parent) {
 
     Dat = MakeEdit(this, "Dat", 121);
     DnesButton = MakeButton(this, "DnesButton", QStringLiteral("Dnes"), 34);
-    SpeedButton1 = MakePictureButton(this, "SpeedButton1", icons::Calendar(),
-                                     QStringLiteral("Kalendář"));
+    SpeedButton1 =
+        MakePictureButton(this, "SpeedButton1", icons::Calendar(), QStringLiteral("Kalendář"));
     od = MakeCombo(this, "od", 148);
     pres = MakeCombo(this, "pres", 164);
     kam = MakeCombo(this, "kam", 148);
@@ -120,18 +120,18 @@ TAddForm::TAddForm(QWidget* parent) : QDialog(parent) {
     Button2 = MakeButton(this, "Button2", QStringLiteral("Posledni"), 55);
     Button2->setToolTip(QStringLiteral("Poslední příjezdové km."));
     Ujeto = MakeEdit(this, "Ujeto", 101);
-    SpeedButton3 = MakePictureButton(this, "SpeedButton3", icons::Calculator(),
-                                     QStringLiteral("Výpočet"));
+    SpeedButton3 =
+        MakePictureButton(this, "SpeedButton3", icons::Calculator(), QStringLiteral("Výpočet"));
     Pri = MakeEdit(this, "Pri", 101);
-    SpeedButton2 = MakePictureButton(this, "SpeedButton2", icons::Calculator(),
-                                     QStringLiteral("Výpočet"));
+    SpeedButton2 =
+        MakePictureButton(this, "SpeedButton2", icons::Calculator(), QStringLiteral("Výpočet"));
     Pr = MakeEdit(this, "Pr", 106);
-    SpeedButton5 = MakePictureButton(this, "SpeedButton5", icons::Calculator(),
-                                     QStringLiteral("Výpočet"));
+    SpeedButton5 =
+        MakePictureButton(this, "SpeedButton5", icons::Calculator(), QStringLiteral("Výpočet"));
     Cj = MakeEdit(this, "Cj", 101);
     Button1 = MakeButton(this, "Button1", QStringLiteral("..."), 21);
-    SpeedButton4 = MakePictureButton(this, "SpeedButton4", icons::Calculator(),
-                                     QStringLiteral("Výpočet"));
+    SpeedButton4 =
+        MakePictureButton(this, "SpeedButton4", icons::Calculator(), QStringLiteral("Výpočet"));
     Mr = MakeEdit(this, "Mr", 109);
     Pozn = MakeEdit(this, "Pozn", 469);
     Pozn->setMaxLength(255);
@@ -140,8 +140,9 @@ TAddForm::TAddForm(QWidget* parent) : QDialog(parent) {
     OKButton->setFixedWidth(std::max(OKButton->width(), Scaled(this, 91)));
     CancelButton = MakeButton(this, "CancelButton", QStringLiteral("Storno"), 89);
     CancelButton->setIcon(icons::Cancel());
-    const int cancelNeeded = CancelButton->fontMetrics().horizontalAdvance(QStringLiteral("Storno")) +
-                             CancelButton->iconSize().width() + 24;
+    const int cancelNeeded =
+        CancelButton->fontMetrics().horizontalAdvance(QStringLiteral("Storno")) +
+        CancelButton->iconSize().width() + 24;
     CancelButton->setFixedWidth(std::max(Scaled(this, 89), cancelNeeded));
 
     auto* root = new QVBoxLayout(this);
@@ -152,8 +153,8 @@ TAddForm::TAddForm(QWidget* parent) : QDialog(parent) {
     auto* dateRow = new QHBoxLayout;
     dateRow->addWidget(Cislo, 0, Qt::AlignBottom);
     dateRow->addSpacing(4);
-    dateRow->addLayout(Group(this, "Label1", QStringLiteral("Datum:"),
-                             {Dat, DnesButton, SpeedButton1}));
+    dateRow->addLayout(
+        Group(this, "Label1", QStringLiteral("Datum:"), {Dat, DnesButton, SpeedButton1}));
     dateRow->addStretch(1);
     root->addLayout(dateRow);
 
@@ -193,8 +194,8 @@ TAddForm::TAddForm(QWidget* parent) : QDialog(parent) {
     buttonRow->addStretch(1);
     root->addLayout(buttonRow);
 
-    QWidget* order[] = {Dat, od, pres, kam, Odj, Ujeto, Pri, Pr, Cj, Mr, Pozn,
-                        OKButton, CancelButton, DnesButton, Button2, Button1};
+    QWidget* order[] = {Dat, od, pres, kam,      Odj,          Ujeto,      Pri,     Pr,
+                        Cj,  Mr, Pozn, OKButton, CancelButton, DnesButton, Button2, Button1};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     connect(DnesButton, &QPushButton::clicked, this, &TAddForm::DnesButtonClick);
@@ -211,17 +212,28 @@ TAddForm::TAddForm(QWidget* parent) : QDialog(parent) {
 
 QWidget* TAddForm::FieldWidget(Field field) const {
     switch (field) {
-        case Field::Date: return Dat;
-        case Field::From: return od;
-        case Field::To: return kam;
-        case Field::Via: return pres;
-        case Field::DepartureKm: return Odj;
-        case Field::ArrivalKm: return Pri;
-        case Field::DistanceKm: return Ujeto;
-        case Field::AvgSpeed: return Pr;
-        case Field::MaxSpeed: return Mr;
-        case Field::RideTime: return Cj;
-        case Field::Note: return Pozn;
+        case Field::Date:
+            return Dat;
+        case Field::From:
+            return od;
+        case Field::To:
+            return kam;
+        case Field::Via:
+            return pres;
+        case Field::DepartureKm:
+            return Odj;
+        case Field::ArrivalKm:
+            return Pri;
+        case Field::DistanceKm:
+            return Ujeto;
+        case Field::AvgSpeed:
+            return Pr;
+        case Field::MaxSpeed:
+            return Mr;
+        case Field::RideTime:
+            return Cj;
+        case Field::Note:
+            return Pozn;
     }
     return nullptr;
 }
@@ -321,11 +333,13 @@ void Apply(TAddForm* form, QLineEdit* target, const diary::CalcResult& result) {
 }  // namespace
 
 void TAddForm::SpeedButton3Click() {
-    Guarded(this, [&] { Apply(this, Ujeto, diary::CalcDistance(ToCp(Odj->text()), ToCp(Pri->text()))); });
+    Guarded(this,
+            [&] { Apply(this, Ujeto, diary::CalcDistance(ToCp(Odj->text()), ToCp(Pri->text()))); });
 }
 
 void TAddForm::SpeedButton2Click() {
-    Guarded(this, [&] { Apply(this, Pri, diary::CalcArrival(ToCp(Ujeto->text()), ToCp(Odj->text()))); });
+    Guarded(this,
+            [&] { Apply(this, Pri, diary::CalcArrival(ToCp(Ujeto->text()), ToCp(Odj->text()))); });
 }
 
 void TAddForm::SpeedButton4Click() {
@@ -336,7 +350,8 @@ void TAddForm::SpeedButton4Click() {
 }
 
 void TAddForm::SpeedButton5Click() {
-    Guarded(this, [&] { Apply(this, Pr, diary::CalcAvgSpeed(ToCp(Ujeto->text()), ToCp(Cj->text()))); });
+    Guarded(this,
+            [&] { Apply(this, Pr, diary::CalcAvgSpeed(ToCp(Ujeto->text()), ToCp(Cj->text()))); });
 }
 
 // The ride-time dialog is wired in by its own window.

@@ -7,9 +7,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "captiongrid.h"
 #include "diary/record_table.h"
 #include "diary/statistics.h"
-#include "captiongrid.h"
 #include "forms.h"
 #include "icons.h"
 #include "recordmodel.h"

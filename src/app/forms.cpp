@@ -8,12 +8,12 @@
 #include "Unit5.h"
 #include "about.h"
 #include "cas.h"
-#include "skratky.h"
-#include "vyh.h"
 #include "diary/settings.h"
 #include "platform/platform.h"
+#include "skratky.h"
 #include "textcodec.h"
 #include "vamo.h"
+#include "vyh.h"
 
 AppContext& App() {
     static AppContext context;

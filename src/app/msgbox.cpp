@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <exception>
 
-
 int ShowMessage(QWidget* parent, MsgKind kind, const QString& text, MsgButtons buttons) {
     QMessageBox box(parent);
     switch (kind) {

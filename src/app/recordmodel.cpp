@@ -112,11 +112,11 @@ void SetUpRecordView(QTreeView* view, RecordModel* model) {
     view->setAlternatingRowColors(false);
     // Once a style sheet styles the items it also owns their selected look: without the
     // second rule the selected row is white text on white, that is, an empty row.
-    view->setStyleSheet(QStringLiteral(
-        "QTreeView::item { border-right: 1px solid palette(midlight); "
-        "border-bottom: 1px solid palette(midlight); } "
-        "QTreeView::item:selected { background: palette(highlight); "
-        "color: palette(highlighted-text); }"));
+    view->setStyleSheet(
+        QStringLiteral("QTreeView::item { border-right: 1px solid palette(midlight); "
+                       "border-bottom: 1px solid palette(midlight); } "
+                       "QTreeView::item:selected { background: palette(highlight); "
+                       "color: palette(highlighted-text); }"));
     view->header()->setSectionsClickable(true);
     view->header()->setSortIndicatorShown(false);
     view->header()->setStretchLastSection(true);

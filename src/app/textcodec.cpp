@@ -8,7 +8,8 @@
 
 QString FromCp(std::string_view bytes) {
     const std::u16string wide = diary::Cp1250ToUtf16(bytes);
-    return QString(reinterpret_cast<const QChar*>(wide.data()), static_cast<qsizetype>(wide.size()));
+    return QString(reinterpret_cast<const QChar*>(wide.data()),
+                   static_cast<qsizetype>(wide.size()));
 }
 
 std::string ToCp(const QString& text) {

@@ -17,17 +17,17 @@
 #include "Info.h"
 #include "Statistic.h"
 #include "about.h"
-#include "diary/old_import.h"
-#include "skratky.h"
-#include "vyh.h"
 #include "diary/diary_file.h"
+#include "diary/old_import.h"
 #include "diary/settings.h"
 #include "filedialog.h"
 #include "forms.h"
 #include "icons.h"
 #include "msgbox.h"
 #include "recordmodel.h"
+#include "skratky.h"
 #include "textcodec.h"
+#include "vyh.h"
 
 namespace {
 
@@ -95,14 +95,18 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
                     QStringLiteral("Otevřít soubor"));
     Uloitjako1 = action("Uloitjako1", QStringLiteral("Uložit jako"), icons::SaveAs(),
                         QStringLiteral("Uložit soubor jako"));
-    Importzestarverze1 = action("Importzestarverze1", QStringLiteral("Import z Vama 99"), QIcon(), {});
-    Konec1 = action("Konec1", QStringLiteral("Konec"), icons::Exit(), QStringLiteral("Konec programu"));
-    Novy1 = action("Novy1", QStringLiteral("Nový"), icons::NewRecord(), QStringLiteral("Nový údaj"));
+    Importzestarverze1 =
+        action("Importzestarverze1", QStringLiteral("Import z Vama 99"), QIcon(), {});
+    Konec1 =
+        action("Konec1", QStringLiteral("Konec"), icons::Exit(), QStringLiteral("Konec programu"));
+    Novy1 =
+        action("Novy1", QStringLiteral("Nový"), icons::NewRecord(), QStringLiteral("Nový údaj"));
     Editovat1 = action("Editovat1", QStringLiteral("Editovat"), icons::EditRecord(),
                        QStringLiteral("Editovat údaj"));
     Smazat1 = action("Smazat1", QStringLiteral("Smazat"), icons::DeleteRecord(),
                      QStringLiteral("Smazat údaj"));
-    Hledat1 = action("Hledat1", QStringLiteral("Hledat"), icons::Search(), QStringLiteral("Hledat"));
+    Hledat1 =
+        action("Hledat1", QStringLiteral("Hledat"), icons::Search(), QStringLiteral("Hledat"));
 
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
@@ -204,9 +208,8 @@ void TMainForm::SetTitle() {
 }
 
 void TMainForm::RememberDiary() {
-    Guarded(this, [&] {
-        diary::WriteLastDiary(SettingsFile(), DiaryPathToSettings(currentDiaryPath_));
-    });
+    Guarded(this,
+            [&] { diary::WriteLastDiary(SettingsFile(), DiaryPathToSettings(currentDiaryPath_)); });
 }
 
 bool TMainForm::MayOverwrite(const QString& path) {
@@ -222,9 +225,8 @@ void TMainForm::Nov1Click() {
     if (QFileInfo::exists(path)) {
         if (!MayOverwrite(path)) return;
         // Emptied at once in one save, so the old records can never mix with the new ones.
-        const bool emptied = Guarded(this, [&] {
-            diary::SaveDiary(ToFsPath(path), std::vector<diary::DiaryRecord>{});
-        });
+        const bool emptied = Guarded(
+            this, [&] { diary::SaveDiary(ToFsPath(path), std::vector<diary::DiaryRecord>{}); });
         if (!emptied) return;
     }
     model_->Clear();
@@ -246,9 +248,8 @@ void TMainForm::Uloitjako1Click() {
     if (SameFile(path, currentDiaryPath_)) return;
     if (!MayOverwrite(path)) return;
     // The whole list in one save: a file with more records than the list keeps none of them.
-    const bool saved = Guarded(this, [&] {
-        diary::SaveDiary(ToFsPath(path), model_->table().InNumberOrder());
-    });
+    const bool saved =
+        Guarded(this, [&] { diary::SaveDiary(ToFsPath(path), model_->table().InNumberOrder()); });
     if (!saved) return;
     currentDiaryPath_ = path;
     RememberDiary();

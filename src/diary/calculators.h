@@ -17,11 +17,11 @@ struct CalcResult {
 };
 
 // Messages exactly as shown (UTF-8); a two-line message separates its lines with "\r".
-CalcResult CalcDistance(std::string_view departure, std::string_view arrival);      // Ujeto
-CalcResult CalcArrival(std::string_view distance, std::string_view departure);      // Pri
+CalcResult CalcDistance(std::string_view departure, std::string_view arrival);  // Ujeto
+CalcResult CalcArrival(std::string_view distance, std::string_view departure);  // Pri
 CalcResult CalcRideTime(std::string_view distance, std::string_view avgSpeed,
-                        std::string_view maxSpeed);                                  // Cj
-CalcResult CalcAvgSpeed(std::string_view distance, std::string_view rideTime);      // Pr
+                        std::string_view maxSpeed);                             // Cj
+CalcResult CalcAvgSpeed(std::string_view distance, std::string_view rideTime);  // Pr
 
 inline constexpr std::string_view kDivisionByZero = "Floating point division by zero";
 inline constexpr std::string_view kInvalidOperation = "Invalid floating point operation";

@@ -213,7 +213,8 @@ std::string FormatRideTime(double hours) {
         AppendInt(out, static_cast<long long>(whole));
     } else {
         std::array<char, 400> buf{};
-        auto r = std::to_chars(buf.data(), buf.data() + buf.size(), whole, std::chars_format::fixed);
+        auto r =
+            std::to_chars(buf.data(), buf.data() + buf.size(), whole, std::chars_format::fixed);
         out.append(buf.data(), r.ptr);
     }
     out += " h ";

@@ -32,9 +32,9 @@ inline constexpr int kFieldCount = 11;
 // The eleven fields in the order of the list columns 1..11 (column 0 is the number):
 // date, from, via, to, departure, distance, arrival, ride time, average, maximum, note.
 inline constexpr std::array<Field, kFieldCount> kDisplayOrder = {
-    Field::Date,       Field::From,      Field::Via,      Field::To,
+    Field::Date,        Field::From,       Field::Via,       Field::To,
     Field::DepartureKm, Field::DistanceKm, Field::ArrivalKm, Field::RideTime,
-    Field::AvgSpeed,   Field::MaxSpeed,  Field::Note,
+    Field::AvgSpeed,    Field::MaxSpeed,   Field::Note,
 };
 
 struct DiaryRecord {

@@ -50,19 +50,32 @@ bool ExpandFormat(std::string_view format, std::vector<Token>& tokens) {
         }
         const Pad numericPad = noPad ? Pad::None : Pad::Zero;
         switch (c) {
-            case 'd': AddField(tokens, Part::Day, numericPad); break;
-            case 'e': AddField(tokens, Part::Day, noPad ? Pad::None : Pad::Space); break;
-            case 'm': AddField(tokens, Part::Month, numericPad); break;
-            case 'Y': AddField(tokens, Part::Year, numericPad); break;
-            case 'y': AddField(tokens, Part::Year, numericPad, true); break;
+            case 'd':
+                AddField(tokens, Part::Day, numericPad);
+                break;
+            case 'e':
+                AddField(tokens, Part::Day, noPad ? Pad::None : Pad::Space);
+                break;
+            case 'm':
+                AddField(tokens, Part::Month, numericPad);
+                break;
+            case 'Y':
+                AddField(tokens, Part::Year, numericPad);
+                break;
+            case 'y':
+                AddField(tokens, Part::Year, numericPad, true);
+                break;
             case 'F':
                 if (!ExpandFormat("%Y-%m-%d", tokens)) return false;
                 break;
             case 'D':
                 if (!ExpandFormat("%m/%d/%y", tokens)) return false;
                 break;
-            case '%': AddLiteral(tokens, "%"); break;
-            default: return false;  // names of months or weekdays: not a short numeric date
+            case '%':
+                AddLiteral(tokens, "%");
+                break;
+            default:
+                return false;  // names of months or weekdays: not a short numeric date
         }
     }
     return true;
@@ -149,8 +162,12 @@ std::string FormatDate(const RegionalSettings& regional, const Date& date) {
         const char fill = t.pad == Pad::Space ? ' ' : '0';
         const int width = t.pad == Pad::None ? 0 : 2;
         switch (t.part) {
-            case Part::Day: AppendNumber(out, date.day, width, fill); break;
-            case Part::Month: AppendNumber(out, date.month, width, fill); break;
+            case Part::Day:
+                AppendNumber(out, date.day, width, fill);
+                break;
+            case Part::Month:
+                AppendNumber(out, date.month, width, fill);
+                break;
             case Part::Year:
                 if (t.twoDigitYear) {
                     AppendNumber(out, ((date.year % 100) + 100) % 100, 2, '0');
@@ -159,7 +176,9 @@ std::string FormatDate(const RegionalSettings& regional, const Date& date) {
                     AppendNumber(out, date.year, 4, '0');
                 }
                 break;
-            case Part::Literal: out += t.literal; break;
+            case Part::Literal:
+                out += t.literal;
+                break;
         }
     }
     return out;

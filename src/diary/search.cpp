@@ -9,18 +9,24 @@ namespace diary {
 namespace {
 
 constexpr std::array<Field, 10> kConditionFields = {
-    Field::Date,        Field::From,       Field::To,       Field::Via,      Field::DepartureKm,
-    Field::ArrivalKm,   Field::DistanceKm, Field::AvgSpeed, Field::MaxSpeed, Field::RideTime,
+    Field::Date,      Field::From,       Field::To,       Field::Via,      Field::DepartureKm,
+    Field::ArrivalKm, Field::DistanceKm, Field::AvgSpeed, Field::MaxSpeed, Field::RideTime,
 };
 
 enum class Test { Date, Text, Number, RideTime };
 
 Test TestOf(std::size_t condition) {
     switch (condition) {
-        case 0: return Test::Date;
-        case 1: case 2: case 3: return Test::Text;
-        case 9: return Test::RideTime;
-        default: return Test::Number;
+        case 0:
+            return Test::Date;
+        case 1:
+        case 2:
+        case 3:
+            return Test::Text;
+        case 9:
+            return Test::RideTime;
+        default:
+            return Test::Number;
     }
 }
 
@@ -65,8 +71,7 @@ std::optional<double> ReadSearchRideTime(std::string_view text) {
 
 bool RideTimeInRange(std::string_view lower, std::string_view upper, std::string_view value) {
     if (!LowerRideTimeLongEnough(lower)) return false;
-    return InRange(ReadSearchRideTime(lower), ReadSearchRideTime(upper),
-                   ReadSearchRideTime(value));
+    return InRange(ReadSearchRideTime(lower), ReadSearchRideTime(upper), ReadSearchRideTime(value));
 }
 
 struct SearchQuery::Impl {
@@ -88,10 +93,17 @@ struct SearchQuery::Impl {
         if (!c.bounds) return false;
         std::optional<double> v;
         switch (c.test) {
-            case Test::Date: v = ReadDateDays(regional, value); break;
-            case Test::Number: v = ParseCommaNumber(value); break;
-            case Test::RideTime: v = ReadSearchRideTime(value); break;
-            case Test::Text: break;
+            case Test::Date:
+                v = ReadDateDays(regional, value);
+                break;
+            case Test::Number:
+                v = ParseCommaNumber(value);
+                break;
+            case Test::RideTime:
+                v = ReadSearchRideTime(value);
+                break;
+            case Test::Text:
+                break;
         }
         return v && c.lower <= *v && *v <= c.upper;
     }
@@ -110,7 +122,9 @@ SearchQuery::SearchQuery(const SearchConditions& conditions, const RegionalSetti
         const std::string& upper = conditions.upper[i];
         std::optional<double> lo, hi;
         switch (c.test) {
-            case Test::Text: c.text = lower; break;
+            case Test::Text:
+                c.text = lower;
+                break;
             case Test::Date:
                 lo = ReadDateDays(regional, lower);
                 hi = ReadDateDays(regional, upper);

@@ -19,11 +19,24 @@ enum class KeyKind { Whole, Date, Text, Number, None };
 
 KeyKind KindOfSortColumn(int sortColumn) {
     switch (sortColumn) {
-        case -1: return KeyKind::Whole;
-        case 0: return KeyKind::Date;
-        case 1: case 2: case 3: case 7: case 10: return KeyKind::Text;
-        case 4: case 5: case 6: case 8: case 9: return KeyKind::Number;
-        default: return KeyKind::None;
+        case -1:
+            return KeyKind::Whole;
+        case 0:
+            return KeyKind::Date;
+        case 1:
+        case 2:
+        case 3:
+        case 7:
+        case 10:
+            return KeyKind::Text;
+        case 4:
+        case 5:
+        case 6:
+        case 8:
+        case 9:
+            return KeyKind::Number;
+        default:
+            return KeyKind::None;
     }
 }
 
@@ -119,9 +132,8 @@ std::vector<std::uint32_t> SortByKeys(const std::vector<RecordRow>& rows, Read&&
     for (std::size_t i = 0; i < rows.size(); ++i) {
         items.push_back({read(rows[i]), static_cast<std::uint32_t>(i)});
     }
-    MergeSortItems(items, [&](const Keyed<Key>& a, const Keyed<Key>& b) {
-        return compare(a.key, b.key);
-    });
+    MergeSortItems(items,
+                   [&](const Keyed<Key>& a, const Keyed<Key>& b) { return compare(a.key, b.key); });
     std::vector<std::uint32_t> order;
     order.reserve(items.size());
     for (const auto& item : items) order.push_back(item.position);
@@ -183,8 +195,7 @@ int CompareTexts(std::string_view a, std::string_view b) {
         const int difference = FoldAscii(x) - FoldAscii(y);
         if (difference != 0) return difference;
     }
-    const auto difference =
-        static_cast<long long>(a.size()) - static_cast<long long>(b.size());
+    const auto difference = static_cast<long long>(a.size()) - static_cast<long long>(b.size());
     return static_cast<int>(std::clamp<long long>(difference, INT_MIN, INT_MAX));
 }
 
@@ -195,12 +206,16 @@ int CompareRecordRows(const RecordRow& first, const RecordRow& second, int sortC
     const std::string_view a = first.Column(sortColumn + 1);
     const std::string_view b = second.Column(sortColumn + 1);
     switch (kind) {
-        case KeyKind::Whole: return CompareReadValues(ReadWholeNumber(a), ReadWholeNumber(b));
+        case KeyKind::Whole:
+            return CompareReadValues(ReadWholeNumber(a), ReadWholeNumber(b));
         case KeyKind::Date:
             return CompareReadValues(ReadDateDays(regional, a), ReadDateDays(regional, b));
-        case KeyKind::Text: return CompareTexts(a, b);
-        case KeyKind::Number: return CompareNumberTexts(a, b);
-        case KeyKind::None: break;
+        case KeyKind::Text:
+            return CompareTexts(a, b);
+        case KeyKind::Number:
+            return CompareNumberTexts(a, b);
+        case KeyKind::None:
+            break;
     }
     return 0;
 }
@@ -231,9 +246,11 @@ std::vector<std::uint32_t> SortOrder(const std::vector<RecordRow>& rows, int col
                 CompareTextKeys);
         case KeyKind::Number:
             return SortByKeys<double>(
-                rows, [&](const RecordRow& r) { return ValueKey(ParseCommaNumber(r.Column(column))); },
+                rows,
+                [&](const RecordRow& r) { return ValueKey(ParseCommaNumber(r.Column(column))); },
                 CompareValueKeys);
-        case KeyKind::None: break;
+        case KeyKind::None:
+            break;
     }
     return MergeSortPositions(rows.size(), [](std::uint32_t, std::uint32_t) { return 0; });
 }

@@ -83,8 +83,8 @@ std::array<std::string, 12> ComputeStatistics(const RecordTable& table,
     cells[2] = FormatRideTime(times.maximum);
     cells[3] = real(distance.minimum);
     cells[4] = real(distance.maximum);
-    cells[5] = table.empty() ? std::string("0")
-                             : std::string(table.rows().back().Get(Field::ArrivalKm));
+    cells[5] =
+        table.empty() ? std::string("0") : std::string(table.rows().back().Get(Field::ArrivalKm));
     cells[6] = real(average.minimum);
     cells[7] = real(average.maximum);
     cells[8] = speeds == 0 ? std::string() : real(speedSum / static_cast<double>(speeds));

@@ -14,7 +14,7 @@ struct RegionalSettings;
 double StrToIntS(std::string_view text, double fallback);
 
 inline constexpr std::array<std::string_view, 12> kStatisticsCaptions = {
-    "Počet cest",         // these literals are UTF-8; the app shows them as they are
+    "Počet cest",  // these literals are UTF-8; the app shows them as they are
     "Nejkratší cesta",
     "Nejdelší cesta",
     "Nejmíň ujeto za cestu",

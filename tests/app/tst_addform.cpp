@@ -11,8 +11,8 @@
 #include "Add.h"
 #include "diary/regional.h"
 #include "forms.h"
-#include "msgbox.h"
 #include "guitest.h"
+#include "msgbox.h"
 #include "recordmodel.h"
 #include "textcodec.h"
 #include "vamo.h"
@@ -39,11 +39,11 @@ void AddFormTest::labelsAndButtons() {
     session.Start();
     TAddForm* add = session.Add();
 
-    const char* labels[][2] = {{"Label1", "Datum:"},        {"Label2", "Odkud:"},
-                               {"Label3", "Přes:"},         {"Label4", "Kam:"},
-                               {"Label5", "Odjezd (km):"},  {"Label6", "Ujeto (km):"},
-                               {"Label7", "Příjed (km):"},  {"Label8", "Průmerná rychlost :"},
-                               {"Label9", "Čas jízdy:"},    {"Label10", "Maximální rychlost"},
+    const char* labels[][2] = {{"Label1", "Datum:"},       {"Label2", "Odkud:"},
+                               {"Label3", "Přes:"},        {"Label4", "Kam:"},
+                               {"Label5", "Odjezd (km):"}, {"Label6", "Ujeto (km):"},
+                               {"Label7", "Příjed (km):"}, {"Label8", "Průmerná rychlost :"},
+                               {"Label9", "Čas jízdy:"},   {"Label10", "Maximální rychlost"},
                                {"Label11", "Poznámka:"}};
     for (const auto& [name, text] : labels) {
         QString why;
@@ -64,8 +64,10 @@ void AddFormTest::labelsAndButtons() {
         QCOMPARE(button->toolTip(), Q(tip));
         QVERIFY2(!button->autoDefault() && !button->isDefault(), name);
     }
-    const char* pictures[][2] = {{"SpeedButton1", "Kalendář"}, {"SpeedButton3", "Výpočet"},
-                                 {"SpeedButton2", "Výpočet"},  {"SpeedButton4", "Výpočet"},
+    const char* pictures[][2] = {{"SpeedButton1", "Kalendář"},
+                                 {"SpeedButton3", "Výpočet"},
+                                 {"SpeedButton2", "Výpočet"},
+                                 {"SpeedButton4", "Výpočet"},
                                  {"SpeedButton5", "Výpočet"}};
     for (const auto& [name, tip] : pictures) {
         QString why;
@@ -101,8 +103,9 @@ void AddFormTest::focusOrderAndKeys() {
             order << (w ? w->objectName() : QStringLiteral("<none>"));
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        QCOMPARE(order, (QStringList{"Dat", "od", "pres", "kam", "Odj", "Ujeto", "Pri", "Pr", "Cj", "Mr",
-                                     "Pozn", "OKButton", "CancelButton", "DnesButton", "Button2", "Button1"}));
+        QCOMPARE(order, (QStringList{"Dat", "od", "pres", "kam", "Odj", "Ujeto", "Pri", "Pr", "Cj",
+                                     "Mr", "Pozn", "OKButton", "CancelButton", "DnesButton",
+                                     "Button2", "Button1"}));
         // Enter presses nothing, not even the focused button.
         add->OKButton->setFocus();
         QTest::keyClick(add->OKButton, Qt::Key_Return);
@@ -121,7 +124,8 @@ void AddFormTest::recordMapsFieldsByName() {
     TAddForm* add = session.Add();
     diary::DiaryRecord record;
     record.number = "17";
-    for (int i = 0; i < diary::kFieldCount; ++i) record.fields[i] = Cp("pole ") + std::to_string(i) + Cp(" ž");
+    for (int i = 0; i < diary::kFieldCount; ++i)
+        record.fields[i] = Cp("pole ") + std::to_string(i) + Cp(" ž");
     add->SetRecord(record);
     QCOMPARE(add->Cislo->text(), QStringLiteral("17"));
     QCOMPARE(add->kam->currentText(), Q("pole 2 ž"));
@@ -140,14 +144,18 @@ void AddFormTest::todayAndLastArrival() {
     TAddForm* add = session.Add();
     add->DnesButton->click();
     const QDate today = QDate::currentDate();
-    QCOMPARE(add->Dat->text(), QStringLiteral("%1.%2.%3").arg(today.day()).arg(today.month()).arg(today.year()));
+    QCOMPARE(add->Dat->text(),
+             QStringLiteral("%1.%2.%3").arg(today.day()).arg(today.month()).arg(today.year()));
 
     add->Button2->click();
     QCOMPARE(add->Odj->text(), QStringLiteral("0"));
 
-    App().seznam->Append(diary::RecordRow(diary::ParseRecordLine(Cp("1§1.5.2001§a§b§c§100§130§30§§§§§"))));
-    App().seznam->Append(diary::RecordRow(diary::ParseRecordLine(Cp("2§2.5.2001§a§b§c§130§§0§§§§§"))));
-    App().seznam->Append(diary::RecordRow(diary::ParseRecordLine(Cp("3§3.5.2001§a§b§c§140§150,5§10,5§§§§§"))));
+    App().seznam->Append(
+        diary::RecordRow(diary::ParseRecordLine(Cp("1§1.5.2001§a§b§c§100§130§30§§§§§"))));
+    App().seznam->Append(
+        diary::RecordRow(diary::ParseRecordLine(Cp("2§2.5.2001§a§b§c§130§§0§§§§§"))));
+    App().seznam->Append(
+        diary::RecordRow(diary::ParseRecordLine(Cp("3§3.5.2001§a§b§c§140§150,5§10,5§§§§§"))));
     add->Button2->click();
     QCOMPARE(add->Odj->text(), QStringLiteral("150,5"));
     // The last row as the list is ordered now, not the highest number.
@@ -165,27 +173,39 @@ void AddFormTest::calculators_data() {
     QTest::addColumn<QString>("message");  // the error box's text, or empty
 
     QTest::newRow("distance") << "SpeedButton3" << QStringList{"1234,5", "1270", "", "", "", ""}
-                              << "Ujeto" << "35,5" << "";
-    QTest::newRow("distance below zero") << "SpeedButton3" << QStringList{"1270", "1200", "7", "", "", ""}
-                                         << "Ujeto" << "7" << Q("Chybná hodnota !");
-    QTest::newRow("arrival") << "SpeedButton2" << QStringList{"1200", "", "35,25", "", "", ""} << "Pri"
-                             << "1235,3" << "";
-    QTest::newRow("arrival bad distance") << "SpeedButton2" << QStringList{"x", "", "x", "", "", ""} << "Pri"
-                                          << "" << Q("Chybná hodnota v poli ujeto.");
+                              << "Ujeto"
+                              << "35,5"
+                              << "";
+    QTest::newRow("distance below zero")
+        << "SpeedButton3" << QStringList{"1270", "1200", "7", "", "", ""} << "Ujeto"
+        << "7" << Q("Chybná hodnota !");
+    QTest::newRow("arrival") << "SpeedButton2" << QStringList{"1200", "", "35,25", "", "", ""}
+                             << "Pri"
+                             << "1235,3"
+                             << "";
+    QTest::newRow("arrival bad distance")
+        << "SpeedButton2" << QStringList{"x", "", "x", "", "", ""} << "Pri"
+        << "" << Q("Chybná hodnota v poli ujeto.");
     QTest::newRow("ride time") << "SpeedButton4" << QStringList{"", "", "35", "20", "", ""} << "Cj"
-                               << "1 h 45 min" << "";
+                               << "1 h 45 min"
+                               << "";
     QTest::newRow("ride time no distance")
-        << "SpeedButton4" << QStringList{"", "", "", "", "", "x"} << "Cj" << "x"
-        << Q("V poli ujeto není žádná hodnota.\nNemůžu vypočítat čas jízdy.");
+        << "SpeedButton4" << QStringList{"", "", "", "", "", "x"} << "Cj"
+        << "x" << Q("V poli ujeto není žádná hodnota.\nNemůžu vypočítat čas jízdy.");
     QTest::newRow("ride time max below avg")
-        << "SpeedButton4" << QStringList{"", "", "35", "20", "19,9", ""} << "Cj" << ""
-        << Q("Průměrná rychlost je větší něž maximální!");
-    QTest::newRow("ride time zero distance") << "SpeedButton4" << QStringList{"", "", "0", "20", "", "keep"}
-                                             << "Cj" << "keep" << "";
-    QTest::newRow("average") << "SpeedButton5" << QStringList{"", "", "35", "", "", "1 h 45 min"} << "Pr"
-                             << "20,0" << "";
-    QTest::newRow("average unreadable time") << "SpeedButton5" << QStringList{"", "", "35", "9", "", "1h 45 min"}
-                                             << "Pr" << "9" << Q("Chybná hodnota !");
+        << "SpeedButton4" << QStringList{"", "", "35", "20", "19,9", ""} << "Cj"
+        << "" << Q("Průměrná rychlost je větší něž maximální!");
+    QTest::newRow("ride time zero distance")
+        << "SpeedButton4" << QStringList{"", "", "0", "20", "", "keep"} << "Cj"
+        << "keep"
+        << "";
+    QTest::newRow("average") << "SpeedButton5" << QStringList{"", "", "35", "", "", "1 h 45 min"}
+                             << "Pr"
+                             << "20,0"
+                             << "";
+    QTest::newRow("average unreadable time")
+        << "SpeedButton5" << QStringList{"", "", "35", "9", "", "1h 45 min"} << "Pr"
+        << "9" << Q("Chybná hodnota !");
 }
 
 void AddFormTest::calculators() {

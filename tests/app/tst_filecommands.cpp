@@ -1,9 +1,10 @@
 // "Nový", "Otevřít" and "Uložit jako": what the title, the list, the files and the settings
 // show after each answer a user can give.
 
+#include <sys/stat.h>
+
 #include <QAbstractButton>
 #include <QAction>
-#include <sys/stat.h>
 
 #include "Add.h"
 #include "diary/diary_file.h"
@@ -174,7 +175,8 @@ void FileCommandsTest::saveAsWritesRowsInNumberOrder() {
     filedialog::SetNextFileName(session.Path("kopie"));
     session.Main()->Uloitjako1->trigger();
     QCOMPARE(session.Main()->windowTitle(), Title(session.Path("kopie.vam")));
-    QCOMPARE(diary::ReadDiary(session.FsPath("kopie.vam")), diary::ReadDiary(session.FsPath("vamo2001.vam")));
+    QCOMPARE(diary::ReadDiary(session.FsPath("kopie.vam")),
+             diary::ReadDiary(session.FsPath("vamo2001.vam")));
     QCOMPARE(diary::ReadLastDiary(session.SettingsFile(), ""), session.FsPath("kopie.vam"));
     QCOMPARE(guitest::ColumnTexts(0), (QStringList{"2", "1", "3"}));
 }
@@ -189,8 +191,10 @@ void FileCommandsTest::saveAsOntoLongerDiaryReplacesIt() {
     QFETCH(bool, yes);
     guitest::Session session;
     testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
-    const std::string five = guitest::DiaryBytes({{"1", "a§§§§§§§§§§x1§"}, {"2", "b§§§§§§§§§§x2§"},
-                                                  {"3", "c§§§§§§§§§§x3§"}, {"4", "d§§§§§§§§§§x4§"},
+    const std::string five = guitest::DiaryBytes({{"1", "a§§§§§§§§§§x1§"},
+                                                  {"2", "b§§§§§§§§§§x2§"},
+                                                  {"3", "c§§§§§§§§§§x3§"},
+                                                  {"4", "d§§§§§§§§§§x4§"},
                                                   {"5", "e§§§§§§§§§§x5§"}});
     testsupport::WriteFileBytes(session.FsPath("plny.vam"), five);
     session.Start();
@@ -202,7 +206,8 @@ void FileCommandsTest::saveAsOntoLongerDiaryReplacesIt() {
     QCOMPARE(box->title, QStringLiteral("Confirm"));
     if (yes) {
         QCOMPARE(Notes(session.FsPath("plny.vam")),
-                 (std::vector<std::string>{guitest::Cp("první"), guitest::Cp("druhá"), guitest::Cp("třetí")}));
+                 (std::vector<std::string>{guitest::Cp("první"), guitest::Cp("druhá"),
+                                           guitest::Cp("třetí")}));
         QCOMPARE(session.Main()->CurrentDiaryPath(), session.Path("plny.vam"));
     } else {
         QCOMPARE(testsupport::ReadFileBytes(session.FsPath("plny.vam")), five);

@@ -126,9 +126,9 @@ void IntegrationTest::entryPickersFillTheirFields() {
 void IntegrationTest::importMakesOpensAndAnnouncesDiary() {
     guitest::Session session;
     session.Start();
-    const std::string old = Cp(
-        "Datum=1.5.1999*Odkud=Doma*Kam=Les*Přes=Ves*Odjezd=100*Příjezd=120*Ujeto=20*Prům=18*"
-        "Max=35*Pozn=hezky*\r\n\r\n2.5.1999*Les*Doma*Ves*120*150*30*20*40*vítr*\r\n");
+    const std::string old =
+        Cp("Datum=1.5.1999*Odkud=Doma*Kam=Les*Přes=Ves*Odjezd=100*Příjezd=120*Ujeto=20*Prům=18*"
+           "Max=35*Pozn=hezky*\r\n\r\n2.5.1999*Les*Doma*Ves*120*150*30*20*40*vítr*\r\n");
     testsupport::WriteFileBytes(session.FsPath("stare.dat"), old);
 
     filedialog::SetNextFileName(session.Path("stare.dat"));
@@ -173,7 +173,8 @@ void IntegrationTest::importKeepsExistingTargetOnNo() {
     session.Main()->Importzestarverze1->trigger();
     QVERIFY(confirm->done);
     QVERIFY(overwrite && overwrite->done);
-    QCOMPARE(overwrite->text, Q("Soubor ") + session.Path("stare.vam") + Q(" již existuje. Přepsat?"));
+    QCOMPARE(overwrite->text,
+             Q("Soubor ") + session.Path("stare.vam") + Q(" již existuje. Přepsat?"));
     QCOMPARE(testsupport::ReadFileBytes(session.FsPath("stare.vam")), existing);
     QCOMPARE(App().seznam->rowCount(), 0);
 }

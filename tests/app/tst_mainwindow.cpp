@@ -1,17 +1,17 @@
 // Start-up, the main window's commands and list, the close, and the About window.
 
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPushButton>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
-#include <sys/stat.h>
-
 #include <cstdlib>
 
 #include "Add.h"
@@ -68,9 +68,10 @@ void MainWindowTest::startsWithCp1250DiaryAndPlaceLists() {
     const std::string diary = session.FsPath("Jízdy.vam");
     // Keys out of line order: the list follows the keys.
     testsupport::WriteFileBytes(
-        diary, guitest::DiaryBytes({{"2", "13.5.2001§Lhota§Doma§§1235§1270§35§21,5§38§1 h 38 min§vítr§"},
-                                    {"1", "12.5.2001§Doma§Lhota§Ves§1200§1235§35§20§41§1 h 45 min§§"},
-                                    {"3", "14.5.2001§Žďár§Čáslav§Říčany§1270§1300§30§20§30§1 h 30 min§ok§"}}));
+        diary, guitest::DiaryBytes(
+                   {{"2", "13.5.2001§Lhota§Doma§§1235§1270§35§21,5§38§1 h 38 min§vítr§"},
+                    {"1", "12.5.2001§Doma§Lhota§Ves§1200§1235§35§20§41§1 h 45 min§§"},
+                    {"3", "14.5.2001§Žďár§Čáslav§Říčany§1270§1300§30§20§30§1 h 30 min§ok§"}}));
     testsupport::WriteFileBytes(session.SettingsFile(),
                                 "[soubor]\r\nfile=" + ToCp(session.Path("Jízdy.vam")) +
                                     "\r\n[odkud]\r\n1=Doma\r\n2=Lhota\r\n3=Doma\r\n[kam]\r\n1=" +
@@ -104,13 +105,18 @@ void MainWindowTest::menusAndToolBar() {
         const char* hint;
     };
     const Item items[] = {
-        {"Nov1", "Nový", "Nový soubor"},         {"Otevt1", "Otevřít", "Otevřít soubor"},
+        {"Nov1", "Nový", "Nový soubor"},
+        {"Otevt1", "Otevřít", "Otevřít soubor"},
         {"Uloitjako1", "Uložit jako", "Uložit soubor jako"},
         {"Importzestarverze1", "Import z Vama 99", nullptr},
-        {"Konec1", "Konec", "Konec programu"},    {"Novy1", "Nový", "Nový údaj"},
-        {"Editovat1", "Editovat", "Editovat údaj"}, {"Smazat1", "Smazat", "Smazat údaj"},
-        {"Hledat1", "Hledat", "Hledat"},           {"Zkratky1", "Zkratky", nullptr},
-        {"Statistika1", "Statistika", nullptr},   {"Oprogramu1", "O programu", nullptr},
+        {"Konec1", "Konec", "Konec programu"},
+        {"Novy1", "Nový", "Nový údaj"},
+        {"Editovat1", "Editovat", "Editovat údaj"},
+        {"Smazat1", "Smazat", "Smazat údaj"},
+        {"Hledat1", "Hledat", "Hledat"},
+        {"Zkratky1", "Zkratky", nullptr},
+        {"Statistika1", "Statistika", nullptr},
+        {"Oprogramu1", "O programu", nullptr},
     };
     for (const Item& item : items) {
         QString why;
@@ -131,17 +137,19 @@ void MainWindowTest::menusAndToolBar() {
     QCOMPARE(udaj, (QStringList{"Novy1", "Editovat1", "Smazat1", "Hledat1"}));
 
     QStringList tools;
-    for (QAction* a : main->ToolBar1->actions()) tools << (a->isSeparator() ? QStringLiteral("|") : a->toolTip());
-    QCOMPARE(tools, (QStringList{Q("Nový soubor"), Q("Otevřít soubor"), Q("Uložit soubor jako"), "|",
-                                 Q("Nový údaj"), Q("Editovat údaj"), Q("Smazat údaj"), "Hledat", "|",
-                                 "Konec programu"}));
+    for (QAction* a : main->ToolBar1->actions())
+        tools << (a->isSeparator() ? QStringLiteral("|") : a->toolTip());
+    QCOMPARE(tools, (QStringList{Q("Nový soubor"), Q("Otevřít soubor"), Q("Uložit soubor jako"),
+                                 "|", Q("Nový údaj"), Q("Editovat údaj"), Q("Smazat údaj"),
+                                 "Hledat", "|", "Konec programu"}));
     GT_FIND(first, QToolButton, main, "ToolButton1");
     QVERIFY(first->autoRaise());
     QVERIFY(!first->icon().isNull());
 
     GT_FIND(list, QTreeView, main, "Seznam");
     QCOMPARE(list->model()->columnCount(), 12);
-    QVERIFY(list->columnWidth(0) >= list->fontMetrics().horizontalAdvance(QStringLiteral("999999")));
+    QVERIFY(list->columnWidth(0) >=
+            list->fontMetrics().horizontalAdvance(QStringLiteral("999999")));
     QCOMPARE(main->size(), QSize(698, 510));
 }
 
@@ -230,7 +238,8 @@ void MainWindowTest::storedPathCoding_data() {
     QTest::addColumn<QByteArray>("stored");
     QTest::newRow("ascii") << QStringLiteral("/tmp/a.vam") << QByteArray("/tmp/a.vam");
     QTest::newRow("czech in cp1250") << Q("/tmp/Jízdy.vam") << QByteArray("/tmp/J\xEDzdy.vam");
-    QTest::newRow("outside cp1250 as utf-8") << Q("/tmp/路.vam") << QByteArray("/tmp/\xE8\xB7\xAF.vam");
+    QTest::newRow("outside cp1250 as utf-8")
+        << Q("/tmp/路.vam") << QByteArray("/tmp/\xE8\xB7\xAF.vam");
 }
 
 void MainWindowTest::storedPathCoding() {
@@ -244,7 +253,8 @@ void MainWindowTest::storedUtf8PathIsFoundAgain() {
     guitest::Session session;
     // Both readings name something plausible; the one that exists wins.
     const QString utf8Name = Q("Jízdy.vam");
-    testsupport::WriteFileBytes(ToFsPath(session.Folder() + "/" + utf8Name), guitest::DiaryBytes({}));
+    testsupport::WriteFileBytes(ToFsPath(session.Folder() + "/" + utf8Name),
+                                guitest::DiaryBytes({}));
     const std::string stored = ToFsPath(session.Folder() + "/" + utf8Name);
     QCOMPARE(DiaryPathFromSettings(stored), session.Folder() + "/" + utf8Name);
 }
@@ -252,11 +262,16 @@ void MainWindowTest::storedUtf8PathIsFoundAgain() {
 void MainWindowTest::diaryExtension_data() {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("bare") << "/d/jaro" << "/d/jaro.vam";
-    QTest::newRow("has it") << "/d/jaro.vam" << "/d/jaro.vam";
-    QTest::newRow("capitals") << "/d/JARO.VAM" << "/d/JARO.VAM";
-    QTest::newRow("other") << "/d/jaro.dat" << "/d/jaro.dat.vam";
-    QTest::newRow("dot only") << "/d/jaro." << "/d/jaro..vam";
+    QTest::newRow("bare") << "/d/jaro"
+                          << "/d/jaro.vam";
+    QTest::newRow("has it") << "/d/jaro.vam"
+                            << "/d/jaro.vam";
+    QTest::newRow("capitals") << "/d/JARO.VAM"
+                              << "/d/JARO.VAM";
+    QTest::newRow("other") << "/d/jaro.dat"
+                           << "/d/jaro.dat.vam";
+    QTest::newRow("dot only") << "/d/jaro."
+                              << "/d/jaro..vam";
 }
 
 void MainWindowTest::diaryExtension() {

@@ -1,14 +1,15 @@
 // "Nový", "Editovat" and "Smazat" of the "Údaj" menu, through the real entry dialog: the list
 // and the diary file change together or not at all.
 
+#include <sys/stat.h>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTreeView>
-#include <sys/stat.h>
 
 #include "Add.h"
 #include "diary/diary_file.h"
@@ -89,7 +90,8 @@ void RecordCommandsTest::newRideReachesListFileAndNextStart() {
     QCOMPARE(App().seznam->rowCount(), 1);
     QCOMPARE(guitest::ColumnTexts(3), (QStringList{"Ves"}));
     QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")),
-             "[data]\r\n1=" + Cp("12.5.2001§Doma§Lhota§Ves§1200§1235§35§20§41§1 h 45 min§žluťoučký kůň§") +
+             "[data]\r\n1=" +
+                 Cp("12.5.2001§Doma§Lhota§Ves§1200§1235§35§20§41§1 h 45 min§žluťoučký kůň§") +
                  "\r\n");
 
     session.Restart();
@@ -99,8 +101,8 @@ void RecordCommandsTest::newRideReachesListFileAndNextStart() {
 void RecordCommandsTest::cancelledNewChangesNothing() {
     guitest::Session session;
     session.Start();
-    auto entry = AnswerEntry([](TAddForm* form) { guitest::TypeText(form->Dat, QStringLiteral("1.1.2001")); },
-                             false);
+    auto entry = AnswerEntry(
+        [](TAddForm* form) { guitest::TypeText(form->Dat, QStringLiteral("1.1.2001")); }, false);
     session.Main()->Novy1->trigger();
     QVERIFY(entry->done);
     QCOMPARE(App().seznam->rowCount(), 0);
@@ -181,7 +183,8 @@ void RecordCommandsTest::deleteMiddleRenumbers() {
     QCOMPARE(guitest::ColumnTexts(11), (QStringList{Q("první"), Q("třetí")}));
 
     // A new ride then takes a number nobody holds.
-    auto entry = AnswerEntry([](TAddForm* form) { QCOMPARE(form->Cislo->text(), QStringLiteral("3")); });
+    auto entry =
+        AnswerEntry([](TAddForm* form) { QCOMPARE(form->Cislo->text(), QStringLiteral("3")); });
     session.Main()->Novy1->trigger();
     QVERIFY(entry->done);
     QCOMPARE(diary::ReadDiary(session.FsPath("vamo2001.vam")).size(), std::size_t{3});

@@ -71,8 +71,7 @@ TEST(CalcArrival, DeparturePlusDistance) {
 }
 
 TEST(CalcRideTime, DistanceOverAverageSpeed) {
-    const std::string noDistance =
-        "V poli ujeto není žádná hodnota.\rNemůžu vypočítat čas jízdy.";
+    const std::string noDistance = "V poli ujeto není žádná hodnota.\rNemůžu vypočítat čas jízdy.";
     const std::string noAverage =
         "V poli průměrná rychlost není žádná hodnota.\rNemůžu vypočítat čas jízdy.";
     const struct {
@@ -117,16 +116,11 @@ TEST(CalcAvgSpeed, DistanceOverRideTime) {
         const char* rideTime;
         CalcResult result;
     } cases[] = {
-        {"35", "1 h 45 min", Value("20,0")},
-        {"35", "", Message(kBad)},
-        {"35", "1h 45 min", Message(kBad)},
-        {"x", "1 h 45 min", Message(kBad)},
-        {"-35", "1 h 45 min", Value("-20,0")},
-        {"35", "-1 h 0 min", Message(kBad)},
-        {"35", "0 h 0 min", Message(kDivZero)},
-        {"0", "0 h 0 min", Message(kInvalid)},
-        {"10", "0 h 45 min", Value("13,3")},
-        {"35,5", "2 h 0 min", Value("17,8")},
+        {"35", "1 h 45 min", Value("20,0")},    {"35", "", Message(kBad)},
+        {"35", "1h 45 min", Message(kBad)},     {"x", "1 h 45 min", Message(kBad)},
+        {"-35", "1 h 45 min", Value("-20,0")},  {"35", "-1 h 0 min", Message(kBad)},
+        {"35", "0 h 0 min", Message(kDivZero)}, {"0", "0 h 0 min", Message(kInvalid)},
+        {"10", "0 h 45 min", Value("13,3")},    {"35,5", "2 h 0 min", Value("17,8")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.distance) + " / " + c.rideTime);

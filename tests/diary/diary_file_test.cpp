@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "TempDir.h"
-#include "diary/errors.h"
 #include "TestText.h"
+#include "diary/errors.h"
 
 namespace {
 

@@ -61,77 +61,154 @@ void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.name; }
 std::vector<HostileCase> Cases() {
     const std::string a = Line("A"), b = Line("B"), c = Line("C");
     std::vector<HostileCase> cases = {
-        {"NulInKey", "[Data]\r\n1\0=" + a + "\r\n\0" "2=" + b + "\r\n"s, {}, {}, {}},
-        {"NulInValueAndSection", "[Da\0ta]\r\n[Data]\r\n1=" + a + "\0" + b + "\r\n"s +
-             "[soubor]\r\nfile=x\0y\r\n[odkud]\r\n1=\0\r\n"s, {}, {}, {}},
-        {"LoneCrLines", "[Data]\r1=" + a + "\r2=" + b + "\r[soubor]\rfile=x.vam\r",
-             std::vector<std::string>{"A", "B"}, "x.vam", {}},
-        {"MixedLineEnds", "[Data]\n1=" + a + "\r\n2=" + b + "\r3=" + c + "\n\r\n[odkud]\n\r1=P\r",
-             std::vector<std::string>{"A", "B", "C"}, {}, std::vector<std::string>{"P"}},
+        {"NulInKey",
+         "[Data]\r\n1\0=" + a +
+             "\r\n\0"
+             "2=" +
+             b + "\r\n"s,
+         {},
+         {},
+         {}},
+        {"NulInValueAndSection",
+         "[Da\0ta]\r\n[Data]\r\n1=" + a + "\0" + b + "\r\n"s +
+             "[soubor]\r\nfile=x\0y\r\n[odkud]\r\n1=\0\r\n"s,
+         {},
+         {},
+         {}},
+        {"LoneCrLines",
+         "[Data]\r1=" + a + "\r2=" + b + "\r[soubor]\rfile=x.vam\r",
+         std::vector<std::string>{"A", "B"},
+         "x.vam",
+         {}},
+        {"MixedLineEnds",
+         "[Data]\n1=" + a + "\r\n2=" + b + "\r3=" + c + "\n\r\n[odkud]\n\r1=P\r",
+         std::vector<std::string>{"A", "B", "C"},
+         {},
+         std::vector<std::string>{"P"}},
         // Windows does not know the UTF-8 mark: it is part of the first line, which is then no
         // section header.
-        {"Utf8MarkBeforeSection", "\xEF\xBB\xBF[Data]\r\n1=" + a + "\r\n",
-             std::vector<std::string>{}, {}, {}},
+        {"Utf8MarkBeforeSection",
+         "\xEF\xBB\xBF[Data]\r\n1=" + a + "\r\n",
+         std::vector<std::string>{},
+         {},
+         {}},
         {"Utf8MarkBeforeSettings", "\xEF\xBB\xBF[soubor]\r\nfile=x.vam\r\n", {}, "default.vam", {}},
-        {"DuplicateKeysFirstWins", "[Data]\r\n1=" + a + "\r\n2=" + b + "\r\n1=" + c + "\r\n",
-             std::vector<std::string>{"A", "B"}, {}, {}},
+        {"DuplicateKeysFirstWins",
+         "[Data]\r\n1=" + a + "\r\n2=" + b + "\r\n1=" + c + "\r\n",
+         std::vector<std::string>{"A", "B"},
+         {},
+         {}},
         {"DuplicateSettingsKeysFirstWins",
-             "[soubor]\r\nfile=first.vam\r\nFILE=second.vam\r\n[odkud]\r\n1=P\r\n1=Q\r\n2=R\r\n", {},
-             "first.vam", std::vector<std::string>{"P", "R"}},
+         "[soubor]\r\nfile=first.vam\r\nFILE=second.vam\r\n[odkud]\r\n1=P\r\n1=Q\r\n2=R\r\n",
+         {},
+         "first.vam",
+         std::vector<std::string>{"P", "R"}},
         {"SecondDataSectionUnread",
-             "[Data]\r\n1=" + a + "\r\n[x]\r\ny=1\r\n[data]\r\n2=" + b + "\r\n",
-             std::vector<std::string>{"A"}, {}, {}},
+         "[Data]\r\n1=" + a + "\r\n[x]\r\ny=1\r\n[data]\r\n2=" + b + "\r\n",
+         std::vector<std::string>{"A"},
+         {},
+         {}},
         {"SecondSettingsSectionUnread",
-             "[soubor]\r\n[odkud]\r\n1=P\r\n[SOUBOR]\r\nfile=late.vam\r\n[odkud]\r\n2=Q\r\n", {},
-             "default.vam", std::vector<std::string>{"P"}},
-        {"EmptyFirstDataSection", "[Data]\r\n[Data]\r\n1=" + a + "\r\n",
-             std::vector<std::string>{}, {}, {}},
-        {"LeadingZerosAreOtherKeys", "[Data]\r\n01=" + c + "\r\n1=" + a + "\r\n002=" + c + "\r\n",
-             std::vector<std::string>{"A"}, {}, {}},
-        {"BlanksAroundKeysAreTrimmed", "[Data]\r\n 1 =" + a + "\r\n\t2\t=" + b + "\r\n",
-             std::vector<std::string>{"A", "B"}, {}, {}},
-        {"SignedKeysAreOtherKeys", "[Data]\r\n+1=" + c + "\r\n-1=" + c + "\r\n1 2=" + c + "\r\n",
-             std::vector<std::string>{}, {}, {}},
+         "[soubor]\r\n[odkud]\r\n1=P\r\n[SOUBOR]\r\nfile=late.vam\r\n[odkud]\r\n2=Q\r\n",
+         {},
+         "default.vam",
+         std::vector<std::string>{"P"}},
+        {"EmptyFirstDataSection",
+         "[Data]\r\n[Data]\r\n1=" + a + "\r\n",
+         std::vector<std::string>{},
+         {},
+         {}},
+        {"LeadingZerosAreOtherKeys",
+         "[Data]\r\n01=" + c + "\r\n1=" + a + "\r\n002=" + c + "\r\n",
+         std::vector<std::string>{"A"},
+         {},
+         {}},
+        {"BlanksAroundKeysAreTrimmed",
+         "[Data]\r\n 1 =" + a + "\r\n\t2\t=" + b + "\r\n",
+         std::vector<std::string>{"A", "B"},
+         {},
+         {}},
+        {"SignedKeysAreOtherKeys",
+         "[Data]\r\n+1=" + c + "\r\n-1=" + c + "\r\n1 2=" + c + "\r\n",
+         std::vector<std::string>{},
+         {},
+         {}},
         {"ThirtyDigitKeys",
-             "[Data]\r\n1=" + a + "\r\n000000000000000000000000000002=" + c +
-                 "\r\n100000000000000000000000000002=" + c + "\r\n999999999999999999999999999999=" +
-                 c + "\r\n",
-             std::vector<std::string>{"A"}, {}, {}},
-        {"GapEndsTheRun", "[Data]\r\n1=" + a + "\r\n2=" + b + "\r\n4=" + c + "\r\n",
-             std::vector<std::string>{"A", "B"}, {}, {}},
-        {"KeysBackwards", "[Data]\r\n3=" + c + "\r\n2=" + b + "\r\n1=" + a + "\r\n",
-             std::vector<std::string>{"A", "B", "C"}, {}, {}},
+         "[Data]\r\n1=" + a + "\r\n000000000000000000000000000002=" + c +
+             "\r\n100000000000000000000000000002=" + c + "\r\n999999999999999999999999999999=" + c +
+             "\r\n",
+         std::vector<std::string>{"A"},
+         {},
+         {}},
+        {"GapEndsTheRun",
+         "[Data]\r\n1=" + a + "\r\n2=" + b + "\r\n4=" + c + "\r\n",
+         std::vector<std::string>{"A", "B"},
+         {},
+         {}},
+        {"KeysBackwards",
+         "[Data]\r\n3=" + c + "\r\n2=" + b + "\r\n1=" + a + "\r\n",
+         std::vector<std::string>{"A", "B", "C"},
+         {},
+         {}},
         // A header without "]" names the rest of its line.
-        {"HeaderWithoutBracket", "[Data\r\n1=" + a + "\r\n[soubor\r\nfile=x.vam\r\n",
-             std::vector<std::string>{"A"}, "x.vam", {}},
-        {"HeaderWithoutBracketAndMore", "[Data x\r\n1=" + a + "\r\n",
-             std::vector<std::string>{}, {}, {}},
-        {"HeaderAtEndWithoutNewline", "[x]\r\n1=" + c + "\r\n[Data]",
-             std::vector<std::string>{}, {}, {}},
-        {"HeaderAtEndAfterRecords", "[Data]\r\n1=" + a + "\r\n[Data]",
-             std::vector<std::string>{"A"}, {}, {}},
+        {"HeaderWithoutBracket",
+         "[Data\r\n1=" + a + "\r\n[soubor\r\nfile=x.vam\r\n",
+         std::vector<std::string>{"A"},
+         "x.vam",
+         {}},
+        {"HeaderWithoutBracketAndMore",
+         "[Data x\r\n1=" + a + "\r\n",
+         std::vector<std::string>{},
+         {},
+         {}},
+        {"HeaderAtEndWithoutNewline",
+         "[x]\r\n1=" + c + "\r\n[Data]",
+         std::vector<std::string>{},
+         {},
+         {}},
+        {"HeaderAtEndAfterRecords",
+         "[Data]\r\n1=" + a + "\r\n[Data]",
+         std::vector<std::string>{"A"},
+         {},
+         {}},
         {"LoneBracketAtEnd", "[Data]\r\n1=" + a + "\r\n[", std::vector<std::string>{"A"}, {}, {}},
-        {"OnlyABracket", "[", std::vector<std::string>{}, "default.vam", std::vector<std::string>{}},
+        {"OnlyABracket", "[", std::vector<std::string>{}, "default.vam",
+         std::vector<std::string>{}},
         {"KeyWithoutValueAtEnd", "[Data]\r\n1=", std::vector<std::string>{""}, {}, {}},
         {"Empty", "", std::vector<std::string>{}, "default.vam", std::vector<std::string>{}},
-        {"ManyLoneCrs", "[Data]\r1=" + a + std::string(5'000'000, '\r') + "2=" + b,
-             std::vector<std::string>{"A", "B"}, {}, {}},
+        {"ManyLoneCrs",
+         "[Data]\r1=" + a + std::string(5'000'000, '\r') + "2=" + b,
+         std::vector<std::string>{"A", "B"},
+         {},
+         {}},
         {"ManyBrackets", std::string(5'000'000, '['), std::vector<std::string>{}, {}, {}},
-        {"ManyEmptySections", [] {
+        {"ManyEmptySections",
+         [] {
              std::string s;
              for (int i = 0; i < 500'000; ++i) s += "[]\n";
              return s + "[Data]\n1=A" + std::string(11, '\xA7');
-         }(), std::vector<std::string>{"A"}, {}, {}},
-        {"ManyKeysOutOfOrder", [] {
+         }(),
+         std::vector<std::string>{"A"},
+         {},
+         {}},
+        {"ManyKeysOutOfOrder",
+         [] {
              std::string s = "[Data]\r\n";
              for (int i = 100'000; i >= 1; --i) s += std::to_string(i) + "=" + Line("d") + "\r\n";
              return s;
-         }(), std::vector<std::string>(100'000, "d"), {}, {}},
+         }(),
+         std::vector<std::string>(100'000, "d"),
+         {},
+         {}},
     };
     for (unsigned seed = 1; seed <= 12; ++seed) {
-        cases.push_back({"Noise" + std::to_string(seed), Noise(seed, seed * seed * 700), {}, {}, {}});
+        cases.push_back(
+            {"Noise" + std::to_string(seed), Noise(seed, seed * seed * 700), {}, {}, {}});
         cases.push_back({"StructuredNoise" + std::to_string(seed),
-                         StructuredNoise(seed, seed * seed * 700), {}, {}, {}});
+                         StructuredNoise(seed, seed * seed * 700),
+                         {},
+                         {},
+                         {}});
     }
     return cases;
 }
@@ -217,8 +294,12 @@ INSTANTIATE_TEST_SUITE_P(Table, HostileFile, testing::ValuesIn(Cases()),
 // One line of 50 MB: read whole, in a few seconds, by every reader.
 TEST(HostileFile, FiftyMegabyteLine) {
     const std::string note(50u << 20, 'n');
-    HostileCase c{"FiftyMegabyteLine", "[Data]\r\n1=D" + std::string(10, '\xA7') + note + '\xA7',
-                  std::vector<std::string>{"D"}, {}, {}, 5.0};
+    HostileCase c{"FiftyMegabyteLine",
+                  "[Data]\r\n1=D" + std::string(10, '\xA7') + note + '\xA7',
+                  std::vector<std::string>{"D"},
+                  {},
+                  {},
+                  5.0};
     const auto records = OpenWithEveryReader(c);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0][diary::Field::Note].size(), note.size());
@@ -230,8 +311,8 @@ TEST(HostileFile, FiftyMegabyteLinesOfFieldsAndOfNothing) {
     stars.reserve(50u << 20);
     while (stars.size() < (50u << 20)) stars += "Datum=1.5.1999*";
     OpenWithEveryReader({"Stars", stars, std::vector<std::string>{}, {}, {}, 5.0});
-    OpenWithEveryReader({"Separators", std::string(50u << 20, '\xA7'), std::vector<std::string>{},
-                         {}, {}, 5.0});
+    OpenWithEveryReader(
+        {"Separators", std::string(50u << 20, '\xA7'), std::vector<std::string>{}, {}, {}, 5.0});
 }
 
 }  // namespace

@@ -55,7 +55,8 @@ std::string RandomText(std::mt19937_64& rng, std::size_t maxLength) {
 
 DiaryRecord RandomRecord(std::mt19937_64& rng) {
     DiaryRecord r;
-    for (int i = 0; i < kFieldCount; ++i) r.fields[static_cast<std::size_t>(i)] = RandomText(rng, 24);
+    for (int i = 0; i < kFieldCount; ++i)
+        r.fields[static_cast<std::size_t>(i)] = RandomText(rng, 24);
     r.fields[0].insert(r.fields[0].begin(), static_cast<char>('1' + rng() % 9));
     // Some long notes, so that a save takes long enough to be cut in the middle.
     if (rng() % 4 == 0) r.fields[kFieldCount - 1] = RandomText(rng, 4000);
@@ -66,8 +67,8 @@ enum class OpKind { Append, Overwrite, Delete, SaveAll };
 
 struct Op {
     OpKind kind = OpKind::Append;
-    std::size_t index = 0;     // 0-based record the op addresses
-    DiaryRecord record;        // Append, Overwrite
+    std::size_t index = 0;         // 0-based record the op addresses
+    DiaryRecord record;            // Append, Overwrite
     std::vector<DiaryRecord> all;  // SaveAll
 };
 
@@ -99,10 +100,18 @@ Op MakeOp(std::uint64_t i, const std::vector<DiaryRecord>& state) {
 
 void Apply(const Op& op, std::vector<DiaryRecord>& state) {
     switch (op.kind) {
-        case OpKind::Append: state.push_back(op.record); break;
-        case OpKind::Overwrite: state[op.index] = op.record; break;
-        case OpKind::Delete: state.erase(state.begin() + static_cast<std::ptrdiff_t>(op.index)); break;
-        case OpKind::SaveAll: state = op.all; break;
+        case OpKind::Append:
+            state.push_back(op.record);
+            break;
+        case OpKind::Overwrite:
+            state[op.index] = op.record;
+            break;
+        case OpKind::Delete:
+            state.erase(state.begin() + static_cast<std::ptrdiff_t>(op.index));
+            break;
+        case OpKind::SaveAll:
+            state = op.all;
+            break;
     }
 }
 
@@ -110,9 +119,15 @@ void Perform(const std::string& path, const Op& op) {
     const std::string number = std::to_string(op.index + 1);
     switch (op.kind) {
         case OpKind::Append:
-        case OpKind::Overwrite: diary::WriteRecord(path, number, op.record); break;
-        case OpKind::Delete: diary::DeleteRecordAndRenumber(path, number); break;
-        case OpKind::SaveAll: diary::SaveDiary(path, op.all); break;
+        case OpKind::Overwrite:
+            diary::WriteRecord(path, number, op.record);
+            break;
+        case OpKind::Delete:
+            diary::DeleteRecordAndRenumber(path, number);
+            break;
+        case OpKind::SaveAll:
+            diary::SaveDiary(path, op.all);
+            break;
     }
 }
 
@@ -186,7 +201,8 @@ std::vector<std::string> FolderNames(const std::string& folder) {
 }
 
 std::string FirstDifference(const std::string& actual, const std::string& expected) {
-    const auto mismatch = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    const auto mismatch =
+        std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
     return "sizes " + std::to_string(actual.size()) + " / " + std::to_string(expected.size()) +
            ", first difference at byte " + std::to_string(mismatch.first - actual.begin());
 }
@@ -210,8 +226,8 @@ TEST(KilledSave, DiaryHoldsEverySavedRideAndAtMostTheOneUnderWay) {
     int kills = 0;
     int landedAfterSave = 0;  // the save had returned but its report had not been sent
     std::uint64_t opsDone = 0;
-    while (kills < 300 && (kills < 200 || std::chrono::steady_clock::now() - start <
-                                              std::chrono::seconds(12))) {
+    while (kills < 300 &&
+           (kills < 200 || std::chrono::steady_clock::now() - start < std::chrono::seconds(12))) {
         int fds[2];
         ASSERT_EQ(::pipe(fds), 0);
         const pid_t pid = ::fork();
@@ -284,9 +300,10 @@ TEST(KilledSave, DiaryHoldsEverySavedRideAndAtMostTheOneUnderWay) {
     RecordProperty("ops_done", static_cast<int>(opsDone));
     RecordProperty("landed_after_save", landedAfterSave);
     RecordProperty("temp_leftovers", leftovers);
-    std::printf("kills %d, saves completed %llu, kills between a save and its report %d, "
-                "temporaries left by kills %d\n",
-                kills, static_cast<unsigned long long>(opsDone), landedAfterSave, leftovers);
+    std::printf(
+        "kills %d, saves completed %llu, kills between a save and its report %d, "
+        "temporaries left by kills %d\n",
+        kills, static_cast<unsigned long long>(opsDone), landedAfterSave, leftovers);
 }
 
 }  // namespace

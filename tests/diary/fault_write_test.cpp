@@ -1,8 +1,8 @@
 // Every save that cannot be made fails loudly with WriteError and leaves the folder exactly as
 // it was: the old file byte for byte, no temporary file, nothing created.
 
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -42,27 +42,44 @@ enum class Condition {
     FullDisk,
 };
 
-enum class Operation { WriteRecord, DeleteRecordAndRenumber, SaveDiary, WriteLastDiary, WritePlaceLists };
+enum class Operation {
+    WriteRecord,
+    DeleteRecordAndRenumber,
+    SaveDiary,
+    WriteLastDiary,
+    WritePlaceLists
+};
 
 const char* Name(Condition c) {
     switch (c) {
-        case Condition::ReadOnlyFile: return "ReadOnlyFile";
-        case Condition::ReadOnlyFolder: return "ReadOnlyFolder";
-        case Condition::ReadOnlyFolderNoFile: return "ReadOnlyFolderNoFile";
-        case Condition::MissingFolder: return "MissingFolder";
-        case Condition::ParentIsFile: return "ParentIsFile";
-        case Condition::FullDisk: return "FullDisk";
+        case Condition::ReadOnlyFile:
+            return "ReadOnlyFile";
+        case Condition::ReadOnlyFolder:
+            return "ReadOnlyFolder";
+        case Condition::ReadOnlyFolderNoFile:
+            return "ReadOnlyFolderNoFile";
+        case Condition::MissingFolder:
+            return "MissingFolder";
+        case Condition::ParentIsFile:
+            return "ParentIsFile";
+        case Condition::FullDisk:
+            return "FullDisk";
     }
     return "";
 }
 
 const char* Name(Operation o) {
     switch (o) {
-        case Operation::WriteRecord: return "WriteRecord";
-        case Operation::DeleteRecordAndRenumber: return "DeleteRecordAndRenumber";
-        case Operation::SaveDiary: return "SaveDiary";
-        case Operation::WriteLastDiary: return "WriteLastDiary";
-        case Operation::WritePlaceLists: return "WritePlaceLists";
+        case Operation::WriteRecord:
+            return "WriteRecord";
+        case Operation::DeleteRecordAndRenumber:
+            return "DeleteRecordAndRenumber";
+        case Operation::SaveDiary:
+            return "SaveDiary";
+        case Operation::WriteLastDiary:
+            return "WriteLastDiary";
+        case Operation::WritePlaceLists:
+            return "WritePlaceLists";
     }
     return "";
 }
@@ -75,10 +92,13 @@ DiaryRecord Ride(int n) {
     DiaryRecord r;
     r[diary::Field::Date] = std::to_string(n % 28 + 1) + ".5.2001";
     r[diary::Field::From] = "Doma";
-    r[diary::Field::To] = "L\xB9" "ta";  // cp1250 bytes must survive untouched too
+    r[diary::Field::To] =
+        "L\xB9"
+        "ta";  // cp1250 bytes must survive untouched too
     r[diary::Field::DistanceKm] = std::to_string(20 + n);
     r[diary::Field::RideTime] = "1 h 45 min";
-    r[diary::Field::Note] = "v\xEDtr od z\xE1padu, jízda " + std::to_string(n) + std::string(120, '.');
+    r[diary::Field::Note] =
+        "v\xEDtr od z\xE1padu, jízda " + std::to_string(n) + std::string(120, '.');
     return r;
 }
 
@@ -102,22 +122,29 @@ std::string SettingsBytes() {
     for (const char* section : sections) {
         out += std::string("[") + section + "]\r\n";
         int n = 0;
-        for (const std::string& place : Places(section)) out += std::to_string(++n) + "=" + place + "\r\n";
+        for (const std::string& place : Places(section))
+            out += std::to_string(++n) + "=" + place + "\r\n";
     }
     return out;
 }
 
 void Perform(Operation op, const std::string& path) {
     switch (op) {
-        case Operation::WriteRecord: diary::WriteRecord(path, "31", Ride(31)); break;
-        case Operation::DeleteRecordAndRenumber: diary::DeleteRecordAndRenumber(path, "1"); break;
+        case Operation::WriteRecord:
+            diary::WriteRecord(path, "31", Ride(31));
+            break;
+        case Operation::DeleteRecordAndRenumber:
+            diary::DeleteRecordAndRenumber(path, "1");
+            break;
         case Operation::SaveDiary: {
             std::vector<DiaryRecord> reversed;
             for (int n = 31; n >= 1; --n) reversed.push_back(Ride(n));
             diary::SaveDiary(path, reversed);
             break;
         }
-        case Operation::WriteLastDiary: diary::WriteLastDiary(path, "/home/jezdec/jine.vam"); break;
+        case Operation::WriteLastDiary:
+            diary::WriteLastDiary(path, "/home/jezdec/jine.vam");
+            break;
         case Operation::WritePlaceLists:
             diary::WritePlaceLists(path, Places("Lhota"), Places("Ves"), Places("Les"));
             break;
@@ -139,9 +166,9 @@ std::map<std::string, std::string> Snapshot(const std::string& root) {
 
 // What an operation run in a child process came to.
 struct Outcome {
-    char kind = '?';     // 'W' WriteError, 'E' another exception, 'K' no error, 'S' could not set up
-    std::string text;    // what(), or why the set-up failed
-    std::string path;    // WriteError::path()
+    char kind = '?';   // 'W' WriteError, 'E' another exception, 'K' no error, 'S' could not set up
+    std::string text;  // what(), or why the set-up failed
+    std::string path;  // WriteError::path()
 };
 
 // Runs the operation in a child, so that dropping privileges and limiting file sizes stay there.
@@ -188,7 +215,8 @@ Outcome RunInChild(Condition condition, Operation op, const std::string& path) {
     std::string reply;
     char buf[4096];
     ssize_t n;
-    while ((n = ::read(fds[0], buf, sizeof buf)) > 0) reply.append(buf, static_cast<std::size_t>(n));
+    while ((n = ::read(fds[0], buf, sizeof buf)) > 0)
+        reply.append(buf, static_cast<std::size_t>(n));
     ::close(fds[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);

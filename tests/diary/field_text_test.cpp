@@ -4,10 +4,10 @@
 
 #include <charconv>
 #include <clocale>
-#include <random>
-#include <string>
 #include <cmath>
 #include <limits>
+#include <random>
+#include <string>
 
 using diary::CommaToDot;
 using diary::DotToComma;
@@ -27,19 +27,43 @@ struct NumberCase {
 
 TEST(ParseNumber, FollowsTheNumberGrammar) {
     const NumberCase cases[] = {
-        {"", std::nullopt},      {" ", std::nullopt},     {"+", std::nullopt},
-        {"-", std::nullopt},     {".", 0.0},              {"-.", 0.0},
-        {"5.", 5.0},             {".5", 0.5},             {"+.5", 0.5},
-        {"1e5", 1e5},            {"1E+5", 1e5},           {"2.5e-3", 2.5e-3},
-        {"1e", std::nullopt},    {"1e+", std::nullopt},   {"e5", std::nullopt},
-        {".e1", 0.0},            {"1 ", std::nullopt},    {" 1", 1.0},
-        {"   -12.75", -12.75},   {"\t1", std::nullopt},   {"1,5", std::nullopt},
-        {"0x10", std::nullopt},  {"inf", std::nullopt},   {"nan", std::nullopt},
-        {"infinity", std::nullopt}, {"1E400", std::nullopt}, {"-1E400", std::nullopt},
-        {"1E-400", 0.0},         {"12 km", std::nullopt}, {"1.2.3", std::nullopt},
-        {"--1", std::nullopt},   {"+-1", std::nullopt},   {"007", 7.0},
-        {"1e99999999999999999999", std::nullopt},         {"1e-99999999999999999999", 0.0},
-        {"0e99999999999999999999", 0.0},                  {"1 200", std::nullopt},
+        {"", std::nullopt},
+        {" ", std::nullopt},
+        {"+", std::nullopt},
+        {"-", std::nullopt},
+        {".", 0.0},
+        {"-.", 0.0},
+        {"5.", 5.0},
+        {".5", 0.5},
+        {"+.5", 0.5},
+        {"1e5", 1e5},
+        {"1E+5", 1e5},
+        {"2.5e-3", 2.5e-3},
+        {"1e", std::nullopt},
+        {"1e+", std::nullopt},
+        {"e5", std::nullopt},
+        {".e1", 0.0},
+        {"1 ", std::nullopt},
+        {" 1", 1.0},
+        {"   -12.75", -12.75},
+        {"\t1", std::nullopt},
+        {"1,5", std::nullopt},
+        {"0x10", std::nullopt},
+        {"inf", std::nullopt},
+        {"nan", std::nullopt},
+        {"infinity", std::nullopt},
+        {"1E400", std::nullopt},
+        {"-1E400", std::nullopt},
+        {"1E-400", 0.0},
+        {"12 km", std::nullopt},
+        {"1.2.3", std::nullopt},
+        {"--1", std::nullopt},
+        {"+-1", std::nullopt},
+        {"007", 7.0},
+        {"1e99999999999999999999", std::nullopt},
+        {"1e-99999999999999999999", 0.0},
+        {"0e99999999999999999999", 0.0},
+        {"1 200", std::nullopt},
         {"1.7976931348623157e308", 1.7976931348623157e308},
         {"4.9e-324", 4.9e-324},
     };
@@ -84,10 +108,13 @@ TEST(ParseNumber, QuickReadingMatchesFromChars) {
         std::string text = (rng() % 4 == 0 ? "-" : "") + whole + "." + fraction;
         if (rng() % 3 == 0) text += "e" + std::to_string(static_cast<int>(rng() % 61) - 30);
         std::string canonical = text;
-        if (canonical[0] == '-') canonical.insert(1, "0"); else canonical.insert(0, "0");
+        if (canonical[0] == '-')
+            canonical.insert(1, "0");
+        else
+            canonical.insert(0, "0");
         double expected = 0;
-        const auto r = std::from_chars(canonical.data(), canonical.data() + canonical.size(),
-                                       expected);
+        const auto r =
+            std::from_chars(canonical.data(), canonical.data() + canonical.size(), expected);
         const auto got = diary::ParseNumber(text);
         if (r.ec != std::errc() || (whole.empty() && fraction.empty())) continue;
         ASSERT_TRUE(got.has_value()) << text;
@@ -115,10 +142,17 @@ TEST(FormatRideTime, TruncatesHoursAndRoundsMinutesHalfToEven) {
         double hours;
         const char* text;
     } cases[] = {
-        {1.75, "1 h 45 min"},   {0.5, "0 h 30 min"},  {2, "2 h 0 min"},
-        {1.9999, "1 h 60 min"}, {-0.5, "0 h -30 min"}, {0.125, "0 h 8 min"},
-        {0.375, "0 h 22 min"},  {0, "0 h 0 min"},     {-0.0, "0 h 0 min"},
-        {-1.25, "-1 h -15 min"}, {-1.0001, "-1 h 0 min"},
+        {1.75, "1 h 45 min"},
+        {0.5, "0 h 30 min"},
+        {2, "2 h 0 min"},
+        {1.9999, "1 h 60 min"},
+        {-0.5, "0 h -30 min"},
+        {0.125, "0 h 8 min"},
+        {0.375, "0 h 22 min"},
+        {0, "0 h 0 min"},
+        {-0.0, "0 h 0 min"},
+        {-1.25, "-1 h -15 min"},
+        {-1.0001, "-1 h 0 min"},
         {2147483647, "2147483647 h 0 min"},
         {1e20, "100000000000000000000 h 0 min"},
         {-1e19, "-10000000000000000000 h 0 min"},
@@ -171,12 +205,11 @@ TEST(FormatOneDecimal, RoundsHalfAwayFromZeroOnTheExactValue) {
         double value;
         const char* text;
     } cases[] = {
-        {12.25, "12.3"},  {12.35, "12.3"},  {0.25, "0.3"},    {0.04, "0.0"},
-        {0.05, "0.1"},    {0.15, "0.1"},    {35.5, "35.5"},   {0, "0.0"},
-        {9.96, "10.0"},   {99.95, "100.0"}, {-12.25, "-12.3"}, {-0.25, "-0.3"},
-        {-0.04, "0.0"},   {-0.0, "0.0"},    {1235.25, "1235.3"}, {1e20, "100000000000000000000.0"},
-        {0.95, "0.9"},    {2.675, "2.7"},   {5e-324, "0.0"},
-        {1234.5, "1234.5"},
+        {12.25, "12.3"}, {12.35, "12.3"},  {0.25, "0.3"},       {0.04, "0.0"},
+        {0.05, "0.1"},   {0.15, "0.1"},    {35.5, "35.5"},      {0, "0.0"},
+        {9.96, "10.0"},  {99.95, "100.0"}, {-12.25, "-12.3"},   {-0.25, "-0.3"},
+        {-0.04, "0.0"},  {-0.0, "0.0"},    {1235.25, "1235.3"}, {1e20, "100000000000000000000.0"},
+        {0.95, "0.9"},   {2.675, "2.7"},   {5e-324, "0.0"},     {1234.5, "1234.5"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);

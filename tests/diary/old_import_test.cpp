@@ -1,7 +1,6 @@
 #include "diary/old_import.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,7 +25,9 @@ TEST(SplitOldLine, FieldsEndAtStarAndStartAfterTheLastLabel) {
         const char* line;
         Fields fields;
     } cases[] = {
-        {"Datum=1.5.1999*Odkud=Doma*Kam=Les*P\xF8" "es=Ves*Odjezd=100*P\xF8\xED" "jezd=120*"
+        {"Datum=1.5.1999*Odkud=Doma*Kam=Les*P\xF8"
+         "es=Ves*Odjezd=100*P\xF8\xED"
+         "jezd=120*"
          "Ujeto=20*Pr\xF9m=18*Max=35*Pozn=hezky*",
          kRide},
         {"1.5.1999*Doma*Les*Ves*100*120*20*18*35*hezky*", kRide},
@@ -95,8 +96,10 @@ TEST(ReadOldDiary, NumbersTheLinesThatHoldFields) {
                                 "\r\n"
                                 "2.5.1999*Les*Doma*\n"
                                 "\n\n"
-                                "3.5.1999*a*b*c*1*2*3*4*5*" + longNote + "*\r"
-                                "4.5.1999*\x1A");
+                                "3.5.1999*a*b*c*1*2*3*4*5*" +
+                                    longNote +
+                                    "*\r"
+                                    "4.5.1999*\x1A");
     const auto records = ReadOldDiary(path);
     ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[0].number, "1");

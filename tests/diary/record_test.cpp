@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "TestText.h"
 #include "diary/errors.h"
 #include "diary/record_table.h"
-#include "TestText.h"
 
 namespace {
 

@@ -78,7 +78,7 @@ TEST(ReadDate, ReadsTheFormatsOrderAndSeparators) {
 }
 
 TEST(ReadDate, ReadsBackEverythingFormatDateWrites) {
-    const char* formats[] = {"%-d.%-m.%Y", "%d.%m.%Y", "%m/%d/%Y", "%d/%m/%y", "%Y-%m-%d",
+    const char* formats[] = {"%-d.%-m.%Y", "%d.%m.%Y", "%m/%d/%Y", "%d/%m/%y",    "%Y-%m-%d",
                              "%F",         "%D",       "%e.%m.%Y", "%-e. %-m. %Y"};
     for (const char* format : formats) {
         const RegionalSettings r = WithFormat(format);

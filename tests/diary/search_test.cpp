@@ -21,7 +21,18 @@ using diary::SearchQuery;
 
 namespace {
 
-enum Condition { kDate, kFrom, kTo, kVia, kDeparture, kArrival, kDistance, kAverage, kMaximum, kTime };
+enum Condition {
+    kDate,
+    kFrom,
+    kTo,
+    kVia,
+    kDeparture,
+    kArrival,
+    kDistance,
+    kAverage,
+    kMaximum,
+    kTime
+};
 
 constexpr std::array<Field, 10> kFields = {
     Field::Date,      Field::From,       Field::To,       Field::Via,      Field::DepartureKm,
@@ -49,11 +60,13 @@ TEST(NumberInRange, BothBoundsInclusiveCommaOrPoint) {
         const char* value;
         bool result;
     } cases[] = {
-        {"35", "35", "35", true},       {"35", "35", "35,0", true},  {"35", "35", "35.0", true},
-        {"35", "", "35", false},        {"", "35", "35", false},     {"30", "40", "", false},
+        {"35", "35", "35", true},         {"35", "35", "35,0", true},
+        {"35", "35", "35.0", true},       {"35", "", "35", false},
+        {"", "35", "35", false},          {"30", "40", "", false},
         {"1000", "2000", "1 200", false}, {"1000", "2000", "1200", true},
-        {"12,5", "12.5", "12,5", true}, {"30", "40", "40,01", false}, {"40", "30", "35", false},
-        {"-5", "5", "-5", true},        {" 1", "2", "1,5", true},    {"1", "2", "1,5 ", false},
+        {"12,5", "12.5", "12,5", true},   {"30", "40", "40,01", false},
+        {"40", "30", "35", false},        {"-5", "5", "-5", true},
+        {" 1", "2", "1,5", true},         {"1", "2", "1,5 ", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.lower) + ".." + c.upper + " " + c.value);
@@ -238,8 +251,8 @@ TEST(SearchDiary, ReadsTheFileUpToTheFirstGapInNumberOrder) {
     b[Field::DistanceKm] = "35,0";
     c[Field::From] = "Doma";
     c[Field::DistanceKm] = "35";
-    testsupport::WriteFileBytes(path, "[Data]\r\n2=" + Line(b) + "\r\n1=" + Line(a) + "\r\n4=" +
-                                          Line(c) + "\r\n");
+    testsupport::WriteFileBytes(
+        path, "[Data]\r\n2=" + Line(b) + "\r\n1=" + Line(a) + "\r\n4=" + Line(c) + "\r\n");
     SearchConditions cond;
     Tick(cond, kDistance, "35", "35");
     const auto found = diary::SearchDiary(path, cond, RegionalSettings::Czech());
@@ -249,8 +262,8 @@ TEST(SearchDiary, ReadsTheFileUpToTheFirstGapInNumberOrder) {
     EXPECT_EQ(found[1].Number(), "2");
     EXPECT_EQ(found[1].Get(Field::From), "Lhota");
 
-    EXPECT_TRUE(diary::SearchDiary(dir.File("missing.vam"), cond, RegionalSettings::Czech())
-                    .empty());
+    EXPECT_TRUE(
+        diary::SearchDiary(dir.File("missing.vam"), cond, RegionalSettings::Czech()).empty());
 }
 
 TEST(SearchDiary, HundredThousandRecordsSearchQuickly) {

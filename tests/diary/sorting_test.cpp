@@ -76,9 +76,9 @@ TEST(CompareNumberTexts, NumericOrderCommaOrPoint) {
         const char* b;
         int result;
     } cases[] = {
-        {"9.3", "12,5", -1}, {"12,5", "100", -1}, {"100", "9.3", 1},  {"12,5", "12.5", 1},
-        {"12.5", "12,5", 1}, {"", "1", 0},        {"1", "", 0},       {"12 km", "1", 0},
-        {"-3", "-2", -1},    {"1e2", "99", 1},    {".", "0", 1},      {"1E400", "1", 0},
+        {"9.3", "12,5", -1}, {"12,5", "100", -1}, {"100", "9.3", 1}, {"12,5", "12.5", 1},
+        {"12.5", "12,5", 1}, {"", "1", 0},        {"1", "", 0},      {"12 km", "1", 0},
+        {"-3", "-2", -1},    {"1e2", "99", 1},    {".", "0", 1},     {"1E400", "1", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.a) + " | " + c.b);
@@ -109,8 +109,7 @@ TEST(CompareRecordRows, ChoosesTheComparisonByColumn) {
         {Row("1", Field::DepartureKm, "1 200"), Row("2", Field::DepartureKm, "5"), 4, 0},
         {Row("1", Field::DistanceKm, "9.3"), Row("2", Field::DistanceKm, "12,5"), 5, -1},
         {Row("1", Field::ArrivalKm, "35"), Row("2", Field::ArrivalKm, "35,0"), 6, 1},
-        {Row("1", Field::RideTime, "10 h 0 min"), Row("2", Field::RideTime, "2 h 15 min"), 7,
-         -1},
+        {Row("1", Field::RideTime, "10 h 0 min"), Row("2", Field::RideTime, "2 h 15 min"), 7, -1},
         {Row("1", Field::AvgSpeed, "20"), Row("2", Field::AvgSpeed, "21,5"), 8, -1},
         {Row("1", Field::MaxSpeed, "41"), Row("2", Field::MaxSpeed, ""), 9, 0},
         {Row("1", Field::Note, "A"), Row("2", Field::Note, "b"), 10, -1},
@@ -146,32 +145,42 @@ TEST(MergeSortOrder, SortsStablyOnTheSignAlone) {
     EXPECT_EQ(order, (std::vector<std::uint32_t>{6, 3, 1, 4, 0, 2, 7, 5}));
 
     // Equal keys answering 1 both ways still sort; only their relative order is free.
-    auto order2 = diary::MergeSortOrder(keys.size(), [&](std::uint32_t a, std::uint32_t b) {
-        return keys[a] >= keys[b] ? 1 : -1;
-    });
+    auto order2 = diary::MergeSortOrder(
+        keys.size(), [&](std::uint32_t a, std::uint32_t b) { return keys[a] >= keys[b] ? 1 : -1; });
     ASSERT_TRUE(IsPermutation(order2, keys.size()));
-    for (std::size_t i = 1; i < order2.size(); ++i)
-        EXPECT_LE(keys[order2[i - 1]], keys[order2[i]]);
+    for (std::size_t i = 1; i < order2.size(); ++i) EXPECT_LE(keys[order2[i - 1]], keys[order2[i]]);
 }
 
 // The pre-parsed keys of SortOrder must give exactly the answers of CompareRecordRows, so the
 // two orders agree element for element under the same merge.
 TEST(SortOrder, AgreesWithCompareRecordRows) {
-    const std::vector<std::string> dates = {"1.5.2001", "01.05.2001", "31.12.1999", "29.2.2000",
-                                            "31.2.2001", "", "2001-05-01", "5.1.01", "x"};
-    const std::vector<std::string> texts = {"brno", "Brno", "Zl\xEDn", "\xC8\xE1slav",
-                                            "\xE8\xE1slav", "", "a", "A ", "10 h 0 min",
-                                            "9 h 30 min", "Prefix123456a", "PREFIX123456B",
-                                            "prefix123456", "prefix12", "pref",
-                                            // around the sixteen bytes a sort key holds
-                                            "prefix123456789", "Prefix1234567890",
-                                            "prefix1234567890x", "PREFIX1234567890A",
-                                            std::string("prefix1234567890\0", 17),
-                                            std::string("ab\0", 3), "ab"};
-    const std::vector<std::string> numbers = {"9.3", "12,5", "100", "", "1 200", "-1", "35",
-                                              "35,0", ".", "1e3", "x", "1E400",
-                                              "9007199254740993", "1e22", "1e23", "0,1",
-                                              "-0", "123456789012345678901"};
+    const std::vector<std::string> dates = {"1.5.2001",   "01.05.2001", "31.12.1999",
+                                            "29.2.2000",  "31.2.2001",  "",
+                                            "2001-05-01", "5.1.01",     "x"};
+    const std::vector<std::string> texts = {
+        "brno", "Brno", "Zl\xEDn", "\xC8\xE1slav", "\xE8\xE1slav", "", "a", "A ", "10 h 0 min",
+        "9 h 30 min", "Prefix123456a", "PREFIX123456B", "prefix123456", "prefix12", "pref",
+        // around the sixteen bytes a sort key holds
+        "prefix123456789", "Prefix1234567890", "prefix1234567890x", "PREFIX1234567890A",
+        std::string("prefix1234567890\0", 17), std::string("ab\0", 3), "ab"};
+    const std::vector<std::string> numbers = {"9.3",
+                                              "12,5",
+                                              "100",
+                                              "",
+                                              "1 200",
+                                              "-1",
+                                              "35",
+                                              "35,0",
+                                              ".",
+                                              "1e3",
+                                              "x",
+                                              "1E400",
+                                              "9007199254740993",
+                                              "1e22",
+                                              "1e23",
+                                              "0,1",
+                                              "-0",
+                                              "123456789012345678901"};
     const std::vector<std::string> wholes = {"1", "2", "10", "2", "x", "-3", ""};
     std::mt19937 rng(42);
     auto pick = [&](const std::vector<std::string>& pool) {
@@ -225,8 +234,8 @@ TEST(SortByColumn, TextAndDateColumns) {
     EXPECT_EQ(ColumnTexts(places, kFromColumn),
               (std::vector<std::string>{"Zl\xEDn", "\xC8\xE1slav", "\xE8\xE1slav"}));
 
-    RecordTable times({Row("1", Field::RideTime, "2 h 15 min"),
-                       Row("2", Field::RideTime, "10 h 0 min")});
+    RecordTable times(
+        {Row("1", Field::RideTime, "2 h 15 min"), Row("2", Field::RideTime, "10 h 0 min")});
     times.SortByColumn(kRideTimeColumn, cz);
     EXPECT_EQ(ColumnTexts(times, kRideTimeColumn),
               (std::vector<std::string>{"10 h 0 min", "2 h 15 min"}));

@@ -15,8 +15,18 @@ using diary::RegionalSettings;
 namespace {
 
 enum Row {
-    kCount, kShortest, kLongest, kLeastKm, kMostKm, kLastArrival,
-    kLeastAvg, kMostAvg, kMeanAvg, kLeastMax, kMostMax, kTotalTime,
+    kCount,
+    kShortest,
+    kLongest,
+    kLeastKm,
+    kMostKm,
+    kLastArrival,
+    kLeastAvg,
+    kMostAvg,
+    kMeanAvg,
+    kLeastMax,
+    kMostMax,
+    kTotalTime,
 };
 
 RecordTable TableOf(Field field, std::initializer_list<const char*> texts) {
@@ -41,16 +51,16 @@ TEST(ComputeStatistics, SingleRecord) {
     r[Field::RideTime] = "1 h 45 min";
     const RecordTable table({RecordRow(r)});
     const std::array<std::string, 12> expected = {
-        "1", "1 h 45 min", "1 h 45 min", "35", "35", "1235",
-        "20", "20", "20", "41", "41", "1 h 45 min",
+        "1",  "1 h 45 min", "1 h 45 min", "35", "35", "1235",
+        "20", "20",         "20",         "41", "41", "1 h 45 min",
     };
     EXPECT_EQ(ComputeStatistics(table, RegionalSettings::Czech()), expected);
 }
 
 TEST(ComputeStatistics, EmptyTableKeepsTheStartValues) {
     const std::array<std::string, 12> expected = {
-        "0", "2147483647 h 0 min", "0 h 0 min", "2147483647", "0", "0",
-        "2147483647", "0", "", "2147483647", "0", "0 h 0 min",
+        "0", "2147483647 h 0 min", "0 h 0 min", "2147483647", "0", "0", "2147483647", "0",
+        "",  "2147483647",         "0",         "0 h 0 min",
     };
     EXPECT_EQ(ComputeStatistics(RecordTable(), RegionalSettings::Czech()), expected);
 }
@@ -86,16 +96,17 @@ TEST(ComputeStatistics, FiguresPerRow) {
          kShortest, "2 h 0 min"},
         {"total", TableOf(Field::RideTime, {"1 h 45 min", "0 h 30 min"}), &cz, kTotalTime,
          "2 h 15 min"},
-        {"six tens", TableOf(Field::RideTime, {"0 h 10 min", "0 h 10 min", "0 h 10 min",
-                                               "0 h 10 min", "0 h 10 min", "0 h 10 min"}),
+        {"six tens",
+         TableOf(Field::RideTime, {"0 h 10 min", "0 h 10 min", "0 h 10 min", "0 h 10 min",
+                                   "0 h 10 min", "0 h 10 min"}),
          &cz, kTotalTime, "0 h 60 min"},
-        {"shortest", TableOf(Field::RideTime, {"1 h 45 min", "0 h 30 min", "?"}), &cz,
-         kShortest, "0 h 30 min"},
+        {"shortest", TableOf(Field::RideTime, {"1 h 45 min", "0 h 30 min", "?"}), &cz, kShortest,
+         "0 h 30 min"},
         {"mean", TableOf(Field::AvgSpeed, {"20", "21,5", ""}), &cz, kMeanAvg, "20,75"},
         {"mean skips -1", TableOf(Field::AvgSpeed, {"20", "21,5", "", "-1"}), &cz, kMeanAvg,
          "20,75"},
-        {"-1 still a minimum", TableOf(Field::AvgSpeed, {"20", "21,5", "", "-1"}), &cz,
-         kLeastAvg, "-1"},
+        {"-1 still a minimum", TableOf(Field::AvgSpeed, {"20", "21,5", "", "-1"}), &cz, kLeastAvg,
+         "-1"},
         {"mean fifteen digits", TableOf(Field::AvgSpeed, {"10", "10", "11"}), &cz, kMeanAvg,
          "10,3333333333333"},
         {"no mean", TableOf(Field::AvgSpeed, {"", "x", "-1"}), &cz, kMeanAvg, ""},

@@ -19,8 +19,8 @@
 
 namespace guitest {
 
-QObject* FindObject(QObject* root, const QString& name, const QMetaObject& type,
-                    bool mustBeEnabled, QString* why) {
+QObject* FindObject(QObject* root, const QString& name, const QMetaObject& type, bool mustBeEnabled,
+                    QString* why) {
     if (root == nullptr) {
         *why = QStringLiteral("no window to look for '%1' in").arg(name);
         return nullptr;

@@ -23,8 +23,8 @@ namespace guitest {
 
 // The child of `root` called `name`, of type T. Null with `why` filled in when it is missing,
 // of another type, or (with mustBeEnabled) disabled.
-QObject* FindObject(QObject* root, const QString& name, const QMetaObject& type,
-                    bool mustBeEnabled, QString* why);
+QObject* FindObject(QObject* root, const QString& name, const QMetaObject& type, bool mustBeEnabled,
+                    QString* why);
 template <typename T>
 T* Find(QObject* root, const QString& name, QString* why, bool mustBeEnabled = true) {
     return static_cast<T*>(FindObject(root, name, T::staticMetaObject, mustBeEnabled, why));
@@ -42,7 +42,7 @@ struct Answer {
     bool done = false;      // the handler ran
     bool leftOpen = false;  // the handler left the window open and it was closed for it
     QString title;
-    QString text;           // a message box's text
+    QString text;  // a message box's text
 };
 
 // Runs `handler` on the next modal window that is not the one active now (so a handler can
@@ -89,10 +89,10 @@ QStringList ColumnTexts(int column);
 
 }  // namespace guitest
 
-#define GT_FIND(var, Type, root, name)                                                  \
-    Type* var = nullptr;                                                                \
-    do {                                                                                \
-        QString why_;                                                                   \
-        var = guitest::Find<Type>((root), QStringLiteral(name), &why_);                 \
-        QVERIFY2(var != nullptr, qPrintable(why_));                                     \
+#define GT_FIND(var, Type, root, name)                                  \
+    Type* var = nullptr;                                                \
+    do {                                                                \
+        QString why_;                                                   \
+        var = guitest::Find<Type>((root), QStringLiteral(name), &why_); \
+        QVERIFY2(var != nullptr, qPrintable(why_));                     \
     } while (false)
