@@ -1,4 +1,4 @@
-#include "captiongrid.h"
+#include "app/captiongrid.h"
 
 #include <QHeaderView>
 #include <QTableWidget>

@@ -1,4 +1,4 @@
-#include "filedialog.h"
+#include "app/filedialog.h"
 
 #include <QFileDialog>
 #include <optional>

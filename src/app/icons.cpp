@@ -1,4 +1,4 @@
-#include "icons.h"
+#include "app/icons.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,9 +1,21 @@
-#include "msgbox.h"
+#include "app/msgbox.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <exception>
+#include <optional>
+
+namespace {
+
+std::optional<int> nextAnswer;
+ShownMessage lastAnswered;
+
+}  // namespace
+
+void SetNextMessageAnswer(int result) { nextAnswer = result; }
+ShownMessage LastAnsweredMessage() { return lastAnswered; }
+bool HasPendingMessageAnswer() { return nextAnswer.has_value(); }
 
 int ShowMessage(QWidget* parent, MsgKind kind, const QString& text, MsgButtons buttons) {
     QMessageBox box(parent);
@@ -34,6 +46,12 @@ int ShowMessage(QWidget* parent, MsgKind kind, const QString& text, MsgButtons b
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     box.setText(shown);
     box.setObjectName(QStringLiteral("MessageBox"));
+    if (nextAnswer) {
+        const int answer = *nextAnswer;
+        nextAnswer.reset();
+        lastAnswered = {box.windowTitle(), shown};
+        return answer;
+    }
     if (buttons == MsgButtons::Ok) {
         QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         ok->setObjectName(QStringLiteral("OK"));

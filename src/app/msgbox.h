@@ -19,6 +19,18 @@ inline constexpr int kResultNo = 7;
 int ShowMessage(QWidget* parent, MsgKind kind, const QString& text,
                 MsgButtons buttons = MsgButtons::Ok);
 
+// A seam for tests: the next message box is not shown; it records its caption and text and
+// answers `result` (kResultOk, kResultYes or kResultNo) at once.
+struct ShownMessage {
+    QString caption;
+    QString text;
+};
+void SetNextMessageAnswer(int result);
+// The caption and text of the last box answered through the seam.
+ShownMessage LastAnsweredMessage();
+// Whether an answer handed in is still waiting (a test checks no box was skipped).
+bool HasPendingMessageAnswer();
+
 inline void ShowError(QWidget* parent, const QString& text) {
     ShowMessage(parent, MsgKind::Error, text);
 }

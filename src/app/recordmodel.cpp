@@ -1,9 +1,9 @@
-#include "recordmodel.h"
+#include "app/recordmodel.h"
 
 #include <QHeaderView>
 #include <QTreeView>
 
-#include "textcodec.h"
+#include "app/textcodec.h"
 
 const int RecordModel::kColumnWidths[12] = {20, 75, 90, 90, 90, 50, 50, 50, 80, 60, 60, 200};
 
@@ -61,12 +61,6 @@ void RecordModel::Append(diary::RecordRow row) {
 void RecordModel::Replace(int i, diary::RecordRow row) {
     table_.Replace(static_cast<std::size_t>(i), std::move(row));
     emit dataChanged(index(i, 0), index(i, 11));
-}
-
-void RecordModel::Remove(int i) {
-    beginRemoveRows({}, i, i);
-    table_.Remove(static_cast<std::size_t>(i));
-    endRemoveRows();
 }
 
 void RecordModel::RemoveAndRenumber(int i) {

@@ -27,7 +27,6 @@ public:
     void Assign(std::vector<diary::RecordRow> rows);
     void Append(diary::RecordRow row);
     void Replace(int i, diary::RecordRow row);
-    void Remove(int i);
     void RemoveAndRenumber(int i);
     void Clear();
     void SortByColumn(int column, const diary::RegionalSettings& regional);

@@ -1,4 +1,4 @@
-#include "textcodec.h"
+#include "app/textcodec.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -44,14 +44,12 @@ double StrToIntS(std::string_view text, double fallback) {
     return ParseNumber(text).value_or(fallback);
 }
 
-std::string getCas(const RecordTable& table) {
-    double sum = 0;
-    for (const RecordRow& row : table.rows()) sum += ParseRideTime(row.Get(Field::RideTime), 0);
-    return FormatRideTime(sum);
+std::array<std::string, 12> Statistics::Rows() const {
+    return {rides,         shortestTime, longestTime,  leastKm,       mostKm,       lastArrivalKm,
+            leastAvgSpeed, mostAvgSpeed, meanAvgSpeed, leastMaxSpeed, mostMaxSpeed, totalTime};
 }
 
-std::array<std::string, 12> ComputeStatistics(const RecordTable& table,
-                                              const RegionalSettings& regional) {
+Statistics ComputeStatistics(const RecordTable& table, const RegionalSettings& regional) {
     // One pass, each field read once: a big diary's figures cost about as much as reading it.
     Extremes times, distance, average, maximum;
     double timeSum = 0;
@@ -75,23 +73,23 @@ std::array<std::string, 12> ComputeStatistics(const RecordTable& table,
 
     const std::string_view sep = regional.decimalSeparator;
     auto real = [sep](double v) { return FormatGeneralReal(v, sep); };
-    std::array<std::string, 12> cells;
+    Statistics s;
     std::array<char, 24> buf{};
     auto r = std::to_chars(buf.data(), buf.data() + buf.size(), table.size());
-    cells[0].assign(buf.data(), r.ptr);
-    cells[1] = FormatRideTime(times.minimum);
-    cells[2] = FormatRideTime(times.maximum);
-    cells[3] = real(distance.minimum);
-    cells[4] = real(distance.maximum);
-    cells[5] =
+    s.rides.assign(buf.data(), r.ptr);
+    s.shortestTime = FormatRideTime(times.minimum);
+    s.longestTime = FormatRideTime(times.maximum);
+    s.leastKm = real(distance.minimum);
+    s.mostKm = real(distance.maximum);
+    s.lastArrivalKm =
         table.empty() ? std::string("0") : std::string(table.rows().back().Get(Field::ArrivalKm));
-    cells[6] = real(average.minimum);
-    cells[7] = real(average.maximum);
-    cells[8] = speeds == 0 ? std::string() : real(speedSum / static_cast<double>(speeds));
-    cells[9] = real(maximum.minimum);
-    cells[10] = real(maximum.maximum);
-    cells[11] = FormatRideTime(timeSum);
-    return cells;
+    s.leastAvgSpeed = real(average.minimum);
+    s.mostAvgSpeed = real(average.maximum);
+    s.meanAvgSpeed = speeds == 0 ? std::string() : real(speedSum / static_cast<double>(speeds));
+    s.leastMaxSpeed = real(maximum.minimum);
+    s.mostMaxSpeed = real(maximum.maximum);
+    s.totalTime = FormatRideTime(timeSum);
+    return s;
 }
 
 }  // namespace diary

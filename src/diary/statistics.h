@@ -28,12 +28,25 @@ inline constexpr std::array<std::string_view, 12> kStatisticsCaptions = {
     "Součet časů",
 };
 
-// Column 1 of the statistics grid, rows 0..11, as code page 1250 texts. With no readable
-// average speed the mean (row 8) is empty.
-std::array<std::string, 12> ComputeStatistics(const RecordTable& table,
-                                              const RegionalSettings& regional);
+// The twelve figures as code page 1250 texts, numbers in the user's decimal format.
+struct Statistics {
+    std::string rides;
+    std::string shortestTime;
+    std::string longestTime;
+    std::string leastKm;
+    std::string mostKm;
+    std::string lastArrivalKm;  // the last row's arrival reading, as it stands
+    std::string leastAvgSpeed;
+    std::string mostAvgSpeed;
+    std::string meanAvgSpeed;  // empty when no row has a readable average speed
+    std::string leastMaxSpeed;
+    std::string mostMaxSpeed;
+    std::string totalTime;
 
-// The total ride time text (sum of ParseRideTime(text, 0) over the rows).
-std::string getCas(const RecordTable& table);
+    // The figures in the order of kStatisticsCaptions, as the window lists them.
+    std::array<std::string, 12> Rows() const;
+};
+
+Statistics ComputeStatistics(const RecordTable& table, const RegionalSettings& regional);
 
 }  // namespace diary

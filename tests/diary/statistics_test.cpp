@@ -54,7 +54,7 @@ TEST(ComputeStatistics, SingleRecord) {
         "1",  "1 h 45 min", "1 h 45 min", "35", "35", "1235",
         "20", "20",         "20",         "41", "41", "1 h 45 min",
     };
-    EXPECT_EQ(ComputeStatistics(table, RegionalSettings::Czech()), expected);
+    EXPECT_EQ(ComputeStatistics(table, RegionalSettings::Czech()).Rows(), expected);
 }
 
 TEST(ComputeStatistics, EmptyTableKeepsTheStartValues) {
@@ -62,7 +62,7 @@ TEST(ComputeStatistics, EmptyTableKeepsTheStartValues) {
         "0", "2147483647 h 0 min", "0 h 0 min", "2147483647", "0", "0", "2147483647", "0",
         "",  "2147483647",         "0",         "0 h 0 min",
     };
-    EXPECT_EQ(ComputeStatistics(RecordTable(), RegionalSettings::Czech()), expected);
+    EXPECT_EQ(ComputeStatistics(RecordTable(), RegionalSettings::Czech()).Rows(), expected);
 }
 
 TEST(ComputeStatistics, FiguresPerRow) {
@@ -119,7 +119,7 @@ TEST(ComputeStatistics, FiguresPerRow) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(ComputeStatistics(c.table, *c.regional)[c.row], c.text);
+        EXPECT_EQ(ComputeStatistics(c.table, *c.regional).Rows()[c.row], c.text);
     }
 }
 
@@ -132,9 +132,9 @@ TEST(ComputeStatistics, LastArrivalFollowsTheListOrder) {
     b[Field::ArrivalKm] = "1270";
     b[Field::DistanceKm] = "5";
     RecordTable table({RecordRow(a), RecordRow(b)});
-    EXPECT_EQ(ComputeStatistics(table, RegionalSettings::Czech())[kLastArrival], "1270");
+    EXPECT_EQ(ComputeStatistics(table, RegionalSettings::Czech()).Rows()[kLastArrival], "1270");
     table.SortByColumn(6, RegionalSettings::Czech());  // "Ujeto": 5 before 35
-    EXPECT_EQ(ComputeStatistics(table, RegionalSettings::Czech())[kLastArrival], "1235");
+    EXPECT_EQ(ComputeStatistics(table, RegionalSettings::Czech()).Rows()[kLastArrival], "1235");
 }
 
 TEST(StrToIntS, NumberGrammarOrFallback) {

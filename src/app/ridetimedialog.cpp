@@ -1,4 +1,4 @@
-#include "cas.h"
+#include "app/ridetimedialog.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -7,11 +7,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "forms.h"
-#include "icons.h"
-#include "msgbox.h"
-#include "textcodec.h"
-#include "vyh.h"
+#include "app/icons.h"
+#include "app/msgbox.h"
+#include "app/textcodec.h"
 
 TCasForm::TCasForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -20,11 +18,11 @@ TCasForm::TCasForm(QWidget* parent)
     setWindowTitle(QStringLiteral("Čas"));
     setModal(true);
 
-    Label1 = new QLabel(QStringLiteral("Hodiny"), this);
+    auto* Label1 = new QLabel(QStringLiteral("Hodiny"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Label2 = new QLabel(QStringLiteral("Minuty"), this);
+    auto* Label2 = new QLabel(QStringLiteral("Minuty"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Edit2 = new QLineEdit(this);
     Edit2->setObjectName(QStringLiteral("Edit2"));
@@ -65,31 +63,20 @@ TCasForm::TCasForm(QWidget* parent)
     setTabOrder(Edit2, OKButton);
     setTabOrder(OKButton, CancelButton);
 
-    connect(OKButton, &QPushButton::clicked, this, &TCasForm::AOLButton1Click);
-    connect(CancelButton, &QPushButton::clicked, this, &TCasForm::AOLButton2Click);
+    connect(OKButton, &QPushButton::clicked, this, &TCasForm::AcceptRideTime);
+    connect(CancelButton, &QPushButton::clicked, this, &TCasForm::reject);
 }
 
-void TCasForm::ClearEdits() {
-    Edit1->clear();
-    Edit2->clear();
-}
-
-QString TCasForm::rideTimeText() const {
+std::optional<QString> TCasForm::Ask(Start start) {
+    if (start == Start::Empty) {
+        Edit1->clear();
+        Edit2->clear();
+    }
+    if (exec() != kResultYes) return std::nullopt;
     return Edit1->text() + QStringLiteral(" h ") + Edit2->text() + QStringLiteral(" min");
 }
 
 void TCasForm::reject() { done(kResultCancel); }
 
-void TCasForm::AOLButton1Click() {
-    if (TFindForm* find = App().find) {
-        if (find->timeTarget == 1) {
-            find->Ecasod->setText(rideTimeText());
-        } else if (find->timeTarget == 2) {
-            find->Ecasdo->setText(rideTimeText());
-        }
-    }
-    // 6 (Yes), not 1: the entry dialog takes the ride time only on this answer.
-    done(kResultYes);
-}
-
-void TCasForm::AOLButton2Click() { done(kResultCancel); }
+// 6 (Yes), not 1: the openers take the ride time only on this answer.
+void TCasForm::AcceptRideTime() { done(kResultYes); }

@@ -3,23 +3,29 @@
 
 #include <QDialog>
 
+#include "diary/regional.h"
+
 class QTableWidget;
 class QPushButton;
+class RecordModel;
 
 class TStatForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TStatForm(QWidget* parent = nullptr);
+    // `list` is the main list the figures are taken from, in its current order.
+    TStatForm(const RecordModel* list, const diary::RegionalSettings& regional,
+              QWidget* parent = nullptr);
 
-    // Recomputes the figures from the main list in its current order.
-    void GetInfo();
     // The "Statistika" command: with rows in the main list, fresh figures and the window to
     // the front; with none, nothing at all (an open window keeps its earlier figures).
     void ShowStatistics();
 
+private:
+    // Recomputes the figures from the main list.
+    void GetInfo();
+
+    const RecordModel* list_;
+    diary::RegionalSettings regional_;
     QTableWidget* Grid = nullptr;
     QPushButton* OKButton = nullptr;
-
-public slots:
-    void OKButtonClick();
 };

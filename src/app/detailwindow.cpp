@@ -1,4 +1,4 @@
-#include "Info.h"
+#include "app/detailwindow.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -7,10 +7,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "captiongrid.h"
-#include "forms.h"
-#include "icons.h"
-#include "textcodec.h"
+#include "app/captiongrid.h"
+#include "app/icons.h"
+#include "app/textcodec.h"
 
 namespace {
 
@@ -31,9 +30,10 @@ const char16_t* const kCaptions[12] = {
 
 }  // namespace
 
-TInfoForm::TInfoForm(QWidget* parent)
+TInfoForm::TInfoForm(QWidget* mainWindow, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      mainWindow_(mainWindow) {
     setObjectName(QStringLiteral("InfoForm"));
     setWindowTitle(QStringLiteral("Info"));
     setModal(true);
@@ -74,7 +74,7 @@ TInfoForm::TInfoForm(QWidget* parent)
     root->setSizeConstraint(QLayout::SetFixedSize);
 
     OKButton->setFocus();
-    connect(OKButton, &QPushButton::clicked, this, &TInfoForm::OKButtonClick);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void TInfoForm::Fill(const diary::RecordRow& row) {
@@ -89,11 +89,9 @@ void TInfoForm::Fill(const diary::RecordRow& row) {
 
 void TInfoForm::ShowRecord(const diary::RecordRow& row) {
     Fill(row);
-    QWidget* main = App().mainWidget;
+    QWidget* main = mainWindow_;
     if (main) main->setEnabled(false);
     OKButton->setFocus();
     exec();
     if (main) main->setEnabled(true);
 }
-
-void TInfoForm::OKButtonClick() { accept(); }

@@ -2,10 +2,10 @@
 #include <csignal>
 #include <exception>
 
-#include "forms.h"
-#include "msgbox.h"
+#include "app/mainwindow.h"
+#include "app/msgbox.h"
+#include "app/textcodec.h"
 #include "platform/platform.h"
-#include "vamo.h"
 
 namespace {
 
@@ -27,6 +27,15 @@ public:
     }
 };
 
+// The folder of the settings file and of the default diary when nobody chose one.
+QString SettingsFolder() {
+    const std::string folder = platform::SettingsFolder(platform::CurrentSettingsPlaces());
+    // The configuration folder may not exist yet; the first write of settings or diary needs
+    // it. If it cannot be made, that write reports the path.
+    platform::MakeFolders(folder);
+    return FromFsPath(folder);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -37,13 +46,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Vamo 2000"));
     // Lets a Wayland desktop match the windows to the installed launcher and its picture.
     QGuiApplication::setDesktopFileName(QStringLiteral("vamo2001"));
-    App().regional = platform::ReadRegionalSettings();
 
-    CreateForms();
-    QObject::connect(App().main, &TMainForm::Closed, &application, &QApplication::quit,
+    TMainForm main(SettingsFolder(), platform::ReadRegionalSettings());
+    QObject::connect(&main, &TMainForm::Closed, &application, &QApplication::quit,
                      Qt::QueuedConnection);
-    App().main->show();
-    const int result = application.exec();
-    DestroyForms();
-    return result;
+    main.show();
+    return application.exec();
 }

@@ -6,8 +6,8 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <string>
 
-class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -15,30 +15,23 @@ class QPushButton;
 class TZkratkyForm : public QDialog {
     Q_OBJECT
 public:
-    // The three lists as the entry dialog offers them at start.
+    // The three lists as the entry dialog offers them at start; "OK" writes them to the
+    // settings file at `settingsPath`.
     TZkratkyForm(const QStringList& od, const QStringList& kam, const QStringList& pres,
-                 QWidget* parent = nullptr);
+                 std::string settingsPath, QWidget* parent = nullptr);
 
     // Starts the program anew from `exe` and ends this process at once. By default the
     // executable is started directly by its path (no shell, no quoting) and the process then
     // exits without running the main window's close query; tests put a recorder here.
     static std::function<void(const QString& exe)> restarter;
 
-    QStringList entries(int list) const;  // 0 Odkud, 1 Kam, 2 Přes
+private slots:
+    void SaveAndRestart();  // "OK"
 
-    QLabel *Label1, *Label2, *Label3;
+private:
+    std::string settingsPath_;
     QLineEdit *Edit1, *Edit2, *Edit3;
     QListWidget *List1, *List2, *List3;
     QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6;
     QPushButton *OKButton, *CancelButton;
-
-public slots:
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
-    void Button5Click();
-    void Button6Click();
-    void AOLButton1Click();
-    void AOLButton2Click();
 };

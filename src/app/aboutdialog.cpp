@@ -1,4 +1,4 @@
-#include "about.h"
+#include "app/aboutdialog.h"
 
 #include <QBoxLayout>
 #include <QFrame>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "icons.h"
+#include "app/icons.h"
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));
@@ -21,12 +21,12 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     panel->setFrameShape(QFrame::StyledPanel);
     panel->setFrameShadow(QFrame::Sunken);
 
-    ProgramIcon = new QLabel(panel);
+    auto* ProgramIcon = new QLabel(panel);
     ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
     ProgramIcon->setPixmap(icons::Program().pixmap(48, 48));
-    ProductName = new QLabel(QStringLiteral("Jméno programu : Vamo 2001"), panel);
+    auto* ProductName = new QLabel(QStringLiteral("Jméno programu : Vamo 2001"), panel);
     ProductName->setObjectName(QStringLiteral("ProductName"));
-    Version = new QLabel(QStringLiteral("Verze 6.0"), panel);
+    auto* Version = new QLabel(QStringLiteral("Verze 6.0"), panel);
     Version->setObjectName(QStringLiteral("Version"));
 
     auto* texts = new QVBoxLayout;
@@ -39,7 +39,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     inner->addWidget(ProgramIcon, 0, Qt::AlignTop);
     inner->addLayout(texts);
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    auto* OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);

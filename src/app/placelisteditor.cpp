@@ -1,7 +1,6 @@
-#include "skratky.h"
+#include "app/placelisteditor.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,17 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "app/icons.h"
+#include "app/msgbox.h"
+#include "app/textcodec.h"
 #include "diary/settings.h"
-#include "forms.h"
-#include "icons.h"
-#include "msgbox.h"
 #include "platform/platform.h"
-#include "textcodec.h"
 
 namespace {
 
 void RestartProcess(const QString& exe) {
-    platform::StartProgram(QFile::encodeName(exe).toStdString());
+    platform::StartProgram(ToFsPath(exe));
     // Every record change is already on disk and the settings were just saved; the close
     // query of the main window must not run and write anything after the new instance started.
     std::_Exit(0);
@@ -68,20 +66,21 @@ std::vector<std::string> ToCpList(const QListWidget* list) {
 std::function<void(const QString& exe)> TZkratkyForm::restarter = RestartProcess;
 
 TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const QStringList& pres,
-                           QWidget* parent)
+                           std::string settingsPath, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      settingsPath_(std::move(settingsPath)) {
     setObjectName(QStringLiteral("ZkratkyForm"));
     setWindowTitle(QStringLiteral("Zkratky"));
     setModal(false);
 
     const int columnWidth = std::max(121, fontMetrics().averageCharWidth() * 20);
 
-    Label1 = new QLabel(QStringLiteral("Odkud"), this);
+    auto* Label1 = new QLabel(QStringLiteral("Odkud"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label2 = new QLabel(QStringLiteral("Kam"), this);
+    auto* Label2 = new QLabel(QStringLiteral("Kam"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label3 = new QLabel(QStringLiteral("Přes"), this);
+    auto* Label3 = new QLabel(QStringLiteral("Přes"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
 
     Edit1 = new QLineEdit(this);
@@ -159,38 +158,20 @@ TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const 
                         Button2, Button3, Button4, Button5, Button6, OKButton, CancelButton};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
-    connect(Button1, &QPushButton::clicked, this, &TZkratkyForm::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TZkratkyForm::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TZkratkyForm::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &TZkratkyForm::Button4Click);
-    connect(Button5, &QPushButton::clicked, this, &TZkratkyForm::Button5Click);
-    connect(Button6, &QPushButton::clicked, this, &TZkratkyForm::Button6Click);
-    connect(OKButton, &QPushButton::clicked, this, &TZkratkyForm::AOLButton1Click);
-    connect(CancelButton, &QPushButton::clicked, this, &TZkratkyForm::AOLButton2Click);
+    // Each column's "Přidat" appends its edit's text, "Smazat" removes the selected place.
+    connect(Button1, &QPushButton::clicked, this, [this] { Append(List1, Edit1); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Append(List2, Edit2); });
+    connect(Button5, &QPushButton::clicked, this, [this] { Append(List3, Edit3); });
+    connect(Button2, &QPushButton::clicked, this, [this] { DeleteSelected(List1); });
+    connect(Button4, &QPushButton::clicked, this, [this] { DeleteSelected(List2); });
+    connect(Button6, &QPushButton::clicked, this, [this] { DeleteSelected(List3); });
+    connect(OKButton, &QPushButton::clicked, this, &TZkratkyForm::SaveAndRestart);
+    connect(CancelButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
-QStringList TZkratkyForm::entries(int list) const {
-    const QListWidget* lists[3] = {List1, List2, List3};
-    QStringList out;
-    if (list < 0 || list > 2) return out;
-    for (int i = 0; i < lists[list]->count(); ++i) out << lists[list]->item(i)->text();
-    return out;
-}
-
-void TZkratkyForm::Button1Click() { Append(List1, Edit1); }
-void TZkratkyForm::Button3Click() { Append(List2, Edit2); }
-void TZkratkyForm::Button5Click() { Append(List3, Edit3); }
-void TZkratkyForm::Button2Click() { DeleteSelected(List1); }
-void TZkratkyForm::Button4Click() { DeleteSelected(List2); }
-void TZkratkyForm::Button6Click() { DeleteSelected(List3); }
-
-void TZkratkyForm::AOLButton1Click() {
+void TZkratkyForm::SaveAndRestart() {
     const bool saved = Guarded(this, [&] {
-        const std::string folder = QFile::encodeName(App().settingsFolder).toStdString();
-        diary::WritePlaceLists(diary::SettingsPath(folder), ToCpList(List1), ToCpList(List2),
-                               ToCpList(List3));
+        diary::WritePlaceLists(settingsPath_, ToCpList(List1), ToCpList(List2), ToCpList(List3));
     });
     if (saved && restarter) restarter(QCoreApplication::applicationFilePath());
 }
-
-void TZkratkyForm::AOLButton2Click() { close(); }

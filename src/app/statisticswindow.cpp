@@ -1,4 +1,4 @@
-#include "Statistic.h"
+#include "app/statisticswindow.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -7,17 +7,19 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "captiongrid.h"
+#include "app/captiongrid.h"
+#include "app/icons.h"
+#include "app/recordmodel.h"
+#include "app/textcodec.h"
 #include "diary/record_table.h"
 #include "diary/statistics.h"
-#include "forms.h"
-#include "icons.h"
-#include "recordmodel.h"
-#include "textcodec.h"
 
-TStatForm::TStatForm(QWidget* parent)
+TStatForm::TStatForm(const RecordModel* list, const diary::RegionalSettings& regional,
+                     QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      list_(list),
+      regional_(regional) {
     setObjectName(QStringLiteral("StatForm"));
     setWindowTitle(QStringLiteral("Statistika"));
     setModal(false);
@@ -63,13 +65,11 @@ TStatForm::TStatForm(QWidget* parent)
     root->setSizeConstraint(QLayout::SetFixedSize);
 
     OKButton->setFocus();
-    connect(OKButton, &QPushButton::clicked, this, &TStatForm::OKButtonClick);
+    connect(OKButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void TStatForm::GetInfo() {
-    static const diary::RecordTable none;
-    const diary::RecordTable& table = App().seznam ? App().seznam->table() : none;
-    const auto figures = diary::ComputeStatistics(table, App().regional);
+    const auto figures = diary::ComputeStatistics(list_->table(), regional_).Rows();
     for (int r = 0; r < 12; ++r) {
         const QString text = FromCp(figures[static_cast<std::size_t>(r)]);
         Grid->item(r, 1)->setText(text);
@@ -78,11 +78,9 @@ void TStatForm::GetInfo() {
 }
 
 void TStatForm::ShowStatistics() {
-    if (App().seznam == nullptr || App().seznam->rowCount() == 0) return;
+    if (list_->rowCount() == 0) return;
     GetInfo();
     show();
     raise();
     activateWindow();
 }
-
-void TStatForm::OKButtonClick() { close(); }

@@ -1,4 +1,4 @@
-#include "Add.h"
+#include "app/entrydialog.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
@@ -10,19 +10,16 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Unit5.h"
-#include "cas.h"
+#include "app/datepicker.h"
+#include "app/icons.h"
+#include "app/msgbox.h"
+#include "app/recordmodel.h"
+#include "app/textcodec.h"
 #include "diary/calculators.h"
 #include "diary/errors.h"
 #include "diary/profile.h"
 #include "diary/record.h"
 #include "diary/regional.h"
-#include "forms.h"
-#include "icons.h"
-#include "msgbox.h"
-#include "recordmodel.h"
-#include "textcodec.h"
-#include "vyh.h"
 
 using diary::Field;
 
@@ -94,7 +91,9 @@ QVBoxLayout* Group(QWidget* parent, const char* labelName, const QString& captio
 
 }  // namespace
 
-TAddForm::TAddForm(QWidget* parent) : QDialog(parent) {
+TAddForm::TAddForm(const RecordModel* list, const diary::RegionalSettings& regional,
+                   Helpers helpers, QWidget* parent)
+    : QDialog(parent), list_(list), regional_(regional), helpers_(std::move(helpers)) {
     setObjectName(QStringLiteral("AddForm"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -198,16 +197,16 @@ TAddForm::TAddForm(QWidget* parent) : QDialog(parent) {
                         Cj,  Mr, Pozn, OKButton, CancelButton, DnesButton, Button2, Button1};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
-    connect(DnesButton, &QPushButton::clicked, this, &TAddForm::DnesButtonClick);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TAddForm::SpeedButton1Click);
-    connect(Button2, &QPushButton::clicked, this, &TAddForm::Button2Click);
-    connect(SpeedButton3, &QToolButton::clicked, this, &TAddForm::SpeedButton3Click);
-    connect(SpeedButton2, &QToolButton::clicked, this, &TAddForm::SpeedButton2Click);
-    connect(SpeedButton4, &QToolButton::clicked, this, &TAddForm::SpeedButton4Click);
-    connect(SpeedButton5, &QToolButton::clicked, this, &TAddForm::SpeedButton5Click);
-    connect(Button1, &QPushButton::clicked, this, &TAddForm::Button1Click);
-    connect(OKButton, &QPushButton::clicked, this, &TAddForm::OKButtonClick);
-    connect(CancelButton, &QPushButton::clicked, this, &TAddForm::CancelButtonClick);
+    connect(DnesButton, &QPushButton::clicked, this, &TAddForm::FillToday);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TAddForm::PickDate);
+    connect(Button2, &QPushButton::clicked, this, &TAddForm::FillLastArrival);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TAddForm::ComputeDistance);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TAddForm::ComputeArrival);
+    connect(SpeedButton4, &QToolButton::clicked, this, &TAddForm::ComputeRideTime);
+    connect(SpeedButton5, &QToolButton::clicked, this, &TAddForm::ComputeAverageSpeed);
+    connect(Button1, &QPushButton::clicked, this, &TAddForm::AskRideTime);
+    connect(OKButton, &QPushButton::clicked, this, &TAddForm::AcceptRide);
+    connect(CancelButton, &QPushButton::clicked, this, &TAddForm::reject);
 }
 
 QWidget* TAddForm::FieldWidget(Field field) const {
@@ -255,7 +254,7 @@ void TAddForm::SetFieldText(Field field, const QString& text) {
 }
 
 void TAddForm::SetRecord(const diary::DiaryRecord& record) {
-    SetNumber(FromCp(record.number));
+    Cislo->setText(FromCp(record.number));
     for (int i = 0; i < diary::kFieldCount; ++i) {
         const auto field = static_cast<Field>(i);
         SetFieldText(field, FromCp(record[field]));
@@ -264,7 +263,7 @@ void TAddForm::SetRecord(const diary::DiaryRecord& record) {
 
 diary::DiaryRecord TAddForm::Record() const {
     diary::DiaryRecord record;
-    record.number = ToCp(Number());
+    record.number = ToCp(Cislo->text());
     for (int i = 0; i < diary::kFieldCount; ++i) {
         const auto field = static_cast<Field>(i);
         record[field] = ToCp(FieldText(field));
@@ -272,10 +271,8 @@ diary::DiaryRecord TAddForm::Record() const {
     return record;
 }
 
-void TAddForm::SetNumber(const QString& number) { Cislo->setText(number); }
-QString TAddForm::Number() const { return Cislo->text(); }
-
-void TAddForm::ClearFields() {
+void TAddForm::StartNew(const QString& number) {
+    Cislo->setText(number);
     for (int i = 0; i < diary::kFieldCount; ++i) SetFieldText(static_cast<Field>(i), QString());
 }
 
@@ -292,26 +289,23 @@ void TAddForm::SetPlaceLists(const std::vector<std::string>& from,
     fill(pres, via);
 }
 
-void TAddForm::DnesButtonClick() {
+void TAddForm::FillToday() {
     const QDate today = QDate::currentDate();
     const diary::Date date{today.year(), today.month(), today.day()};
-    Dat->setText(FromCp(diary::FormatDate(App().regional, date)));
+    Dat->setText(FromCp(diary::FormatDate(regional_, date)));
 }
 
-// The date picker is wired in by its own window.
-void TAddForm::SpeedButton1Click() {
-    if (App().calendar == nullptr) return;
+void TAddForm::PickDate() {
     // The picker has no cancel: whatever day it shows when it closes is taken.
-    Dat->setText(TCalendarForm::DateText(App().calendar->Pick(this)));
+    Dat->setText(DateText(regional_, helpers_.pickDate(this)));
 }
 
-void TAddForm::Button2Click() {
-    const RecordModel* list = App().seznam;
-    if (list == nullptr || list->rowCount() == 0) {
+void TAddForm::FillLastArrival() {
+    if (list_->rowCount() == 0) {
         Odj->setText(QStringLiteral("0"));
         return;
     }
-    Odj->setText(FromCp(list->row(list->rowCount() - 1).Get(Field::ArrivalKm)));
+    Odj->setText(FromCp(list_->row(list_->rowCount() - 1).Get(Field::ArrivalKm)));
 }
 
 namespace {
@@ -332,39 +326,33 @@ void Apply(TAddForm* form, QLineEdit* target, const diary::CalcResult& result) {
 
 }  // namespace
 
-void TAddForm::SpeedButton3Click() {
+void TAddForm::ComputeDistance() {
     Guarded(this,
             [&] { Apply(this, Ujeto, diary::CalcDistance(ToCp(Odj->text()), ToCp(Pri->text()))); });
 }
 
-void TAddForm::SpeedButton2Click() {
+void TAddForm::ComputeArrival() {
     Guarded(this,
             [&] { Apply(this, Pri, diary::CalcArrival(ToCp(Ujeto->text()), ToCp(Odj->text()))); });
 }
 
-void TAddForm::SpeedButton4Click() {
+void TAddForm::ComputeRideTime() {
     Guarded(this, [&] {
         Apply(this, Cj,
               diary::CalcRideTime(ToCp(Ujeto->text()), ToCp(Pr->text()), ToCp(Mr->text())));
     });
 }
 
-void TAddForm::SpeedButton5Click() {
+void TAddForm::ComputeAverageSpeed() {
     Guarded(this,
             [&] { Apply(this, Pr, diary::CalcAvgSpeed(ToCp(Ujeto->text()), ToCp(Cj->text()))); });
 }
 
-// The ride-time dialog is wired in by its own window.
-void TAddForm::Button1Click() {
-    TCasForm* cas = App().cas;
-    if (cas == nullptr) return;
-    // 3 keeps the ride-time dialog's "OK" away from the search window's bounds.
-    if (App().find != nullptr) App().find->timeTarget = 3;
-    cas->ClearEdits();
-    if (cas->exec() == kResultYes) Cj->setText(cas->rideTimeText());
+void TAddForm::AskRideTime() {
+    if (const auto time = helpers_.askRideTime()) Cj->setText(*time);
 }
 
-void TAddForm::OKButtonClick() {
+void TAddForm::AcceptRide() {
     // "§" ends a field in the diary file, so a field holding it would split the ride's line.
     const QChar separator(u'\u00A7');
     for (int i = 0; i < diary::kFieldCount; ++i) {
@@ -385,7 +373,5 @@ void TAddForm::OKButtonClick() {
     }
     done(kResultOk);
 }
-
-void TAddForm::CancelButtonClick() { done(kResultCancel); }
 
 void TAddForm::reject() { done(kResultCancel); }

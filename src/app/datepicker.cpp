@@ -1,4 +1,4 @@
-#include "Unit5.h"
+#include "app/datepicker.h"
 
 #include <QCalendarWidget>
 #include <QHBoxLayout>
@@ -6,13 +6,17 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/icons.h"
+#include "app/textcodec.h"
 #include "diary/regional.h"
-#include "forms.h"
-#include "icons.h"
-#include "textcodec.h"
 
-TCalendarForm::TCalendarForm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+QString DateText(const diary::RegionalSettings& regional, const QDate& date) {
+    return FromCp(diary::FormatDate(regional, {date.year(), date.month(), date.day()}));
+}
+
+TCalendarForm::TCalendarForm(QWidget* mainWindow, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      mainWindow_(mainWindow) {
     setObjectName(QStringLiteral("CalendarForm"));
     setWindowTitle(QStringLiteral("Kalendář"));
     setModal(true);
@@ -41,12 +45,12 @@ TCalendarForm::TCalendarForm(QWidget* parent)
     root->setSizeConstraint(QLayout::SetFixedSize);
 
     move(310, 175);
-    connect(BitBtn1, &QPushButton::clicked, this, &TCalendarForm::OKButtonClick);
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 QDate TCalendarForm::Pick(QWidget* opener) {
     Calendar->setSelectedDate(QDate::currentDate());
-    QWidget* main = App().mainWidget;
+    QWidget* main = mainWindow_;
     const bool mainWasEnabled = main != nullptr && main->isEnabled();
     if (main) main->setEnabled(false);
     if (opener) opener->setEnabled(false);
@@ -55,12 +59,6 @@ QDate TCalendarForm::Pick(QWidget* opener) {
     if (main) main->setEnabled(mainWasEnabled);
     return Calendar->selectedDate();
 }
-
-QString TCalendarForm::DateText(const QDate& date) {
-    return FromCp(diary::FormatDate(App().regional, {date.year(), date.month(), date.day()}));
-}
-
-void TCalendarForm::OKButtonClick() { accept(); }
 
 void TCalendarForm::keyPressEvent(QKeyEvent* event) {
     // There is no cancel here: Esc must not close the picker.

@@ -1,7 +1,6 @@
-#include "vyh.h"
+#include "app/searchwindow.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,13 +15,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "Unit5.h"
-#include "cas.h"
-#include "forms.h"
-#include "icons.h"
-#include "msgbox.h"
-#include "recordmodel.h"
-#include "textcodec.h"
+#include "app/datepicker.h"
+#include "app/icons.h"
+#include "app/msgbox.h"
+#include "app/recordmodel.h"
+#include "app/textcodec.h"
 
 namespace {
 
@@ -94,10 +91,15 @@ QGridLayout* TextBlock(QWidget* parent, QCheckBox* check, const QString& caption
 
 }  // namespace
 
-TFindForm::TFindForm(QWidget* parent)
+TFindForm::TFindForm(const RecordModel* list, const diary::RegionalSettings& regional,
+                     std::function<QString()> currentDiaryPath, Helpers helpers, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
-                          Qt::WindowCloseButtonHint) {
+                          Qt::WindowCloseButtonHint),
+      list_(list),
+      regional_(regional),
+      currentDiaryPath_(std::move(currentDiaryPath)),
+      helpers_(std::move(helpers)) {
     setObjectName(QStringLiteral("FindForm"));
     setWindowTitle(QStringLiteral("Hledat"));
 
@@ -235,12 +237,12 @@ TFindForm::TFindForm(QWidget* parent)
 
     resize(std::max(763, sizeHint().width()), 497);
 
-    connect(FindButton, &QPushButton::clicked, this, &TFindForm::BvyhClick);
-    connect(CancelButton, &QPushButton::clicked, this, &TFindForm::BstornoClick);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TFindForm::SpeedButton1Click);
-    connect(SpeedButton2, &QToolButton::clicked, this, &TFindForm::SpeedButton2Click);
-    connect(Button1, &QPushButton::clicked, this, &TFindForm::EcasodClickBtn);
-    connect(Button2, &QPushButton::clicked, this, &TFindForm::EcasdoClickBtn);
+    connect(FindButton, &QPushButton::clicked, this, &TFindForm::Search);
+    connect(CancelButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TFindForm::PickLowerDate);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TFindForm::PickUpperDate);
+    connect(Button1, &QPushButton::clicked, this, &TFindForm::AskLowerRideTime);
+    connect(Button2, &QPushButton::clicked, this, &TFindForm::AskUpperRideTime);
 }
 
 diary::SearchConditions TFindForm::Conditions() const {
@@ -266,46 +268,31 @@ diary::SearchConditions TFindForm::Conditions() const {
     return c;
 }
 
-void TFindForm::BvyhClick() {
+void TFindForm::Search() {
     results_->Clear();
-    if (!App().currentDiaryPath) return;
     const diary::SearchConditions conditions = Conditions();
     Guarded(this, [&] {
-        const std::string path = QFile::encodeName(App().currentDiaryPath()).toStdString();
-        std::vector<diary::RecordRow> found = diary::SearchDiary(path, conditions, App().regional);
+        std::vector<diary::RecordRow> found =
+            diary::SearchDiary(ToFsPath(currentDiaryPath_()), conditions, regional_);
         // Show each match as the main list holds it; a record the main list lacks (the file
         // was changed behind its back) is shown from the file's own fields.
-        if (const RecordModel* seznam = App().seznam) {
-            const diary::RecordTable& table = seznam->table();
-            for (diary::RecordRow& row : found) {
-                const auto pos = table.FindNumber(row.Number());
-                if (pos >= 0) row = table[static_cast<std::size_t>(pos)];
-            }
+        const diary::RecordTable& table = list_->table();
+        for (diary::RecordRow& row : found) {
+            const auto pos = table.FindNumber(row.Number());
+            if (pos >= 0) row = table[static_cast<std::size_t>(pos)];
         }
         results_->Assign(std::move(found));
     });
 }
 
-void TFindForm::BstornoClick() { close(); }
+void TFindForm::PickLowerDate() { Edatumod->setText(DateText(regional_, helpers_.pickDate(this))); }
 
-void TFindForm::SpeedButton1Click() {
-    if (TCalendarForm* calendar = App().calendar) {
-        Edatumod->setText(TCalendarForm::DateText(calendar->Pick(this)));
-    }
+void TFindForm::PickUpperDate() { EDatumdo->setText(DateText(regional_, helpers_.pickDate(this))); }
+
+void TFindForm::AskLowerRideTime() {
+    if (const auto time = helpers_.askRideTime()) Ecasod->setText(*time);
 }
 
-void TFindForm::SpeedButton2Click() {
-    if (TCalendarForm* calendar = App().calendar) {
-        EDatumdo->setText(TCalendarForm::DateText(calendar->Pick(this)));
-    }
-}
-
-void TFindForm::EcasodClickBtn() {
-    timeTarget = 1;
-    if (App().cas) App().cas->exec();
-}
-
-void TFindForm::EcasdoClickBtn() {
-    timeTarget = 2;
-    if (App().cas) App().cas->exec();
+void TFindForm::AskUpperRideTime() {
+    if (const auto time = helpers_.askRideTime()) Ecasdo->setText(*time);
 }

@@ -1,4 +1,4 @@
-#include "vamo.h"
+#include "app/mainwindow.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -13,21 +13,22 @@
 #include <QTreeView>
 #include <vector>
 
-#include "Add.h"
-#include "Info.h"
-#include "Statistic.h"
-#include "about.h"
+#include "app/aboutdialog.h"
+#include "app/datepicker.h"
+#include "app/detailwindow.h"
+#include "app/entrydialog.h"
+#include "app/filedialog.h"
+#include "app/icons.h"
+#include "app/msgbox.h"
+#include "app/placelisteditor.h"
+#include "app/recordmodel.h"
+#include "app/ridetimedialog.h"
+#include "app/searchwindow.h"
+#include "app/statisticswindow.h"
+#include "app/textcodec.h"
 #include "diary/diary_file.h"
 #include "diary/old_import.h"
 #include "diary/settings.h"
-#include "filedialog.h"
-#include "forms.h"
-#include "icons.h"
-#include "msgbox.h"
-#include "recordmodel.h"
-#include "skratky.h"
-#include "textcodec.h"
-#include "vyh.h"
 
 namespace {
 
@@ -35,7 +36,6 @@ const QString kDiaryFilter = QStringLiteral("Deníky (*.vam)");
 const QString kOldDiaryFilter = QStringLiteral("Deníky z vama 99 (*.dat)");
 
 void ShowModeless(QWidget* window) {
-    if (window == nullptr) return;
     window->show();
     window->raise();
     window->activateWindow();
@@ -74,7 +74,36 @@ QString WithDiaryExtension(const QString& name) {
     return name + QStringLiteral(".vam");
 }
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+TMainForm::TMainForm(const QString& settingsFolder, const diary::RegionalSettings& regional)
+    : settingsFolder_(settingsFolder), regional_(regional) {
+    BuildMenusAndToolBar();
+    CreateWindows();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::CreateWindows() {
+    add_ = std::make_unique<TAddForm>(
+        model_, regional_,
+        TAddForm::Helpers{[this](QWidget* opener) { return calendar_->Pick(opener); },
+                          [this] { return cas_->Ask(TCasForm::Start::Empty); }});
+    // The start-up load fills the entry dialog's place lists, so it runs once that exists and
+    // before the shortcut editor, which starts from the same lists.
+    FormCreate();
+    about_ = std::make_unique<TAboutBox>();
+    find_ = std::make_unique<TFindForm>(
+        model_, regional_, [this] { return currentDiaryPath_; },
+        TFindForm::Helpers{[this](QWidget* opener) { return calendar_->Pick(opener); },
+                           [this] { return cas_->Ask(TCasForm::Start::AsLeft); }});
+    zkratky_ = std::make_unique<TZkratkyForm>(placeLists_[0], placeLists_[1], placeLists_[2],
+                                              SettingsFile());
+    cas_ = std::make_unique<TCasForm>();
+    calendar_ = std::make_unique<TCalendarForm>(this);
+    stat_ = std::make_unique<TStatForm>(model_, regional_);
+    info_ = std::make_unique<TInfoForm>(this);
+}
+
+void TMainForm::BuildMenusAndToolBar() {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Vamo 2001"));
     setWindowIcon(icons::Program());
@@ -110,10 +139,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    Soubor1 = bar->addMenu(QStringLiteral("Soubor"));
+    QMenu* Soubor1 = bar->addMenu(QStringLiteral("Soubor"));
     Soubor1->setObjectName(QStringLiteral("Soubor1"));
     Soubor1->addActions({Nov1, Otevt1, Uloitjako1, Importzestarverze1, Konec1});
-    Udaj1 = bar->addMenu(QStringLiteral("Údaj"));
+    QMenu* Udaj1 = bar->addMenu(QStringLiteral("Údaj"));
     Udaj1->setObjectName(QStringLiteral("Udaj1"));
     Udaj1->addActions({Novy1, Editovat1, Smazat1, Hledat1});
     Zkratky1 = bar->addAction(QStringLiteral("Zkratky"));
@@ -123,7 +152,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     Oprogramu1 = bar->addAction(QStringLiteral("O programu"));
     Oprogramu1->setObjectName(QStringLiteral("Oprogramu1"));
 
-    ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+    QToolBar* ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
@@ -155,25 +184,29 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     Seznam->setColumnWidth(0, std::max(Seznam->columnWidth(0), numberWidth));
     setCentralWidget(Seznam);
 
-    connect(Nov1, &QAction::triggered, this, &TMainForm::Nov1Click);
-    connect(Otevt1, &QAction::triggered, this, &TMainForm::Otevt1Click);
-    connect(Uloitjako1, &QAction::triggered, this, &TMainForm::Uloitjako1Click);
-    connect(Importzestarverze1, &QAction::triggered, this, &TMainForm::Importzestarverze1Click);
-    connect(Konec1, &QAction::triggered, this, &TMainForm::Konec1Click);
-    connect(Novy1, &QAction::triggered, this, &TMainForm::Novy1Click);
-    connect(Editovat1, &QAction::triggered, this, &TMainForm::Editovat1Click);
-    connect(Smazat1, &QAction::triggered, this, &TMainForm::SmazatClick);
-    connect(Hledat1, &QAction::triggered, this, &TMainForm::Hledat1Click);
-    connect(Zkratky1, &QAction::triggered, this, &TMainForm::Zkratky1Click);
-    connect(Statistika1, &QAction::triggered, this, &TMainForm::Statistika1Click);
-    connect(Oprogramu1, &QAction::triggered, this, &TMainForm::Oprogramu1Click);
-    connect(Seznam->header(), &QHeaderView::sectionClicked, this, &TMainForm::SeznamColumnClick);
-    connect(Seznam, &QTreeView::doubleClicked, this, &TMainForm::SeznamDblClick);
+    connect(Nov1, &QAction::triggered, this, &TMainForm::NewDiary);
+    connect(Otevt1, &QAction::triggered, this, &TMainForm::OpenDiary);
+    connect(Uloitjako1, &QAction::triggered, this, &TMainForm::SaveDiaryAs);
+    connect(Importzestarverze1, &QAction::triggered, this, &TMainForm::ImportOldDiary);
+    connect(Konec1, &QAction::triggered, this, &QWidget::close);
+    connect(Novy1, &QAction::triggered, this, &TMainForm::NewRide);
+    connect(Editovat1, &QAction::triggered, this, &TMainForm::EditRide);
+    connect(Smazat1, &QAction::triggered, this, &TMainForm::DeleteRide);
+    connect(Hledat1, &QAction::triggered, this, &TMainForm::ShowSearch);
+    connect(Zkratky1, &QAction::triggered, this, &TMainForm::ShowPlaceLists);
+    connect(Statistika1, &QAction::triggered, this, &TMainForm::ShowStatistics);
+    connect(Oprogramu1, &QAction::triggered, this, &TMainForm::ShowAbout);
+    connect(Seznam->header(), &QHeaderView::sectionClicked, this, &TMainForm::SortByColumn);
+    connect(Seznam, &QTreeView::doubleClicked, this, &TMainForm::ShowSelectedRide);
+}
+
+std::string TMainForm::SettingsFile() const {
+    return diary::SettingsPath(ToFsPath(settingsFolder_));
 }
 
 void TMainForm::FormCreate() {
     const std::string settings = SettingsFile();
-    currentDiaryPath_ = FromFsPath(diary::DefaultDiaryPath(ToFsPath(App().settingsFolder)));
+    currentDiaryPath_ = FromFsPath(diary::DefaultDiaryPath(ToFsPath(settingsFolder_)));
     Guarded(this, [&] {
         // An empty default tells "no entry" apart from a stored path, which is read in the
         // settings file's own coding.
@@ -184,7 +217,12 @@ void TMainForm::FormCreate() {
         const auto from = diary::ReadPlaceList(settings, "odkud");
         const auto to = diary::ReadPlaceList(settings, "kam");
         const auto via = diary::ReadPlaceList(settings, "pres");
-        if (App().add != nullptr) App().add->SetPlaceLists(from, to, via);
+        add_->SetPlaceLists(from, to, via);
+        int k = 0;
+        for (const auto* list : {&from, &to, &via}) {
+            for (const std::string& place : *list) placeLists_[k].append(FromCp(place));
+            ++k;
+        }
     });
     Guarded(this, [&] { model_->Assign(diary::ReadDiaryRows(ToFsPath(currentDiaryPath_))); });
     SetTitle();
@@ -218,7 +256,7 @@ bool TMainForm::MayOverwrite(const QString& path) {
                     QStringLiteral("Soubor ") + path + QStringLiteral(" již existuje. Přepsat?"));
 }
 
-void TMainForm::Nov1Click() {
+void TMainForm::NewDiary() {
     const QString chosen = filedialog::SaveFileName(this, kDiaryFilter);
     if (chosen.isEmpty()) return;
     const QString path = WithDiaryExtension(chosen);
@@ -235,13 +273,13 @@ void TMainForm::Nov1Click() {
     SetTitle();
 }
 
-void TMainForm::Otevt1Click() {
+void TMainForm::OpenDiary() {
     const QString chosen = filedialog::OpenFileName(this, kDiaryFilter);
     if (chosen.isEmpty()) return;
     Otevri(chosen);
 }
 
-void TMainForm::Uloitjako1Click() {
+void TMainForm::SaveDiaryAs() {
     const QString chosen = filedialog::SaveFileName(this, kDiaryFilter);
     if (chosen.isEmpty()) return;
     const QString path = WithDiaryExtension(chosen);
@@ -256,7 +294,7 @@ void TMainForm::Uloitjako1Click() {
     SetTitle();
 }
 
-void TMainForm::Importzestarverze1Click() {
+void TMainForm::ImportOldDiary() {
     const QString source = filedialog::OpenFileName(this, kOldDiaryFilter);
     if (source.isEmpty()) return;
     if (!AskYesNo(this, MsgKind::Confirm, QStringLiteral("Importovat ?"))) return;
@@ -271,23 +309,18 @@ void TMainForm::Importzestarverze1Click() {
     Otevri(target);
 }
 
-void TMainForm::Konec1Click() { close(); }
-
 bool TMainForm::RunEntryDialog(const QString& caption) {
-    TAddForm* add = App().add;
-    add->setWindowTitle(caption);
+    add_->setWindowTitle(caption);
     setEnabled(false);
-    const int result = add->exec();
+    const int result = add_->exec();
     setEnabled(true);
     return result == kResultOk;
 }
 
-void TMainForm::Novy1Click() {
-    TAddForm* add = App().add;
-    add->ClearFields();
-    add->SetNumber(QString::number(model_->rowCount() + 1));
+void TMainForm::NewRide() {
+    add_->StartNew(QString::number(model_->rowCount() + 1));
     if (!RunEntryDialog(QStringLiteral("Nový údaj"))) return;
-    const diary::DiaryRecord record = add->Record();
+    const diary::DiaryRecord record = add_->Record();
     // The row appears only once its line is in the file, so the list never shows a ride
     // that the next start would not find.
     Guarded(this, [&] {
@@ -296,23 +329,22 @@ void TMainForm::Novy1Click() {
     });
 }
 
-void TMainForm::Editovat1Click() {
+void TMainForm::EditRide() {
     const int row = SelectedRow();
     if (row < 0) {
         ShowError(this, kNoSelection);
         return;
     }
-    TAddForm* add = App().add;
-    add->SetRecord(model_->row(row).ToRecord());
+    add_->SetRecord(model_->row(row).ToRecord());
     if (!RunEntryDialog(QStringLiteral("Editovat údaj"))) return;
-    const diary::DiaryRecord record = add->Record();
+    const diary::DiaryRecord record = add_->Record();
     Guarded(this, [&] {
         diary::WriteRecord(ToFsPath(currentDiaryPath_), record.number, record);
         model_->Replace(row, diary::RecordRow(record));
     });
 }
 
-void TMainForm::SmazatClick() {
+void TMainForm::DeleteRide() {
     const int row = SelectedRow();
     if (row < 0) {
         ShowError(this, kNoSelection);
@@ -328,24 +360,20 @@ void TMainForm::SmazatClick() {
     });
 }
 
-void TMainForm::Hledat1Click() { ShowModeless(App().find); }
+void TMainForm::ShowSearch() { ShowModeless(find_.get()); }
 
-void TMainForm::Zkratky1Click() { ShowModeless(App().zkratky); }
+void TMainForm::ShowPlaceLists() { ShowModeless(zkratky_.get()); }
 
-void TMainForm::Statistika1Click() {
-    if (App().stat != nullptr) App().stat->ShowStatistics();
-}
+void TMainForm::ShowStatistics() { stat_->ShowStatistics(); }
 
-void TMainForm::Oprogramu1Click() {
-    if (App().about != nullptr) App().about->ShowAbout();
-}
+void TMainForm::ShowAbout() { about_->ShowAbout(); }
 
-void TMainForm::SeznamColumnClick(int column) { model_->SortByColumn(column, App().regional); }
+void TMainForm::SortByColumn(int column) { model_->SortByColumn(column, regional_); }
 
-void TMainForm::SeznamDblClick() {
+void TMainForm::ShowSelectedRide() {
     const int row = SelectedRow();
-    if (row < 0 || App().info == nullptr) return;
-    App().info->ShowRecord(model_->row(row));
+    if (row < 0) return;
+    info_->ShowRecord(model_->row(row));
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

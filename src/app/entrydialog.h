@@ -1,0 +1,93 @@
+#pragma once
+// The record entry dialog: one ride typed in or corrected, with the helpers that fill a field.
+// The opener fills it (a new ride's number, or a ride to correct), runs it with exec() and, on
+// "OK" (result 1), reads the ride back with Record().
+
+#include <QDate>
+#include <QDialog>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "diary/record.h"
+#include "diary/regional.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class RecordModel;
+
+class TAddForm : public QDialog {
+    Q_OBJECT
+public:
+    // The small modal helpers the dialog opens. The main window makes them after this dialog,
+    // so it hands over the way to ask them rather than the windows themselves.
+    struct Helpers {
+        std::function<QDate(QWidget* opener)> pickDate;
+        // The ride time typed in a fresh ride-time dialog, or nothing when it was cancelled.
+        std::function<std::optional<QString>()> askRideTime;
+    };
+
+    // `list` is the main list ("Posledni" reads its last row).
+    TAddForm(const RecordModel* list, const diary::RegionalSettings& regional, Helpers helpers,
+             QWidget* parent = nullptr);
+
+    // The number in Cislo and the eleven fields, as code page 1250 texts.
+    void SetRecord(const diary::DiaryRecord& record);
+    diary::DiaryRecord Record() const;
+    // Empties every field and shows `number`; the place lists stay.
+    void StartNew(const QString& number);
+    // The place lists offered by od, kam and pres, in file order.
+    void SetPlaceLists(const std::vector<std::string>& from, const std::vector<std::string>& to,
+                       const std::vector<std::string>& via);
+
+    // Esc and the close box end the dialog as "Storno" does.
+    void reject() override;
+
+private slots:
+    void FillToday();            // "Dnes"
+    void PickDate();             // the calendar button
+    void FillLastArrival();      // "Posledni": the last row's arrival reading
+    void ComputeDistance();      // beside "Ujeto (km):"
+    void ComputeArrival();       // beside "Příjed (km):"
+    void ComputeRideTime();      // beside "Čas jízdy:"
+    void ComputeAverageSpeed();  // beside "Průmerná rychlost :"
+    void AskRideTime();          // "..."
+    void AcceptRide();           // "OK": refuses what the diary file cannot hold
+
+private:
+    QWidget* FieldWidget(diary::Field field) const;
+    QString FieldText(diary::Field field) const;
+    void SetFieldText(diary::Field field, const QString& text);
+
+    const RecordModel* list_;
+    diary::RegionalSettings regional_;
+    Helpers helpers_;
+
+    QLabel* Cislo = nullptr;
+    QLineEdit* Dat = nullptr;
+    QComboBox* od = nullptr;
+    QComboBox* pres = nullptr;
+    QComboBox* kam = nullptr;
+    QLineEdit* Odj = nullptr;
+    QLineEdit* Ujeto = nullptr;
+    QLineEdit* Pri = nullptr;
+    QLineEdit* Pr = nullptr;
+    QLineEdit* Cj = nullptr;
+    QLineEdit* Mr = nullptr;
+    QLineEdit* Pozn = nullptr;
+    QPushButton* DnesButton = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QToolButton* SpeedButton5 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QToolButton* SpeedButton4 = nullptr;
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+};

@@ -1,0 +1,117 @@
+#pragma once
+// The main window: the record list of the open diary, its file and record commands. It makes
+// every other window of the program once, owns it for the whole run and hands it what it needs.
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <string>
+
+#include "diary/regional.h"
+
+class QAction;
+class QTreeView;
+class RecordModel;
+class TAboutBox;
+class TAddForm;
+class TCalendarForm;
+class TCasForm;
+class TFindForm;
+class TInfoForm;
+class TStatForm;
+class TZkratkyForm;
+
+// The diary path as the settings file keeps it: code page 1250 when every character fits,
+// else the path's own UTF-8 bytes.
+std::string DiaryPathToSettings(const QString& path);
+// The path a stored value names (see the definition for how the two codings are told apart).
+QString DiaryPathFromSettings(const std::string& stored);
+// `name` with ".vam" appended unless it already ends in ".vam" (any case).
+QString WithDiaryExtension(const QString& name);
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // `settingsFolder` holds the settings file and the default diary. Makes the other windows
+    // and runs the start-up load: the last diary's rides in the list, the place lists in the
+    // entry dialog, the title.
+    TMainForm(const QString& settingsFolder, const diary::RegionalSettings& regional);
+    ~TMainForm() override;
+
+    // Opens the diary at `path` (a missing file is an empty diary) and remembers it.
+    void Otevri(const QString& path);
+
+    const QString& CurrentDiaryPath() const { return currentDiaryPath_; }
+    const RecordModel* model() const { return model_; }
+
+signals:
+    // The main window has closed: the program ends.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    void NewDiary();        // "Soubor" > "Nový"
+    void OpenDiary();       // "Soubor" > "Otevřít"
+    void SaveDiaryAs();     // "Soubor" > "Uložit jako"
+    void ImportOldDiary();  // "Soubor" > "Import z Vama 99"
+    void NewRide();         // "Údaj" > "Nový"
+    void EditRide();        // "Údaj" > "Editovat"
+    void DeleteRide();      // "Údaj" > "Smazat"
+    void ShowSearch();      // "Údaj" > "Hledat"
+    void ShowPlaceLists();  // "Zkratky"
+    void ShowStatistics();  // "Statistika"
+    void ShowAbout();       // "O programu"
+    void SortByColumn(int column);
+    void ShowSelectedRide();  // double click on a row
+
+private:
+    void BuildMenusAndToolBar();
+    // Makes the other windows in the program's order, the start-up load after the entry dialog.
+    void CreateWindows();
+    // The start-up load: last diary, place lists of the entry dialog, the diary's rows, title.
+    void FormCreate();
+    std::string SettingsFile() const;
+    int SelectedRow() const;
+    void SetTitle();
+    // Remembers CurrentDiaryPath in the settings file; a failure is shown and changes nothing.
+    void RememberDiary();
+    // Runs the entry dialog with the main window disabled; true when it ended with "OK".
+    bool RunEntryDialog(const QString& caption);
+    // Asks before a file that exists is replaced; true when the name may be used.
+    bool MayOverwrite(const QString& path);
+
+    const QString settingsFolder_;
+    const diary::RegionalSettings regional_;
+    QString currentDiaryPath_;
+    // The place lists as the start-up load read them: the shortcut editor starts from them.
+    QStringList placeLists_[3];
+
+    RecordModel* model_ = nullptr;
+    QTreeView* Seznam = nullptr;
+    QAction* Nov1 = nullptr;
+    QAction* Otevt1 = nullptr;
+    QAction* Uloitjako1 = nullptr;
+    QAction* Importzestarverze1 = nullptr;
+    QAction* Konec1 = nullptr;
+    QAction* Novy1 = nullptr;
+    QAction* Editovat1 = nullptr;
+    QAction* Smazat1 = nullptr;
+    QAction* Hledat1 = nullptr;
+    QAction* Zkratky1 = nullptr;
+    QAction* Statistika1 = nullptr;
+    QAction* Oprogramu1 = nullptr;
+
+    // The other windows, in the order they are made; none has this window as its parent, so
+    // that disabling this window around a modal one leaves that one usable.
+    std::unique_ptr<TAddForm> add_;
+    std::unique_ptr<TAboutBox> about_;
+    std::unique_ptr<TFindForm> find_;
+    std::unique_ptr<TZkratkyForm> zkratky_;
+    std::unique_ptr<TCasForm> cas_;
+    std::unique_ptr<TCalendarForm> calendar_;
+    std::unique_ptr<TStatForm> stat_;
+    std::unique_ptr<TInfoForm> info_;
+};

@@ -1,0 +1,68 @@
+#pragma once
+// The search window: up to ten conditions over the open diary's records, joined by "A" (all)
+// or "nebo" (any); the matches are listed as the main list shows them.
+
+#include <QDate>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+#include "diary/regional.h"
+#include "diary/search.h"
+
+class QCheckBox;
+class QLineEdit;
+class QToolButton;
+class QPushButton;
+class QGroupBox;
+class QRadioButton;
+class QTreeView;
+class RecordModel;
+
+class TFindForm : public QWidget {
+    Q_OBJECT
+public:
+    // The small modal helpers the window opens; the main window makes them after this window.
+    struct Helpers {
+        std::function<QDate(QWidget *opener)> pickDate;
+        // The ride time typed in the ride-time dialog (which keeps what was typed the time
+        // before), or nothing when it was cancelled.
+        std::function<std::optional<QString>()> askRideTime;
+    };
+
+    // `list` is the main list: a match is shown as its row there shows it. `currentDiaryPath`
+    // names the diary that "Vyhledat" reads.
+    TFindForm(const RecordModel *list, const diary::RegionalSettings &regional,
+              std::function<QString()> currentDiaryPath, Helpers helpers,
+              QWidget *parent = nullptr);
+
+private slots:
+    void Search();            // "Vyhledat": reads the diary file and lists the matches
+    void PickLowerDate();     // the calendar button over "Od" of the date
+    void PickUpperDate();     // the calendar button over "Do" of the date
+    void AskLowerRideTime();  // "..." beside "Od" of the ride time
+    void AskUpperRideTime();  // "..." beside "Do" of the ride time
+
+private:
+    // The conditions as the controls show them, in code page 1250.
+    diary::SearchConditions Conditions() const;
+
+    const RecordModel *list_;
+    diary::RegionalSettings regional_;
+    std::function<QString()> currentDiaryPath_;
+    Helpers helpers_;
+    RecordModel *results_;
+
+    QCheckBox *Chdatum, *Chodkud, *Chkam, *CHpres, *Chodjezd, *Chprijezd, *Chujeto, *Chprumrych,
+        *Chmax, *Chcas;
+    QLineEdit *Edatumod, *EDatumdo, *Eodkud, *Ekam, *Epres, *Eodjezdod, *Eodjezddo, *Eprijezdod,
+        *Eprijezddo, *Eujetood, *Eujetodo, *Eprumrychod, *Eprumrychdo, *Emaxod, *Emaxdo, *Ecasod,
+        *Ecasdo;
+    QToolButton *SpeedButton1, *SpeedButton2;
+    QPushButton *Button1, *Button2;
+    QGroupBox *styl;
+    QRadioButton *stylA, *stylNebo;
+    QPushButton *FindButton, *CancelButton;
+    QTreeView *List;
+};
