@@ -9,13 +9,14 @@
 #include <QWidget>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
+#include "app/mainwindow.h"
+#include "app/recordmodel.h"
 #include "bench_util.h"
 #include "diary/diary_file.h"
 #include "diary/settings.h"
-#include "forms.h"
-#include "recordmodel.h"
 
 namespace {
 
@@ -54,13 +55,13 @@ void BM_Startup(benchmark::State& state) {
     std::filesystem::create_directories(folder);
     diary::WriteLastDiary(diary::SettingsPath(folder), diaryPath);
     for (auto _ : state) {
-        App().settingsFolder = QFile::decodeName(QByteArray::fromStdString(folder));
-        CreateForms();
-        App().mainWidget->show();
+        auto main = std::make_unique<TMainForm>(
+            QFile::decodeName(QByteArray::fromStdString(folder)), diary::RegionalSettings::Czech());
+        main->show();
         QCoreApplication::processEvents();
-        benchmark::DoNotOptimize(App().seznam);
+        benchmark::DoNotOptimize(main->model());
         state.PauseTiming();
-        DestroyForms();
+        main.reset();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }

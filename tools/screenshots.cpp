@@ -11,29 +11,25 @@
 #include <QDir>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 
-#include "Add.h"
-#include "Info.h"
-#include "Statistic.h"
-#include "Unit5.h"
-#include "about.h"
-#include "cas.h"
+#include "app/datepicker.h"
+#include "app/mainwindow.h"
+#include "app/recordmodel.h"
+#include "app/ridetimedialog.h"
+#include "app/textcodec.h"
 #include "diary/diary_file.h"
 #include "diary/field_text.h"
 #include "diary/settings.h"
-#include "forms.h"
 #include "platform/platform.h"
-#include "recordmodel.h"
-#include "skratky.h"
-#include "textcodec.h"
-#include "vamo.h"
-#include "vyh.h"
 
 namespace {
 
@@ -103,12 +99,12 @@ std::string Cp(const char* utf8) { return ToCp(QString::fromUtf8(utf8)); }
 
 std::string Number(double value) { return diary::DotToComma(diary::FormatOneDecimal(value)); }
 
-void WriteSample(const QString& folder) {
+void WriteSample(const QString& folder, const diary::RegionalSettings& regional) {
     std::vector<diary::DiaryRecord> records;
     double odometer = 1843.0;
     for (const Ride& ride : kRides) {
         diary::DiaryRecord r;
-        r[diary::Field::Date] = ToCp(TCalendarForm::DateText(ride.date));
+        r[diary::Field::Date] = ToCp(DateText(regional, ride.date));
         r[diary::Field::From] = Cp(ride.from);
         r[diary::Field::Via] = Cp(ride.via);
         r[diary::Field::To] = Cp(ride.to);
@@ -191,6 +187,26 @@ private:
     bool failed_ = false;
 };
 
+template <typename T>
+T* Named(QObject* root, const char* name) {
+    T* found = root->findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr) {
+        std::fprintf(stderr, "no control %s\n", name);
+        std::exit(1);
+    }
+    return found;
+}
+
+template <typename T>
+T* Window(const char* name) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<T*>(w); window && w->objectName() == QLatin1String(name))
+            return window;
+    }
+    std::fprintf(stderr, "no window %s\n", name);
+    std::exit(1);
+}
+
 void SelectRow(QTreeView* view, int row) {
     const QModelIndex index = view->model()->index(row, 0);
     view->selectionModel()->select(index,
@@ -213,54 +229,59 @@ int main(int argc, char* argv[]) {
     const QString suffix = args.size() > 2 ? args[2] : QString();
     const QStringList only = args.mid(3);
 
-    App().regional = platform::ReadRegionalSettings();
-    if (App().regional.decimalSeparator != ",") {
+    diary::RegionalSettings regional = platform::ReadRegionalSettings();
+    if (regional.decimalSeparator != ",") {
         // Without the Czech locale on this machine the pictures still show Czech dates.
         std::fprintf(stderr, "no Czech regional settings here; using them anyway\n");
-        App().regional = diary::RegionalSettings::Czech();
+        regional = diary::RegionalSettings::Czech();
     }
 
     QTemporaryDir sample;
     if (!sample.isValid()) return 1;
-    WriteSample(sample.path());
-    App().settingsFolder = sample.path();
-    CreateForms();
+    WriteSample(sample.path(), regional);
+    auto main = std::make_unique<TMainForm>(sample.path(), regional);
 
     Shooter shooter(out, suffix, only);
-    TMainForm* main = App().main;
     main->show();
-    SelectRow(main->Seznam, 6);
+    auto* seznam = Named<QTreeView>(main.get(), "Seznam");
+    SelectRow(seznam, 6);
+    const auto trigger = [&main](const char* action) {
+        Named<QAction>(main.get(), action)->trigger();
+    };
 
-    shooter.Modeless(QStringLiteral("main"), main, [] {});
-    shooter.Modal(QStringLiteral("entry"), [main] { main->Editovat1Click(); });
+    shooter.Modeless(QStringLiteral("main"), main.get(), [] {});
+    shooter.Modal(QStringLiteral("entry"), [&] { trigger("Editovat1"); });
     shooter.Modal(QStringLiteral("info"),
-                  [main] { App().info->ShowRecord(main->model()->row(6)); });
+                  [&] { emit seznam->doubleClicked(seznam->model()->index(6, 1)); });
 
-    TFindForm* find = App().find;
-    shooter.Modeless(QStringLiteral("find"), find, [find] {
-        find->Chodkud->setChecked(true);
-        find->Eodkud->setText(QStringLiteral("Brno"));
-        find->Chujeto->setChecked(true);
-        find->Eujetood->setText(QStringLiteral("25"));
-        find->Eujetodo->setText(QStringLiteral("60"));
-        find->stylA->setChecked(true);
-        find->show();
-        find->BvyhClick();
+    auto* find = Window<QWidget>("FindForm");
+    shooter.Modeless(QStringLiteral("find"), find, [&] {
+        trigger("Hledat1");
+        Named<QCheckBox>(find, "Chodkud")->setChecked(true);
+        Named<QLineEdit>(find, "Eodkud")->setText(QStringLiteral("Brno"));
+        Named<QCheckBox>(find, "Chujeto")->setChecked(true);
+        Named<QLineEdit>(find, "Eujetood")->setText(QStringLiteral("25"));
+        Named<QLineEdit>(find, "Eujetodo")->setText(QStringLiteral("60"));
+        Named<QRadioButton>(find, "stylA")->setChecked(true);
+        Named<QPushButton>(find, "FindButton")->click();
     });
 
     shooter.Modal(QStringLiteral("cas"), [] {
-        TCasForm* cas = App().cas;
-        cas->ClearEdits();
-        cas->Edit1->setText(QStringLiteral("1"));
-        cas->Edit2->setText(QStringLiteral("25"));
-        cas->exec();
+        auto* cas = Window<TCasForm>("CasForm");
+        Named<QLineEdit>(cas, "Edit1")->setText(QStringLiteral("1"));
+        Named<QLineEdit>(cas, "Edit2")->setText(QStringLiteral("25"));
+        cas->Ask(TCasForm::Start::AsLeft);
     });
-    shooter.Modal(QStringLiteral("calendar"), [main] { App().calendar->Pick(main); });
-    shooter.Modeless(QStringLiteral("stat"), App().stat, [] { App().stat->ShowStatistics(); });
-    shooter.Modeless(QStringLiteral("zkratky"), App().zkratky, [] { App().zkratky->show(); });
-    shooter.Modeless(QStringLiteral("about"), App().about, [] { App().about->ShowAbout(); });
+    shooter.Modal(QStringLiteral("calendar"),
+                  [&] { Window<TCalendarForm>("CalendarForm")->Pick(main.get()); });
+    shooter.Modeless(QStringLiteral("stat"), Window<QWidget>("StatForm"),
+                     [&] { trigger("Statistika1"); });
+    shooter.Modeless(QStringLiteral("zkratky"), Window<QWidget>("ZkratkyForm"),
+                     [&] { trigger("Zkratky1"); });
+    shooter.Modeless(QStringLiteral("about"), Window<QWidget>("AboutBox"),
+                     [&] { trigger("Oprogramu1"); });
 
     main->hide();
-    DestroyForms();
+    main.reset();
     return shooter.failed() ? 1 : 0;
 }

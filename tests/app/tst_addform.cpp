@@ -8,14 +8,13 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "Add.h"
+#include "app/entrydialog.h"
+#include "app/mainwindow.h"
+#include "app/msgbox.h"
+#include "app/recordmodel.h"
+#include "app/textcodec.h"
 #include "diary/regional.h"
-#include "forms.h"
 #include "guitest.h"
-#include "msgbox.h"
-#include "recordmodel.h"
-#include "textcodec.h"
-#include "vamo.h"
 
 using diary::Field;
 using guitest::Cp;
@@ -37,7 +36,7 @@ private slots:
 void AddFormTest::labelsAndButtons() {
     guitest::Session session;
     session.Start();
-    TAddForm* add = session.Add();
+    TAddForm* add = guitest::Window<TAddForm>("AddForm");
 
     const char* labels[][2] = {{"Label1", "Datum:"},       {"Label2", "Odkud:"},
                                {"Label3", "Přes:"},        {"Label4", "Kam:"},
@@ -77,14 +76,16 @@ void AddFormTest::labelsAndButtons() {
         QCOMPARE(button->focusPolicy(), Qt::NoFocus);
         QVERIFY(!button->icon().isNull());
     }
-    for (QComboBox* combo : {add->od, add->pres, add->kam}) {
+    for (QComboBox* combo :
+         {guitest::Get<QComboBox>(add, "od"), guitest::Get<QComboBox>(add, "pres"),
+          guitest::Get<QComboBox>(add, "kam")}) {
         QVERIFY(combo->isEditable());
         QCOMPARE(combo->insertPolicy(), QComboBox::NoInsert);
         QVERIFY(combo->validator() != nullptr);
     }
-    QCOMPARE(add->Pozn->maxLength(), 255);
-    QCOMPARE(add->Cislo->text(), QStringLiteral("1"));
-    QVERIFY(add->Cislo->font().bold());
+    QCOMPARE(guitest::Get<QLineEdit>(add, "Pozn")->maxLength(), 255);
+    QCOMPARE(guitest::Get<QLabel>(add, "Cislo")->text(), QStringLiteral("1"));
+    QVERIFY(guitest::Get<QLabel>(add, "Cislo")->font().bold());
     QVERIFY(!(add->windowFlags() & Qt::WindowContextHelpButtonHint));
     QVERIFY(!(add->windowFlags() & Qt::WindowMaximizeButtonHint));
 }
@@ -92,9 +93,9 @@ void AddFormTest::labelsAndButtons() {
 void AddFormTest::focusOrderAndKeys() {
     guitest::Session session;
     session.Start();
-    TAddForm* add = session.Add();
+    TAddForm* add = guitest::Window<TAddForm>("AddForm");
     auto answer = guitest::AnswerModal([add](QWidget*) {
-        add->Dat->setFocus();
+        guitest::Get<QLineEdit>(add, "Dat")->setFocus();
         QStringList order;
         for (int i = 0; i < 16; ++i) {
             QWidget* w = QApplication::focusWidget();
@@ -107,9 +108,9 @@ void AddFormTest::focusOrderAndKeys() {
                                      "Mr", "Pozn", "OKButton", "CancelButton", "DnesButton",
                                      "Button2", "Button1"}));
         // Enter presses nothing, not even the focused button.
-        add->OKButton->setFocus();
-        QTest::keyClick(add->OKButton, Qt::Key_Return);
-        QTest::keyClick(add->Pozn, Qt::Key_Enter);
+        guitest::Get<QPushButton>(add, "OKButton")->setFocus();
+        QTest::keyClick(guitest::Get<QPushButton>(add, "OKButton"), Qt::Key_Return);
+        QTest::keyClick(guitest::Get<QLineEdit>(add, "Pozn"), Qt::Key_Enter);
         QVERIFY(add->isVisible());
         QTest::keyClick(add, Qt::Key_Escape);
     });
@@ -121,48 +122,49 @@ void AddFormTest::focusOrderAndKeys() {
 void AddFormTest::recordMapsFieldsByName() {
     guitest::Session session;
     session.Start();
-    TAddForm* add = session.Add();
+    TAddForm* add = guitest::Window<TAddForm>("AddForm");
     diary::DiaryRecord record;
     record.number = "17";
     for (int i = 0; i < diary::kFieldCount; ++i)
         record.fields[i] = Cp("pole ") + std::to_string(i) + Cp(" ž");
     add->SetRecord(record);
-    QCOMPARE(add->Cislo->text(), QStringLiteral("17"));
-    QCOMPARE(add->kam->currentText(), Q("pole 2 ž"));
-    QCOMPARE(add->pres->currentText(), Q("pole 3 ž"));
-    QCOMPARE(add->Pri->text(), Q("pole 5 ž"));
-    QCOMPARE(add->Ujeto->text(), Q("pole 6 ž"));
-    QCOMPARE(add->Cj->text(), Q("pole 9 ž"));
+    QCOMPARE(guitest::Get<QLabel>(add, "Cislo")->text(), QStringLiteral("17"));
+    QCOMPARE(guitest::Get<QComboBox>(add, "kam")->currentText(), Q("pole 2 ž"));
+    QCOMPARE(guitest::Get<QComboBox>(add, "pres")->currentText(), Q("pole 3 ž"));
+    QCOMPARE(guitest::Get<QLineEdit>(add, "Pri")->text(), Q("pole 5 ž"));
+    QCOMPARE(guitest::Get<QLineEdit>(add, "Ujeto")->text(), Q("pole 6 ž"));
+    QCOMPARE(guitest::Get<QLineEdit>(add, "Cj")->text(), Q("pole 9 ž"));
     QCOMPARE(add->Record(), record);
-    add->ClearFields();
+    add->StartNew(QStringLiteral("18"));
+    QCOMPARE(add->Record().number, std::string("18"));
     QCOMPARE(add->Record().fields, decltype(record.fields){});
 }
 
 void AddFormTest::todayAndLastArrival() {
     guitest::Session session;
     session.Start();
-    TAddForm* add = session.Add();
-    add->DnesButton->click();
+    TAddForm* add = guitest::Window<TAddForm>("AddForm");
+    guitest::Get<QPushButton>(add, "DnesButton")->click();
     const QDate today = QDate::currentDate();
-    QCOMPARE(add->Dat->text(),
+    QCOMPARE(guitest::Get<QLineEdit>(add, "Dat")->text(),
              QStringLiteral("%1.%2.%3").arg(today.day()).arg(today.month()).arg(today.year()));
 
-    add->Button2->click();
-    QCOMPARE(add->Odj->text(), QStringLiteral("0"));
+    guitest::Get<QPushButton>(add, "Button2")->click();
+    QCOMPARE(guitest::Get<QLineEdit>(add, "Odj")->text(), QStringLiteral("0"));
 
-    App().seznam->Append(
-        diary::RecordRow(diary::ParseRecordLine(Cp("1§1.5.2001§a§b§c§100§130§30§§§§§"))));
-    App().seznam->Append(
-        diary::RecordRow(diary::ParseRecordLine(Cp("2§2.5.2001§a§b§c§130§§0§§§§§"))));
-    App().seznam->Append(
-        diary::RecordRow(diary::ParseRecordLine(Cp("3§3.5.2001§a§b§c§140§150,5§10,5§§§§§"))));
-    add->Button2->click();
-    QCOMPARE(add->Odj->text(), QStringLiteral("150,5"));
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"),
+                                guitest::DiaryBytes({{"1", "1.5.2001§a§c§b§100§130§30§§§§§"},
+                                                     {"2", "2.5.2001§a§c§b§130§§0§§§§§"},
+                                                     {"3", "3.5.2001§a§c§b§140§150,5§10,5§§§§§"}}));
+    session.Restart();
+    add = guitest::Window<TAddForm>("AddForm");
+    guitest::Get<QPushButton>(add, "Button2")->click();
+    QCOMPARE(guitest::Get<QLineEdit>(add, "Odj")->text(), QStringLiteral("150,5"));
     // The last row as the list is ordered now, not the highest number.
-    App().seznam->SortByColumn(6, App().regional);  // distance: 0, 10,5, 30
+    guitest::SortBy(session.Main(), 6);  // distance: 0, 10,5, 30
     QCOMPARE(guitest::ColumnTexts(0).last(), QStringLiteral("1"));
-    add->Button2->click();
-    QCOMPARE(add->Odj->text(), QStringLiteral("130"));
+    guitest::Get<QPushButton>(add, "Button2")->click();
+    QCOMPARE(guitest::Get<QLineEdit>(add, "Odj")->text(), QStringLiteral("130"));
 }
 
 void AddFormTest::calculators_data() {
@@ -216,8 +218,11 @@ void AddFormTest::calculators() {
     QFETCH(QString, message);
     guitest::Session session;
     session.Start();
-    TAddForm* add = session.Add();
-    QLineEdit* fields[] = {add->Odj, add->Pri, add->Ujeto, add->Pr, add->Mr, add->Cj};
+    TAddForm* add = guitest::Window<TAddForm>("AddForm");
+    QLineEdit* fields[] = {
+        guitest::Get<QLineEdit>(add, "Odj"),   guitest::Get<QLineEdit>(add, "Pri"),
+        guitest::Get<QLineEdit>(add, "Ujeto"), guitest::Get<QLineEdit>(add, "Pr"),
+        guitest::Get<QLineEdit>(add, "Mr"),    guitest::Get<QLineEdit>(add, "Cj")};
     for (int i = 0; i < 6; ++i) fields[i]->setText(inputs[i]);
 
     auto dialog = guitest::AnswerModal([&](QWidget*) {
@@ -231,7 +236,7 @@ void AddFormTest::calculators() {
         }
         QVERIFY(add->isVisible());
         QCOMPARE(add->findChild<QLineEdit*>(target)->text(), value);
-        add->CancelButton->click();
+        guitest::Get<QPushButton>(add, "CancelButton")->click();
     });
     add->exec();
     QVERIFY(dialog->done);
@@ -241,7 +246,7 @@ void AddFormTest::calculators() {
 void AddFormTest::separatorIsRefused() {
     guitest::Session session;
     session.Start();
-    TAddForm* add = session.Add();
+    TAddForm* add = guitest::Window<TAddForm>("AddForm");
     struct Case {
         QWidget* field;
         const char* text;
@@ -249,22 +254,23 @@ void AddFormTest::separatorIsRefused() {
     };
     // What the diary file cannot hold as typed is refused while the dialog is still open.
     const Case cases[] = {
-        {add->Pozn, "a§b", "Znak § nelze použít."},
-        {add->od->lineEdit(), "a§b", "Znak § nelze použít."},
-        {add->Dat, " 1.5.2001", "Hodnota nesmí začínat ani končit mezerou nebo tabulátorem."},
+        {guitest::Get<QLineEdit>(add, "Pozn"), "a§b", "Znak § nelze použít."},
+        {guitest::Get<QComboBox>(add, "od")->lineEdit(), "a§b", "Znak § nelze použít."},
+        {guitest::Get<QLineEdit>(add, "Dat"), " 1.5.2001",
+         "Hodnota nesmí začínat ani končit mezerou nebo tabulátorem."},
     };
     for (const Case& c : cases) {
-        add->ClearFields();
+        add->StartNew(QStringLiteral("1"));
         auto dialog = guitest::AnswerModal([&](QWidget*) {
             guitest::TypeText(c.field, Q(c.text));
             auto box = guitest::AnswerMessage(QStringLiteral("OK"));
-            guitest::Click(add->OKButton);
+            guitest::Click(guitest::Get<QPushButton>(add, "OKButton"));
             QVERIFY(box->done);
             QCOMPARE(box->title, QStringLiteral("Error"));
             QCOMPARE(box->text, Q(c.message));
             QVERIFY(add->isVisible());
-            add->ClearFields();
-            guitest::Click(add->OKButton);
+            add->StartNew(QStringLiteral("1"));
+            guitest::Click(guitest::Get<QPushButton>(add, "OKButton"));
         });
         QCOMPARE(add->exec(), kResultOk);
         QVERIFY(dialog->done);
@@ -275,11 +281,13 @@ void AddFormTest::separatorIsRefused() {
 void AddFormTest::resultCodes() {
     guitest::Session session;
     session.Start();
-    TAddForm* add = session.Add();
-    auto ok = guitest::AnswerModal([add](QWidget*) { guitest::Click(add->OKButton); });
+    TAddForm* add = guitest::Window<TAddForm>("AddForm");
+    auto ok = guitest::AnswerModal(
+        [add](QWidget*) { guitest::Click(guitest::Get<QPushButton>(add, "OKButton")); });
     QCOMPARE(add->exec(), kResultOk);  // every field empty is accepted
     QVERIFY(ok->done);
-    auto storno = guitest::AnswerModal([add](QWidget*) { guitest::Click(add->CancelButton); });
+    auto storno = guitest::AnswerModal(
+        [add](QWidget*) { guitest::Click(guitest::Get<QPushButton>(add, "CancelButton")); });
     QCOMPARE(add->exec(), kResultCancel);
     QVERIFY(storno->done);
     auto closeBox = guitest::AnswerModal([add](QWidget*) { add->close(); });

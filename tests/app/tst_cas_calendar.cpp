@@ -1,28 +1,23 @@
-#include <QCalendarWidget>
-#include <QLineEdit>
-#include <QPushButton>
+// The ride-time dialog and the date picker, alone and as the search window opens them.
+
 #include <QTest>
 #include <memory>
 
-#include "Unit5.h"
-#include "cas.h"
-#include "forms.h"
-#include "msgbox.h"
-#include "vyh.h"
-#include "windowtest.h"
+#include "app/datepicker.h"
+#include "app/msgbox.h"
+#include "app/recordmodel.h"
+#include "app/ridetimedialog.h"
+#include "app/searchwindow.h"
+#include "guitest.h"
 
 namespace {
 
 // Types hours and minutes into the open ride-time dialog and presses the named button.
-auto Answer(QString hours, QString minutes, const char* button) {
+auto TypeTime(QString hours, QString minutes, const char* button) {
     return [=](QWidget* modal) {
-        auto* h = windowtest::Control<QLineEdit>(modal, "Edit1");
-        auto* m = windowtest::Control<QLineEdit>(modal, "Edit2");
-        auto* b = windowtest::Control<QPushButton>(modal, button);
-        if (!h || !m || !b) return;
-        h->setText(hours);
-        m->setText(minutes);
-        b->click();
+        guitest::Get<QLineEdit>(modal, "Edit1")->setText(hours);
+        guitest::Get<QLineEdit>(modal, "Edit2")->setText(minutes);
+        guitest::Get<QPushButton>(modal, button)->click();
     };
 }
 
@@ -32,113 +27,90 @@ class CasCalendarTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        windowtest::ResetApp();
-        App().regional = diary::RegionalSettings::Czech();
         main_ = std::make_unique<QWidget>();
-        App().mainWidget = main_.get();
-        find_ = std::make_unique<TFindForm>();
+        list_ = std::make_unique<RecordModel>();
         cas_ = std::make_unique<TCasForm>();
-        calendar_ = std::make_unique<TCalendarForm>();
-        App().find = find_.get();
-        App().cas = cas_.get();
-        App().calendar = calendar_.get();
+        calendar_ = std::make_unique<TCalendarForm>(main_.get());
+        find_ = std::make_unique<TFindForm>(
+            list_.get(), diary::RegionalSettings::Czech(), [] { return QString(); },
+            TFindForm::Helpers{[this](QWidget* opener) { return calendar_->Pick(opener); },
+                               [this] { return cas_->Ask(TCasForm::Start::AsLeft); }});
     }
     void cleanup() {
-        cas_.reset();
-        calendar_.reset();
         find_.reset();
+        calendar_.reset();
+        cas_.reset();
+        list_.reset();
         main_.reset();
-        windowtest::ResetApp();
     }
 
-    void okWritesVerbatimIntoTheTarget_data() {
-        QTest::addColumn<int>("target");
+    void okHandsBackBothBoxesVerbatim_data() {
         QTest::addColumn<QString>("hours");
         QTest::addColumn<QString>("minutes");
-        QTest::addColumn<QString>("od");
-        QTest::addColumn<QString>("to");
-        QTest::newRow("lower bound") << 1 << "1"
-                                     << "30"
-                                     << "1 h 30 min"
-                                     << "x";
-        QTest::newRow("upper bound, no normalising") << 2 << "1"
-                                                     << "90"
-                                                     << "x"
-                                                     << "1 h 90 min";
-        QTest::newRow("empty boxes") << 1 << ""
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain") << "1"
+                               << "30"
+                               << "1 h 30 min";
+        QTest::newRow("no normalising") << "1"
+                                        << "90"
+                                        << "1 h 90 min";
+        QTest::newRow("empty boxes") << ""
                                      << ""
-                                     << " h  min"
-                                     << "x";
-        QTest::newRow("entry dialog's use writes nothing here") << 3 << "2"
-                                                                << "5"
-                                                                << "x"
-                                                                << "x";
-        QTest::newRow("unknown target writes nothing") << 0 << "2"
-                                                       << "5"
-                                                       << "x"
-                                                       << "x";
+                                     << " h  min";
     }
-    void okWritesVerbatimIntoTheTarget() {
-        QFETCH(int, target);
+    void okHandsBackBothBoxesVerbatim() {
         QFETCH(QString, hours);
         QFETCH(QString, minutes);
-        QFETCH(QString, od);
-        QFETCH(QString, to);
-        find_->Ecasod->setText(QStringLiteral("x"));
-        find_->Ecasdo->setText(QStringLiteral("x"));
-        find_->timeTarget = target;
-        auto ran = windowtest::WhenModal(Answer(hours, minutes, "OKButton"));
-        QCOMPARE(cas_->exec(), kResultYes);
-        QVERIFY(*ran);
-        QCOMPARE(cas_->rideTimeText(), hours + " h " + minutes + " min");
-        QCOMPARE(find_->Ecasod->text(), od);
-        QCOMPARE(find_->Ecasdo->text(), to);
+        QFETCH(QString, text);
+        auto ran = guitest::AnswerModal(TypeTime(hours, minutes, "OKButton"));
+        QCOMPARE(cas_->Ask(TCasForm::Start::Empty), std::optional<QString>(text));
+        QVERIFY(ran->done);
+        QCOMPARE(cas_->result(), kResultYes);
     }
 
-    void stornoAndEscWriteNothing() {
-        find_->timeTarget = 2;
-        auto ran = windowtest::WhenModal(Answer("3", "3", "CancelButton"));
-        QCOMPARE(cas_->exec(), kResultCancel);
-        QVERIFY(*ran);
-        QCOMPARE(find_->Ecasdo->text(), QString());
+    void stornoEscAndCloseHandBackNothing() {
+        auto ran = guitest::AnswerModal(TypeTime("3", "3", "CancelButton"));
+        QCOMPARE(cas_->Ask(TCasForm::Start::Empty), std::nullopt);
+        QVERIFY(ran->done);
+        QCOMPARE(cas_->result(), kResultCancel);
 
-        ran = windowtest::WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
-        QCOMPARE(cas_->exec(), kResultCancel);
-        QVERIFY(*ran);
-        QCOMPARE(find_->Ecasdo->text(), QString());
+        ran = guitest::AnswerModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+        QCOMPARE(cas_->Ask(TCasForm::Start::Empty), std::nullopt);
+        QVERIFY(ran->done);
+        QCOMPARE(cas_->result(), kResultCancel);
     }
 
-    // The entry dialog empties the boxes first; the search window shows what was typed last.
-    void boxesKeepTheirTextsBetweenUses() {
-        cas_->Edit1->setText(QStringLiteral("9"));
-        find_->timeTarget = 3;
-        cas_->ClearEdits();
-        auto ran = windowtest::WhenModal([](QWidget* modal) {
-            auto* h = windowtest::Control<QLineEdit>(modal, "Edit1");
-            auto* m = windowtest::Control<QLineEdit>(modal, "Edit2");
-            auto* ok = windowtest::Control<QPushButton>(modal, "OKButton");
-            if (!h || !m || !ok || !h->text().isEmpty()) return;
-            QTest::keyClicks(h, QStringLiteral("2"));
-            QTest::keyClicks(m, QStringLiteral("5"));
-            ok->click();
-        });
-        QCOMPARE(cas_->exec(), kResultYes);
-        QVERIFY(*ran);
-        QCOMPARE(cas_->rideTimeText(), QStringLiteral("2 h 5 min"));
+    // The entry dialog's use starts empty; the search window's shows what was typed last, and
+    // each of its two buttons fills only its own bound.
+    void searchBoundsAndKeptBoxes() {
+        auto ran = guitest::AnswerModal(TypeTime("2", "5", "OKButton"));
+        guitest::Get<QPushButton>(find_.get(), "Button1")->click();
+        QVERIFY(ran->done);
+        QCOMPARE(guitest::Get<QLineEdit>(find_.get(), "Ecasod")->text(),
+                 QStringLiteral("2 h 5 min"));
+        QCOMPARE(guitest::Get<QLineEdit>(find_.get(), "Ecasdo")->text(), QString());
 
         auto shown = std::make_shared<QString>();
-        ran = windowtest::WhenModal([shown](QWidget* modal) {
-            auto* h = windowtest::Control<QLineEdit>(modal, "Edit1");
-            auto* m = windowtest::Control<QLineEdit>(modal, "Edit2");
-            auto* ok = windowtest::Control<QPushButton>(modal, "OKButton");
-            if (!h || !m || !ok) return;
-            *shown = h->text() + "|" + m->text();
-            ok->click();
+        ran = guitest::AnswerModal([shown](QWidget* modal) {
+            *shown = guitest::Get<QLineEdit>(modal, "Edit1")->text() + "|" +
+                     guitest::Get<QLineEdit>(modal, "Edit2")->text();
+            guitest::Get<QPushButton>(modal, "OKButton")->click();
         });
-        find_->Button2->click();
-        QVERIFY(*ran);
+        guitest::Get<QPushButton>(find_.get(), "Button2")->click();
+        QVERIFY(ran->done);
         QCOMPARE(*shown, QStringLiteral("2|5"));
-        QCOMPARE(find_->Ecasdo->text(), QStringLiteral("2 h 5 min"));
+        QCOMPARE(guitest::Get<QLineEdit>(find_.get(), "Ecasdo")->text(),
+                 QStringLiteral("2 h 5 min"));
+
+        ran = guitest::AnswerModal([shown](QWidget* modal) {
+            *shown = guitest::Get<QLineEdit>(modal, "Edit1")->text();
+            guitest::Get<QPushButton>(modal, "CancelButton")->click();
+        });
+        QCOMPARE(cas_->Ask(TCasForm::Start::Empty), std::nullopt);
+        QVERIFY(ran->done);
+        QCOMPARE(*shown, QString());
+        QCOMPARE(guitest::Get<QLineEdit>(find_.get(), "Ecasdo")->text(),
+                 QStringLiteral("2 h 5 min"));
     }
 
     void dateText_data() {
@@ -153,8 +125,9 @@ private slots:
         QFETCH(QString, format);
         QFETCH(QDate, date);
         QFETCH(QString, text);
-        App().regional.dateFormat = format.toStdString();
-        QCOMPARE(TCalendarForm::DateText(date), text);
+        diary::RegionalSettings regional = diary::RegionalSettings::Czech();
+        regional.dateFormat = format.toStdString();
+        QCOMPARE(DateText(regional, date), text);
     }
 
     // Esc does nothing; the main window keeps the state it had, the opener is enabled again.
@@ -171,18 +144,15 @@ private slots:
         auto escIgnored = std::make_shared<bool>(false);
         auto disabled = std::make_shared<bool>(false);
         QWidget* main = main_.get();
-        auto ran = windowtest::WhenModal([=, &opener](QWidget* modal) {
+        auto ran = guitest::AnswerModal([=, &opener](QWidget* modal) {
             *disabled = !main->isEnabled() && !opener.isEnabled();
             QTest::keyClick(modal, Qt::Key_Escape);
             *escIgnored = modal->isVisible();
-            auto* calendar = windowtest::Control<QCalendarWidget>(modal, "Calendar");
-            auto* ok = windowtest::Control<QPushButton>(modal, "BitBtn1");
-            if (!calendar || !ok) return;
-            calendar->setSelectedDate(QDate(2001, 3, 1));
-            ok->click();
+            guitest::Get<QCalendarWidget>(modal, "Calendar")->setSelectedDate(QDate(2001, 3, 1));
+            guitest::Get<QPushButton>(modal, "BitBtn1")->click();
         });
         QCOMPARE(calendar_->Pick(&opener), QDate(2001, 3, 1));
-        QVERIFY(*ran);
+        QVERIFY(ran->done);
         QVERIFY(*disabled);
         QVERIFY(*escIgnored);
         QVERIFY(opener.isEnabled());
@@ -191,9 +161,10 @@ private slots:
 
 private:
     std::unique_ptr<QWidget> main_;
-    std::unique_ptr<TFindForm> find_;
+    std::unique_ptr<RecordModel> list_;
     std::unique_ptr<TCasForm> cas_;
     std::unique_ptr<TCalendarForm> calendar_;
+    std::unique_ptr<TFindForm> find_;
 };
 
 QTEST_MAIN(CasCalendarTest)

@@ -6,15 +6,14 @@
 #include <QAbstractButton>
 #include <QAction>
 
-#include "Add.h"
+#include "app/entrydialog.h"
+#include "app/filedialog.h"
+#include "app/mainwindow.h"
+#include "app/recordmodel.h"
+#include "app/textcodec.h"
 #include "diary/diary_file.h"
 #include "diary/settings.h"
-#include "filedialog.h"
-#include "forms.h"
 #include "guitest.h"
-#include "recordmodel.h"
-#include "textcodec.h"
-#include "vamo.h"
 
 using guitest::Q;
 
@@ -74,7 +73,7 @@ void FileCommandsTest::cancelChangesNothing() {
     QVERIFY(!filedialog::HasPendingAnswer());
     QCOMPARE(filedialog::LastFilter(), Q("Deníky (*.vam)"));
     QCOMPARE(session.Main()->windowTitle(), title);
-    QCOMPARE(App().seznam->rowCount(), 3);
+    QCOMPARE(session.Main()->model()->rowCount(), 3);
     QCOMPARE(session.SettingsBytes(), settings);
     QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree);
 }
@@ -84,9 +83,9 @@ void FileCommandsTest::newDiaryWritesNoFileYet() {
     testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
     session.Start();
     filedialog::SetNextFileName(session.Path("jaro"));
-    session.Main()->Nov1->trigger();
+    guitest::Get<QAction>(session.Main(), "Nov1")->trigger();
     QCOMPARE(session.Main()->windowTitle(), Title(session.Path("jaro.vam")));
-    QCOMPARE(App().seznam->rowCount(), 0);
+    QCOMPARE(session.Main()->model()->rowCount(), 0);
     QVERIFY(!testsupport::FileExists(session.FsPath("jaro.vam")));
     QCOMPARE(diary::ReadLastDiary(session.SettingsFile(), ""), session.FsPath("jaro.vam"));
     QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree);
@@ -96,7 +95,7 @@ void FileCommandsTest::newDiaryKeepsGivenExtension() {
     guitest::Session session;
     session.Start();
     filedialog::SetNextFileName(session.Path("JARO.VAM"));
-    session.Main()->Nov1->trigger();
+    guitest::Get<QAction>(session.Main(), "Nov1")->trigger();
     QCOMPARE(session.Main()->CurrentDiaryPath(), session.Path("JARO.VAM"));
 }
 
@@ -115,7 +114,7 @@ void FileCommandsTest::newOntoExistingAsksFirst() {
 
     filedialog::SetNextFileName(session.Path("stary"));
     auto box = guitest::AnswerMessage(yes ? QStringLiteral("Yes") : QStringLiteral("No"));
-    session.Main()->Nov1->trigger();
+    guitest::Get<QAction>(session.Main(), "Nov1")->trigger();
     QVERIFY(box->done);
     QCOMPARE(box->title, QStringLiteral("Confirm"));
     QCOMPARE(box->text, Q("Soubor %1 již existuje. Přepsat?").arg(session.Path("stary.vam")));
@@ -126,9 +125,9 @@ void FileCommandsTest::newOntoExistingAsksFirst() {
         auto add = guitest::AnswerModal([](QWidget* modal) {
             auto* form = qobject_cast<TAddForm*>(modal);
             QVERIFY(form != nullptr);
-            form->OKButtonClick();
+            guitest::Get<QPushButton>(form, "OKButton")->click();
         });
-        session.Main()->Novy1->trigger();
+        guitest::Get<QAction>(session.Main(), "Novy1")->trigger();
         QVERIFY(add->done);
         QCOMPARE(diary::ReadDiary(session.FsPath("stary.vam")).size(), std::size_t{1});
     } else {
@@ -142,13 +141,13 @@ void FileCommandsTest::openShowsTheFile() {
     testsupport::WriteFileBytes(session.FsPath("léto.vam"), kThree);
     session.Start();
     filedialog::SetNextFileName(session.Path("léto.vam"));
-    session.Main()->Otevt1->trigger();
+    guitest::Get<QAction>(session.Main(), "Otevt1")->trigger();
     QCOMPARE(session.Main()->windowTitle(), Title(session.Path("léto.vam")));
     QCOMPARE(guitest::ColumnTexts(11), (QStringList{Q("první"), Q("druhá"), Q("třetí")}));
     QCOMPARE(diary::ReadLastDiary(session.SettingsFile(), ""), ToCp(session.Path("léto.vam")));
     session.Restart();
     QCOMPARE(session.Main()->CurrentDiaryPath(), session.Path("léto.vam"));
-    QCOMPARE(App().seznam->rowCount(), 3);
+    QCOMPARE(session.Main()->model()->rowCount(), 3);
 }
 
 void FileCommandsTest::openMissingFileIsEmpty() {
@@ -158,9 +157,9 @@ void FileCommandsTest::openMissingFileIsEmpty() {
     session.Start();
     for (const char* name : {"nic.vam", "jine.txt"}) {
         filedialog::SetNextFileName(session.Path(name));
-        session.Main()->Otevt1->trigger();
+        guitest::Get<QAction>(session.Main(), "Otevt1")->trigger();
         QCOMPARE(session.Main()->windowTitle(), Title(session.Path(name)));
-        QCOMPARE(App().seznam->rowCount(), 0);
+        QCOMPARE(session.Main()->model()->rowCount(), 0);
     }
     QVERIFY(!testsupport::FileExists(session.FsPath("nic.vam")));
 }
@@ -169,11 +168,11 @@ void FileCommandsTest::saveAsWritesRowsInNumberOrder() {
     guitest::Session session;
     testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
     session.Start();
-    session.Main()->SeznamColumnClick(11);  // notes: druhá, první, třetí
+    guitest::SortBy(session.Main(), 11);  // notes: druhá, první, třetí
     QCOMPARE(guitest::ColumnTexts(0), (QStringList{"2", "1", "3"}));
 
     filedialog::SetNextFileName(session.Path("kopie"));
-    session.Main()->Uloitjako1->trigger();
+    guitest::Get<QAction>(session.Main(), "Uloitjako1")->trigger();
     QCOMPARE(session.Main()->windowTitle(), Title(session.Path("kopie.vam")));
     QCOMPARE(diary::ReadDiary(session.FsPath("kopie.vam")),
              diary::ReadDiary(session.FsPath("vamo2001.vam")));
@@ -201,7 +200,7 @@ void FileCommandsTest::saveAsOntoLongerDiaryReplacesIt() {
 
     filedialog::SetNextFileName(session.Path("plny.vam"));
     auto box = guitest::AnswerMessage(yes ? QStringLiteral("Yes") : QStringLiteral("No"));
-    session.Main()->Uloitjako1->trigger();
+    guitest::Get<QAction>(session.Main(), "Uloitjako1")->trigger();
     QVERIFY(box->done);
     QCOMPARE(box->title, QStringLiteral("Confirm"));
     if (yes) {
@@ -220,7 +219,8 @@ void FileCommandsTest::saveAsOntoItselfChangesNothing() {
     testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree + "; poznámka\r\n");
     session.Start();
     filedialog::SetNextFileName(session.Path("vamo2001"));
-    session.Main()->Uloitjako1->trigger();  // no question is waiting: the test would hang
+    guitest::Get<QAction>(session.Main(), "Uloitjako1")
+        ->trigger();  // no question is waiting: the test would hang
     QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree + "; poznámka\r\n");
     QCOMPARE(session.Main()->CurrentDiaryPath(), session.Path("vamo2001.vam"));
 }
@@ -234,7 +234,8 @@ void FileCommandsTest::failedSaveChangesNothing() {
     const QString title = session.Main()->windowTitle();
     const std::string settings = session.SettingsBytes();
 
-    for (QAction* action : {session.Main()->Uloitjako1, session.Main()->Nov1}) {
+    for (QAction* action : {guitest::Get<QAction>(session.Main(), "Uloitjako1"),
+                            guitest::Get<QAction>(session.Main(), "Nov1")}) {
         filedialog::SetNextFileName(session.Path("zamceny"));
         std::shared_ptr<guitest::Answer> error;
         auto ask = guitest::AnswerModal([&error](QWidget* modal) {
@@ -248,7 +249,7 @@ void FileCommandsTest::failedSaveChangesNothing() {
         QCOMPARE(error->title, QStringLiteral("Error"));
         QCOMPARE(error->text, QStringLiteral("Unable to write to ") + session.Path("zamceny.vam"));
         QCOMPARE(session.Main()->windowTitle(), title);
-        QCOMPARE(App().seznam->rowCount(), 3);
+        QCOMPARE(session.Main()->model()->rowCount(), 3);
         QCOMPARE(session.SettingsBytes(), settings);
     }
 }

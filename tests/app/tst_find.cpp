@@ -9,23 +9,22 @@
 #include <memory>
 
 #include "TempDir.h"
-#include "Unit5.h"
-#include "cas.h"
+#include "app/datepicker.h"
+#include "app/recordmodel.h"
+#include "app/ridetimedialog.h"
+#include "app/searchwindow.h"
 #include "diary/diary_file.h"
-#include "forms.h"
-#include "recordmodel.h"
-#include "vyh.h"
-#include "windowtest.h"
+#include "guitest.h"
 
-using windowtest::Record;
-using windowtest::Row;
+using guitest::Record;
+using guitest::Row;
 
 namespace {
 
 // Column `column` of every result row.
 QStringList ResultColumn(TFindForm* form, int column) {
     QStringList out;
-    const RecordModel* m = form->results();
+    const QAbstractItemModel* m = guitest::Get<QTreeView>(form, "List")->model();
     for (int r = 0; r < m->rowCount(); ++r) out << m->index(r, column).data().toString();
     return out;
 }
@@ -36,7 +35,6 @@ class FindTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        windowtest::ResetApp();
         dir_ = std::make_unique<testsupport::TempDir>();
         path_ = QString::fromStdString(dir_->File("jizdy.vam"));
         // File order: date, from, to, via, departure, arrival, distance, avg, max, time, note.
@@ -60,16 +58,12 @@ private slots:
                                   "2 h 0 min", "dlouhá"}));
         seznam_->Append(Row("3", {"31.5.2001", "Jinde", "praha", "", "1080", "1115", "35,0", "19",
                                   "38", "1 h 30 min", "ze seznamu"}));
-        App().mainWidget = main_.get();
-        App().seznam = seznam_.get();
-        App().regional = diary::RegionalSettings::Czech();
-        App().currentDiaryPath = [this] { return path_; };
-        form_ = std::make_unique<TFindForm>();
         cas_ = std::make_unique<TCasForm>();
-        calendar_ = std::make_unique<TCalendarForm>();
-        App().find = form_.get();
-        App().cas = cas_.get();
-        App().calendar = calendar_.get();
+        calendar_ = std::make_unique<TCalendarForm>(main_.get());
+        form_ = std::make_unique<TFindForm>(
+            seznam_.get(), diary::RegionalSettings::Czech(), [this] { return path_; },
+            TFindForm::Helpers{[this](QWidget* opener) { return calendar_->Pick(opener); },
+                               [this] { return cas_->Ask(TCasForm::Start::AsLeft); }});
     }
     void cleanup() {
         form_.reset();
@@ -78,11 +72,9 @@ private slots:
         seznam_.reset();
         main_.reset();
         dir_.reset();
-        windowtest::ResetApp();
     }
 
     void startsWithNothingTickedAndA() {
-        QCOMPARE(form_->timeTarget, 0);
         for (QCheckBox* box : form_->findChildren<QCheckBox*>()) QVERIFY(!box->isChecked());
         CONTROL(a, QRadioButton, form_.get(), "stylA");
         QVERIFY(a->isChecked());
@@ -150,7 +142,7 @@ private slots:
     // Results come in record order with the main list's texts, whatever order that list is in;
     // a record the main list lacks is shown from the file.
     void resultsAfterASortOfTheMainList() {
-        seznam_->SortByColumn(4, App().regional);
+        seznam_->SortByColumn(4, diary::RegionalSettings::Czech());
         QVERIFY(seznam_->row(0).Number() != std::string_view("1"));
         CONTROL(find, QPushButton, form_.get(), "FindButton");
         find->click();
@@ -188,42 +180,40 @@ private slots:
         path_ = QString::fromStdString(dir_->File("neni.vam"));
         CONTROL(find, QPushButton, form_.get(), "FindButton");
         find->click();
-        QCOMPARE(form_->results()->rowCount(), 0);
+        QCOMPARE(guitest::Get<QTreeView>(form_.get(), "List")->model()->rowCount(), 0);
     }
 
     // A diary that exists but cannot be read is reported, and the old results do not stay.
     void unreadableDiaryShowsTheError() {
         CONTROL(find, QPushButton, form_.get(), "FindButton");
         find->click();
-        QCOMPARE(form_->results()->rowCount(), 4);
+        QCOMPARE(guitest::Get<QTreeView>(form_.get(), "List")->model()->rowCount(), 4);
         path_ = QString::fromStdString(dir_->path());
         auto caption = std::make_shared<QString>();
-        auto ran = windowtest::WhenModal([caption](QWidget* modal) {
+        auto ran = guitest::AnswerModal([caption](QWidget* modal) {
             *caption = modal->windowTitle();
-            if (auto* ok = windowtest::Control<QPushButton>(modal, "OK")) ok->click();
+            guitest::Get<QPushButton>(modal, "OK")->click();
         });
         find->click();
-        QVERIFY(*ran);
+        QVERIFY(ran->done);
         QCOMPARE(*caption, QStringLiteral("Error"));
-        QCOMPARE(form_->results()->rowCount(), 0);
+        QCOMPARE(guitest::Get<QTreeView>(form_.get(), "List")->model()->rowCount(), 0);
     }
 
     void rideTimeDialogFillsTheLowerBoundOnly() {
         CONTROL(ecasdo, QLineEdit, form_.get(), "Ecasdo");
         ecasdo->setText(QStringLiteral("5 h 0 min"));
-        auto ran = windowtest::WhenModal([](QWidget* modal) {
-            auto* h = windowtest::Control<QLineEdit>(modal, "Edit1");
-            auto* m = windowtest::Control<QLineEdit>(modal, "Edit2");
-            auto* ok = windowtest::Control<QPushButton>(modal, "OKButton");
-            if (!h || !m || !ok) return;
+        auto ran = guitest::AnswerModal([](QWidget* modal) {
+            auto* h = guitest::Get<QLineEdit>(modal, "Edit1");
+            auto* m = guitest::Get<QLineEdit>(modal, "Edit2");
+            auto* ok = guitest::Get<QPushButton>(modal, "OKButton");
             QTest::keyClicks(h, QStringLiteral("1"));
             QTest::keyClicks(m, QStringLiteral("30"));
             ok->click();
         });
         CONTROL(button1, QPushButton, form_.get(), "Button1");
         button1->click();
-        QVERIFY(*ran);
-        QCOMPARE(form_->timeTarget, 1);
+        QVERIFY(ran->done);
         CONTROL(ecasod, QLineEdit, form_.get(), "Ecasod");
         QCOMPARE(ecasod->text(), QStringLiteral("1 h 30 min"));
         QCOMPARE(ecasdo->text(), QStringLiteral("5 h 0 min"));
@@ -237,18 +227,17 @@ private slots:
         auto openedOnToday = std::make_shared<bool>(false);
         QWidget* main = main_.get();
         TFindForm* find = form_.get();
-        auto ran = windowtest::WhenModal([=](QWidget* modal) {
+        auto ran = guitest::AnswerModal([=](QWidget* modal) {
             *disabledMeanwhile = !main->isEnabled() && !find->isEnabled();
-            auto* calendar = windowtest::Control<QCalendarWidget>(modal, "Calendar");
-            auto* ok = windowtest::Control<QPushButton>(modal, "BitBtn1");
-            if (!calendar || !ok) return;
+            auto* calendar = guitest::Get<QCalendarWidget>(modal, "Calendar");
+            auto* ok = guitest::Get<QPushButton>(modal, "BitBtn1");
             *openedOnToday = calendar->selectedDate() == QDate::currentDate();
             calendar->setSelectedDate(QDate(2001, 3, 1));
             ok->click();
         });
         CONTROL(sb1, QToolButton, form_.get(), "SpeedButton1");
         sb1->click();
-        QVERIFY(*ran);
+        QVERIFY(ran->done);
         QVERIFY(*disabledMeanwhile);
         QVERIFY(*openedOnToday);
         QVERIFY(main_->isEnabled());

@@ -3,27 +3,22 @@
 #include <QTest>
 #include <memory>
 
-#include "Info.h"
-#include "forms.h"
-#include "recordmodel.h"
-#include "windowtest.h"
+#include "app/detailwindow.h"
+#include "app/recordmodel.h"
+#include "guitest.h"
 
-using windowtest::Row;
+using guitest::Row;
 
 class InfoTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        windowtest::ResetApp();
         main_ = std::make_unique<QWidget>();
-        App().mainWidget = main_.get();
-        form_ = std::make_unique<TInfoForm>();
-        App().info = form_.get();
+        form_ = std::make_unique<TInfoForm>(main_.get());
     }
     void cleanup() {
         form_.reset();
         main_.reset();
-        windowtest::ResetApp();
     }
 
     void captionsAndPlaceholders() {
@@ -55,13 +50,13 @@ private slots:
         seznam.SortByColumn(2, diary::RegionalSettings::Czech());
         QCOMPARE(seznam.row(0).Number(), std::string_view("2"));
 
-        form_->Fill(seznam.row(0));
+        Show(seznam.row(0));
         CONTROL(grid, QTableWidget, form_.get(), "Grid");
         const QStringList expected = {"2",    "2.5.2001", "Adamov",    "Áčko", "Brno", "1035,5",
                                       "44,5", "1080",     "2 h 0 min", "22,3", "50",   "vítr"};
         for (int r = 0; r < 12; ++r) QCOMPARE(grid->item(r, 1)->text(), expected.at(r));
 
-        form_->Fill(seznam.row(1));
+        Show(seznam.row(1));
         QCOMPARE(grid->item(0, 1)->text(), QStringLiteral("1"));
         QCOMPARE(grid->item(3, 1)->text(), QStringLiteral("Beroun"));
         QCOMPARE(grid->item(11, 1)->text(), QString());
@@ -69,12 +64,13 @@ private slots:
 
     void showRecordDisablesTheMainWindowOnlyWhileShown() {
         auto sawMainDisabled = std::make_shared<bool>(false);
-        auto ran = windowtest::WhenModal([sawMainDisabled](QWidget* modal) {
-            *sawMainDisabled = !App().mainWidget->isEnabled();
-            if (auto* ok = windowtest::Control<QPushButton>(modal, "OKButton")) ok->click();
+        QWidget* main = main_.get();
+        auto ran = guitest::AnswerModal([sawMainDisabled, main](QWidget* modal) {
+            *sawMainDisabled = !main->isEnabled();
+            guitest::Get<QPushButton>(modal, "OKButton")->click();
         });
         form_->ShowRecord(Row("7", {"3.5.2001", "", "", "", "", "", "12,5", "", "", "", ""}));
-        QVERIFY(*ran);
+        QVERIFY(ran->done);
         QVERIFY(*sawMainDisabled);
         QVERIFY(main_->isEnabled());
         QVERIFY(!form_->isVisible());
@@ -84,13 +80,20 @@ private slots:
     }
 
     void closeBoxAlsoReenablesTheMainWindow() {
-        auto ran = windowtest::WhenModal([](QWidget* modal) { modal->close(); });
+        auto ran = guitest::AnswerModal([](QWidget* modal) { modal->close(); });
         form_->ShowRecord(Row("1", {}));
-        QVERIFY(*ran);
+        QVERIFY(ran->done);
         QVERIFY(main_->isEnabled());
     }
 
 private:
+    // Shows the row and closes the window again; the grid keeps what it showed.
+    void Show(const diary::RecordRow& row) {
+        auto ran = guitest::AnswerModal([](QWidget* modal) { modal->close(); });
+        form_->ShowRecord(row);
+        QVERIFY(ran->done);
+    }
+
     std::unique_ptr<QWidget> main_;
     std::unique_ptr<TInfoForm> form_;
 };

@@ -9,19 +9,18 @@
 #include <QTableWidget>
 #include <QTreeView>
 
-#include "Add.h"
-#include "Info.h"
-#include "Statistic.h"
-#include "Unit5.h"
-#include "cas.h"
+#include "app/datepicker.h"
+#include "app/detailwindow.h"
+#include "app/entrydialog.h"
+#include "app/filedialog.h"
+#include "app/mainwindow.h"
+#include "app/placelisteditor.h"
+#include "app/recordmodel.h"
+#include "app/ridetimedialog.h"
+#include "app/searchwindow.h"
+#include "app/statisticswindow.h"
 #include "diary/diary_file.h"
-#include "filedialog.h"
-#include "forms.h"
 #include "guitest.h"
-#include "recordmodel.h"
-#include "skratky.h"
-#include "vamo.h"
-#include "vyh.h"
 
 using guitest::Cp;
 using guitest::Q;
@@ -46,21 +45,23 @@ void IntegrationTest::doubleClickAfterSortShowsThatRide() {
     TMainForm* main = session.Main();
     main->show();
     QVERIFY(QTest::qWaitForWindowExposed(main));
-    main->SeznamColumnClick(6);  // Ujeto: 9.3 before 12,5
+    guitest::SortBy(main, 6);  // Ujeto: 9.3 before 12,5
     QCOMPARE(guitest::ColumnTexts(0), (QStringList{"2", "1"}));
 
     auto info = guitest::AnswerModal([](QWidget* modal) {
         auto* form = qobject_cast<TInfoForm*>(modal);
         QVERIFY(form != nullptr);
-        QVERIFY(!App().main->isEnabled());
-        QCOMPARE(form->Grid->item(0, 1)->text(), QStringLiteral("2"));
-        QCOMPARE(form->Grid->item(2, 1)->text(), Q("Čáslav"));
-        QCOMPARE(form->Grid->item(6, 1)->text(), QStringLiteral("9.3"));
+        QVERIFY(!guitest::Window<TMainForm>("MainForm")->isEnabled());
+        QCOMPARE(guitest::Get<QTableWidget>(form, "Grid")->item(0, 1)->text(), QStringLiteral("2"));
+        QCOMPARE(guitest::Get<QTableWidget>(form, "Grid")->item(2, 1)->text(), Q("Čáslav"));
+        QCOMPARE(guitest::Get<QTableWidget>(form, "Grid")->item(6, 1)->text(),
+                 QStringLiteral("9.3"));
         form->accept();
     });
-    guitest::ClickRow(main->Seznam, 0);
-    QTest::mouseDClick(main->Seznam->viewport(), Qt::LeftButton, {},
-                       main->Seznam->visualRect(App().seznam->index(0, 1)).center());
+    guitest::ClickRow(guitest::Get<QTreeView>(main, "Seznam"), 0);
+    QTest::mouseDClick(
+        guitest::Get<QTreeView>(main, "Seznam")->viewport(), Qt::LeftButton, {},
+        guitest::Get<QTreeView>(main, "Seznam")->visualRect(main->model()->index(0, 1)).center());
     QVERIFY(info->done);
     QVERIFY(main->isEnabled());
 }
@@ -68,8 +69,8 @@ void IntegrationTest::doubleClickAfterSortShowsThatRide() {
 void IntegrationTest::statisticsOfEmptyListShowNothing() {
     guitest::Session session;
     session.Start();
-    session.Main()->Statistika1->trigger();
-    QVERIFY(!App().stat->isVisible());
+    guitest::Get<QAction>(session.Main(), "Statistika1")->trigger();
+    QVERIFY(!guitest::Window<TStatForm>("StatForm")->isVisible());
 }
 
 void IntegrationTest::shortcutEditorStartsFromEntryLists() {
@@ -77,48 +78,58 @@ void IntegrationTest::shortcutEditorStartsFromEntryLists() {
     testsupport::WriteFileBytes(session.SettingsFile(),
                                 Cp("[odkud]\r\n1=Doma\r\n2=Doma\r\n[kam]\r\n1=Zlín\r\n"));
     session.Start();
-    session.Main()->Zkratky1->trigger();
-    QVERIFY(App().zkratky->isVisible());
-    QCOMPARE(App().zkratky->List1->count(), 2);
-    QCOMPARE(App().zkratky->List2->item(0)->text(), Q("Zlín"));
-    QCOMPARE(App().zkratky->List3->count(), 0);
+    guitest::Get<QAction>(session.Main(), "Zkratky1")->trigger();
+    QVERIFY(guitest::Window<TZkratkyForm>("ZkratkyForm")->isVisible());
+    QCOMPARE(
+        guitest::Get<QListWidget>(guitest::Window<TZkratkyForm>("ZkratkyForm"), "List1")->count(),
+        2);
+    QCOMPARE(guitest::Get<QListWidget>(guitest::Window<TZkratkyForm>("ZkratkyForm"), "List2")
+                 ->item(0)
+                 ->text(),
+             Q("Zlín"));
+    QCOMPARE(
+        guitest::Get<QListWidget>(guitest::Window<TZkratkyForm>("ZkratkyForm"), "List3")->count(),
+        0);
 }
 
 void IntegrationTest::entryPickersFillTheirFields() {
     guitest::Session session;
     session.Start();
     TMainForm* main = session.Main();
-    TAddForm* add = session.Add();
+    TAddForm* add = guitest::Window<TAddForm>("AddForm");
 
     // The ride-time dialog from the entry dialog starts empty and writes only into Cj.
-    App().cas->Edit1->setText(QStringLiteral("9"));
-    App().find->Ecasod->setText(QStringLiteral("kept"));
+    guitest::Get<QLineEdit>(guitest::Window<TCasForm>("CasForm"), "Edit1")
+        ->setText(QStringLiteral("9"));
+    guitest::Get<QLineEdit>(guitest::Window<TFindForm>("FindForm"), "Ecasod")
+        ->setText(QStringLiteral("kept"));
     auto cas = guitest::AnswerModal([](QWidget* modal) {
         auto* form = qobject_cast<TCasForm*>(modal);
         QVERIFY(form != nullptr);
-        QCOMPARE(form->Edit1->text(), QString());
-        form->Edit1->setText(QStringLiteral("2"));
-        form->Edit2->setText(QStringLiteral("5"));
-        guitest::Click(form->OKButton);
+        QCOMPARE(guitest::Get<QLineEdit>(form, "Edit1")->text(), QString());
+        guitest::Get<QLineEdit>(form, "Edit1")->setText(QStringLiteral("2"));
+        guitest::Get<QLineEdit>(form, "Edit2")->setText(QStringLiteral("5"));
+        guitest::Click(guitest::Get<QPushButton>(form, "OKButton"));
     });
-    add->Button1Click();
+    guitest::Get<QPushButton>(add, "Button1")->click();
     QVERIFY(cas->done);
-    QCOMPARE(add->Cj->text(), QStringLiteral("2 h 5 min"));
-    QCOMPARE(App().find->Ecasod->text(), QStringLiteral("kept"));
-    QCOMPARE(App().find->timeTarget, 3);
+    QCOMPARE(guitest::Get<QLineEdit>(add, "Cj")->text(), QStringLiteral("2 h 5 min"));
+    QCOMPARE(guitest::Get<QLineEdit>(guitest::Window<TFindForm>("FindForm"), "Ecasod")->text(),
+             QStringLiteral("kept"));
 
     // The picker opened from the entry dialog leaves the main window disabled as it found it.
     main->setEnabled(false);
     auto picked = guitest::AnswerModal([](QWidget* modal) {
         auto* form = qobject_cast<TCalendarForm*>(modal);
         QVERIFY(form != nullptr);
-        QCOMPARE(form->Calendar->selectedDate(), QDate::currentDate());
-        form->Calendar->setSelectedDate(QDate(2001, 3, 1));
-        guitest::Click(form->BitBtn1);
+        QCOMPARE(guitest::Get<QCalendarWidget>(form, "Calendar")->selectedDate(),
+                 QDate::currentDate());
+        guitest::Get<QCalendarWidget>(form, "Calendar")->setSelectedDate(QDate(2001, 3, 1));
+        guitest::Click(guitest::Get<QPushButton>(form, "BitBtn1"));
     });
-    add->SpeedButton1Click();
+    guitest::Get<QToolButton>(add, "SpeedButton1")->click();
     QVERIFY(picked->done);
-    QCOMPARE(add->Dat->text(), QStringLiteral("1.3.2001"));
+    QCOMPARE(guitest::Get<QLineEdit>(add, "Dat")->text(), QStringLiteral("1.3.2001"));
     QVERIFY(!main->isEnabled());
     QVERIFY(add->isEnabled());
 }
@@ -139,7 +150,7 @@ void IntegrationTest::importMakesOpensAndAnnouncesDiary() {
         done = guitest::AnswerMessage(QStringLiteral("OK"));
         guitest::Click(yes);
     });
-    session.Main()->Importzestarverze1->trigger();
+    guitest::Get<QAction>(session.Main(), "Importzestarverze1")->trigger();
     QVERIFY(confirm->done);
     QCOMPARE(confirm->text, QStringLiteral("Importovat ?"));
     QVERIFY(done && done->done);
@@ -170,13 +181,13 @@ void IntegrationTest::importKeepsExistingTargetOnNo() {
         overwrite = guitest::AnswerMessage(QStringLiteral("No"));
         guitest::Click(yes);
     });
-    session.Main()->Importzestarverze1->trigger();
+    guitest::Get<QAction>(session.Main(), "Importzestarverze1")->trigger();
     QVERIFY(confirm->done);
     QVERIFY(overwrite && overwrite->done);
     QCOMPARE(overwrite->text,
              Q("Soubor ") + session.Path("stare.vam") + Q(" již existuje. Přepsat?"));
     QCOMPARE(testsupport::ReadFileBytes(session.FsPath("stare.vam")), existing);
-    QCOMPARE(App().seznam->rowCount(), 0);
+    QCOMPARE(session.Main()->model()->rowCount(), 0);
 }
 
 QTEST_MAIN(IntegrationTest)

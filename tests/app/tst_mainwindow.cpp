@@ -14,14 +14,13 @@
 #include <QTreeView>
 #include <cstdlib>
 
-#include "Add.h"
-#include "about.h"
+#include "app/aboutdialog.h"
+#include "app/entrydialog.h"
+#include "app/mainwindow.h"
+#include "app/recordmodel.h"
+#include "app/textcodec.h"
 #include "diary/settings.h"
-#include "forms.h"
 #include "guitest.h"
-#include "recordmodel.h"
-#include "textcodec.h"
-#include "vamo.h"
 
 using guitest::Cp;
 using guitest::Q;
@@ -29,7 +28,7 @@ using guitest::Q;
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void captionBeforeAndAfterLoad();
+    void captionAfterLoad();
     void firstRunWithoutSettings();
     void startsWithCp1250DiaryAndPlaceLists();
     void menusAndToolBar();
@@ -45,10 +44,8 @@ private slots:
     void aboutWindow();
 };
 
-void MainWindowTest::captionBeforeAndAfterLoad() {
+void MainWindowTest::captionAfterLoad() {
     guitest::Session session;
-    TMainForm bare;
-    QCOMPARE(bare.windowTitle(), QStringLiteral("Vamo 2001"));
     session.Start();
     QVERIFY(session.Main()->windowTitle().startsWith(QStringLiteral("Vamo 2001 [")));
 }
@@ -58,8 +55,8 @@ void MainWindowTest::firstRunWithoutSettings() {
     session.Start();
     QCOMPARE(session.Main()->windowTitle(),
              QStringLiteral("Vamo 2001 [%1]").arg(session.Path("vamo2001.vam")));
-    QCOMPARE(App().seznam->rowCount(), 0);
-    QCOMPARE(session.Add()->od->count(), 0);
+    QCOMPARE(session.Main()->model()->rowCount(), 0);
+    QCOMPARE(guitest::Get<QComboBox>(guitest::Window<TAddForm>("AddForm"), "od")->count(), 0);
     QVERIFY(!testsupport::FileExists(session.SettingsFile()));
 }
 
@@ -85,13 +82,14 @@ void MainWindowTest::startsWithCp1250DiaryAndPlaceLists() {
     QCOMPARE(guitest::ColumnTexts(3), (QStringList{"Ves", "", Q("Říčany")}));
     QCOMPARE(guitest::ColumnTexts(11), (QStringList{"", Q("vítr"), "ok"}));
 
-    TAddForm* add = session.Add();
+    TAddForm* add = guitest::Window<TAddForm>("AddForm");
     QStringList from;
-    for (int i = 0; i < add->od->count(); ++i) from << add->od->itemText(i);
+    for (int i = 0; i < guitest::Get<QComboBox>(add, "od")->count(); ++i)
+        from << guitest::Get<QComboBox>(add, "od")->itemText(i);
     QCOMPARE(from, (QStringList{"Doma", "Lhota", "Doma"}));
-    QCOMPARE(add->kam->count(), 1);
-    QCOMPARE(add->kam->itemText(0), Q("Čáslav"));
-    QCOMPARE(add->pres->count(), 0);
+    QCOMPARE(guitest::Get<QComboBox>(add, "kam")->count(), 1);
+    QCOMPARE(guitest::Get<QComboBox>(add, "kam")->itemText(0), Q("Čáslav"));
+    QCOMPARE(guitest::Get<QComboBox>(add, "pres")->count(), 0);
 }
 
 void MainWindowTest::menusAndToolBar() {
@@ -130,14 +128,14 @@ void MainWindowTest::menusAndToolBar() {
     for (QAction* a : main->menuBar()->actions()) menus << a->text();
     QCOMPARE(menus, (QStringList{"Soubor", Q("Údaj"), "Zkratky", "Statistika", "O programu"}));
     QStringList soubor;
-    for (QAction* a : main->Soubor1->actions()) soubor << a->objectName();
+    for (QAction* a : guitest::Get<QMenu>(main, "Soubor1")->actions()) soubor << a->objectName();
     QCOMPARE(soubor, (QStringList{"Nov1", "Otevt1", "Uloitjako1", "Importzestarverze1", "Konec1"}));
     QStringList udaj;
-    for (QAction* a : main->Udaj1->actions()) udaj << a->objectName();
+    for (QAction* a : guitest::Get<QMenu>(main, "Udaj1")->actions()) udaj << a->objectName();
     QCOMPARE(udaj, (QStringList{"Novy1", "Editovat1", "Smazat1", "Hledat1"}));
 
     QStringList tools;
-    for (QAction* a : main->ToolBar1->actions())
+    for (QAction* a : guitest::Get<QToolBar>(main, "ToolBar1")->actions())
         tools << (a->isSeparator() ? QStringLiteral("|") : a->toolTip());
     QCOMPARE(tools, (QStringList{Q("Nový soubor"), Q("Otevřít soubor"), Q("Uložit soubor jako"),
                                  "|", Q("Nový údaj"), Q("Editovat údaj"), Q("Smazat údaj"),
@@ -165,18 +163,18 @@ void MainWindowTest::headerClickSortsAscending() {
     main->show();
     QVERIFY(QTest::qWaitForWindowExposed(main));
 
-    guitest::ClickHeader(main->Seznam, 6);
+    guitest::ClickHeader(guitest::Get<QTreeView>(main, "Seznam"), 6);
     QCOMPARE(guitest::ColumnTexts(6), (QStringList{"9.3", "12,5", "100"}));
-    guitest::ClickHeader(main->Seznam, 6);
+    guitest::ClickHeader(guitest::Get<QTreeView>(main, "Seznam"), 6);
     QCOMPARE(guitest::ColumnTexts(6), (QStringList{"9.3", "12,5", "100"}));
     QCOMPARE(guitest::ColumnTexts(0), (QStringList{"3", "2", "1"}));
-    QVERIFY(!main->Seznam->header()->isSortIndicatorShown());
+    QVERIFY(!guitest::Get<QTreeView>(main, "Seznam")->header()->isSortIndicatorShown());
 
-    guitest::ClickHeader(main->Seznam, 8);
+    guitest::ClickHeader(guitest::Get<QTreeView>(main, "Seznam"), 8);
     QCOMPARE(guitest::ColumnTexts(8), (QStringList{"10 h 0 min", "2 h 15 min", "9 h 30 min"}));
-    guitest::ClickHeader(main->Seznam, 2);
+    guitest::ClickHeader(guitest::Get<QTreeView>(main, "Seznam"), 2);
     QCOMPARE(guitest::ColumnTexts(2), (QStringList{"brno", Q("Zlín"), Q("Čáslav")}));
-    guitest::ClickHeader(main->Seznam, 0);
+    guitest::ClickHeader(guitest::Get<QTreeView>(main, "Seznam"), 0);
     QCOMPARE(guitest::ColumnTexts(0), (QStringList{"1", "2", "3"}));
 }
 
@@ -192,12 +190,15 @@ void MainWindowTest::selectedRowIsHighlighted() {
 
     // The grid lines are a style sheet, which takes over how items are drawn; the selected row
     // must still stand out, not turn into white text on white.
-    guitest::ClickRow(main->Seznam, 1);
-    const QRect cell = main->Seznam->visualRect(main->Seznam->model()->index(1, 1));
-    const QImage image = main->Seznam->viewport()->grab().toImage();
+    guitest::ClickRow(guitest::Get<QTreeView>(main, "Seznam"), 1);
+    const QRect cell =
+        guitest::Get<QTreeView>(main, "Seznam")
+            ->visualRect(guitest::Get<QTreeView>(main, "Seznam")->model()->index(1, 1));
+    const QImage image = guitest::Get<QTreeView>(main, "Seznam")->viewport()->grab().toImage();
     const QPoint inside(cell.left() + 2, cell.center().y());
     const QColor seen = image.pixelColor(inside * image.devicePixelRatio());
-    const QColor highlight = main->Seznam->palette().color(QPalette::Highlight);
+    const QColor highlight =
+        guitest::Get<QTreeView>(main, "Seznam")->palette().color(QPalette::Highlight);
     // The style shades the highlight a little.
     const int distance = std::abs(seen.red() - highlight.red()) +
                          std::abs(seen.green() - highlight.green()) +
@@ -211,7 +212,7 @@ void MainWindowTest::closeStoresTheDiaryPath() {
     TMainForm* main = session.Main();
     QSignalSpy closed(main, &TMainForm::Closed);
     main->show();
-    main->Konec1->trigger();
+    guitest::Get<QAction>(main, "Konec1")->trigger();
     QVERIFY(!main->isVisible());
     QCOMPARE(closed.count(), 1);
     QCOMPARE(diary::ReadLastDiary(session.SettingsFile(), "none"), session.FsPath("vamo2001.vam"));
@@ -284,8 +285,8 @@ void MainWindowTest::aboutWindow() {
     guitest::Session session;
     session.Start();
     session.Main()->show();
-    session.Main()->Oprogramu1->trigger();
-    TAboutBox* about = App().about;
+    guitest::Get<QAction>(session.Main(), "Oprogramu1")->trigger();
+    TAboutBox* about = guitest::Window<TAboutBox>("AboutBox");
     QVERIFY(about->isVisible());
     QVERIFY(!about->isModal());
     QCOMPARE(about->windowTitle(), QStringLiteral("O Programu"));

@@ -11,13 +11,12 @@
 #include <QPushButton>
 #include <QTreeView>
 
-#include "Add.h"
+#include "app/entrydialog.h"
+#include "app/mainwindow.h"
+#include "app/recordmodel.h"
+#include "app/textcodec.h"
 #include "diary/diary_file.h"
-#include "forms.h"
 #include "guitest.h"
-#include "recordmodel.h"
-#include "textcodec.h"
-#include "vamo.h"
 
 using diary::Field;
 using guitest::Cp;
@@ -42,9 +41,12 @@ std::shared_ptr<guitest::Answer> AnswerEntry(std::function<void(TAddForm*)> fill
     return guitest::AnswerModal([fill, ok](QWidget* modal) {
         auto* form = qobject_cast<TAddForm*>(modal);
         QVERIFY2(form != nullptr, "the entry dialog did not come up");
-        QVERIFY2(!App().main->isEnabled(), "the main window stays enabled under the dialog");
+        QVERIFY2(!guitest::Window<TMainForm>("MainForm")->isEnabled(),
+                 "the main window stays enabled under the dialog");
         fill(form);
-        guitest::Click(ok ? static_cast<QAbstractButton*>(form->OKButton) : form->CancelButton);
+        guitest::Click(
+            ok ? static_cast<QAbstractButton*>(guitest::Get<QPushButton>(form, "OKButton"))
+               : guitest::Get<QPushButton>(form, "CancelButton"));
     });
 }
 
@@ -70,24 +72,24 @@ void RecordCommandsTest::newRideReachesListFileAndNextStart() {
     main->show();
     auto entry = AnswerEntry([](TAddForm* form) {
         QCOMPARE(form->windowTitle(), Q("Nový údaj"));
-        QCOMPARE(form->Cislo->text(), QStringLiteral("1"));
-        guitest::TypeText(form->Dat, QStringLiteral("12.5.2001"));
-        guitest::TypeText(form->od->lineEdit(), QStringLiteral("Doma"));
-        guitest::TypeText(form->kam->lineEdit(), Q("Lhota"));
-        guitest::TypeText(form->pres->lineEdit(), QStringLiteral("Ves"));
-        guitest::TypeText(form->Odj, QStringLiteral("1200"));
-        guitest::TypeText(form->Pri, QStringLiteral("1235"));
-        guitest::TypeText(form->Ujeto, QStringLiteral("35"));
-        guitest::TypeText(form->Pr, QStringLiteral("20"));
-        guitest::TypeText(form->Mr, QStringLiteral("41"));
-        guitest::TypeText(form->Cj, QStringLiteral("1 h 45 min"));
-        guitest::TypeText(form->Pozn, Q("žluťoučký kůň"));
+        QCOMPARE(guitest::Get<QLabel>(form, "Cislo")->text(), QStringLiteral("1"));
+        guitest::TypeText(guitest::Get<QLineEdit>(form, "Dat"), QStringLiteral("12.5.2001"));
+        guitest::TypeText(guitest::Get<QComboBox>(form, "od")->lineEdit(), QStringLiteral("Doma"));
+        guitest::TypeText(guitest::Get<QComboBox>(form, "kam")->lineEdit(), Q("Lhota"));
+        guitest::TypeText(guitest::Get<QComboBox>(form, "pres")->lineEdit(), QStringLiteral("Ves"));
+        guitest::TypeText(guitest::Get<QLineEdit>(form, "Odj"), QStringLiteral("1200"));
+        guitest::TypeText(guitest::Get<QLineEdit>(form, "Pri"), QStringLiteral("1235"));
+        guitest::TypeText(guitest::Get<QLineEdit>(form, "Ujeto"), QStringLiteral("35"));
+        guitest::TypeText(guitest::Get<QLineEdit>(form, "Pr"), QStringLiteral("20"));
+        guitest::TypeText(guitest::Get<QLineEdit>(form, "Mr"), QStringLiteral("41"));
+        guitest::TypeText(guitest::Get<QLineEdit>(form, "Cj"), QStringLiteral("1 h 45 min"));
+        guitest::TypeText(guitest::Get<QLineEdit>(form, "Pozn"), Q("žluťoučký kůň"));
     });
-    main->Novy1->trigger();
+    guitest::Get<QAction>(main, "Novy1")->trigger();
     QVERIFY(entry->done);
     QVERIFY(main->isEnabled());
 
-    QCOMPARE(App().seznam->rowCount(), 1);
+    QCOMPARE(session.Main()->model()->rowCount(), 1);
     QCOMPARE(guitest::ColumnTexts(3), (QStringList{"Ves"}));
     QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")),
              "[data]\r\n1=" +
@@ -102,15 +104,20 @@ void RecordCommandsTest::cancelledNewChangesNothing() {
     guitest::Session session;
     session.Start();
     auto entry = AnswerEntry(
-        [](TAddForm* form) { guitest::TypeText(form->Dat, QStringLiteral("1.1.2001")); }, false);
-    session.Main()->Novy1->trigger();
+        [](TAddForm* form) {
+            guitest::TypeText(guitest::Get<QLineEdit>(form, "Dat"), QStringLiteral("1.1.2001"));
+        },
+        false);
+    guitest::Get<QAction>(session.Main(), "Novy1")->trigger();
     QVERIFY(entry->done);
-    QCOMPARE(App().seznam->rowCount(), 0);
+    QCOMPARE(session.Main()->model()->rowCount(), 0);
     QVERIFY(!testsupport::FileExists(session.FsPath("vamo2001.vam")));
 
     // The next "Nový" starts from empty fields again.
-    auto again = AnswerEntry([](TAddForm* form) { QCOMPARE(form->Dat->text(), QString()); }, false);
-    session.Main()->Novy1->trigger();
+    auto again = AnswerEntry(
+        [](TAddForm* form) { QCOMPARE(guitest::Get<QLineEdit>(form, "Dat")->text(), QString()); },
+        false);
+    guitest::Get<QAction>(session.Main(), "Novy1")->trigger();
     QVERIFY(again->done);
 }
 
@@ -121,19 +128,19 @@ void RecordCommandsTest::editKeepsNumberInSortedList() {
     TMainForm* main = session.Main();
     main->show();
     QVERIFY(QTest::qWaitForWindowExposed(main));
-    main->SeznamColumnClick(11);  // druhá, první, třetí
-    guitest::ClickRow(main->Seznam, 0);
-    QCOMPARE(main->SelectedRow(), 0);
+    guitest::SortBy(main, 11);  // druhá, první, třetí
+    guitest::ClickRow(guitest::Get<QTreeView>(main, "Seznam"), 0);
+    QCOMPARE(guitest::SelectedRow(guitest::Get<QTreeView>(main, "Seznam")), 0);
 
     auto entry = AnswerEntry([](TAddForm* form) {
         QCOMPARE(form->windowTitle(), Q("Editovat údaj"));
-        QCOMPARE(form->Cislo->text(), QStringLiteral("2"));
-        QCOMPARE(form->od->currentText(), QStringLiteral("Les"));
-        QCOMPARE(form->Ujeto->text(), QStringLiteral("10"));
-        QCOMPARE(form->Pri->text(), QStringLiteral("140"));
-        form->Pozn->setText(Q("opravená"));
+        QCOMPARE(guitest::Get<QLabel>(form, "Cislo")->text(), QStringLiteral("2"));
+        QCOMPARE(guitest::Get<QComboBox>(form, "od")->currentText(), QStringLiteral("Les"));
+        QCOMPARE(guitest::Get<QLineEdit>(form, "Ujeto")->text(), QStringLiteral("10"));
+        QCOMPARE(guitest::Get<QLineEdit>(form, "Pri")->text(), QStringLiteral("140"));
+        guitest::Get<QLineEdit>(form, "Pozn")->setText(Q("opravená"));
     });
-    main->Editovat1->trigger();
+    guitest::Get<QAction>(main, "Editovat1")->trigger();
     QVERIFY(entry->done);
 
     QCOMPARE(guitest::ColumnTexts(0), (QStringList{"2", "1", "3"}));
@@ -168,10 +175,10 @@ void RecordCommandsTest::deleteMiddleRenumbers() {
     TMainForm* main = session.Main();
     main->show();
     QVERIFY(QTest::qWaitForWindowExposed(main));
-    guitest::ClickRow(main->Seznam, 1);
+    guitest::ClickRow(guitest::Get<QTreeView>(main, "Seznam"), 1);
 
     auto box = guitest::AnswerMessage(QStringLiteral("Yes"));
-    main->Smazat1->trigger();
+    guitest::Get<QAction>(main, "Smazat1")->trigger();
     QVERIFY(box->done);
     QCOMPARE(box->title, QStringLiteral("Warning"));
     QCOMPARE(box->text, QStringLiteral("Opravdu smazat?"));
@@ -183,9 +190,10 @@ void RecordCommandsTest::deleteMiddleRenumbers() {
     QCOMPARE(guitest::ColumnTexts(11), (QStringList{Q("první"), Q("třetí")}));
 
     // A new ride then takes a number nobody holds.
-    auto entry =
-        AnswerEntry([](TAddForm* form) { QCOMPARE(form->Cislo->text(), QStringLiteral("3")); });
-    session.Main()->Novy1->trigger();
+    auto entry = AnswerEntry([](TAddForm* form) {
+        QCOMPARE(guitest::Get<QLabel>(form, "Cislo")->text(), QStringLiteral("3"));
+    });
+    guitest::Get<QAction>(session.Main(), "Novy1")->trigger();
     QVERIFY(entry->done);
     QCOMPARE(diary::ReadDiary(session.FsPath("vamo2001.vam")).size(), std::size_t{3});
 }
@@ -196,11 +204,11 @@ void RecordCommandsTest::deleteAnsweredNoKeepsAll() {
     session.Start();
     session.Main()->show();
     QVERIFY(QTest::qWaitForWindowExposed(session.Main()));
-    guitest::ClickRow(session.Main()->Seznam, 1);
+    guitest::ClickRow(guitest::Get<QTreeView>(session.Main(), "Seznam"), 1);
     auto box = guitest::AnswerMessage(QStringLiteral("No"));
-    session.Main()->Smazat1->trigger();
+    guitest::Get<QAction>(session.Main(), "Smazat1")->trigger();
     QVERIFY(box->done);
-    QCOMPARE(App().seznam->rowCount(), 3);
+    QCOMPARE(session.Main()->model()->rowCount(), 3);
     QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree);
 }
 
@@ -217,21 +225,21 @@ void RecordCommandsTest::failedWriteLeavesListAsFile() {
     // The write runs once the dialog is gone, so its error box is answered after it.
     std::shared_ptr<guitest::Answer> error;
     auto entry = AnswerEntry([&error](TAddForm* form) {
-        form->Pozn->setText(QStringLiteral("nová"));
+        guitest::Get<QLineEdit>(form, "Pozn")->setText(QStringLiteral("nová"));
         error = guitest::AnswerMessage(QStringLiteral("OK"));
     });
-    main->Novy1->trigger();
+    guitest::Get<QAction>(main, "Novy1")->trigger();
     QVERIFY(entry->done);
     QVERIFY(error && error->done);
     QCOMPARE(error->text, expected);
-    QCOMPARE(App().seznam->rowCount(), 3);
+    QCOMPARE(session.Main()->model()->rowCount(), 3);
 
-    guitest::ClickRow(main->Seznam, 0);
+    guitest::ClickRow(guitest::Get<QTreeView>(main, "Seznam"), 0);
     entry = AnswerEntry([&error](TAddForm* form) {
-        form->Pozn->setText(QStringLiteral("jiná"));
+        guitest::Get<QLineEdit>(form, "Pozn")->setText(QStringLiteral("jiná"));
         error = guitest::AnswerMessage(QStringLiteral("OK"));
     });
-    main->Editovat1->trigger();
+    guitest::Get<QAction>(main, "Editovat1")->trigger();
     QVERIFY(entry->done);
     QVERIFY(error && error->done);
     QCOMPARE(error->text, expected);
@@ -241,11 +249,11 @@ void RecordCommandsTest::failedWriteLeavesListAsFile() {
         error = guitest::AnswerMessage(QStringLiteral("OK"));
         modal->findChild<QAbstractButton*>(QStringLiteral("Yes"))->click();
     });
-    main->Smazat1->trigger();
+    guitest::Get<QAction>(main, "Smazat1")->trigger();
     QVERIFY(ask->done);
     QVERIFY(error->done);
     QCOMPARE(error->text, expected);
-    QCOMPARE(App().seznam->rowCount(), 3);
+    QCOMPARE(session.Main()->model()->rowCount(), 3);
     QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree);
 }
 

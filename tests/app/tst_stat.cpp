@@ -4,12 +4,11 @@
 #include <QTest>
 #include <memory>
 
-#include "Statistic.h"
-#include "forms.h"
-#include "recordmodel.h"
-#include "windowtest.h"
+#include "app/recordmodel.h"
+#include "app/statisticswindow.h"
+#include "guitest.h"
 
-using windowtest::Row;
+using guitest::Row;
 
 namespace {
 
@@ -25,17 +24,12 @@ class StatTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        windowtest::ResetApp();
-        App().regional = diary::RegionalSettings::Czech();
         seznam_ = std::make_unique<RecordModel>();
-        App().seznam = seznam_.get();
-        form_ = std::make_unique<TStatForm>();
-        App().stat = form_.get();
+        form_ = std::make_unique<TStatForm>(seznam_.get(), diary::RegionalSettings::Czech());
     }
     void cleanup() {
         form_.reset();
         seznam_.reset();
-        windowtest::ResetApp();
     }
 
     void captionsAtCreation() {
@@ -70,15 +64,15 @@ private slots:
     void snapshotFollowsListOrder() {
         seznam_->Append(Row("1", {"1.5.2001", "B", "", "", "", "1235", "35", "", "", "", ""}));
         seznam_->Append(Row("2", {"2.5.2001", "A", "", "", "", "1247,5", "12,5", "", "", "", ""}));
-        form_->GetInfo();
+        form_->ShowStatistics();
         CONTROL(grid, QTableWidget, form_.get(), "Grid");
         QCOMPARE(grid->item(0, 1)->text(), QStringLiteral("2"));
         QCOMPARE(grid->item(3, 1)->text(), QStringLiteral("12,5"));
         QCOMPARE(grid->item(5, 1)->text(), QStringLiteral("1247,5"));
 
-        seznam_->SortByColumn(2, App().regional);
+        seznam_->SortByColumn(2, diary::RegionalSettings::Czech());
         QCOMPARE(grid->item(5, 1)->text(), QStringLiteral("1247,5"));
-        form_->GetInfo();
+        form_->ShowStatistics();
         QCOMPARE(grid->item(5, 1)->text(), QStringLiteral("1235"));
     }
 

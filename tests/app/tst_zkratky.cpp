@@ -10,10 +10,9 @@
 #include <memory>
 
 #include "TempDir.h"
+#include "app/placelisteditor.h"
 #include "diary/settings.h"
-#include "forms.h"
-#include "skratky.h"
-#include "windowtest.h"
+#include "guitest.h"
 
 namespace {
 
@@ -25,20 +24,20 @@ QStringList Items(QListWidget* list) {
 
 std::vector<std::string> CpList(std::initializer_list<const char*> items) {
     std::vector<std::string> out;
-    for (const char* i : items) out.push_back(windowtest::Cp(i));
+    for (const char* i : items) out.push_back(guitest::Cp(i));
     return out;
 }
 
 // The named controls in the order Tab visits them, starting from the first list.
 QStringList TabOrder(TZkratkyForm* form) {
     QStringList out;
-    QWidget* w = form->List1;
+    QWidget* w = guitest::Get<QListWidget>(form, "List1");
     do {
         if ((w->focusPolicy() & Qt::TabFocus) && !w->objectName().isEmpty() &&
             !w->objectName().startsWith(QStringLiteral("qt_")))
             out << w->objectName();
         w = w->nextInFocusChain();
-    } while (w != form->List1 && out.size() < 30);
+    } while (w != guitest::Get<QListWidget>(form, "List1") && out.size() < 30);
     return out;
 }
 
@@ -48,28 +47,24 @@ class ZkratkyTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        windowtest::ResetApp();
         dir_ = std::make_unique<testsupport::TempDir>();
-        App().settingsFolder = QString::fromStdString(dir_->path());
         restarts_.clear();
         saved_ = TZkratkyForm::restarter;
         TZkratkyForm::restarter = [this](const QString& exe) { restarts_ << exe; };
         form_ = std::make_unique<TZkratkyForm>(QStringList{"Doma", "Práce"}, QStringList{"Brno"},
-                                               QStringList{});
-        App().zkratky = form_.get();
+                                               QStringList{}, diary::SettingsPath(dir_->path()));
     }
     void cleanup() {
         form_.reset();
         TZkratkyForm::restarter = saved_;
         dir_.reset();
-        windowtest::ResetApp();
     }
 
     void layout() {
         QCOMPARE(form_->windowTitle(), QStringLiteral("Zkratky"));
         const char* labels[][2] = {{"Label1", "Odkud"}, {"Label2", "Kam"}, {"Label3", "Přes"}};
         for (auto [name, text] : labels) {
-            auto* label = windowtest::Control<QLabel>(form_.get(), name);
+            auto* label = guitest::Get<QLabel>(form_.get(), name);
             QVERIFY2(label, name);
             QCOMPARE(label->text(), QString::fromUtf8(text));
         }
@@ -98,40 +93,41 @@ private slots:
         add1->click();
         add1->click();
         QCOMPARE(edit1->text(), QStringLiteral(" Doma "));
-        QCOMPARE(Items(form_->List1), (QStringList{"Doma", "Práce", "", " Doma ", " Doma "}));
+        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List1")),
+                 (QStringList{"Doma", "Práce", "", " Doma ", " Doma "}));
 
         CONTROL(edit3, QLineEdit, form_.get(), "Edit3");
         CONTROL(add3, QPushButton, form_.get(), "Button5");
         edit3->setText(QStringLiteral("Říčany"));
         add3->click();
-        QCOMPARE(Items(form_->List3), QStringList{"Říčany"});
-        QCOMPARE(Items(form_->List2), QStringList{"Brno"});
+        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List3")), QStringList{"Říčany"});
+        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List2")), QStringList{"Brno"});
     }
 
     void deleteRemovesOnlyTheSelectedEntry() {
         CONTROL(del1, QPushButton, form_.get(), "Button2");
         del1->click();
-        QCOMPARE(Items(form_->List1), (QStringList{"Doma", "Práce"}));
-        form_->List1->setCurrentRow(0);
+        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List1")), (QStringList{"Doma", "Práce"}));
+        guitest::Get<QListWidget>(form_.get(), "List1")->setCurrentRow(0);
         del1->click();
-        QCOMPARE(Items(form_->List1), QStringList{"Práce"});
+        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List1")), QStringList{"Práce"});
         CONTROL(del2, QPushButton, form_.get(), "Button4");
-        form_->List2->setCurrentRow(0);
+        guitest::Get<QListWidget>(form_.get(), "List2")->setCurrentRow(0);
         del2->click();
-        QCOMPARE(Items(form_->List2), QStringList{});
-        QCOMPARE(Items(form_->List1), QStringList{"Práce"});
+        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List2")), QStringList{});
+        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List1")), QStringList{"Práce"});
     }
 
     // Storno hides without restoring; nothing is written and nothing restarts.
     void stornoKeepsTheEditedLists() {
         form_->show();
-        form_->List1->setCurrentRow(1);
-        form_->Button2->click();
+        guitest::Get<QListWidget>(form_.get(), "List1")->setCurrentRow(1);
+        guitest::Get<QPushButton>(form_.get(), "Button2")->click();
         CONTROL(cancel, QPushButton, form_.get(), "CancelButton");
         cancel->click();
         QVERIFY(!form_->isVisible());
         form_->show();
-        QCOMPARE(Items(form_->List1), QStringList{"Doma"});
+        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List1")), QStringList{"Doma"});
         QTest::keyClick(form_.get(), Qt::Key_Escape);
         QVERIFY(!form_->isVisible());
         QVERIFY(!testsupport::FileExists(diary::SettingsPath(dir_->path())));
@@ -142,8 +138,8 @@ private slots:
         const std::string settings = diary::SettingsPath(dir_->path());
         testsupport::WriteFileBytes(settings,
                                     "[soubor]\r\nfile=/tmp/a.vam\r\n[pres]\r\n1=Beroun\r\n");
-        form_->Edit2->setText(QStringLiteral("Kolín"));
-        form_->Button3->click();
+        guitest::Get<QLineEdit>(form_.get(), "Edit2")->setText(QStringLiteral("Kolín"));
+        guitest::Get<QPushButton>(form_.get(), "Button3")->click();
         CONTROL(ok, QPushButton, form_.get(), "OKButton");
         ok->click();
         QCOMPARE(restarts_, QStringList{QCoreApplication::applicationFilePath()});
@@ -156,25 +152,24 @@ private slots:
     void failedWriteShowsTheErrorAndDoesNotRestart() {
         form_->show();
         const std::string settings = diary::SettingsPath(dir_->path());
-        testsupport::WriteFileBytes(settings, windowtest::Cp("[odkud]\r\n1=Staré\r\n"));
+        testsupport::WriteFileBytes(settings, guitest::Cp("[odkud]\r\n1=Staré\r\n"));
         QCOMPARE(chmod(settings.c_str(), 0444), 0);
         auto caption = std::make_shared<QString>();
         auto text = std::make_shared<QString>();
-        auto ran = windowtest::WhenModal([caption, text](QWidget* modal) {
+        auto ran = guitest::AnswerModal([caption, text](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
-            if (!box) return;
             *caption = box->windowTitle();
             *text = box->text();
-            if (auto* ok = windowtest::Control<QPushButton>(box, "OK")) ok->click();
+            guitest::Get<QPushButton>(box, "OK")->click();
         });
-        form_->OKButton->click();
-        QVERIFY(*ran);
+        guitest::Get<QPushButton>(form_.get(), "OKButton")->click();
+        QVERIFY(ran->done);
         QCOMPARE(*caption, QStringLiteral("Error"));
         QCOMPARE(*text, QStringLiteral("Unable to write to ") + QString::fromStdString(settings));
         QVERIFY(restarts_.isEmpty());
         QVERIFY(form_->isVisible());
-        QCOMPARE(Items(form_->List1), (QStringList{"Doma", "Práce"}));
-        QCOMPARE(testsupport::ReadFileBytes(settings), windowtest::Cp("[odkud]\r\n1=Staré\r\n"));
+        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List1")), (QStringList{"Doma", "Práce"}));
+        QCOMPARE(testsupport::ReadFileBytes(settings), guitest::Cp("[odkud]\r\n1=Staré\r\n"));
     }
 
 private:

@@ -9,13 +9,13 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QWidget>
+#include <cstdio>
+#include <cstdlib>
 
-#include "Add.h"
+#include "app/mainwindow.h"
+#include "app/recordmodel.h"
+#include "app/textcodec.h"
 #include "diary/settings.h"
-#include "forms.h"
-#include "recordmodel.h"
-#include "textcodec.h"
-#include "vamo.h"
 
 namespace guitest {
 
@@ -44,6 +44,28 @@ QObject* FindObject(QObject* root, const QString& name, const QMetaObject& type,
         }
     }
     return found;
+}
+
+void MissingControl(const QString& why) {
+    std::fprintf(stderr, "FAIL: %s\n", qPrintable(why));
+    std::fflush(stderr);
+    std::abort();
+}
+
+QWidget* TopLevel(const char* name) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String(name)) return w;
+    }
+    return nullptr;
+}
+
+void SortBy(TMainForm* main, int column) {
+    emit Get<QTreeView>(main, "Seznam")->header()->sectionClicked(column);
+}
+
+int SelectedRow(const QTreeView* view) {
+    const QModelIndexList rows = view->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
 }
 
 void Click(QAbstractButton* button) {
@@ -120,22 +142,25 @@ std::shared_ptr<Answer> AnswerMessage(const QString& button) {
     });
 }
 
-Session::Session() {
-    App() = AppContext{};
-    App().settingsFolder = Folder();
-    App().regional = diary::RegionalSettings::Czech();
-}
+namespace {
+// The session whose list ColumnTexts reads.
+const Session* current = nullptr;
+}  // namespace
+
+Session::Session() { current = this; }
 
 Session::~Session() {
-    DestroyForms();
-    App() = AppContext{};
+    main_.reset();
+    if (current == this) current = nullptr;
 }
 
-void Session::Start() { CreateForms(); }
+void Session::Start() {
+    main_ = std::make_unique<TMainForm>(Folder(), diary::RegionalSettings::Czech());
+}
 
 void Session::Restart() {
-    DestroyForms();
-    CreateForms();
+    main_.reset();
+    Start();
 }
 
 QString Session::Folder() const { return FromFsPath(dir_.path()); }
@@ -148,9 +173,6 @@ std::string Session::SettingsBytes() const {
                                                    : std::string();
 }
 
-TMainForm* Session::Main() const { return App().main; }
-TAddForm* Session::Add() const { return App().add; }
-
 std::string Cp(const char* utf8) { return ToCp(QString::fromUtf8(utf8)); }
 QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -160,9 +182,24 @@ std::string DiaryBytes(std::initializer_list<std::pair<const char*, const char*>
     return bytes;
 }
 
+diary::DiaryRecord Record(const char* number, std::initializer_list<const char*> fields) {
+    diary::DiaryRecord r;
+    r.number = number;
+    std::size_t i = 0;
+    for (const char* f : fields) {
+        if (i < r.fields.size()) r.fields[i++] = Cp(f);
+    }
+    return r;
+}
+
+diary::RecordRow Row(const char* number, std::initializer_list<const char*> fields) {
+    return diary::RecordRow(Record(number, fields));
+}
+
 QStringList ColumnTexts(int column) {
     QStringList texts;
-    const RecordModel* model = App().seznam;
+    const RecordModel* model =
+        current != nullptr && current->Main() != nullptr ? current->Main()->model() : nullptr;
     for (int r = 0; model != nullptr && r < model->rowCount(); ++r) {
         texts << model->data(model->index(r, column), Qt::DisplayRole).toString();
     }

@@ -1,11 +1,26 @@
 #pragma once
-// Driving the main window and the entry dialog in GUI tests: a fresh program per test over its
-// own folder, controls found by name with a readable failure, clicks where a user clicks, and
+// Driving the windows in GUI tests: a fresh program per test over its own folder, controls
+// found by name (a missing one stops the test with its name), clicks where a user clicks, and
 // answers to real modal windows.
 
+#include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QString>
+#include <QTableWidget>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -13,10 +28,8 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "diary/record.h"
 
-class QAbstractButton;
-class QTreeView;
-class TAddForm;
 class TMainForm;
 
 namespace guitest {
@@ -30,12 +43,37 @@ T* Find(QObject* root, const QString& name, QString* why, bool mustBeEnabled = t
     return static_cast<T*>(FindObject(root, name, T::staticMetaObject, mustBeEnabled, why));
 }
 
+// The child of `root` called `name`, of type T, enabled or not. A control that is missing or
+// of another type ends the test run at once with both names: it is never skipped silently,
+// and a handler answering a modal window can use it as well as a test function.
+[[noreturn]] void MissingControl(const QString& why);
+template <typename T>
+T* Get(QObject* root, const char* name) {
+    QString why;
+    T* found = Find<T>(root, QString::fromLatin1(name), &why, false);
+    if (found == nullptr) MissingControl(why);
+    return found;
+}
+
+// The program's top-level window called `name` (its windows have no parent).
+QWidget* TopLevel(const char* name);
+template <typename T>
+T* Window(const char* name) {
+    auto* window = qobject_cast<T*>(TopLevel(name));
+    if (window == nullptr) MissingControl(QStringLiteral("no window '%1'").arg(name));
+    return window;
+}
+
 void Click(QAbstractButton* button);
 // Types `text` key by key into `widget` (any characters, not only ASCII), as a user would:
 // through the widget's validator.
 void TypeText(QWidget* widget, const QString& text);
 void ClickRow(QTreeView* view, int row, int column = 1);
 void ClickHeader(QTreeView* view, int section);
+// Sorts the main list by `column` as a click on its header does.
+void SortBy(TMainForm* main, int column);
+// The selected row of a list, or -1.
+int SelectedRow(const QTreeView* view);
 
 // What the answer to one modal window saw.
 struct Answer {
@@ -60,8 +98,8 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    void Start();    // CreateForms
-    void Restart();  // DestroyForms, then CreateForms over the same files
+    void Start();    // a new main window with Czech regional settings, and its start-up load
+    void Restart();  // the main window closed and a new one started over the same files
 
     QString Folder() const;
     QString Path(const char* name) const;  // a file in the folder, as the program names it
@@ -69,11 +107,11 @@ public:
     std::string SettingsFile() const;
     std::string SettingsBytes() const;  // "" when there is none
 
-    TMainForm* Main() const;
-    TAddForm* Add() const;
+    TMainForm* Main() const { return main_.get(); }
 
 private:
     testsupport::TempDir dir_;
+    std::unique_ptr<TMainForm> main_;
 };
 
 // UTF-8 test text as code page 1250 bytes, and back.
@@ -84,7 +122,12 @@ QString Q(const char* utf8);
 // "§" separators; they are written in code page 1250).
 std::string DiaryBytes(std::initializer_list<std::pair<const char*, const char*>> entries);
 
-// The texts of column `column` of the main list, top to bottom.
+// A record from its number and its eleven field texts in file order (UTF-8 test literals,
+// stored as code page 1250).
+diary::DiaryRecord Record(const char* number, std::initializer_list<const char*> fields);
+diary::RecordRow Row(const char* number, std::initializer_list<const char*> fields);
+
+// The texts of column `column` of the running session's main list, top to bottom.
 QStringList ColumnTexts(int column);
 
 }  // namespace guitest
@@ -96,3 +139,6 @@ QStringList ColumnTexts(int column);
         var = guitest::Find<Type>((root), QStringLiteral(name), &why_); \
         QVERIFY2(var != nullptr, qPrintable(why_));                     \
     } while (false)
+
+// `var` is the control of `root` called `name` (see Get).
+#define CONTROL(var, Type, root, name) auto* var = guitest::Get<Type>((root), (name))
