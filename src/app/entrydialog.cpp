@@ -25,6 +25,10 @@ using diary::Field;
 
 namespace {
 
+// What the user may type into a field. Text loaded from the diary may be longer (an imported
+// note, a place written by another program) and is kept whole: the limit never cuts it.
+int TypingLimit(Field field) { return field == Field::Note ? 255 : 32767; }
+
 // The dialog was drawn for an 8-point font 13 pixels high; wider fonts widen it alike.
 double Scale(const QWidget* w) { return std::max(1.0, w->fontMetrics().height() / 13.0); }
 
@@ -133,7 +137,7 @@ TAddForm::TAddForm(const RecordModel* list, const diary::RegionalSettings& regio
         MakePictureButton(this, "SpeedButton4", icons::Calculator(), QStringLiteral("Výpočet"));
     Mr = MakeEdit(this, "Mr", 109);
     Pozn = MakeEdit(this, "Pozn", 469);
-    Pozn->setMaxLength(255);
+    Pozn->setMaxLength(TypingLimit(Field::Note));
     OKButton = MakeButton(this, "OKButton", QStringLiteral("OK"), 91);
     OKButton->setIcon(icons::Ok());
     OKButton->setFixedWidth(std::max(OKButton->width(), Scaled(this, 91)));
@@ -244,12 +248,20 @@ QString TAddForm::FieldText(Field field) const {
     return {};
 }
 
-void TAddForm::SetFieldText(Field field, const QString& text) {
+QLineEdit* TAddForm::EditOf(Field field) const {
     QWidget* w = FieldWidget(field);
-    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        edit->setText(text);
-    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+    if (auto* combo = qobject_cast<QComboBox*>(w)) return combo->lineEdit();
+    return qobject_cast<QLineEdit*>(w);
+}
+
+void TAddForm::SetFieldText(Field field, const QString& text) {
+    EditOf(field)->setMaxLength(std::max(TypingLimit(field), static_cast<int>(text.size())));
+    loaded_[static_cast<std::size_t>(field)] = text;
+    QWidget* w = FieldWidget(field);
+    if (auto* combo = qobject_cast<QComboBox*>(w)) {
         combo->setEditText(text);
+    } else {
+        EditOf(field)->setText(text);
     }
 }
 
@@ -358,6 +370,20 @@ void TAddForm::AcceptRide() {
     for (int i = 0; i < diary::kFieldCount; ++i) {
         if (FieldText(static_cast<Field>(i)).contains(separator)) {
             ShowError(this, QStringLiteral("Znak § nelze použít."));
+            return;
+        }
+    }
+    // A long text loaded from the diary may stay as it is, but once the user changed it the
+    // typing limit applies; saying so beats cutting the text behind the user's back.
+    for (int i = 0; i < diary::kFieldCount; ++i) {
+        const auto field = static_cast<Field>(i);
+        const QString text = FieldText(field);
+        if (text.size() > TypingLimit(field) && text != loaded_[static_cast<std::size_t>(i)]) {
+            ShowError(this, QStringLiteral("Upravený text je příliš dlouhý: má %1 znaků, "
+                                           "pole smí mít nejvýš %2. Zkraťte ho, prosím.")
+                                .arg(text.size())
+                                .arg(TypingLimit(field)));
+            FieldWidget(field)->setFocus();
             return;
         }
     }

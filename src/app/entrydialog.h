@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QDialog>
 #include <QString>
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -61,12 +62,15 @@ private slots:
 
 private:
     QWidget* FieldWidget(diary::Field field) const;
+    QLineEdit* EditOf(diary::Field field) const;  // the field's line edit (a combo box's own)
     QString FieldText(diary::Field field) const;
     void SetFieldText(diary::Field field, const QString& text);
 
     const RecordModel* list_;
     diary::RegionalSettings regional_;
     Helpers helpers_;
+    // Each field's text as it was last set (loaded or emptied), before the user typed.
+    std::array<QString, diary::kFieldCount> loaded_;
 
     QLabel* Cislo = nullptr;
     QLineEdit* Dat = nullptr;

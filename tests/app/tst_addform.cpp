@@ -95,6 +95,10 @@ void AddFormTest::focusOrderAndKeys() {
     session.Start();
     TAddForm* add = guitest::Window<TAddForm>("AddForm");
     auto answer = guitest::AnswerModal([add](QWidget*) {
+        // Focus moves only inside the active window, which the platform makes active a moment
+        // after the dialog shows.
+        add->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(add));
         guitest::Get<QLineEdit>(add, "Dat")->setFocus();
         QStringList order;
         for (int i = 0; i < 16; ++i) {

@@ -63,6 +63,7 @@ private slots:
     void deleteMiddleRenumbers();
     void deleteAnsweredNoKeepsAll();
     void failedWriteLeavesListAsFile();
+    void editNeverShortensStoredText();
 };
 
 void RecordCommandsTest::newRideReachesListFileAndNextStart() {
@@ -255,6 +256,48 @@ void RecordCommandsTest::failedWriteLeavesListAsFile() {
     QCOMPARE(error->text, expected);
     QCOMPARE(session.Main()->model()->rowCount(), 3);
     QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree);
+}
+
+// Text loaded from the diary is never cut by a field's typing limit: an untouched long note and
+// "Přes" are saved byte for byte; a long note the user changed is refused with a message.
+void RecordCommandsTest::editNeverShortensStoredText() {
+    guitest::Session session;
+    const std::string via(40000, 'v');
+    const std::string note = Cp("č") + std::string(999, 'n');
+    const std::string line =
+        Cp("1.5.2001§Doma§Les§") + via + Cp("§100§130§30§20§30§1 h 30 min§") + note + Cp("§");
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), "[Data]\r\n1=" + line + "\r\n");
+    session.Start();
+    TMainForm* main = session.Main();
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+    guitest::ClickRow(guitest::Get<QTreeView>(main, "Seznam"), 0);
+
+    auto edit = AnswerEntry([](TAddForm* form) {
+        guitest::Get<QLineEdit>(form, "Ujeto")->setText(QStringLiteral("31"));
+    });
+    guitest::Get<QAction>(main, "Editovat1")->trigger();
+    QVERIFY(edit->done);
+    auto records = diary::ReadDiary(session.FsPath("vamo2001.vam"));
+    QCOMPARE(records.size(), std::size_t{1});
+    QCOMPARE(records[0][Field::Via], via);
+    QCOMPARE(records[0][Field::Note], note);
+    QCOMPARE(records[0][Field::DistanceKm], std::string("31"));
+
+    std::shared_ptr<guitest::Answer> refusal;
+    auto changed = AnswerEntry([&refusal](TAddForm* form) {
+        auto* pozn = guitest::Get<QLineEdit>(form, "Pozn");
+        pozn->end(false);
+        pozn->backspace();
+        refusal = guitest::AnswerMessage(QStringLiteral("OK"));
+    });
+    guitest::Get<QAction>(main, "Editovat1")->trigger();
+    QVERIFY(changed->done);
+    QVERIFY(changed->leftOpen);
+    QVERIFY(refusal && refusal->done);
+    QCOMPARE(refusal->title, QStringLiteral("Error"));
+    QVERIFY2(refusal->text.contains(QStringLiteral("255")), qPrintable(refusal->text));
+    QCOMPARE(diary::ReadDiary(session.FsPath("vamo2001.vam"))[0][Field::Note], note);
 }
 
 QTEST_MAIN(RecordCommandsTest)
