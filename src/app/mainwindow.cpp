@@ -27,6 +27,7 @@
 #include "app/statisticswindow.h"
 #include "app/textcodec.h"
 #include "diary/diary_file.h"
+#include "diary/errors.h"
 #include "diary/old_import.h"
 #include "diary/settings.h"
 
@@ -207,23 +208,35 @@ std::string TMainForm::SettingsFile() const {
 void TMainForm::FormCreate() {
     const std::string settings = SettingsFile();
     currentDiaryPath_ = FromFsPath(diary::DefaultDiaryPath(ToFsPath(settingsFolder_)));
-    Guarded(this, [&] {
+    try {
         // An empty default tells "no entry" apart from a stored path, which is read in the
         // settings file's own coding.
         const std::string stored = diary::ReadLastDiary(settings, std::string());
         if (!stored.empty()) currentDiaryPath_ = DiaryPathFromSettings(stored);
-    });
-    Guarded(this, [&] {
-        const auto from = diary::ReadPlaceList(settings, "odkud");
-        const auto to = diary::ReadPlaceList(settings, "kam");
-        const auto via = diary::ReadPlaceList(settings, "pres");
-        add_->SetPlaceLists(from, to, via);
-        int k = 0;
-        for (const auto* list : {&from, &to, &via}) {
-            for (const std::string& place : *list) placeLists_[k].append(FromCp(place));
-            ++k;
-        }
-    });
+    } catch (const diary::ReadError& e) {
+        // Said once, with what follows from it; the later reads and writes of the same file
+        // would only repeat it, so this session leaves the file alone.
+        settingsUnreadable_ = true;
+        ShowError(this,
+                  QStringLiteral("Soubor nastavení %1 nelze přečíst (%2).\n"
+                                 "Nelze zjistit, který deník byl otevřen naposledy; "
+                                 "otevírá se %3.")
+                      .arg(FromFsPath(settings), QString::fromUtf8(e.what()), currentDiaryPath_));
+    } catch (const std::exception& e) {
+        ShowException(this, e);
+    }
+    if (!settingsUnreadable_)
+        Guarded(this, [&] {
+            const auto from = diary::ReadPlaceList(settings, "odkud");
+            const auto to = diary::ReadPlaceList(settings, "kam");
+            const auto via = diary::ReadPlaceList(settings, "pres");
+            add_->SetPlaceLists(from, to, via);
+            int k = 0;
+            for (const auto* list : {&from, &to, &via}) {
+                for (const std::string& place : *list) placeLists_[k].append(FromCp(place));
+                ++k;
+            }
+        });
     Guarded(this, [&] { model_->Assign(diary::ReadDiaryRows(ToFsPath(currentDiaryPath_))); });
     SetTitle();
 }
@@ -246,6 +259,7 @@ void TMainForm::SetTitle() {
 }
 
 void TMainForm::RememberDiary() {
+    if (settingsUnreadable_) return;
     Guarded(this,
             [&] { diary::WriteLastDiary(SettingsFile(), DiaryPathToSettings(currentDiaryPath_)); });
 }

@@ -86,6 +86,8 @@ private:
     const QString settingsFolder_;
     const diary::RegionalSettings regional_;
     QString currentDiaryPath_;
+    // The settings file could not be read at start: said once, then left alone for the session.
+    bool settingsUnreadable_ = false;
     // The place lists as the start-up load read them: the shortcut editor starts from them.
     QStringList placeLists_[3];
 

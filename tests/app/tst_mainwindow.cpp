@@ -42,6 +42,7 @@ private slots:
     void diaryExtension_data();
     void diaryExtension();
     void aboutWindow();
+    void unreadableSettingsAreReportedOnce();
 };
 
 void MainWindowTest::captionAfterLoad() {
@@ -297,6 +298,26 @@ void MainWindowTest::aboutWindow() {
     GT_FIND(ok, QPushButton, about, "OKButton");
     guitest::Click(ok);
     QVERIFY(!about->isVisible());
+}
+
+// A folder where the settings file belongs: one message that names it and says which diary
+// opens instead, and no further boxes for it in that session, not even when closing.
+void MainWindowTest::unreadableSettingsAreReportedOnce() {
+    guitest::Session session;
+    QVERIFY(QDir().mkpath(FromFsPath(session.SettingsFile())));
+    auto box = guitest::AnswerMessage(QStringLiteral("OK"));
+    session.Start();
+    QVERIFY(box->done);
+    QCOMPARE(box->title, QStringLiteral("Error"));
+    QVERIFY2(box->text.contains(FromFsPath(session.SettingsFile())), qPrintable(box->text));
+    QVERIFY2(box->text.contains(session.Path("vamo2001.vam")), qPrintable(box->text));
+    QCOMPARE(session.Main()->windowTitle(),
+             QStringLiteral("Vamo 2001 [%1]").arg(session.Path("vamo2001.vam")));
+
+    auto more = guitest::AnswerMessage(QStringLiteral("OK"));
+    session.Main()->close();
+    QTest::qWait(100);
+    QVERIFY(!more->done);
 }
 
 QTEST_MAIN(MainWindowTest)
