@@ -11,11 +11,13 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <optional>
 #include <vector>
 
 #include "app/aboutdialog.h"
 #include "app/datepicker.h"
 #include "app/detailwindow.h"
+#include "app/diarywatcher.h"
 #include "app/entrydialog.h"
 #include "app/filedialog.h"
 #include "app/icons.h"
@@ -84,6 +86,8 @@ TMainForm::TMainForm(const QString& settingsFolder, const diary::RegionalSetting
 TMainForm::~TMainForm() = default;
 
 void TMainForm::CreateWindows() {
+    watcher_ = new DiaryWatcher(this);
+    connect(watcher_, &DiaryWatcher::ChangedOnDisk, this, &TMainForm::ReloadFromDisk);
     add_ = std::make_unique<TAddForm>(
         model_, regional_,
         TAddForm::Helpers{[this](QWidget* opener) { return calendar_->Pick(opener); },
@@ -238,7 +242,7 @@ void TMainForm::FormCreate() {
             }
         });
     Guarded(this, [&] { model_->Assign(diary::ReadDiaryRows(ToFsPath(currentDiaryPath_))); });
-    SetTitle();
+    FollowDiary();
 }
 
 void TMainForm::Otevri(const QString& path) {
@@ -246,7 +250,7 @@ void TMainForm::Otevri(const QString& path) {
     RememberDiary();
     model_->Clear();
     Guarded(this, [&] { model_->Assign(diary::ReadDiaryRows(ToFsPath(currentDiaryPath_))); });
-    SetTitle();
+    FollowDiary();
 }
 
 int TMainForm::SelectedRow() const {
@@ -254,8 +258,32 @@ int TMainForm::SelectedRow() const {
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-void TMainForm::SetTitle() {
+void TMainForm::FollowDiary() {
     setWindowTitle(QStringLiteral("Vamo 2001 [") + currentDiaryPath_ + QStringLiteral("]"));
+    watcher_->Watch(currentDiaryPath_);
+}
+
+void TMainForm::ReloadFromDisk() {
+    // The selected ride is found again by its contents: another program may have renumbered it.
+    std::optional<diary::DiaryRecord> selected;
+    if (const int row = SelectedRow(); row >= 0) selected = model_->row(row).ToRecord();
+    const bool read =
+        Guarded(this, [&] { model_->Assign(diary::ReadDiaryRows(ToFsPath(currentDiaryPath_))); });
+    if (!read) model_->Clear();
+    if (sortColumn_ > 0) model_->SortByColumn(sortColumn_, regional_);
+    if (!selected) return;
+    int found = -1;
+    for (int r = 0; r < model_->rowCount(); ++r) {
+        const diary::DiaryRecord record = model_->row(r).ToRecord();
+        if (record.fields != selected->fields) continue;
+        found = r;
+        if (record.number == selected->number) break;
+    }
+    if (found < 0) return;
+    const QModelIndex index = model_->index(found, 0);
+    Seznam->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    Seznam->scrollTo(index);
 }
 
 void TMainForm::RememberDiary() {
@@ -284,7 +312,7 @@ void TMainForm::NewDiary() {
     model_->Clear();
     currentDiaryPath_ = path;
     RememberDiary();
-    SetTitle();
+    FollowDiary();
 }
 
 void TMainForm::OpenDiary() {
@@ -305,7 +333,7 @@ void TMainForm::SaveDiaryAs() {
     if (!saved) return;
     currentDiaryPath_ = path;
     RememberDiary();
-    SetTitle();
+    FollowDiary();
 }
 
 void TMainForm::ImportOldDiary() {
@@ -339,6 +367,7 @@ void TMainForm::NewRide() {
     // that the next start would not find.
     Guarded(this, [&] {
         diary::WriteRecord(ToFsPath(currentDiaryPath_), record.number, record);
+        watcher_->Known();
         model_->Append(diary::RecordRow(record));
     });
 }
@@ -354,6 +383,7 @@ void TMainForm::EditRide() {
     const diary::DiaryRecord record = add_->Record();
     Guarded(this, [&] {
         diary::WriteRecord(ToFsPath(currentDiaryPath_), record.number, record);
+        watcher_->Known();
         model_->Replace(row, diary::RecordRow(record));
     });
 }
@@ -370,6 +400,7 @@ void TMainForm::DeleteRide() {
     // stay 1..n and the next start reads every remaining ride.
     Guarded(this, [&] {
         diary::DeleteRecordAndRenumber(ToFsPath(currentDiaryPath_), number);
+        watcher_->Known();
         model_->RemoveAndRenumber(row);
     });
 }
@@ -382,7 +413,10 @@ void TMainForm::ShowStatistics() { stat_->ShowStatistics(); }
 
 void TMainForm::ShowAbout() { about_->ShowAbout(); }
 
-void TMainForm::SortByColumn(int column) { model_->SortByColumn(column, regional_); }
+void TMainForm::SortByColumn(int column) {
+    sortColumn_ = column;
+    model_->SortByColumn(column, regional_);
+}
 
 void TMainForm::ShowSelectedRide() {
     const int row = SelectedRow();

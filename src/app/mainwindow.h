@@ -12,6 +12,7 @@
 
 class QAction;
 class QTreeView;
+class DiaryWatcher;
 class RecordModel;
 class TAboutBox;
 class TAddForm;
@@ -75,7 +76,11 @@ private:
     void FormCreate();
     std::string SettingsFile() const;
     int SelectedRow() const;
-    void SetTitle();
+    // The open diary is another one, or was emptied: the title and the watch follow it.
+    void FollowDiary();
+    // Another program changed the diary: the list shows it as it is now, in the same order and
+    // with the same ride selected where it still exists.
+    void ReloadFromDisk();
     // Remembers CurrentDiaryPath in the settings file; a failure is shown and changes nothing.
     void RememberDiary();
     // Runs the entry dialog with the main window disabled; true when it ended with "OK".
@@ -92,6 +97,8 @@ private:
     QStringList placeLists_[3];
 
     RecordModel* model_ = nullptr;
+    DiaryWatcher* watcher_ = nullptr;
+    int sortColumn_ = 0;  // the column the list was last sorted by; 0 is the file's order
     QTreeView* Seznam = nullptr;
     QAction* Nov1 = nullptr;
     QAction* Otevt1 = nullptr;

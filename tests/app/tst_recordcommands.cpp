@@ -9,7 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTreeView>
+#include <cstdio>
 
 #include "app/entrydialog.h"
 #include "app/mainwindow.h"
@@ -64,6 +66,7 @@ private slots:
     void deleteAnsweredNoKeepsAll();
     void failedWriteLeavesListAsFile();
     void editNeverShortensStoredText();
+    void outsideChangeReloadsKeepingSortAndSelection();
 };
 
 void RecordCommandsTest::newRideReachesListFileAndNextStart() {
@@ -298,6 +301,47 @@ void RecordCommandsTest::editNeverShortensStoredText() {
     QCOMPARE(refusal->title, QStringLiteral("Error"));
     QVERIFY2(refusal->text.contains(QStringLiteral("255")), qPrintable(refusal->text));
     QCOMPARE(diary::ReadDiary(session.FsPath("vamo2001.vam"))[0][Field::Note], note);
+}
+
+// A diary replaced behind the window's back (rename over it, as a sync tool or another
+// instance saves) shows within a second, sorted as before and with the same ride selected; the
+// program's own save is not loaded a second time.
+void RecordCommandsTest::outsideChangeReloadsKeepingSortAndSelection() {
+    guitest::Session session;
+    const std::string path = session.FsPath("vamo2001.vam");
+    testsupport::WriteFileBytes(path, kThree);
+    session.Start();
+    TMainForm* main = session.Main();
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+    auto* seznam = guitest::Get<QTreeView>(main, "Seznam");
+    guitest::SortBy(main, 11);     // druhá, první, třetí
+    guitest::ClickRow(seznam, 2);  // třetí, record 3
+
+    // Another program rewrote the diary: "třetí" is now record 3, and a new ride is record 1.
+    const std::string replaced = guitest::DiaryBytes({
+        {"1", "4.5.2001§Ves§Doma§§190§240§50§25§40§2 h 0 min§čtvrtá§"},
+        {"2", "2.5.2001§Les§Doma§§130§140§10§20§30§0 h 30 min§druhá§"},
+        {"3", "3.5.2001§Doma§Ves§§140§190§50§25§40§2 h 0 min§třetí§"},
+    });
+    testsupport::WriteFileBytes(path + ".new", replaced);
+    QCOMPARE(::rename((path + ".new").c_str(), path.c_str()), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(guitest::ColumnTexts(11),
+                              (QStringList{Q("druhá"), Q("třetí"), Q("čtvrtá")}), 1000);
+    QCOMPARE(guitest::ColumnTexts(0), (QStringList{"2", "3", "1"}));
+    QCOMPARE(guitest::SelectedRow(seznam), 1);
+    QCOMPARE(main->windowTitle(),
+             QStringLiteral("Vamo 2001 [%1]").arg(session.Path("vamo2001.vam")));
+
+    QSignalSpy resets(main->model(), &QAbstractItemModel::modelReset);
+    auto entry = AnswerEntry([](TAddForm* form) {
+        guitest::Get<QLineEdit>(form, "Pozn")->setText(QStringLiteral("pata"));
+    });
+    guitest::Get<QAction>(main, "Novy1")->trigger();
+    QVERIFY(entry->done);
+    QTest::qWait(600);
+    QCOMPARE(resets.count(), 0);
+    QCOMPARE(main->model()->rowCount(), 4);
 }
 
 QTEST_MAIN(RecordCommandsTest)
