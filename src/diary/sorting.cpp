@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "diary/field_text.h"
-#include "diary/record_table.h"
 #include "diary/regional.h"
 
 namespace diary {
@@ -253,18 +252,6 @@ std::vector<std::uint32_t> SortOrder(const std::vector<RecordRow>& rows, int col
             break;
     }
     return MergeSortPositions(rows.size(), [](std::uint32_t, std::uint32_t) { return 0; });
-}
-
-void RecordTable::SortByColumn(int column, const RegionalSettings& regional) {
-    const std::vector<std::uint32_t> order = SortOrder(rows_, column, regional);
-    // A list already in that order (the number column of a list as read) is left alone.
-    bool unchanged = true;
-    for (std::size_t i = 0; i < order.size() && unchanged; ++i) unchanged = order[i] == i;
-    if (unchanged) return;
-    std::vector<RecordRow> sorted;
-    sorted.reserve(rows_.size());
-    for (std::uint32_t i : order) sorted.push_back(std::move(rows_[i]));
-    rows_ = std::move(sorted);
 }
 
 }  // namespace diary
