@@ -240,10 +240,10 @@ auto Set(std::string s, std::string k, std::string v) {
         return std::nullopt;
     };
 }
-auto Remove(std::string s, std::string k) {
+auto RemoveKey(std::string s, std::string k) {
     return [=](Profile& p) -> std::optional<bool> { return p.RemoveKey(s, k); };
 }
-auto Erase(std::string s) {
+auto RemoveSection(std::string s) {
     return [=](Profile& p) -> std::optional<bool> { return p.RemoveSection(s); };
 }
 auto Replace(std::string s, std::string header, std::string keyLines) {
@@ -300,24 +300,25 @@ INSTANTIATE_TEST_SUITE_P(
                   "\xEF\xBB\xBF[s]\r\n[s]\r\na=1\r\n"},
         WriteCase{"CallerNamesLoseSpaces", "", Set(" s ", " k ", "v"), "[s]\r\nk=v\r\n"},
         // Removing keys.
-        WriteCase{"RemoveTakesOnlyThatLine", "[s]\r\n;c\r\na=1\r\nb=2\r\n", Remove("s", "A"),
+        WriteCase{"RemoveKeyTakesOnlyThatLine", "[s]\r\n;c\r\na=1\r\nb=2\r\n", RemoveKey("s", "A"),
                   "[s]\r\n;c\r\nb=2\r\n"},
-        WriteCase{"RemoveTakesFirstDuplicate", "[s]\r\na=1\r\na=2\r\n", Remove("s", "a"),
+        WriteCase{"RemoveKeyTakesFirstDuplicate", "[s]\r\na=1\r\na=2\r\n", RemoveKey("s", "a"),
                   "[s]\r\na=2\r\n"},
-        WriteCase{"RemoveLastLineWithoutEnd", "[s]\r\na=1\r\nb=2", Remove("s", "b"),
+        WriteCase{"RemoveKeyLastLineWithoutEnd", "[s]\r\na=1\r\nb=2", RemoveKey("s", "b"),
                   "[s]\r\na=1\r\n"},
-        WriteCase{"RemoveMissingKeyChangesNothing", "[s]\r\na=1\r\n", Remove("s", "z"),
+        WriteCase{"RemoveKeyOfMissingKeyChangesNothing", "[s]\r\na=1\r\n", RemoveKey("s", "z"),
                   "[s]\r\na=1\r\n"},
-        WriteCase{"RemoveNeverTakesComments", "[s]\r\n;a=1\r\n", Remove("s", ";a"),
+        WriteCase{"RemoveKeyNeverTakesComments", "[s]\r\n;a=1\r\n", RemoveKey("s", ";a"),
                   "[s]\r\n;a=1\r\n"},
-        WriteCase{"RemoveLeavesEmptiedHeader", "[s]\r\na=1\r\n", Remove("s", "a"), "[s]\r\n"},
-        // Erasing sections.
-        WriteCase{"EraseKeepsCommentsAndOtherSections",
-                  "[a]\r\nx=1\r\n[s]\r\nk=1\r\n; keep\r\nj=2\r\n[b]\r\ny=2\r\n", Erase("S"),
+        WriteCase{"RemoveKeyLeavesEmptiedHeader", "[s]\r\na=1\r\n", RemoveKey("s", "a"), "[s]\r\n"},
+        // Removing sections.
+        WriteCase{"RemoveSectionKeepsCommentsAndOtherSections",
+                  "[a]\r\nx=1\r\n[s]\r\nk=1\r\n; keep\r\nj=2\r\n[b]\r\ny=2\r\n", RemoveSection("S"),
                   "[a]\r\nx=1\r\n; keep\r\n[b]\r\ny=2\r\n"},
-        WriteCase{"EraseOnlyFirstCopy", "[s]\r\nk=1\r\n[s]\r\nk=2\r\n", Erase("s"),
+        WriteCase{"RemoveSectionOnlyFirstCopy", "[s]\r\nk=1\r\n[s]\r\nk=2\r\n", RemoveSection("s"),
                   "[s]\r\nk=2\r\n"},
-        WriteCase{"EraseMissingSectionChangesNothing", "[a]\r\n", Erase("s"), "[a]\r\n"},
+        WriteCase{"RemoveSectionOfMissingSectionChangesNothing", "[a]\r\n", RemoveSection("s"),
+                  "[a]\r\n"},
         // Replacing a section's keys.
         WriteCase{"ReplaceKeepsCommentsAndPutsKeysWhereTheFirstWas",
                   "[x]\r\n[s]\r\n; c\r\nold=1\r\n; d\r\nold2=2\r\n[y]\r\n",
