@@ -88,7 +88,7 @@ void BM_Statistics(benchmark::State& state) {
     const auto regional = diary::RegionalSettings::Czech();
     for (auto _ : state) {
         auto figures = diary::ComputeStatistics(table, regional);
-        benchmark::DoNotOptimize(figures.data());
+        benchmark::DoNotOptimize(figures);
     }
 }
 
