@@ -9,13 +9,15 @@
 #include <QWidget>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
+#include "app/mainwindow.h"
+#include "app/recordmodel.h"
 #include "bench_util.h"
 #include "diary/diary_file.h"
+#include "diary/regional.h"
 #include "diary/settings.h"
-#include "forms.h"
-#include "recordmodel.h"
 
 namespace {
 
@@ -53,14 +55,14 @@ void BM_Startup(benchmark::State& state) {
     const std::string folder = bench::RunFolder() + "/startup-" + std::to_string(Rides(state));
     std::filesystem::create_directories(folder);
     diary::WriteLastDiary(diary::SettingsPath(folder), diaryPath);
+    const QString settingsFolder = QFile::decodeName(QByteArray::fromStdString(folder));
     for (auto _ : state) {
-        App().settingsFolder = QFile::decodeName(QByteArray::fromStdString(folder));
-        CreateForms();
-        App().mainWidget->show();
+        auto main = std::make_unique<TMainForm>(settingsFolder, diary::RegionalSettings::Czech());
+        main->show();
         QCoreApplication::processEvents();
-        benchmark::DoNotOptimize(App().seznam);
+        benchmark::DoNotOptimize(main->model()->rowCount());
         state.PauseTiming();
-        DestroyForms();
+        main.reset();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
