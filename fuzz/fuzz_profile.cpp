@@ -28,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto one = profile.Find("Data", "1");
         const std::string again = one ? std::string(*one) : std::string("\x01missing");
         if (again != kept) __builtin_trap();
-        profile.Remove("Data", "2");
-        profile.EraseSection("odkud");
+        if (!profile.RemoveKey("Data", "2")) __builtin_trap();
+        (void)profile.RemoveSection("odkud");
         diary::Profile reread(profile.Bytes());
         (void)reread.Find("Data", "1");
     } catch (const diary::InvalidValueError&) {

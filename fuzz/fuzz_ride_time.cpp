@@ -5,6 +5,8 @@
 #include <string>
 
 #include "diary/field_text.h"
+#include "diary/record.h"
+#include "diary/regional.h"
 #include "diary/search.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -14,8 +16,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)diary::FormatRideTime(hours);
     const auto searched = diary::ReadSearchRideTime(text);
     if (searched && std::isnan(*searched)) __builtin_trap();
-    // A half of the input as bounds, the other as the value.
+    // The search's ride-time condition: a half of the input as each bound, the whole as the
+    // record's ride time.
     const std::size_t half = size / 2;
-    (void)diary::RideTimeInRange(text.substr(0, half), text.substr(half), text);
+    diary::SearchConditions conditions;
+    conditions.enabled[9] = true;
+    conditions.lower[9] = text.substr(0, half);
+    conditions.upper[9] = text.substr(half);
+    diary::DiaryRecord record;
+    record[diary::Field::RideTime] = text;
+    (void)diary::SearchQuery(conditions, diary::RegionalSettings::Czech())
+        .Matches(diary::RecordRow(record));
     return 0;
 }

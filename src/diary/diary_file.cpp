@@ -90,11 +90,6 @@ void WriteRecord(const std::string& path, std::string_view number, const DiaryRe
     profile.Save(path);
 }
 
-void DeleteRecordKey(const std::string& path, std::string_view number) {
-    Profile profile = Profile::Load(path);
-    if (profile.RemoveKey(kRecordSection, number)) profile.Save(path);
-}
-
 void DeleteRecordAndRenumber(const std::string& path, std::string_view number) {
     const auto bytes = ReadWholeFile(path);
     if (!bytes) return;

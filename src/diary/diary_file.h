@@ -11,19 +11,17 @@
 namespace diary {
 
 // The records of keys 1, 2, 3, ... of section "Data" up to the first missing key (a gap ends
-// the diary). A missing file gives no records; an unreadable one throws ReadError. A record
-// line of any length is read whole; a line with fewer separators leaves its last fields empty.
-std::vector<DiaryRecord> ReadDiary(const std::string& path);
-// The same records as compact rows: what the lists and the search use.
+// the diary), as the compact rows the lists and the search hold. A missing file gives no
+// records; an unreadable one throws ReadError. A record line of any length is read whole; a
+// line with fewer separators leaves its last fields empty.
 std::vector<RecordRow> ReadDiaryRows(const std::string& path);
+// The same records, each a DiaryRecord of its own. Kept for the benchmarks and tests.
+std::vector<DiaryRecord> ReadDiary(const std::string& path);
 
 // Writes key `number` of section "data" (adding it after the section's last key, or replacing
 // its line in place; the file and section are created when missing). Refuses a field holding
 // "§", CR, LF or NUL with InvalidValueError; a failed write throws WriteError.
 void WriteRecord(const std::string& path, std::string_view number, const DiaryRecord& record);
-
-// Removes key `number` from section "data". Throws WriteError when the change cannot be saved.
-void DeleteRecordKey(const std::string& path, std::string_view number);
 
 // Deletes record `number` and moves the records after it down by one, so the keys stay 1..n-1
 // without a gap; one atomic save. Keys that do not belong to the 1..n run are left as they are.

@@ -8,7 +8,10 @@
 
 namespace diary {
 
+// Every ',' as '.'; kept for the fuzzers and tests (ParseCommaNumber reads a comma as the point
+// without a copy).
 std::string CommaToDot(std::string_view text);
+// Every '.' as ','.
 std::string DotToComma(std::string_view text);
 
 // The number-text grammar: leading blanks (spaces only), an optional sign, digits with an

@@ -4,6 +4,7 @@
 
 #include "diary/atomic_file.h"
 #include "diary/errors.h"
+#include "diary/profile.h"
 
 namespace diary {
 
@@ -16,17 +17,6 @@ constexpr std::array<Field, 9> kOldFieldTargets = {
 
 // The old format kept no ride time.
 constexpr std::string_view kUnknownRideTime = "?";
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -59,7 +49,7 @@ std::string ImportTargetPath(std::string_view sourcePath) {
     constexpr std::string_view kOld = ".dat";
     std::string target(sourcePath);
     if (target.size() >= kOld.size() &&
-        EqualsIgnoringAsciiCase(std::string_view(target).substr(target.size() - kOld.size()), kOld))
+        EqualsNoCase(std::string_view(target).substr(target.size() - kOld.size()), kOld))
         target.resize(target.size() - kOld.size());
     target += ".vam";
     return target;

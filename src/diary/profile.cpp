@@ -351,10 +351,6 @@ std::vector<Profile::Entry> Profile::Entries(std::string_view section) const {
     return entries;
 }
 
-bool Profile::HasSection(std::string_view section) const {
-    return FindSection(bytes_, TrimSpaces(section)).found;
-}
-
 void Profile::Set(std::string_view section, std::string_view key, std::string_view value) {
     section = TrimSpaces(section);
     key = TrimSpaces(key);
@@ -412,27 +408,12 @@ bool Profile::RemoveKey(std::string_view section, std::string_view key) {
     return true;
 }
 
-void Profile::Remove(std::string_view section, std::string_view key) { RemoveKey(section, key); }
-
 bool Profile::RemoveSection(std::string_view section) {
     SectionInfo info = FindSection(bytes_, TrimSpaces(section));
     if (!info.found) return false;
     info.keys.insert(info.keys.begin(), info.header);
     bytes_ = WithoutLines(bytes_, info.keys);
     return true;
-}
-
-void Profile::EraseSection(std::string_view section) { RemoveSection(section); }
-
-void Profile::ReplaceSection(std::string_view section, std::string_view headerName,
-                             const std::vector<std::pair<std::string, std::string>>& entries) {
-    std::string lines;
-    for (const auto& [key, value] : entries) {
-        CheckProfileKey(key);
-        CheckProfileValue(value);
-        lines.append(key).append("=").append(value).append("\r\n");
-    }
-    ReplaceSectionLines(section, headerName, lines);
 }
 
 void Profile::ReplaceSectionLines(std::string_view section, std::string_view headerName,
@@ -477,16 +458,6 @@ void WriteProfileString(const std::string& path, std::string_view section, std::
     Profile profile = Profile::Load(path);
     profile.Set(section, key, value);
     profile.Save(path);
-}
-
-void DeleteProfileKey(const std::string& path, std::string_view section, std::string_view key) {
-    Profile profile = Profile::Load(path);
-    if (profile.RemoveKey(section, key)) profile.Save(path);
-}
-
-void EraseProfileSection(const std::string& path, std::string_view section) {
-    Profile profile = Profile::Load(path);
-    if (profile.RemoveSection(section)) profile.Save(path);
 }
 
 }  // namespace diary

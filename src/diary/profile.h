@@ -39,7 +39,7 @@ public:
                     std::string_view fallback) const;
 
     // Every key line of the first section named `section`, in file order, duplicates included
-    // (comments and lines without '=' left out).
+    // (comments and lines without '=' left out). Kept for the fuzzers and tests.
     struct Entry {
         std::string_view key;
         std::string_view value;
@@ -47,36 +47,25 @@ public:
     std::vector<Entry> Entries(std::string_view section) const;
 
     void Set(std::string_view section, std::string_view key, std::string_view value);
-    // Removes the first line of `key` in the first matching section; a missing key is no error.
-    void Remove(std::string_view section, std::string_view key);
+    // Removes the first line of `key` in the first matching section. False when there is no
+    // such key: nothing changed, so a caller need not save. Kept for the fuzzers and tests.
+    bool RemoveKey(std::string_view section, std::string_view key);
     // Removes the header and key lines of the first matching section; comment lines inside it
-    // stay. A missing section is no error.
-    void EraseSection(std::string_view section);
-    // Replaces all key lines of the first matching section by `entries` (written as key=value
-    // lines, CRLF), adding the section at the end when it is missing. Other lines of the
-    // section (comments, blank lines) stay.
-    void ReplaceSection(std::string_view section, std::string_view headerName,
-                        const std::vector<std::pair<std::string, std::string>>& entries);
+    // stay. False when there is no such section: nothing changed.
+    bool RemoveSection(std::string_view section);
+    // Replaces all key lines of the first matching section by `keyLines`, adding the section
+    // (named `headerName`) at the end when it is missing. Other lines of the section (comments,
+    // blank lines) stay. `keyLines` is whole "key=value\r\n" lines whose names and values the
+    // caller has checked (CheckProfileKey, CheckProfileValue): a whole diary is written without
+    // one string per line.
+    void ReplaceSectionLines(std::string_view section, std::string_view headerName,
+                             std::string_view keyLines);
 
-    // The file's bytes as they are now.
+    // The file's bytes as they are now. Kept for the fuzzers and tests.
     std::string Bytes() const;
 
     // Saves with AtomicWriteFile. Throws WriteError.
     void Save(const std::string& path) const;
-
-    // Remove and EraseSection that say whether anything changed, so that a call that changes
-    // nothing writes nothing.
-    bool RemoveKey(std::string_view section, std::string_view key);
-    bool RemoveSection(std::string_view section);
-
-    // Whether a section named `section` exists.
-    bool HasSection(std::string_view section) const;
-
-    // ReplaceSection with the key lines already built: `keyLines` is whole "key=value\r\n"
-    // lines whose names and values the caller has checked (CheckProfileValue). Lets a whole
-    // diary be written without one string per line.
-    void ReplaceSectionLines(std::string_view section, std::string_view headerName,
-                             std::string_view keyLines);
 
 private:
     // The file exactly as read; every query walks it, every change splices it. Nothing else is
@@ -133,10 +122,8 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view fallback);
 void WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value);
-void DeleteProfileKey(const std::string& path, std::string_view section, std::string_view key);
-void EraseProfileSection(const std::string& path, std::string_view section);
 
-// ASCII-only case-insensitive equality, as used for section and key names.
+// ASCII-only case-insensitive equality: section and key names, file name extensions.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
 }  // namespace diary

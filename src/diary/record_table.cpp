@@ -1,7 +1,10 @@
 #include "diary/record_table.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
+
+#include "diary/sorting.h"
 
 namespace diary {
 namespace {
@@ -57,11 +60,23 @@ void RecordTable::RemoveAndRenumber(std::string_view number) {
     if (at < 0) return;
     // The text goes with the erased row, so keep a copy to compare the others against.
     const std::string removed(number);
-    Remove(static_cast<std::size_t>(at));
+    rows_.erase(rows_.begin() + at);
     for (RecordRow& row : rows_) {
         if (CompareNumbers(row.Number(), removed) > 0)
             row = row.WithNumber(Decrement(row.Number()));
     }
+}
+
+void RecordTable::SortByColumn(int column, const RegionalSettings& regional) {
+    const std::vector<std::uint32_t> order = SortOrder(rows_, column, regional);
+    // A list already in that order (the number column of a list as read) is left alone.
+    bool unchanged = true;
+    for (std::size_t i = 0; i < order.size() && unchanged; ++i) unchanged = order[i] == i;
+    if (unchanged) return;
+    std::vector<RecordRow> sorted;
+    sorted.reserve(rows_.size());
+    for (std::uint32_t i : order) sorted.push_back(std::move(rows_[i]));
+    rows_ = std::move(sorted);
 }
 
 }  // namespace diary

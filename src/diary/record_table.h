@@ -15,6 +15,7 @@ struct RegionalSettings;
 class RecordTable {
 public:
     RecordTable() = default;
+    // Kept for the benchmarks and tests; the program fills a table with Assign.
     explicit RecordTable(std::vector<RecordRow> rows) : rows_(std::move(rows)) {}
 
     std::size_t size() const { return rows_.size(); }
@@ -24,7 +25,6 @@ public:
 
     void Append(RecordRow row) { rows_.push_back(std::move(row)); }
     void Replace(std::size_t i, RecordRow row) { rows_[i] = std::move(row); }
-    void Remove(std::size_t i) { rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i)); }
     void Clear() { rows_.clear(); }
     void Assign(std::vector<RecordRow> rows) { rows_ = std::move(rows); }
 

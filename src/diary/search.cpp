@@ -30,11 +30,6 @@ Test TestOf(std::size_t condition) {
     }
 }
 
-bool InRange(std::optional<double> lower, std::optional<double> upper,
-             std::optional<double> value) {
-    return lower && upper && value && *lower <= *value && *value <= *upper;
-}
-
 // The lower ride-time bound must be longer than 8 characters: " h  min" and other stubs that
 // the ride-time dialog writes from empty boxes never match.
 bool LowerRideTimeLongEnough(std::string_view lower) { return lower.size() > 8; }
@@ -45,16 +40,6 @@ void RemoveFirst(std::string& text, std::string_view what) {
 }
 
 }  // namespace
-
-bool DateInRange(const RegionalSettings& regional, std::string_view value, std::string_view lower,
-                 std::string_view upper) {
-    return InRange(ReadDateDays(regional, lower), ReadDateDays(regional, upper),
-                   ReadDateDays(regional, value));
-}
-
-bool NumberInRange(std::string_view lower, std::string_view upper, std::string_view value) {
-    return InRange(ParseCommaNumber(lower), ParseCommaNumber(upper), ParseCommaNumber(value));
-}
 
 std::optional<double> ReadSearchRideTime(std::string_view text) {
     std::string t(text);
@@ -67,11 +52,6 @@ std::optional<double> ReadSearchRideTime(std::string_view text) {
     const auto minutes = ParseNumber(std::string_view(t).substr(blank + 1));
     if (!minutes) return std::nullopt;
     return *hours + *minutes / 60.0;
-}
-
-bool RideTimeInRange(std::string_view lower, std::string_view upper, std::string_view value) {
-    if (!LowerRideTimeLongEnough(lower)) return false;
-    return InRange(ReadSearchRideTime(lower), ReadSearchRideTime(upper), ReadSearchRideTime(value));
 }
 
 struct SearchQuery::Impl {

@@ -14,18 +14,9 @@ namespace diary {
 
 struct RegionalSettings;
 
-// lower <= value <= upper, all three read as dates in the short date format; false when any
-// cannot be read.
-bool DateInRange(const RegionalSettings& regional, std::string_view value, std::string_view lower,
-                 std::string_view upper);
-// lower <= value <= upper, all three through CommaToDot and read as numbers; false when any is
-// no number.
-bool NumberInRange(std::string_view lower, std::string_view upper, std::string_view value);
-// false when `lower` has 8 characters or fewer; otherwise each text with its first "h " and
-// then its first " min" removed, split at the first blank into hours and minutes (no comma
-// conversion); false when any does not read; else lower <= value <= upper.
-bool RideTimeInRange(std::string_view lower, std::string_view upper, std::string_view value);
-// The ride time as the search reads it, or nullopt when it does not read.
+// The ride time as the search reads it: the text with its first "h " and then its first
+// " min" removed, split at the first blank into hours and minutes (no comma conversion);
+// nullopt when either does not read.
 std::optional<double> ReadSearchRideTime(std::string_view text);
 
 // The conditions in the window's order: 0 date, 1 from, 2 to, 3 via, 4 departure, 5 arrival,
@@ -37,8 +28,11 @@ struct SearchConditions {
     bool any = false;                   // false: "A", true: "nebo"
 };
 
-// Compiles the conditions once (bounds parsed once); Matches gives the answers the
-// record-by-record rules give.
+// A ticked text condition (from, to, via) holds when the field is exactly its edit. A ticked
+// range condition holds when lower <= field <= upper, all three read the same way: dates in the
+// short date format, numbers through CommaToDot, ride times by ReadSearchRideTime; it never
+// holds when any of the three does not read, nor for ride times when the lower bound has 8
+// characters or fewer. Compiles the conditions once (bounds read once).
 class SearchQuery {
 public:
     SearchQuery(const SearchConditions& conditions, const RegionalSettings& regional);

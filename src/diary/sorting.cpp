@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "diary/field_text.h"
-#include "diary/record_table.h"
 #include "diary/regional.h"
 
 namespace diary {
@@ -51,15 +50,10 @@ std::optional<double> ReadWholeNumber(std::string_view text) {
     return static_cast<double>(value);
 }
 
-int CompareReadValues(const std::optional<double>& a, const std::optional<double>& b) {
-    if (!a || !b) return 0;
-    return *a >= *b ? 1 : -1;
-}
-
 // A sort key of a number or date column: the value, or NaN when the text does not read. The
-// sort only asks whether the answer is positive, and "a >= b" is false exactly when either is
-// NaN (answer 0) or a < b (answer -1), so one comparison of plain doubles gives the decision
-// CompareReadValues would.
+// sort only asks whether one row goes after another, and "a >= b" is false exactly when either
+// is NaN (an unreadable value moves nothing) or a < b, so one comparison of plain doubles gives
+// the column's answer.
 double ValueKey(const std::optional<double>& value) {
     return value.value_or(std::numeric_limits<double>::quiet_NaN());
 }
@@ -178,14 +172,6 @@ int CompareTextKeys(const TextKey& a, const TextKey& b) {
 
 }  // namespace
 
-int CompareNumberTexts(std::string_view a, std::string_view b) {
-    const auto first = ParseCommaNumber(a);
-    if (!first) return 0;
-    const auto second = ParseCommaNumber(b);
-    if (!second) return 0;
-    return *first >= *second ? 1 : -1;
-}
-
 int CompareTexts(std::string_view a, std::string_view b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
@@ -197,27 +183,6 @@ int CompareTexts(std::string_view a, std::string_view b) {
     }
     const auto difference = static_cast<long long>(a.size()) - static_cast<long long>(b.size());
     return static_cast<int>(std::clamp<long long>(difference, INT_MIN, INT_MAX));
-}
-
-int CompareRecordRows(const RecordRow& first, const RecordRow& second, int sortColumn,
-                      const RegionalSettings& regional) {
-    const KeyKind kind = KindOfSortColumn(sortColumn);
-    if (kind == KeyKind::None) return 0;
-    const std::string_view a = first.Column(sortColumn + 1);
-    const std::string_view b = second.Column(sortColumn + 1);
-    switch (kind) {
-        case KeyKind::Whole:
-            return CompareReadValues(ReadWholeNumber(a), ReadWholeNumber(b));
-        case KeyKind::Date:
-            return CompareReadValues(ReadDateDays(regional, a), ReadDateDays(regional, b));
-        case KeyKind::Text:
-            return CompareTexts(a, b);
-        case KeyKind::Number:
-            return CompareNumberTexts(a, b);
-        case KeyKind::None:
-            break;
-    }
-    return 0;
 }
 
 std::vector<std::uint32_t> MergeSortOrder(
@@ -253,18 +218,6 @@ std::vector<std::uint32_t> SortOrder(const std::vector<RecordRow>& rows, int col
             break;
     }
     return MergeSortPositions(rows.size(), [](std::uint32_t, std::uint32_t) { return 0; });
-}
-
-void RecordTable::SortByColumn(int column, const RegionalSettings& regional) {
-    const std::vector<std::uint32_t> order = SortOrder(rows_, column, regional);
-    // A list already in that order (the number column of a list as read) is left alone.
-    bool unchanged = true;
-    for (std::size_t i = 0; i < order.size() && unchanged; ++i) unchanged = order[i] == i;
-    if (unchanged) return;
-    std::vector<RecordRow> sorted;
-    sorted.reserve(rows_.size());
-    for (std::uint32_t i : order) sorted.push_back(std::move(rows_[i]));
-    rows_ = std::move(sorted);
 }
 
 }  // namespace diary

@@ -278,7 +278,6 @@ TEST(WriteRecord, ReadOnlyDiaryIsWriteErrorAndStaysWhole) {
     } catch (const diary::WriteError& e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
     }
-    EXPECT_THROW(diary::DeleteRecordKey(path, "1"), diary::WriteError);
     EXPECT_THROW(diary::DeleteRecordAndRenumber(path, "1"), diary::WriteError);
     EXPECT_THROW(diary::SaveDiary(path, std::vector<DiaryRecord>{}), diary::WriteError);
     EXPECT_EQ(ReadFileBytes(path), before);
@@ -294,25 +293,6 @@ TEST(WriteRecord, MissingFolderIsWriteError) {
 
 // ---------------------------------------------------------------------------------------------
 // Deleting.
-
-TEST(DeleteRecordKey, RemovesOnlyThatLine) {
-    TempDir dir;
-    const std::string path = dir.File("a.vam");
-    WriteFileBytes(path, "[Data]\r\n1=" + RideLine("a") + "\r\n; c\r\n2=" + RideLine("b") + "\r\n");
-    diary::DeleteRecordKey(path, "1");
-    EXPECT_EQ(ReadFileBytes(path), "[Data]\r\n; c\r\n2=" + RideLine("b") + "\r\n");
-}
-
-TEST(DeleteRecordKey, MissingKeyOrFileWritesNothing) {
-    TempDir dir;
-    const std::string path = dir.File("a.vam");
-    WriteFileBytes(path, "[Data]\r\n1=" + RideLine("a") + "\r\n");
-    const ino_t before = Inode(path);
-    diary::DeleteRecordKey(path, "5");
-    EXPECT_EQ(Inode(path), before);
-    diary::DeleteRecordKey(dir.File("none.vam"), "1");
-    EXPECT_FALSE(testsupport::FileExists(dir.File("none.vam")));
-}
 
 std::string FiveRides() {
     std::string s = "; my rides\r\n[other]\r\nk=v\r\n[Data]\r\n";

@@ -51,7 +51,6 @@ TEST_P(ParseRecordLine, RowFromLineSplitsTheSame) {
     const RecordRow row = RecordRow::FromLine(std::string_view(text).substr(0, sep),
                                               std::string_view(text).substr(sep + 1));
     EXPECT_EQ(row.ToRecord(), GetParam().expected);
-    EXPECT_EQ(row, RecordRow(GetParam().expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -160,14 +159,7 @@ TEST(RecordRow, EmptyRowHasEmptyTexts) {
     const RecordRow row;
     EXPECT_EQ(row.Number(), "");
     for (int c = 0; c < 12; ++c) EXPECT_EQ(row.Column(c), "");
-    EXPECT_EQ(row, RecordRow(DiaryRecord{}));
-}
-
-TEST(RecordRow, EqualityComparesEveryPart) {
-    const RecordRow a(Make("1", {"ab", "c"}));
-    EXPECT_EQ(a, RecordRow(Make("1", {"ab", "c"})));
-    EXPECT_FALSE(a == RecordRow(Make("1", {"a", "bc"})));  // same bytes, other split
-    EXPECT_FALSE(a == RecordRow(Make("2", {"ab", "c"})));
+    EXPECT_EQ(row.ToRecord(), DiaryRecord{});
 }
 
 TEST(RecordRow, WithNumberKeepsFields) {
@@ -176,7 +168,6 @@ TEST(RecordRow, WithNumberKeepsFields) {
     DiaryRecord expected = r;
     expected.number = "9";
     EXPECT_EQ(row.ToRecord(), expected);
-    EXPECT_EQ(row, RecordRow(expected));
 }
 
 TEST(RecordRow, FieldHoldingSeparatorKeepsItsText) {
@@ -196,7 +187,7 @@ TEST(RecordRow, SharedBytesGiveTheSameRowAsACopy) {
     const std::string_view number = all.substr(8, 2);
     const std::string_view line = all.substr(13, all.size() - 15);
     const RecordRow shared = RecordRow::FromShared(bytes, number, line);
-    EXPECT_EQ(shared, RecordRow::FromLine(number, line));
+    EXPECT_EQ(shared.ToRecord(), RecordRow::FromLine(number, line).ToRecord());
     EXPECT_EQ(shared.Number(), "12");
     EXPECT_EQ(shared.Get(Field::Note), "n");
 }
@@ -217,7 +208,8 @@ TEST(RecordRow, MovedFromRowIsEmpty) {
     RecordRow row(Make("3", {"d"}));
     RecordRow taken(std::move(row));
     EXPECT_EQ(taken.Number(), "3");
-    EXPECT_EQ(row, RecordRow());  // NOLINT(bugprone-use-after-move): the point of the test
+    // NOLINTNEXTLINE(bugprone-use-after-move): the point of the test
+    EXPECT_EQ(row.ToRecord(), DiaryRecord{});
     row = std::move(taken);
     EXPECT_EQ(row.Get(Field::Date), "d");
 }

@@ -3,19 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <random>
 
 #include "TempDir.h"
+#include "diary/field_text.h"
 #include "diary/regional.h"
 
-using diary::DateInRange;
 using diary::DiaryRecord;
 using diary::Field;
-using diary::NumberInRange;
 using diary::ReadSearchRideTime;
 using diary::RecordRow;
 using diary::RegionalSettings;
-using diary::RideTimeInRange;
 using diary::SearchConditions;
 using diary::SearchQuery;
 
@@ -53,7 +52,19 @@ std::string Line(const DiaryRecord& r) {
     return line;
 }
 
-TEST(NumberInRange, BothBoundsInclusiveCommaOrPoint) {
+// Whether a record whose field of `condition` holds `value` is found with only that condition
+// ticked, between `lower` and `upper`.
+bool Finds(int condition, const char* lower, const char* upper, const char* value,
+           const RegionalSettings& regional = RegionalSettings::Czech()) {
+    SearchConditions c;
+    Tick(c, condition, lower, upper);
+    DiaryRecord r;
+    r.number = "1";
+    r[kFields[static_cast<std::size_t>(condition)]] = value;
+    return SearchQuery(c, regional).Matches(RecordRow(r));
+}
+
+TEST(SearchQuery, NumberBoundsInclusiveCommaOrPoint) {
     const struct {
         const char* lower;
         const char* upper;
@@ -70,11 +81,13 @@ TEST(NumberInRange, BothBoundsInclusiveCommaOrPoint) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.lower) + ".." + c.upper + " " + c.value);
-        EXPECT_EQ(NumberInRange(c.lower, c.upper, c.value), c.result);
+        for (int condition : {kDeparture, kArrival, kDistance, kAverage, kMaximum}) {
+            EXPECT_EQ(Finds(condition, c.lower, c.upper, c.value), c.result) << condition;
+        }
     }
 }
 
-TEST(DateInRange, ReadsAllThreeInTheRegionalFormat) {
+TEST(SearchQuery, DateBoundsReadInTheRegionalFormat) {
     const RegionalSettings cz = RegionalSettings::Czech();
     RegionalSettings us;
     us.dateFormat = "%m/%d/%Y";
@@ -97,11 +110,11 @@ TEST(DateInRange, ReadsAllThreeInTheRegionalFormat) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.value) + " in " + c.lower + ".." + c.upper);
-        EXPECT_EQ(DateInRange(*c.regional, c.value, c.lower, c.upper), c.result);
+        EXPECT_EQ(Finds(kDate, c.lower, c.upper, c.value, *c.regional), c.result);
     }
 }
 
-TEST(RideTimeInRange, ReadsTheSearchsOwnRideTimeForm) {
+TEST(SearchQuery, RideTimeBoundsInTheSearchsOwnForm) {
     const struct {
         const char* lower;
         const char* upper;
@@ -123,7 +136,7 @@ TEST(RideTimeInRange, ReadsTheSearchsOwnRideTimeForm) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.lower) + ".." + c.upper + " " + c.value);
-        EXPECT_EQ(RideTimeInRange(c.lower, c.upper, c.value), c.result);
+        EXPECT_EQ(Finds(kTime, c.lower, c.upper, c.value), c.result);
     }
 }
 
@@ -187,10 +200,14 @@ TEST(SearchQuery, AllOrAnyOfTheTickedConditions) {
     EXPECT_FALSE(SearchQuery(noUpper, cz).Matches(home35));
 }
 
-// The compiled query must answer as the record-by-record rules do, for every mix of ticked
-// conditions, readable and unreadable bounds and fields.
+// The compiled query must answer as the rules applied record by record do, for every mix of
+// ticked conditions, readable and unreadable bounds and fields.
 TEST(SearchQuery, AgreesWithTheRecordByRecordRules) {
     const RegionalSettings cz = RegionalSettings::Czech();
+    auto between = [](std::optional<double> lower, std::optional<double> upper,
+                      std::optional<double> value) {
+        return lower && upper && value && *lower <= *value && *value <= *upper;
+    };
     const std::vector<std::vector<std::string>> pools = {
         {"1.5.2001", "15.5.2001", "31.5.2001", "1.6.2001", "", "2001-05-15", "31.2.2001"},
         {"Doma", "doma", "Doma ", ""},
@@ -226,14 +243,20 @@ TEST(SearchQuery, AgreesWithTheRecordByRecordRules) {
             ++ticked;
             const std::string& v = r[kFields[i]];
             bool hit = false;
-            if (i == kDate)
-                hit = DateInRange(cz, v, c.lower[i], c.upper[i]);
-            else if (i == kTime)
-                hit = RideTimeInRange(c.lower[i], c.upper[i], v);
-            else if (i >= kDeparture)
-                hit = NumberInRange(c.lower[i], c.upper[i], v);
-            else
-                hit = v == c.lower[i];
+            const std::string& lower = c.lower[i];
+            const std::string& upper = c.upper[i];
+            if (i == kDate) {
+                hit = between(diary::ReadDateDays(cz, lower), diary::ReadDateDays(cz, upper),
+                              diary::ReadDateDays(cz, v));
+            } else if (i == kTime) {
+                hit = lower.size() > 8 && between(ReadSearchRideTime(lower),
+                                                  ReadSearchRideTime(upper), ReadSearchRideTime(v));
+            } else if (i >= kDeparture) {
+                hit = between(diary::ParseCommaNumber(lower), diary::ParseCommaNumber(upper),
+                              diary::ParseCommaNumber(v));
+            } else {
+                hit = v == lower;
+            }
             hits += hit;
         }
         const bool expected = c.any ? hits > 0 : hits == ticked;

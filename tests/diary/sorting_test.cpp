@@ -3,14 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
+#include <optional>
 #include <random>
 
+#include "diary/field_text.h"
 #include "diary/record_table.h"
 #include "diary/regional.h"
 
-using diary::CompareNumberTexts;
-using diary::CompareRecordRows;
 using diary::CompareTexts;
 using diary::DiaryRecord;
 using diary::Field;
@@ -35,6 +36,51 @@ std::vector<std::string> ColumnTexts(const RecordTable& table, int column) {
     std::vector<std::string> out;
     for (const RecordRow& row : table.rows()) out.emplace_back(row.Column(column));
     return out;
+}
+
+// The sort's rule applied to one pair, from the texts themselves rather than the keys SortOrder
+// reads ahead: positive when `first` goes after `second` in list column `column`.
+int PairRule(const RecordRow& first, const RecordRow& second, int column,
+             const RegionalSettings& regional) {
+    const std::string_view a = first.Column(column);
+    const std::string_view b = second.Column(column);
+    auto values = [](std::optional<double> x, std::optional<double> y) {
+        return x && y ? (*x >= *y ? 1 : -1) : 0;
+    };
+    auto whole = [](std::string_view t) -> std::optional<double> {
+        long long n = 0;
+        const auto r = std::from_chars(t.data(), t.data() + t.size(), n);
+        if (r.ec != std::errc() || r.ptr != t.data() + t.size()) return std::nullopt;
+        return static_cast<double>(n);
+    };
+    switch (column) {
+        case 0:
+            return values(whole(a), whole(b));
+        case 1:
+            return values(diary::ReadDateDays(regional, a), diary::ReadDateDays(regional, b));
+        case 2:
+        case 3:
+        case 4:
+        case 8:
+        case 11:
+            return CompareTexts(a, b);
+        case 5:
+        case 6:
+        case 7:
+        case 9:
+        case 10:
+            return values(diary::ParseCommaNumber(a), diary::ParseCommaNumber(b));
+        default:
+            return 0;
+    }
+}
+
+// Whether sorting the list [first, second] by `column` puts `second` before `first`.
+bool Swaps(const RecordRow& first, const RecordRow& second, int column) {
+    const auto order = diary::SortOrder({first, second}, column, RegionalSettings::Czech());
+    EXPECT_TRUE(order == (std::vector<std::uint32_t>{0, 1}) ||
+                order == (std::vector<std::uint32_t>{1, 0}));
+    return order == std::vector<std::uint32_t>{1, 0};
 }
 
 bool IsPermutation(const std::vector<std::uint32_t>& order, std::size_t count) {
@@ -70,55 +116,63 @@ TEST(CompareTexts, FoldsOnlyAsciiLetters) {
     }
 }
 
-TEST(CompareNumberTexts, NumericOrderCommaOrPoint) {
+// A number goes after another when it is greater or equal; a text that is no number moves
+// nothing, on either side.
+TEST(SortOrder, NumberColumnsReadCommaOrPoint) {
     const struct {
         const char* a;
         const char* b;
-        int result;
+        bool swaps;
     } cases[] = {
-        {"9.3", "12,5", -1}, {"12,5", "100", -1}, {"100", "9.3", 1}, {"12,5", "12.5", 1},
-        {"12.5", "12,5", 1}, {"", "1", 0},        {"1", "", 0},      {"12 km", "1", 0},
-        {"-3", "-2", -1},    {"1e2", "99", 1},    {".", "0", 1},     {"1E400", "1", 0},
+        {"9.3", "12,5", false}, {"12,5", "100", false}, {"100", "9.3", true},
+        {"12,5", "12.5", true}, {"12.5", "12,5", true}, {"", "1", false},
+        {"1", "", false},       {"12 km", "1", false},  {"-3", "-2", false},
+        {"1e2", "99", true},    {".", "0", true},       {"1E400", "1", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.a) + " | " + c.b);
-        EXPECT_EQ(CompareNumberTexts(c.a, c.b), c.result);
+        EXPECT_EQ(Swaps(Row("1", Field::DistanceKm, c.a), Row("2", Field::DistanceKm, c.b),
+                        kDistanceColumn),
+                  c.swaps);
     }
 }
 
-TEST(CompareRecordRows, ChoosesTheComparisonByColumn) {
-    const RegionalSettings cz = RegionalSettings::Czech();
+TEST(SortOrder, EachColumnHasItsOwnRule) {
     const struct {
         RecordRow first;
         RecordRow second;
-        int sortColumn;
-        int result;
+        int column;
+        bool swaps;
     } cases[] = {
-        {Row("2", Field::Note, ""), Row("10", Field::Note, ""), -1, -1},
-        {Row("10", Field::Note, ""), Row("2", Field::Note, ""), -1, 1},
-        {Row("3", Field::Note, ""), Row("3", Field::Note, ""), -1, 1},
-        {Row("x", Field::Note, ""), Row("3", Field::Note, ""), -1, 0},
-        {Row("1", Field::Date, "2.5.2001"), Row("2", Field::Date, "10.4.2001"), 0, 1},
-        {Row("1", Field::Date, "1.5.2001"), Row("2", Field::Date, "1.5.2001"), 0, 1},
-        {Row("1", Field::Date, "9.4.2001"), Row("2", Field::Date, "10.4.2001"), 0, -1},
-        {Row("1", Field::Date, "2001-04-09"), Row("2", Field::Date, "10.4.2001"), 0, 0},
-        {Row("1", Field::Date, "31.2.2001"), Row("2", Field::Date, "10.4.2001"), 0, 0},
-        {Row("1", Field::From, "brno"), Row("2", Field::From, "Brno"), 1, 0},
-        {Row("1", Field::Via, "Zl\xEDn"), Row("2", Field::Via, "\xC8\xE1slav"), 2, 'Z' - 0xC8},
-        {Row("1", Field::To, "b"), Row("2", Field::To, "a"), 3, 1},
-        {Row("1", Field::DepartureKm, "1 200"), Row("2", Field::DepartureKm, "5"), 4, 0},
-        {Row("1", Field::DistanceKm, "9.3"), Row("2", Field::DistanceKm, "12,5"), 5, -1},
-        {Row("1", Field::ArrivalKm, "35"), Row("2", Field::ArrivalKm, "35,0"), 6, 1},
-        {Row("1", Field::RideTime, "10 h 0 min"), Row("2", Field::RideTime, "2 h 15 min"), 7, -1},
-        {Row("1", Field::AvgSpeed, "20"), Row("2", Field::AvgSpeed, "21,5"), 8, -1},
-        {Row("1", Field::MaxSpeed, "41"), Row("2", Field::MaxSpeed, ""), 9, 0},
-        {Row("1", Field::Note, "A"), Row("2", Field::Note, "b"), 10, -1},
-        {Row("1", Field::Note, "A"), Row("2", Field::Note, "b"), 11, 0},
-        {Row("1", Field::Note, "A"), Row("2", Field::Note, "b"), -2, 0},
+        {Row("2", Field::Note, ""), Row("10", Field::Note, ""), 0, false},
+        {Row("10", Field::Note, ""), Row("2", Field::Note, ""), 0, true},
+        {Row("3", Field::Note, ""), Row("3", Field::Note, ""), 0, true},
+        {Row("x", Field::Note, ""), Row("3", Field::Note, ""), 0, false},
+        {Row("3", Field::Note, ""), Row("x", Field::Note, ""), 0, false},
+        {Row("1", Field::Date, "2.5.2001"), Row("2", Field::Date, "10.4.2001"), 1, true},
+        {Row("1", Field::Date, "1.5.2001"), Row("2", Field::Date, "1.5.2001"), 1, true},
+        {Row("1", Field::Date, "9.4.2001"), Row("2", Field::Date, "10.4.2001"), 1, false},
+        {Row("1", Field::Date, "2001-04-09"), Row("2", Field::Date, "10.4.2001"), 1, false},
+        {Row("1", Field::Date, "31.2.2001"), Row("2", Field::Date, "10.4.2001"), 1, false},
+        {Row("1", Field::From, "brno"), Row("2", Field::From, "Brno"), 2, false},
+        {Row("1", Field::Via, "Zl\xEDn"), Row("2", Field::Via, "\xC8\xE1slav"), 3, false},
+        {Row("1", Field::Via, "\xC8\xE1slav"), Row("2", Field::Via, "Zl\xEDn"), 3, true},
+        {Row("1", Field::To, "b"), Row("2", Field::To, "a"), 4, true},
+        {Row("1", Field::DepartureKm, "100"), Row("2", Field::DepartureKm, "25"), 5, true},
+        {Row("1", Field::DepartureKm, "1 200"), Row("2", Field::DepartureKm, "5"), 5, false},
+        {Row("1", Field::DistanceKm, "9.3"), Row("2", Field::DistanceKm, "12,5"), 6, false},
+        {Row("1", Field::ArrivalKm, "35"), Row("2", Field::ArrivalKm, "35,0"), 7, true},
+        // Ride times are texts: "2 h" after "10 h".
+        {Row("1", Field::RideTime, "2 h 15 min"), Row("2", Field::RideTime, "10 h 0 min"), 8, true},
+        {Row("1", Field::AvgSpeed, "10"), Row("2", Field::AvgSpeed, "9,5"), 9, true},
+        {Row("1", Field::MaxSpeed, "41"), Row("2", Field::MaxSpeed, ""), 10, false},
+        {Row("1", Field::Note, "b"), Row("2", Field::Note, "A"), 11, true},
+        {Row("1", Field::Note, "b"), Row("2", Field::Note, "A"), 12, false},
+        {Row("1", Field::Note, "b"), Row("2", Field::Note, "A"), -1, false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.sortColumn);
-        EXPECT_EQ(CompareRecordRows(c.first, c.second, c.sortColumn, cz), c.result);
+        SCOPED_TRACE(c.column);
+        EXPECT_EQ(Swaps(c.first, c.second, c.column), c.swaps);
     }
 }
 
@@ -151,9 +205,9 @@ TEST(MergeSortOrder, SortsStablyOnTheSignAlone) {
     for (std::size_t i = 1; i < order2.size(); ++i) EXPECT_LE(keys[order2[i - 1]], keys[order2[i]]);
 }
 
-// The pre-parsed keys of SortOrder must give exactly the answers of CompareRecordRows, so the
-// two orders agree element for element under the same merge.
-TEST(SortOrder, AgreesWithCompareRecordRows) {
+// The pre-parsed keys of SortOrder must give exactly the answers of the rule applied pair by
+// pair, so the two orders agree element for element under the same merge.
+TEST(SortOrder, AgreesWithTheRuleAppliedPairByPair) {
     const std::vector<std::string> dates = {"1.5.2001",   "01.05.2001", "31.12.1999",
                                             "29.2.2000",  "31.2.2001",  "",
                                             "2001-05-01", "5.1.01",     "x"};
@@ -202,7 +256,7 @@ TEST(SortOrder, AgreesWithCompareRecordRows) {
     for (int column = 0; column <= 11; ++column) {
         SCOPED_TRACE(column);
         auto expected = diary::MergeSortOrder(rows.size(), [&](std::uint32_t a, std::uint32_t b) {
-            return CompareRecordRows(rows[a], rows[b], column - 1, cz);
+            return PairRule(rows[a], rows[b], column, cz);
         });
         EXPECT_EQ(diary::SortOrder(rows, column, cz), expected);
     }
