@@ -224,6 +224,12 @@ std::string FormatRideTime(double hours) {
 }
 
 double ParseRideTime(std::string_view text, double fallback) {
+    const auto parts = ReadRideTimeParts(text);
+    if (!parts) return fallback;
+    return parts->hours + parts->minutes / 60.0;
+}
+
+std::optional<RideTimeParts> ReadRideTimeParts(std::string_view text) {
     const std::size_t h = text.find('h');
     std::string_view hoursPart = text.substr(0, h);
     if (!hoursPart.empty()) hoursPart.remove_suffix(1);
@@ -236,10 +242,10 @@ double ParseRideTime(std::string_view text, double fallback) {
     }
 
     const auto hoursValue = ParseNumber(hoursPart);
-    if (!hoursValue) return fallback;
+    if (!hoursValue) return std::nullopt;
     const auto minutesValue = ParseNumber(minutesPart);
-    if (!minutesValue) return fallback;
-    return *hoursValue + *minutesValue / 60.0;
+    if (!minutesValue) return std::nullopt;
+    return RideTimeParts{*hoursValue, *minutesValue};
 }
 
 std::string FormatOneDecimal(double value) {

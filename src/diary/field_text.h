@@ -28,6 +28,14 @@ std::string FormatRideTime(double hours);
 // between that 'h' and the next 'm' less its last character, both read as numbers (no comma
 // conversion); `fallback` when either does not read.
 double ParseRideTime(std::string_view text, double fallback);
+// The two numbers ParseRideTime adds up, or nullopt where it gives the fallback. Whole minutes
+// stay whole when a caller counts in minutes (hours * 60 + minutes), where hours + minutes / 60
+// would not: six rides of "0 h 10 min" are exactly 60 minutes but not exactly 1 hour.
+struct RideTimeParts {
+    double hours = 0;
+    double minutes = 0;
+};
+std::optional<RideTimeParts> ReadRideTimeParts(std::string_view text);
 
 // Fixed notation with one decimal, rounded half away from zero on the double's exact decimal
 // expansion (12.25 -> "12.3", 12.35 -> "12.3", 0.04 -> "0.0"), "-" for negatives, decimal

@@ -144,6 +144,25 @@ long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     return era * 146097 + static_cast<long long>(doe) - 719468;
 }
 
+// The date of a day counted from 1970-01-01 (the inverse of DaysFromCivil).
+Date CivilFromDays(long long z) {
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const auto doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+    const long long y = static_cast<long long>(yoe) + era * 400 + (m <= 2);
+    return Date{static_cast<int>(y), static_cast<int>(m), static_cast<int>(d)};
+}
+
+long long EpochDay() {
+    static const long long kEpoch = DaysFromCivil(1899, 12, 30);
+    return kEpoch;
+}
+
 }  // namespace
 
 bool IsValidDate(const Date& date) {
@@ -213,11 +232,12 @@ std::optional<Date> ReadDate(const RegionalSettings& regional, std::string_view 
 }
 
 double DayNumber(const Date& date) {
-    static const long long kEpoch = DaysFromCivil(1899, 12, 30);
     return static_cast<double>(DaysFromCivil(date.year, static_cast<unsigned>(date.month),
                                              static_cast<unsigned>(date.day)) -
-                               kEpoch);
+                               EpochDay());
 }
+
+Date DateOfDayNumber(long long day) { return CivilFromDays(day + EpochDay()); }
 
 std::optional<double> ReadDateDays(const RegionalSettings& regional, std::string_view text) {
     auto date = ReadDate(regional, text);

@@ -37,6 +37,8 @@ std::optional<Date> ReadDate(const RegionalSettings& regional, std::string_view 
 // Days since 30.12.1899 (day 0), as a double: the day count dates are compared by.
 double DayNumber(const Date& date);
 std::optional<double> ReadDateDays(const RegionalSettings& regional, std::string_view text);
+// The date of a day number (the inverse of DayNumber).
+Date DateOfDayNumber(long long day);
 
 bool IsValidDate(const Date& date);
 
