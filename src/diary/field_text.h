@@ -18,6 +18,9 @@ std::string DotToComma(std::string_view text);
 std::optional<double> ParseNumber(std::string_view text);
 // ParseNumber(CommaToDot(text)) without the copy: what every number field is read by.
 std::optional<double> ParseCommaNumber(std::string_view text);
+// The same value, or NaN where ParseCommaNumber has none: for loops over many rows, as a double
+// comes back from a call in a register where an optional<double> goes through memory.
+double CommaNumberOrNaN(std::string_view text);
 
 // "<H> h <M> min": H = hours truncated toward zero, M = the rest times 60 rounded half to
 // even. No carry: 1.9999 gives "1 h 60 min". A value that is not finite has no hours to show
@@ -28,14 +31,10 @@ std::string FormatRideTime(double hours);
 // between that 'h' and the next 'm' less its last character, both read as numbers (no comma
 // conversion); `fallback` when either does not read.
 double ParseRideTime(std::string_view text, double fallback);
-// The two numbers ParseRideTime adds up, or nullopt where it gives the fallback. Whole minutes
-// stay whole when a caller counts in minutes (hours * 60 + minutes), where hours + minutes / 60
-// would not: six rides of "0 h 10 min" are exactly 60 minutes but not exactly 1 hour.
-struct RideTimeParts {
-    double hours = 0;
-    double minutes = 0;
-};
-std::optional<RideTimeParts> ReadRideTimeParts(std::string_view text);
+// The same text read as minutes (hours * 60 + minutes), NaN where ParseRideTime falls back.
+// Whole minutes stay whole, where hours + minutes / 60 does not: six rides of "0 h 10 min" are
+// exactly 60 minutes but not exactly 1 hour.
+double RideTimeMinutesOrNaN(std::string_view text);
 
 // Fixed notation with one decimal, rounded half away from zero on the double's exact decimal
 // expansion (12.25 -> "12.3", 12.35 -> "12.3", 0.04 -> "0.0"), "-" for negatives, decimal

@@ -15,16 +15,10 @@ constexpr double kMissing = std::numeric_limits<double>::quiet_NaN();
 
 // A value below zero is no distance, time or speed a ride can have; it is left out with the
 // unreadable ones instead of taking kilometres off a total.
-double Usable(std::optional<double> value, std::size_t& leftOut) {
-    if (value && *value >= 0) return *value;
+double Usable(double value, std::size_t& leftOut) {
+    if (value >= 0) return value;
     ++leftOut;
     return kMissing;
-}
-
-double UsableMinutes(std::string_view text, std::size_t& leftOut) {
-    const auto parts = ReadRideTimeParts(text);
-    return Usable(parts ? std::optional(parts->hours * 60 + parts->minutes) : std::nullopt,
-                  leftOut);
 }
 
 bool Has(double value) { return !std::isnan(value); }
@@ -91,23 +85,22 @@ struct Accumulator {
     double speedMinutes = 0;
     LeftOut leftOut;
 
+    // Without branches on what a ride lacks: which values are missing follows no pattern, and
+    // this runs for every ride in every kind of period.
     void Add(const Ride& ride) {
         ++rides;
-        if (Has(ride.km)) {
-            km += ride.km;
-            longestKm = std::max(longestKm, ride.km);
-        } else {
-            ++leftOut.km;
-        }
-        if (Has(ride.minutes)) {
-            minutes += ride.minutes;
-        } else {
-            ++leftOut.times;
-        }
-        if (Has(ride.km) && Has(ride.minutes) && ride.minutes > 0) {
-            speedKm += ride.km;
-            speedMinutes += ride.minutes;
-        }
+        const bool hasKm = Has(ride.km);
+        const bool hasTime = Has(ride.minutes);
+        const double k = hasKm ? ride.km : 0;
+        const double m = hasTime ? ride.minutes : 0;
+        km += k;
+        minutes += m;
+        longestKm = std::max(longestKm, k);
+        const bool timed = hasKm && m > 0;
+        speedKm += timed ? k : 0;
+        speedMinutes += timed ? m : 0;
+        leftOut.km += !hasKm;
+        leftOut.times += !hasTime;
         leftOut.avgSpeeds += !Has(ride.avgSpeed);
         leftOut.maxSpeeds += !Has(ride.maxSpeed);
         leftOut.dates += !ride.dated;
@@ -127,58 +120,51 @@ struct Accumulator {
     }
 };
 
-// One accumulator per period from the first dated ride's to the last's.
-struct Buckets {
-    std::int64_t firstKey = 0;
-    std::vector<Accumulator> periods;
-    Accumulator undated;
-};
-
-Buckets Accumulate(const Rides& rides, PeriodKind kind) {
-    Buckets b;
-    if (const auto first = rides.FirstDate()) {
-        b.firstKey = PeriodKey(kind, *first);
-        const std::int64_t lastKey = PeriodKey(kind, *rides.LastDate());
-        b.periods.resize(static_cast<std::size_t>(lastKey - b.firstKey + 1));
-    }
-    for (const Ride& ride : rides.all()) {
-        if (ride.dated) {
-            b.periods[static_cast<std::size_t>(PeriodKey(kind, ride) - b.firstKey)].Add(ride);
-        } else {
-            b.undated.Add(ride);
-        }
-    }
-    return b;
-}
-
 void AppendInt(std::string& out, long long value) {
     std::array<char, 24> buf{};
     auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
     out.append(buf.data(), r.ptr);
 }
 
-// A record held by one ride: a greater value wins; an equal one goes to the earlier date, undated
-// rides last, and among rides of one day to the one met first.
+// One accumulator per period from the first dated ride's to the last's.
+struct PeriodSpan {
+    std::int64_t firstKey = 0;
+    std::vector<Accumulator> periods;
+    Accumulator undated;
+
+    const Accumulator* Find(std::int64_t key) const {
+        if (key < firstKey || key - firstKey >= static_cast<std::int64_t>(periods.size()))
+            return nullptr;
+        return &periods[static_cast<std::size_t>(key - firstKey)];
+    }
+};
+
+struct DayTally {
+    double km = 0;
+    std::uint32_t measured = 0;  // rides with a readable distance
+    std::uint32_t rides = 0;
+    std::uint32_t firstRide = 0;  // the day's rides, linked through Tally::nextOnDay
+    std::uint32_t lastRide = 0;
+};
+
+// A record held by one ride: a greater value wins; an equal one goes to the earlier date,
+// undated rides last, and among rides of one day to the one met first.
 struct RideBestFinder {
-    const Rides& rides;
     std::optional<std::size_t> best;
     double value = 0;
+    std::int64_t dateKey = 0;
 
-    static std::int64_t DateKey(const Ride& ride) {
-        return ride.dated ? ride.day : std::numeric_limits<std::int64_t>::max();
-    }
-
-    void Offer(std::size_t index, double candidate) {
+    void Offer(std::size_t index, const Ride& ride, double candidate) {
         if (!Has(candidate)) return;
-        const Ride& ride = rides.all()[index];
-        if (!best || candidate > value ||
-            (candidate == value && DateKey(ride) < DateKey(rides.all()[*best]))) {
+        const std::int64_t key = ride.dated ? ride.day : std::numeric_limits<std::int64_t>::max();
+        if (!best || candidate > value || (candidate == value && key < dateKey)) {
             best = index;
             value = candidate;
+            dateKey = key;
         }
     }
 
-    std::optional<RideBest> Result() const {
+    std::optional<RideBest> Result(const Rides& rides) const {
         if (!best) return std::nullopt;
         const Ride& ride = rides.all()[*best];
         RideBest r;
@@ -189,17 +175,16 @@ struct RideBestFinder {
     }
 };
 
-std::optional<PeriodBest> BestPeriod(const Rides& rides, PeriodKind kind) {
-    const Buckets b = Accumulate(rides, kind);
-    std::optional<PeriodBest> best;
-    for (std::size_t i = 0; i < b.periods.size(); ++i) {
-        const Accumulator& p = b.periods[i];
-        if (p.rides == p.leftOut.km) continue;  // no distance to compare
-        if (best && !(p.km > best->km)) continue;
-        best = PeriodBest{p.km, PeriodOfKey(b.firstKey + static_cast<std::int64_t>(i), kind), {}};
+// The first period with the most kilometres among those with a readable distance.
+std::optional<PeriodBest> MostKm(const PeriodSpan& span, PeriodKind kind) {
+    std::optional<std::size_t> best;
+    for (std::size_t i = 0; i < span.periods.size(); ++i) {
+        const Accumulator& p = span.periods[i];
+        if (p.rides > p.leftOut.km && (!best || p.km > span.periods[*best].km)) best = i;
     }
-    if (best) best->label = PeriodLabel(best->period);
-    return best;
+    if (!best) return std::nullopt;
+    const Period period = PeriodOfKey(span.firstKey + static_cast<std::int64_t>(*best), kind);
+    return PeriodBest{span.periods[*best].km, period, PeriodLabel(period)};
 }
 
 }  // namespace
@@ -245,10 +230,10 @@ Rides ReadRides(const std::vector<RecordRow>& rows, const RegionalSettings& regi
         } else {
             ++out.leftOut_.dates;
         }
-        ride.km = Usable(ParseCommaNumber(row.Get(Field::DistanceKm)), out.leftOut_.km);
-        ride.minutes = UsableMinutes(row.Get(Field::RideTime), out.leftOut_.times);
-        ride.avgSpeed = Usable(ParseCommaNumber(row.Get(Field::AvgSpeed)), out.leftOut_.avgSpeeds);
-        ride.maxSpeed = Usable(ParseCommaNumber(row.Get(Field::MaxSpeed)), out.leftOut_.maxSpeeds);
+        ride.km = Usable(CommaNumberOrNaN(row.Get(Field::DistanceKm)), out.leftOut_.km);
+        ride.minutes = Usable(RideTimeMinutesOrNaN(row.Get(Field::RideTime)), out.leftOut_.times);
+        ride.avgSpeed = Usable(CommaNumberOrNaN(row.Get(Field::AvgSpeed)), out.leftOut_.avgSpeeds);
+        ride.maxSpeed = Usable(CommaNumberOrNaN(row.Get(Field::MaxSpeed)), out.leftOut_.maxSpeeds);
         out.rides_.push_back(ride);
         out.numbers_ += row.Number();
         out.numberStart_.push_back(out.numbers_.size());
@@ -285,138 +270,186 @@ Date MondayOf(int weekYear, int week) {
     return DateOfDayNumber(firstMonday + 7 * (week - 1));
 }
 
-std::vector<PeriodTotal> TotalsBy(const Rides& rides, PeriodKind kind) {
-    const Buckets b = Accumulate(rides, kind);
+struct Overview::Tally {
+    std::array<PeriodSpan, 3> spans;  // by PeriodKind
+    std::int32_t firstDay = 0;
+    std::vector<DayTally> days;  // from the first dated ride's day to the last's
+    std::vector<std::uint32_t> nextOnDay;
+    RideBestFinder longestKm, longestMinutes, fastestAverage, highestMaximum;
+
+    const PeriodSpan& Span(PeriodKind kind) const { return spans[static_cast<std::size_t>(kind)]; }
+    const DayTally* Day(std::int32_t day) const {
+        if (day < firstDay || day - firstDay >= static_cast<std::int64_t>(days.size()))
+            return nullptr;
+        return &days[static_cast<std::size_t>(day - firstDay)];
+    }
+};
+
+Overview::Overview(Rides rides) : rides_(std::move(rides)) {
+    // One pass over the rides fills everything: a big diary's rides stream through memory
+    // once, not once for every figure.
+    auto tally = std::make_shared<Tally>();
+    constexpr std::array<PeriodKind, 3> kKinds = {PeriodKind::Year, PeriodKind::Month,
+                                                  PeriodKind::Week};
+    const auto first = rides_.FirstDate();
+    if (first) {
+        const Date last = *rides_.LastDate();
+        for (PeriodKind kind : kKinds) {
+            PeriodSpan& span = tally->spans[static_cast<std::size_t>(kind)];
+            span.firstKey = PeriodKey(kind, *first);
+            span.periods.resize(
+                static_cast<std::size_t>(PeriodKey(kind, last) - span.firstKey + 1));
+        }
+        tally->firstDay = DayOf(*first);
+        tally->days.resize(static_cast<std::size_t>(DayOf(last) - tally->firstDay + 1));
+    }
+    const auto& all = rides_.all();
+    tally->nextOnDay.resize(all.size());
+    auto& [years, months, weeks] = tally->spans;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const Ride& ride = all[i];
+        tally->longestKm.Offer(i, ride, ride.km);
+        tally->longestMinutes.Offer(i, ride, ride.minutes);
+        if (ride.km >= kFastestAverageMinKm) tally->fastestAverage.Offer(i, ride, ride.avgSpeed);
+        tally->highestMaximum.Offer(i, ride, ride.maxSpeed);
+        if (!ride.dated) {
+            years.undated.Add(ride);
+            months.undated.Add(ride);
+            weeks.undated.Add(ride);
+            continue;
+        }
+        years.periods[static_cast<std::size_t>(PeriodKey(PeriodKind::Year, ride) - years.firstKey)]
+            .Add(ride);
+        months
+            .periods[static_cast<std::size_t>(PeriodKey(PeriodKind::Month, ride) - months.firstKey)]
+            .Add(ride);
+        weeks.periods[static_cast<std::size_t>(PeriodKey(PeriodKind::Week, ride) - weeks.firstKey)]
+            .Add(ride);
+        DayTally& day = tally->days[static_cast<std::size_t>(ride.day - tally->firstDay)];
+        const bool hasKm = Has(ride.km);
+        day.km += hasKm ? ride.km : 0;
+        day.measured += hasKm;
+        const auto index = static_cast<std::uint32_t>(i);
+        if (day.rides++ == 0) {
+            day.firstRide = index;
+        } else {
+            tally->nextOnDay[day.lastRide] = index;
+        }
+        day.lastRide = index;
+    }
+    tally_ = std::move(tally);
+}
+
+std::vector<PeriodTotal> Overview::TotalsBy(PeriodKind kind) const {
+    const PeriodSpan& span = tally_->Span(kind);
     std::vector<PeriodTotal> out;
-    out.reserve(b.periods.size() + 1);
-    for (std::size_t i = 0; i < b.periods.size(); ++i)
+    out.reserve(span.periods.size() + 1);
+    for (std::size_t i = 0; i < span.periods.size(); ++i)
         out.push_back(
-            b.periods[i].Total(PeriodOfKey(b.firstKey + static_cast<std::int64_t>(i), kind)));
-    if (b.undated.rides > 0) out.push_back(b.undated.Total(Period{kind, 0, 0}));
+            span.periods[i].Total(PeriodOfKey(span.firstKey + static_cast<std::int64_t>(i), kind)));
+    if (span.undated.rides > 0) out.push_back(span.undated.Total(Period{kind, 0, 0}));
     return out;
 }
 
-std::array<double, 12> KmByMonth(const Rides& rides, int year) {
+std::array<double, 12> Overview::KmByMonth(int year) const {
     std::array<double, 12> km{};
-    for (const Ride& ride : rides.all())
-        if (ride.dated && ride.year == year && Has(ride.km)) km[ride.month - 1u] += ride.km;
+    const PeriodSpan& months = tally_->Span(PeriodKind::Month);
+    for (int m = 1; m <= 12; ++m)
+        if (const Accumulator* a = months.Find(PeriodKey(PeriodKind::Month, Date{year, m, 1})))
+            km[static_cast<std::size_t>(m - 1)] = a->km;
     return km;
 }
 
-std::vector<CumulativeYear> CumulativeKmByYear(const Rides& rides, const Date& today, int years) {
+std::vector<CumulativeYear> Overview::CumulativeKmByYear(const Date& today, int years) const {
     std::vector<CumulativeYear> out;
-    const auto first = rides.FirstDate();
+    const auto first = rides_.FirstDate();
     if (!first || years <= 0) return out;
-    const int from = std::max(today.year - years + 1, first->year);
-    for (int year = from; year <= today.year; ++year) {
+    for (int year = std::max(today.year - years + 1, first->year); year <= today.year; ++year) {
+        const std::int32_t newYear = NewYearsDay(year);
+        std::size_t length = static_cast<std::size_t>(DaysInYear(year));
+        if (year == today.year) {
+            length = static_cast<std::size_t>(DayOf(today) - newYear) + 1;
+            for (std::size_t d = length; d < static_cast<std::size_t>(DaysInYear(year)); ++d) {
+                const DayTally* day = tally_->Day(newYear + static_cast<std::int32_t>(d));
+                if (day && day->rides > 0) length = d + 1;
+            }
+        }
         CumulativeYear series;
         series.year = year;
-        series.km.assign(static_cast<std::size_t>(DaysInYear(year)), 0.0);
+        series.km.resize(length);
+        double sum = 0;
+        for (std::size_t d = 0; d < length; ++d) {
+            if (const DayTally* day = tally_->Day(newYear + static_cast<std::int32_t>(d)))
+                sum += day->km;
+            series.km[d] = sum;
+        }
         out.push_back(std::move(series));
     }
-    if (out.empty()) return out;
-    std::size_t todaysLength = static_cast<std::size_t>(DayOf(today) - NewYearsDay(today.year)) + 1;
-    for (const Ride& ride : rides.all()) {
-        if (!ride.dated || ride.year < from || ride.year > today.year) continue;
-        const auto dayOfYear = static_cast<std::size_t>(ride.day - NewYearsDay(ride.year));
-        if (ride.year == today.year) todaysLength = std::max(todaysLength, dayOfYear + 1);
-        if (Has(ride.km)) out[static_cast<std::size_t>(ride.year - from)].km[dayOfYear] += ride.km;
-    }
-    for (CumulativeYear& series : out)
-        for (std::size_t d = 1; d < series.km.size(); ++d) series.km[d] += series.km[d - 1];
-    out.back().km.resize(todaysLength);
     return out;
 }
 
-std::vector<WeekKm> KmByWeek(const Rides& rides, const Date& today, int weeks) {
+std::vector<WeekKm> Overview::KmByWeek(const Date& today, int weeks) const {
     std::vector<WeekKm> out;
-    if (weeks <= 0) return out;
-    const std::int32_t lastMonday = MondayDay(DayOf(today));
-    const std::int32_t firstMonday = lastMonday - 7 * (weeks - 1);
-    for (int w = 0; w < weeks; ++w) {
-        const std::int32_t monday = firstMonday + 7 * w;
-        out.push_back(WeekKm{WeekOfMonday(monday), DateOfDayNumber(monday), 0});
-    }
-    for (const Ride& ride : rides.all()) {
-        if (!ride.dated || !Has(ride.km) || ride.day < firstMonday || ride.day > lastMonday + 6)
-            continue;
-        out[static_cast<std::size_t>((ride.day - firstMonday) / 7)].km += ride.km;
+    const std::int64_t lastKey = WeekKey(DayOf(today));
+    const PeriodSpan& span = tally_->Span(PeriodKind::Week);
+    for (std::int64_t key = lastKey - weeks + 1; key <= lastKey; ++key) {
+        const std::int32_t monday = MondayOfWeekKey(key);
+        const Accumulator* a = span.Find(key);
+        out.push_back(WeekKm{WeekOfMonday(monday), DateOfDayNumber(monday), a ? a->km : 0});
     }
     return out;
 }
 
-std::vector<CalendarDay> YearCalendar(const Rides& rides, int year) {
+std::vector<CalendarDay> Overview::YearCalendar(int year) const {
     std::vector<CalendarDay> out(static_cast<std::size_t>(DaysInYear(year)));
     const std::int32_t newYear = NewYearsDay(year);
-    for (std::size_t d = 0; d < out.size(); ++d)
-        out[d].date = DateOfDayNumber(newYear + static_cast<std::int32_t>(d));
-    const auto& all = rides.all();
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        const Ride& ride = all[i];
-        if (!ride.dated || ride.year != year) continue;
-        CalendarDay& day = out[static_cast<std::size_t>(ride.day - newYear)];
-        if (Has(ride.km)) day.km += ride.km;
-        day.numbers.emplace_back(rides.Number(i));
+    for (std::size_t d = 0; d < out.size(); ++d) {
+        CalendarDay& day = out[d];
+        const std::int32_t dayNumber = newYear + static_cast<std::int32_t>(d);
+        day.date = DateOfDayNumber(dayNumber);
+        const DayTally* tally = tally_->Day(dayNumber);
+        if (!tally) continue;
+        day.km = tally->km;
+        std::uint32_t ride = tally->firstRide;
+        for (std::uint32_t n = 0; n < tally->rides; ++n, ride = tally_->nextOnDay[ride])
+            day.numbers.emplace_back(rides_.Number(ride));
     }
     return out;
 }
 
-PersonalRecords ComputePersonalRecords(const Rides& rides) {
+PersonalRecords Overview::Records() const {
     PersonalRecords r;
-    r.leftOut = rides.leftOut();
-    RideBestFinder longest{rides, {}, 0}, time{rides, {}, 0}, average{rides, {}, 0},
-        maximum{rides, {}, 0};
-    const auto& all = rides.all();
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        const Ride& ride = all[i];
-        longest.Offer(i, ride.km);
-        time.Offer(i, ride.minutes);
-        if (Has(ride.km) && ride.km >= kFastestAverageMinKm) average.Offer(i, ride.avgSpeed);
-        maximum.Offer(i, ride.maxSpeed);
-    }
-    r.longestKm = longest.Result();
-    r.longestMinutes = time.Result();
-    r.fastestAverage = average.Result();
-    r.highestMaximum = maximum.Result();
+    r.leftOut = rides_.leftOut();
+    r.longestKm = tally_->longestKm.Result(rides_);
+    r.longestMinutes = tally_->longestMinutes.Result(rides_);
+    r.fastestAverage = tally_->fastestAverage.Result(rides_);
+    r.highestMaximum = tally_->highestMaximum.Result(rides_);
 
-    const auto first = rides.FirstDate();
-    if (first) {
-        // Days from the first ride to the last: kilometres and whether anyone rode.
-        const std::int32_t firstDay = DayOf(*first);
-        const auto span = static_cast<std::size_t>(DayOf(*rides.LastDate()) - firstDay) + 1;
-        std::vector<double> km(span, 0.0);
-        std::vector<bool> rode(span, false);
-        std::vector<bool> measured(span, false);
-        for (const Ride& ride : all) {
-            if (!ride.dated) continue;
-            const auto d = static_cast<std::size_t>(ride.day - firstDay);
-            rode[d] = true;
-            if (Has(ride.km)) {
-                km[d] += ride.km;
-                measured[d] = true;
-            }
+    const auto& days = tally_->days;
+    std::optional<std::size_t> bestDay;
+    std::size_t run = 0, bestRun = 0, bestRunEnd = 0;
+    for (std::size_t d = 0; d < days.size(); ++d) {
+        if (days[d].measured > 0 && (!bestDay || days[d].km > days[*bestDay].km)) bestDay = d;
+        // The first of equally long runs stands.
+        run = days[d].rides > 0 ? run + 1 : 0;
+        if (run > bestRun) {
+            bestRun = run;
+            bestRunEnd = d;
         }
-        std::optional<std::size_t> bestDay;
-        std::size_t run = 0, bestRun = 0, bestRunEnd = 0;
-        for (std::size_t d = 0; d < span; ++d) {
-            if (measured[d] && (!bestDay || km[d] > km[*bestDay])) bestDay = d;
-            run = rode[d] ? run + 1 : 0;
-            if (run > bestRun) {
-                bestRun = run;
-                bestRunEnd = d;
-            }
-        }
-        if (bestDay)
-            r.bestDay = DayBest{km[*bestDay],
-                                DateOfDayNumber(firstDay + static_cast<std::int32_t>(*bestDay))};
-        const auto end = firstDay + static_cast<std::int32_t>(bestRunEnd);
+    }
+    if (bestDay)
+        r.bestDay =
+            DayBest{days[*bestDay].km,
+                    DateOfDayNumber(tally_->firstDay + static_cast<std::int64_t>(*bestDay))};
+    if (bestRun > 0) {
+        const std::int64_t end = tally_->firstDay + static_cast<std::int64_t>(bestRunEnd);
         r.longestStreak = Streak{static_cast<int>(bestRun),
-                                 DateOfDayNumber(end - static_cast<std::int32_t>(bestRun) + 1),
+                                 DateOfDayNumber(end - static_cast<std::int64_t>(bestRun) + 1),
                                  DateOfDayNumber(end)};
     }
-    r.bestWeek = BestPeriod(rides, PeriodKind::Week);
-    r.bestMonth = BestPeriod(rides, PeriodKind::Month);
-    r.bestYear = BestPeriod(rides, PeriodKind::Year);
+    r.bestWeek = MostKm(tally_->Span(PeriodKind::Week), PeriodKind::Week);
+    r.bestMonth = MostKm(tally_->Span(PeriodKind::Month), PeriodKind::Month);
+    r.bestYear = MostKm(tally_->Span(PeriodKind::Year), PeriodKind::Year);
     return r;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The overview of a diary: totals by year, month and ISO week, the series its charts draw and
-// the personal records. The rows are read once into compact rides (ReadRides); every figure is
-// then computed from those, so a filter (one bike, say) applied when reading reaches them all.
+// the personal records. The rows are read once into compact rides (ReadRides) and those are
+// tallied once, by period and by day (Overview); every figure is then taken from the tally, so a
+// filter (one bike, say) applied when reading reaches them all.
 //
 // Numbers and ride times are read as the statistics read them: number fields through the number
 // grammar after comma-to-dot, ride times by ParseRideTime's rule. A value that does not read, or
@@ -11,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -116,45 +118,23 @@ struct PeriodTotal {
     LeftOut leftOut;  // dates stays 0 except in the undated row
 };
 
-// One row per period from the period of the first dated ride to that of the last, in time order,
-// periods without a ride included with zeros; then, when some rides have no readable date, one
-// row "bez data" for them.
-std::vector<PeriodTotal> TotalsBy(const Rides& rides, PeriodKind kind);
-
-// ---- Chart series ----
-
-// Kilometres in each month of `year`, January first. Call it for a year and for the year before
-// to compare them.
-std::array<double, 12> KmByMonth(const Rides& rides, int year);
-
-// Kilometres ridden in a year up to and including each day: km[0] is 1 January. A past year runs
-// to 31 December; the year of `today` stops at today, or at its last ride when that is later.
+// Kilometres ridden in a year up to and including each day: km[0] is 1 January.
 struct CumulativeYear {
     int year = 0;
     std::vector<double> km;
 };
-// One series per year, oldest first, for the years from `years` - 1 before today's year through
-// today's year that are not before the diary's first dated ride.
-std::vector<CumulativeYear> CumulativeKmByYear(const Rides& rides, const Date& today,
-                                               int years = 5);
 
 struct WeekKm {
     Period week;
     Date monday;
     double km = 0;
 };
-// The `weeks` ISO weeks ending with the one that holds `today`, oldest first.
-std::vector<WeekKm> KmByWeek(const Rides& rides, const Date& today, int weeks = 52);
 
 struct CalendarDay {
     Date date;
     double km = 0;
     std::vector<std::string> numbers;  // record numbers of the rides of the day, in list order
 };
-// Every day of `year`, 1 January first.
-std::vector<CalendarDay> YearCalendar(const Rides& rides, int year);
-
-// ---- Personal records ----
 
 // A record held by one ride. Ties go to the earlier date (undated rides last), then to the
 // earlier row.
@@ -196,7 +176,43 @@ struct PersonalRecords {
     LeftOut leftOut;
 };
 
-PersonalRecords ComputePersonalRecords(const Rides& rides);
+// Every figure of the overview, each taken from one tally of the rides made at construction.
+class Overview {
+public:
+    explicit Overview(Rides rides);
+    Overview(const std::vector<RecordRow>& rows, const RegionalSettings& regional,
+             const RideFilter& keep = {})
+        : Overview(ReadRides(rows, regional, keep)) {}
+
+    const Rides& rides() const { return rides_; }
+
+    // One row per period from the period of the first dated ride to that of the last, in time
+    // order, periods without a ride included with zeros; then, when some rides have no readable
+    // date, one row "bez data" for them.
+    std::vector<PeriodTotal> TotalsBy(PeriodKind kind) const;
+
+    // Kilometres in each month of `year`, January first. Ask for a year and for the year before
+    // to compare them.
+    std::array<double, 12> KmByMonth(int year) const;
+
+    // One series per year, oldest first, for the years from `years` - 1 before today's year
+    // through today's year that are not before the first dated ride. A past year runs to 31
+    // December; today's year stops at today, or at its last ride when that is later.
+    std::vector<CumulativeYear> CumulativeKmByYear(const Date& today, int years = 5) const;
+
+    // The `weeks` ISO weeks ending with the one that holds `today`, oldest first.
+    std::vector<WeekKm> KmByWeek(const Date& today, int weeks = 52) const;
+
+    // Every day of `year`, 1 January first.
+    std::vector<CalendarDay> YearCalendar(int year) const;
+
+    PersonalRecords Records() const;
+
+private:
+    struct Tally;
+    Rides rides_;
+    std::shared_ptr<const Tally> tally_;
+};
 
 // ---- Texts ----
 

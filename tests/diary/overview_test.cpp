@@ -39,6 +39,7 @@ std::vector<RecordRow> Rows(const std::vector<R>& rides) {
 }
 
 Rides Read(const std::vector<R>& rides) { return ReadRides(Rows(rides), kCzech); }
+Overview Tally(const std::vector<R>& rides) { return Overview(Rows(rides), kCzech); }
 
 // Equal, or both missing.
 void ExpectValue(double actual, double expected) {
@@ -86,7 +87,7 @@ TEST(ReadRides, ReadsDatesInTheUsersFormat) {
     const Rides rides = ReadRides(Rows({{"05/18/2024", "12,5"}, {"18.5.2024", "3"}}), us);
     EXPECT_EQ(rides.FirstDate(), (Date{2024, 5, 18}));
     EXPECT_EQ(rides.leftOut().dates, 1u);
-    const auto months = TotalsBy(rides, PeriodKind::Month);
+    const auto months = Overview(rides).TotalsBy(PeriodKind::Month);
     ASSERT_EQ(months.size(), 2u);
     EXPECT_EQ(months[0].label, "květen 2024");
     EXPECT_EQ(months[1].label, "bez data");
@@ -97,14 +98,15 @@ TEST(ReadRides, FilterReachesEveryFigure) {
     const auto rows = Rows({{"1.5.2024", "10", "", "", "", "A"},
                             {"2.5.2024", "99", "", "", "", "B"},
                             {"x", "", "", "", "", "A"}});
-    const Rides rides =
-        ReadRides(rows, kCzech, [](const RecordRow& row) { return row.Get(Field::Note) == "A"; });
+    const Overview overview(rows, kCzech,
+                            [](const RecordRow& row) { return row.Get(Field::Note) == "A"; });
+    const Rides& rides = overview.rides();
     ASSERT_EQ(rides.all().size(), 2u);
     EXPECT_EQ(rides.all()[1].row, 2u);
     EXPECT_EQ(rides.Number(1), "3");
     EXPECT_EQ(rides.leftOut(), (LeftOut{1, 1, 2, 2, 2}));
-    EXPECT_EQ(ComputePersonalRecords(rides).longestKm->value, 10);
-    EXPECT_EQ(TotalsBy(rides, PeriodKind::Year)[0].km, 10);
+    EXPECT_EQ(overview.Records().longestKm->value, 10);
+    EXPECT_EQ(overview.TotalsBy(PeriodKind::Year)[0].km, 10);
 }
 
 TEST(IsoWeekOf, WeeksBelongToTheYearOfTheirThursday) {
@@ -132,12 +134,12 @@ TEST(IsoWeekOf, WeeksBelongToTheYearOfTheirThursday) {
 
 TEST(TotalsBy, EveryPeriodFromFirstToLastThenTheUndated) {
     // In no particular order, across the week that starts 29.12.2025 and ends 4.1.2026.
-    const Rides rides = Read({{"4.1.2026", "15,5", "0 h 45 min"},
-                              {"28.12.2025", "10", "0 h 30 min"},
-                              {"1.3.2026", "5", "0 h 15 min"},
-                              {"29.12.2025", "20", "1 h 0 min"},
-                              {"včera", "7", "0 h 20 min"},
-                              {"20.1.2026", "", "1 h 0 min"}});
+    const Overview overview = Tally({{"4.1.2026", "15,5", "0 h 45 min"},
+                                     {"28.12.2025", "10", "0 h 30 min"},
+                                     {"1.3.2026", "5", "0 h 15 min"},
+                                     {"29.12.2025", "20", "1 h 0 min"},
+                                     {"včera", "7", "0 h 20 min"},
+                                     {"20.1.2026", "", "1 h 0 min"}});
     const struct {
         PeriodKind kind;
         std::size_t rows;
@@ -161,7 +163,7 @@ TEST(TotalsBy, EveryPeriodFromFirstToLastThenTheUndated) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        const auto totals = TotalsBy(rides, c.kind);
+        const auto totals = overview.TotalsBy(c.kind);
         ASSERT_EQ(totals.size(), c.rows);
         const PeriodTotal& t = totals[c.index];
         EXPECT_EQ(t.label, c.label);
@@ -171,40 +173,40 @@ TEST(TotalsBy, EveryPeriodFromFirstToLastThenTheUndated) {
         EXPECT_DOUBLE_EQ(t.longestKm, c.longest);
         ExpectValue(t.meanSpeed.value_or(kNone), c.mean);
     }
-    EXPECT_EQ(TotalsBy(rides, PeriodKind::Week)[4].leftOut.km, 1u);
-    EXPECT_EQ(TotalsBy(rides, PeriodKind::Year)[2].leftOut.dates, 1u);
+    EXPECT_EQ(overview.TotalsBy(PeriodKind::Week)[4].leftOut.km, 1u);
+    EXPECT_EQ(overview.TotalsBy(PeriodKind::Year)[2].leftOut.dates, 1u);
 }
 
 TEST(Overview, EmptyDiary) {
-    for (const Rides& rides : {Read({}), Read({{"", "5"}})}) {
-        const bool undated = !rides.all().empty();
-        EXPECT_EQ(TotalsBy(rides, PeriodKind::Week).size(), undated ? 1u : 0u);
-        EXPECT_EQ(KmByMonth(rides, 2026), (std::array<double, 12>{}));
-        EXPECT_TRUE(CumulativeKmByYear(rides, {2026, 5, 18}).empty());
-        const auto weeks = KmByWeek(rides, {2026, 5, 18});
+    for (const Overview& overview : {Tally({}), Tally({{"", "5"}})}) {
+        const bool undated = !overview.rides().all().empty();
+        EXPECT_EQ(overview.TotalsBy(PeriodKind::Week).size(), undated ? 1u : 0u);
+        EXPECT_EQ(overview.KmByMonth(2026), (std::array<double, 12>{}));
+        EXPECT_TRUE(overview.CumulativeKmByYear({2026, 5, 18}).empty());
+        const auto weeks = overview.KmByWeek({2026, 5, 18});
         ASSERT_EQ(weeks.size(), 52u);
         EXPECT_EQ(weeks.back().week, (Period{PeriodKind::Week, 2026, 21}));
         EXPECT_EQ(weeks.front().monday, (Date{2025, 5, 26}));
-        EXPECT_EQ(YearCalendar(rides, 2026).size(), 365u);
-        const PersonalRecords r = ComputePersonalRecords(rides);
+        EXPECT_EQ(overview.YearCalendar(2026).size(), 365u);
+        const PersonalRecords r = overview.Records();
         EXPECT_EQ(r.longestKm.has_value(), undated);
         EXPECT_FALSE(r.bestDay || r.bestWeek || r.bestYear || r.longestStreak || r.longestMinutes);
     }
 }
 
 TEST(Charts, MonthsCumulativeYearsWeeksAndCalendar) {
-    const Rides rides = Read({{"28.2.2024", "10"},
-                              {"29.2.2024", "5"},
-                              {"1.3.2024", "2"},
-                              {"5.1.2025", "3"},
-                              {"20.3.2025", "4"},
-                              {"10.3.2023", "8"},
-                              {"29.2.2024", "?"}});
-    EXPECT_EQ(KmByMonth(rides, 2024), (std::array<double, 12>{0, 15, 2}));
-    EXPECT_EQ(KmByMonth(rides, 2025), (std::array<double, 12>{3, 0, 4}));
+    const Overview overview = Tally({{"28.2.2024", "10"},
+                                     {"29.2.2024", "5"},
+                                     {"1.3.2024", "2"},
+                                     {"5.1.2025", "3"},
+                                     {"20.3.2025", "4"},
+                                     {"10.3.2023", "8"},
+                                     {"29.2.2024", "?"}});
+    EXPECT_EQ(overview.KmByMonth(2024), (std::array<double, 12>{0, 15, 2}));
+    EXPECT_EQ(overview.KmByMonth(2025), (std::array<double, 12>{3, 0, 4}));
 
     // Today 10.3.2025: this year runs on to its last ride, 20.3 (day 79).
-    const auto years = CumulativeKmByYear(rides, {2025, 3, 10}, 2);
+    const auto years = overview.CumulativeKmByYear({2025, 3, 10}, 2);
     ASSERT_EQ(years.size(), 2u);
     EXPECT_EQ(years[0].year, 2024);
     ASSERT_EQ(years[0].km.size(), 366u);
@@ -215,17 +217,17 @@ TEST(Charts, MonthsCumulativeYearsWeeksAndCalendar) {
     EXPECT_EQ(years[1].km[3], 0);
     EXPECT_EQ(years[1].km[4], 3);
     EXPECT_EQ(years[1].km.back(), 7);
-    EXPECT_EQ(CumulativeKmByYear(rides, {2025, 3, 10}).front().year, 2023);
-    EXPECT_EQ(CumulativeKmByYear(rides, {2025, 12, 31})[2].km.size(), 365u);
+    EXPECT_EQ(overview.CumulativeKmByYear({2025, 3, 10}).front().year, 2023);
+    EXPECT_EQ(overview.CumulativeKmByYear({2025, 12, 31})[2].km.size(), 365u);
 
-    const auto weeks = KmByWeek(rides, {2024, 3, 2}, 2);
+    const auto weeks = overview.KmByWeek({2024, 3, 2}, 2);
     ASSERT_EQ(weeks.size(), 2u);
     EXPECT_EQ(weeks[0].week, (Period{PeriodKind::Week, 2024, 8}));
     EXPECT_EQ(weeks[0].km, 0);
     EXPECT_EQ(weeks[1].monday, (Date{2024, 2, 26}));
     EXPECT_EQ(weeks[1].km, 17);
 
-    const auto days = YearCalendar(rides, 2024);
+    const auto days = overview.YearCalendar(2024);
     ASSERT_EQ(days.size(), 366u);
     EXPECT_EQ(days[59].date, (Date{2024, 2, 29}));
     EXPECT_EQ(days[59].km, 5);
@@ -284,7 +286,7 @@ TEST(PersonalRecords, RideRecords) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const PersonalRecords records = ComputePersonalRecords(Read(c.rides));
+        const PersonalRecords records = Tally(c.rides).Records();
         const auto& best = records.*c.which;
         ASSERT_EQ(best.has_value(), c.number != nullptr);
         if (!best) continue;
@@ -295,13 +297,14 @@ TEST(PersonalRecords, RideRecords) {
 }
 
 TEST(PersonalRecords, DayWeekMonthAndYear) {
-    const PersonalRecords r = ComputePersonalRecords(Read({{"3.5.2024", "20"},
-                                                           {"3.5.2024", "25"},
-                                                           {"5.5.2024", "42"},
-                                                           {"31.5.2024", "10"},
-                                                           {"29.12.2025", "60"},
-                                                           {"4.1.2026", "60"},
-                                                           {"1.6.2027", "x"}}));
+    const PersonalRecords r = Tally({{"3.5.2024", "20"},
+                                     {"3.5.2024", "25"},
+                                     {"5.5.2024", "42"},
+                                     {"31.5.2024", "10"},
+                                     {"29.12.2025", "60"},
+                                     {"4.1.2026", "60"},
+                                     {"1.6.2027", "x"}})
+                                  .Records();
     ASSERT_TRUE(r.bestDay && r.bestWeek && r.bestMonth && r.bestYear);
     EXPECT_EQ(r.bestDay->km, 60);
     EXPECT_EQ(r.bestDay->date, (Date{2025, 12, 29}));
@@ -329,7 +332,7 @@ TEST(PersonalRecords, LongestRunOfDaysWithARide) {
         {{{"6.1.2024"}, {"5.1.2024"}, {"2.1.2024"}, {"1.1.2024"}}, 2, {2024, 1, 1}, {2024, 1, 2}},
     };
     for (const auto& c : cases) {
-        const auto streak = ComputePersonalRecords(Read(c.rides)).longestStreak;
+        const auto streak = Tally(c.rides).Records().longestStreak;
         ASSERT_TRUE(streak);
         EXPECT_EQ(streak->days, c.days);
         EXPECT_EQ(streak->first, c.first);
@@ -354,7 +357,7 @@ TEST(OverviewTexts, LabelsAndNumbers) {
     for (const auto& t : times) EXPECT_EQ(FormatMinutes(t.minutes), t.text);
     // Six rides of ten minutes are an hour, which summed hours would make "0 h 60 min".
     const auto six =
-        TotalsBy(Read(std::vector<R>(6, R{"1.5.2024", "", "0 h 10 min"})), PeriodKind::Year);
+        Tally(std::vector<R>(6, R{"1.5.2024", "", "0 h 10 min"})).TotalsBy(PeriodKind::Year);
     EXPECT_EQ(FormatMinutes(six[0].minutes), "1 h 0 min");
 }
 
