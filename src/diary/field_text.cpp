@@ -51,9 +51,8 @@ std::optional<double> FastValue(std::string_view intDigits, std::string_view fra
 // The commonest field texts in one scan: blanks, a sign, at most fifteen digits with at most one
 // point among them, nothing else. Fifteen digits and 10^15 are both exact doubles, so the one
 // division is the correctly rounded value. Any other text (an exponent, a stray character, more
-// digits) is left to the full reading, which also decides whether it is a number at all: NaN,
-// which no number text reads as, says so.
-double QuickValue(std::string_view text, bool commaIsPoint) {
+// digits) is left to the full reading, which also decides whether it is a number at all.
+bool QuickValue(std::string_view text, bool commaIsPoint, double& value) {
     static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     const char* p = text.data();
@@ -61,24 +60,30 @@ double QuickValue(std::string_view text, bool commaIsPoint) {
     while (p != end && *p == ' ') ++p;
     bool negative = false;
     if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    // Each run of digits in its own loop: a loop that also asks whether each character is the
+    // point mispredicts where the point falls, and that was most of a number's cost.
     std::uint64_t mantissa = 0;
-    int digits = 0;
-    int fraction = -1;  // digits after the point, -1 while there is none
-    for (; p != end; ++p) {
-        const char c = *p;
-        if (IsDigit(c)) {
-            if (++digits > 15) return kNaN;
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-            if (fraction >= 0) ++fraction;
-        } else if ((c == '.' || (commaIsPoint && c == ',')) && fraction < 0) {
-            fraction = 0;
-        } else {
-            return kNaN;
-        }
+    auto digitsUpTo = [&mantissa, &p, end] {
+        const char* const first = p;
+        while (p != end && IsDigit(*p))
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+        return p - first;
+    };
+    const auto whole = digitsUpTo();
+    std::ptrdiff_t fraction = 0;
+    if (p != end) {
+        if (*p != '.' && !(commaIsPoint && *p == ',')) return false;
+        ++p;
+        fraction = digitsUpTo();
+        if (p != end) return false;
+    } else if (whole == 0) {
+        return false;
     }
-    if (digits == 0 && fraction < 0) return kNaN;
-    const double value = static_cast<double>(mantissa) / kPowers[fraction < 0 ? 0 : fraction];
-    return negative ? -value : value;
+    // More than fifteen digits may have wrapped the mantissa; they take the full road.
+    if (whole + fraction > 15) return false;
+    value = static_cast<double>(mantissa) / kPowers[fraction];
+    if (negative) value = -value;
+    return true;
 }
 
 // Kept out of line so that the quick road does not pay for this one's frame on every call.
@@ -167,8 +172,9 @@ double QuickValue(std::string_view text, bool commaIsPoint) {
 }
 
 double ValueOrNaN(std::string_view text, bool commaIsPoint) {
-    const double quick = QuickValue(text, commaIsPoint);
-    if (!std::isnan(quick)) return quick;
+    // The answer comes from the scan, not from the division's result, so nothing waits for it.
+    double quick = 0;
+    if (QuickValue(text, commaIsPoint, quick)) return quick;
     return FullValue(text, commaIsPoint).value_or(kNaN);
 }
 

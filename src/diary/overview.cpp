@@ -23,6 +23,17 @@ double Usable(double value, std::size_t& leftOut) {
 
 bool Has(double value) { return !std::isnan(value); }
 
+// The value of a number written the plain way (digits, no leading zero, below 10^9), else 0.
+std::uint32_t PlainNumber(std::string_view text) {
+    if (text.empty() || text.size() > 9 || text[0] == '0') return 0;
+    std::uint32_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return 0;
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    return value;
+}
+
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 int DaysInYear(int year) { return IsLeapYear(year) ? 366 : 365; }
 
@@ -76,34 +87,48 @@ Period PeriodOfKey(std::int64_t key, PeriodKind kind) {
     return {};
 }
 
+// What one ride adds to a period, worked out once for the three kinds of period. Nothing here
+// branches on what a ride lacks: which values are missing follows no pattern.
+struct Contribution {
+    double km;
+    double minutes;
+    double timedKm;  // distance and time of a ride with both, for the mean speed
+    double timedMinutes;
+    std::uint32_t kmMissing;
+    std::uint32_t timeMissing;
+
+    explicit Contribution(const Ride& ride) {
+        const bool hasKm = Has(ride.km);
+        const bool hasTime = Has(ride.minutes);
+        km = hasKm ? ride.km : 0;
+        minutes = hasTime ? ride.minutes : 0;
+        const bool timed = hasKm && minutes > 0;
+        timedKm = timed ? km : 0;
+        timedMinutes = timed ? minutes : 0;
+        kmMissing = !hasKm;
+        timeMissing = !hasTime;
+    }
+};
+
 struct Accumulator {
-    std::size_t rides = 0;
+    std::uint32_t rides = 0;
+    std::uint32_t kmMissing = 0;
+    std::uint32_t timeMissing = 0;
     double km = 0;
     double minutes = 0;
     double longestKm = 0;
-    double speedKm = 0;
-    double speedMinutes = 0;
-    LeftOut leftOut;
+    double timedKm = 0;
+    double timedMinutes = 0;
 
-    // Without branches on what a ride lacks: which values are missing follows no pattern, and
-    // this runs for every ride in every kind of period.
-    void Add(const Ride& ride) {
+    void Add(const Contribution& c) {
         ++rides;
-        const bool hasKm = Has(ride.km);
-        const bool hasTime = Has(ride.minutes);
-        const double k = hasKm ? ride.km : 0;
-        const double m = hasTime ? ride.minutes : 0;
-        km += k;
-        minutes += m;
-        longestKm = std::max(longestKm, k);
-        const bool timed = hasKm && m > 0;
-        speedKm += timed ? k : 0;
-        speedMinutes += timed ? m : 0;
-        leftOut.km += !hasKm;
-        leftOut.times += !hasTime;
-        leftOut.avgSpeeds += !Has(ride.avgSpeed);
-        leftOut.maxSpeeds += !Has(ride.maxSpeed);
-        leftOut.dates += !ride.dated;
+        km += c.km;
+        minutes += c.minutes;
+        longestKm = std::max(longestKm, c.km);
+        timedKm += c.timedKm;
+        timedMinutes += c.timedMinutes;
+        kmMissing += c.kmMissing;
+        timeMissing += c.timeMissing;
     }
 
     PeriodTotal Total(const Period& period) const {
@@ -114,8 +139,9 @@ struct Accumulator {
         t.km = km;
         t.minutes = minutes;
         t.longestKm = longestKm;
-        if (speedMinutes > 0) t.meanSpeed = speedKm / (speedMinutes / 60);
-        t.leftOut = leftOut;
+        if (timedMinutes > 0) t.meanSpeed = timedKm / (timedMinutes / 60);
+        t.unreadableKm = kmMissing;
+        t.unreadableTimes = timeMissing;
         return t;
     }
 };
@@ -156,7 +182,7 @@ struct RideBestFinder {
 
     void Offer(std::size_t index, const Ride& ride, double candidate) {
         if (!Has(candidate)) return;
-        const std::int64_t key = ride.dated ? ride.day : std::numeric_limits<std::int64_t>::max();
+        const std::int64_t key = ride.dated() ? ride.day : std::numeric_limits<std::int64_t>::max();
         if (!best || candidate > value || (candidate == value && key < dateKey)) {
             best = index;
             value = candidate;
@@ -169,8 +195,8 @@ struct RideBestFinder {
         const Ride& ride = rides.all()[*best];
         RideBest r;
         r.value = value;
-        if (ride.dated) r.date = Date{ride.year, ride.month, ride.dayOfMonth};
-        r.number = std::string(rides.Number(*best));
+        if (ride.dated()) r.date = Date{ride.year, ride.month, ride.dayOfMonth};
+        r.number = rides.Number(*best);
         return r;
     }
 };
@@ -180,7 +206,7 @@ std::optional<PeriodBest> MostKm(const PeriodSpan& span, PeriodKind kind) {
     std::optional<std::size_t> best;
     for (std::size_t i = 0; i < span.periods.size(); ++i) {
         const Accumulator& p = span.periods[i];
-        if (p.rides > p.leftOut.km && (!best || p.km > span.periods[*best].km)) best = i;
+        if (p.rides > p.kmMissing && (!best || p.km > span.periods[*best].km)) best = i;
     }
     if (!best) return std::nullopt;
     const Period period = PeriodOfKey(span.firstKey + static_cast<std::int64_t>(*best), kind);
@@ -197,6 +223,18 @@ const std::array<std::string_view, 12> kMonthAbbreviations = {
     "led", "úno", "bře", "dub", "kvě", "čvn", "čvc", "srp", "zář", "říj", "lis", "pro",
 };
 
+std::string Rides::Number(std::size_t index) const {
+    if (const std::uint32_t number = numbers_[index]) {
+        std::string out;
+        AppendInt(out, number);
+        return out;
+    }
+    const auto other = std::lower_bound(
+        otherNumbers_.begin(), otherNumbers_.end(), index,
+        [](const std::pair<std::size_t, std::string>& p, std::size_t i) { return p.first < i; });
+    return other->second;
+}
+
 std::optional<Date> Rides::FirstDate() const {
     if (lastDay_ < firstDay_) return std::nullopt;
     return DateOfDayNumber(firstDay_);
@@ -211,19 +249,25 @@ Rides ReadRides(const std::vector<RecordRow>& rows, const RegionalSettings& regi
                 const RideFilter& keep) {
     Rides out;
     out.rides_.reserve(rows.size());
-    out.numberStart_.reserve(rows.size() + 1);
+    out.numbers_.reserve(rows.size());
     bool anyDated = false;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const RecordRow& row = rows[i];
+    // Rides come mostly in order, many to a month: the day number of the month's first day is
+    // worked out once per month rather than once per ride.
+    Date monthStart{0, 0, 1};
+    std::int32_t monthStartDay = 0;
+    for (const RecordRow& row : rows) {
         if (keep && !keep(row)) continue;
         Ride ride{};
-        ride.row = static_cast<std::uint32_t>(i);
-        if (const auto date = ReadDate(regional, row.Get(Field::Date))) {
-            ride.dated = true;
-            ride.day = DayOf(*date);
-            ride.year = static_cast<std::int16_t>(date->year);
-            ride.month = static_cast<std::uint8_t>(date->month);
-            ride.dayOfMonth = static_cast<std::uint8_t>(date->day);
+        Date date;
+        if (ReadDate(regional, row.Get(Field::Date), date)) {
+            if (date.year != monthStart.year || date.month != monthStart.month) {
+                monthStart = Date{date.year, date.month, 1};
+                monthStartDay = DayOf(monthStart);
+            }
+            ride.day = monthStartDay + date.day - 1;
+            ride.year = static_cast<std::int16_t>(date.year);
+            ride.month = static_cast<std::uint8_t>(date.month);
+            ride.dayOfMonth = static_cast<std::uint8_t>(date.day);
             if (!anyDated || ride.day < out.firstDay_) out.firstDay_ = ride.day;
             if (!anyDated || ride.day > out.lastDay_) out.lastDay_ = ride.day;
             anyDated = true;
@@ -235,8 +279,9 @@ Rides ReadRides(const std::vector<RecordRow>& rows, const RegionalSettings& regi
         ride.avgSpeed = Usable(CommaNumberOrNaN(row.Get(Field::AvgSpeed)), out.leftOut_.avgSpeeds);
         ride.maxSpeed = Usable(CommaNumberOrNaN(row.Get(Field::MaxSpeed)), out.leftOut_.maxSpeeds);
         out.rides_.push_back(ride);
-        out.numbers_ += row.Number();
-        out.numberStart_.push_back(out.numbers_.size());
+        const std::uint32_t number = PlainNumber(row.Number());
+        if (number == 0) out.otherNumbers_.emplace_back(out.rides_.size() - 1, row.Number());
+        out.numbers_.push_back(number);
     }
     return out;
 }
@@ -312,23 +357,22 @@ Overview::Overview(Rides rides) : rides_(std::move(rides)) {
         tally->longestMinutes.Offer(i, ride, ride.minutes);
         if (ride.km >= kFastestAverageMinKm) tally->fastestAverage.Offer(i, ride, ride.avgSpeed);
         tally->highestMaximum.Offer(i, ride, ride.maxSpeed);
-        if (!ride.dated) {
-            years.undated.Add(ride);
-            months.undated.Add(ride);
-            weeks.undated.Add(ride);
+        const Contribution c(ride);
+        if (!ride.dated()) {
+            years.undated.Add(c);
+            months.undated.Add(c);
+            weeks.undated.Add(c);
             continue;
         }
-        years.periods[static_cast<std::size_t>(PeriodKey(PeriodKind::Year, ride) - years.firstKey)]
-            .Add(ride);
+        years.periods[static_cast<std::size_t>(ride.year - years.firstKey)].Add(c);
         months
             .periods[static_cast<std::size_t>(PeriodKey(PeriodKind::Month, ride) - months.firstKey)]
-            .Add(ride);
+            .Add(c);
         weeks.periods[static_cast<std::size_t>(PeriodKey(PeriodKind::Week, ride) - weeks.firstKey)]
-            .Add(ride);
+            .Add(c);
         DayTally& day = tally->days[static_cast<std::size_t>(ride.day - tally->firstDay)];
-        const bool hasKm = Has(ride.km);
-        day.km += hasKm ? ride.km : 0;
-        day.measured += hasKm;
+        day.km += c.km;
+        day.measured += !c.kmMissing;
         const auto index = static_cast<std::uint32_t>(i);
         if (day.rides++ == 0) {
             day.firstRide = index;

@@ -23,18 +23,18 @@
 
 namespace diary {
 
-// One row of the list, read once. Values that did not read are NaN.
+// One row of the list, read once. Values that did not read are NaN. Forty bytes, as a big
+// diary's rides are streamed through memory at least twice.
 struct Ride {
     double km;
     double minutes;
     double avgSpeed;
     double maxSpeed;
-    std::int32_t day;  // DayNumber of the date; only meaningful when `dated`
+    std::int32_t day;  // DayNumber of the date; the date fields are 0 when it did not read
     std::int16_t year;
     std::uint8_t month;
     std::uint8_t dayOfMonth;
-    bool dated;
-    std::uint32_t row;  // position of the row among the rows read (filtered out ones included)
+    bool dated() const { return month != 0; }
 };
 
 // How many rides had each kind of value left out.
@@ -54,10 +54,7 @@ class Rides {
 public:
     const std::vector<Ride>& all() const { return rides_; }
     // The record number of all()[index].
-    std::string_view Number(std::size_t index) const {
-        return std::string_view(numbers_).substr(numberStart_[index],
-                                                 numberStart_[index + 1] - numberStart_[index]);
-    }
+    std::string Number(std::size_t index) const;
     const LeftOut& leftOut() const { return leftOut_; }
     // First and last day a dated ride falls on; nullopt when no ride has a readable date.
     std::optional<Date> FirstDate() const;
@@ -67,8 +64,10 @@ private:
     friend Rides ReadRides(const std::vector<RecordRow>&, const RegionalSettings&,
                            const RideFilter&);
     std::vector<Ride> rides_;
-    std::string numbers_;                         // every ride's number, one after another
-    std::vector<std::size_t> numberStart_ = {0};  // ride i's number ends where ride i + 1's starts
+    // A diary's numbers are 1, 2, 3...: kept as values, four bytes a ride. Any other text (0,
+    // a leading zero, a letter) is kept as it is, by ride, with 0 in its place.
+    std::vector<std::uint32_t> numbers_;
+    std::vector<std::pair<std::size_t, std::string>> otherNumbers_;
     LeftOut leftOut_;
     std::int32_t firstDay_ = 0;
     std::int32_t lastDay_ = -1;
@@ -115,7 +114,8 @@ struct PeriodTotal {
     // km ÷ hours over the rides whose distance and ride time both read and whose time is above
     // zero; nullopt when there is none.
     std::optional<double> meanSpeed;
-    LeftOut leftOut;  // dates stays 0 except in the undated row
+    std::size_t unreadableKm = 0;
+    std::size_t unreadableTimes = 0;
 };
 
 // Kilometres ridden in a year up to and including each day: km[0] is 1 January.

@@ -135,7 +135,7 @@ bool ReadDigits(std::string_view text, std::size_t& pos, int maxDigits, int& val
 int WindowedYear(int twoDigits) { return twoDigits < 50 ? 2000 + twoDigits : 1900 + twoDigits; }
 
 // Days from 1970-01-01 in the proleptic Gregorian calendar.
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
+constexpr long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const auto yoe = static_cast<unsigned>(y - era * 400);
@@ -158,10 +158,7 @@ Date CivilFromDays(long long z) {
     return Date{static_cast<int>(y), static_cast<int>(m), static_cast<int>(d)};
 }
 
-long long EpochDay() {
-    static const long long kEpoch = DaysFromCivil(1899, 12, 30);
-    return kEpoch;
-}
+constexpr long long kEpochDay = DaysFromCivil(1899, 12, 30);
 
 }  // namespace
 
@@ -204,40 +201,46 @@ std::string FormatDate(const RegionalSettings& regional, const Date& date) {
 }
 
 std::optional<Date> ReadDate(const RegionalSettings& regional, std::string_view text) {
+    Date date;
+    if (!ReadDate(regional, text, date)) return std::nullopt;
+    return date;
+}
+
+bool ReadDate(const RegionalSettings& regional, std::string_view text, Date& date) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
 
-    Date date;
+    date = Date{};
     std::size_t pos = 0;
     for (const Token& t : CachedFormat(regional.dateFormat)) {
         if (t.part == Part::Literal) {
-            if (text.substr(pos, t.literal.size()) != t.literal) return std::nullopt;
-            pos += t.literal.size();
+            // Byte by byte: the separators are a character or two, too short for a memcmp call.
+            for (const char c : t.literal)
+                if (pos == text.size() || text[pos++] != c) return false;
             continue;
         }
         if (t.pad == Pad::Space)
             while (pos < text.size() && text[pos] == ' ') ++pos;
         int value = 0, count = 0;
         if (t.part == Part::Year) {
-            if (!ReadDigits(text, pos, t.twoDigitYear ? 2 : 4, value, count)) return std::nullopt;
+            if (!ReadDigits(text, pos, t.twoDigitYear ? 2 : 4, value, count)) return false;
             // One or two digits are a short year in either kind of format.
             date.year = count <= 2 ? WindowedYear(value) : value;
         } else {
-            if (!ReadDigits(text, pos, 2, value, count)) return std::nullopt;
+            if (!ReadDigits(text, pos, 2, value, count)) return false;
             (t.part == Part::Day ? date.day : date.month) = value;
         }
     }
-    if (pos != text.size() || !IsValidDate(date)) return std::nullopt;
-    return date;
+    return pos == text.size() && IsValidDate(date);
 }
 
 double DayNumber(const Date& date) {
     return static_cast<double>(DaysFromCivil(date.year, static_cast<unsigned>(date.month),
                                              static_cast<unsigned>(date.day)) -
-                               EpochDay());
+                               kEpochDay);
 }
 
-Date DateOfDayNumber(long long day) { return CivilFromDays(day + EpochDay()); }
+Date DateOfDayNumber(long long day) { return CivilFromDays(day + kEpochDay); }
 
 std::optional<double> ReadDateDays(const RegionalSettings& regional, std::string_view text) {
     auto date = ReadDate(regional, text);
