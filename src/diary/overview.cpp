@@ -288,23 +288,31 @@ Rides ReadRides(const std::vector<RecordRow>& rows, const RegionalSettings& regi
 
 std::string PeriodLabel(const Period& period) {
     if (period.Undated()) return "bez data";
-    std::string out;
+    // Written into a buffer and made a string once: a diary's weeks run to thousands of rows.
+    std::array<char, 48> buf{};
+    char* p = buf.data();
+    auto text = [&p](std::string_view s) {
+        for (const char c : s) *p++ = c;
+    };
+    auto number = [&p, &buf](int value) {
+        p = std::to_chars(p, buf.data() + buf.size(), value).ptr;
+    };
     switch (period.kind) {
         case PeriodKind::Year:
-            AppendInt(out, period.year);
+            number(period.year);
             break;
         case PeriodKind::Month:
-            out = kMonthNames[static_cast<std::size_t>(period.number - 1)];
-            out += ' ';
-            AppendInt(out, period.year);
+            text(kMonthNames[static_cast<std::size_t>(period.number - 1)]);
+            text(" ");
+            number(period.year);
             break;
         case PeriodKind::Week:
-            AppendInt(out, period.year);
-            out += ", týden ";
-            AppendInt(out, period.number);
+            number(period.year);
+            text(", týden ");
+            number(period.number);
             break;
     }
-    return out;
+    return std::string(buf.data(), p);
 }
 
 Period IsoWeekOf(const Date& date) { return WeekOfMonday(MondayDay(DayOf(date))); }

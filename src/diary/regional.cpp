@@ -104,7 +104,14 @@ const std::vector<Token>& CachedFormat(const std::string& format) {
     thread_local std::string cachedFormat;
     thread_local std::vector<Token> cachedTokens;
     thread_local bool valid = false;
-    if (!valid || cachedFormat != format) {
+    // Asked once a date: a loop over a dozen bytes costs less than the call memcmp would be.
+    auto same = [&format] {
+        if (cachedFormat.size() != format.size()) return false;
+        for (std::size_t i = 0; i < format.size(); ++i)
+            if (cachedFormat[i] != format[i]) return false;
+        return true;
+    };
+    if (!valid || !same()) {
         cachedTokens = CompileFormat(format);
         cachedFormat = format;
         valid = true;
