@@ -48,44 +48,6 @@ std::optional<double> FastValue(std::string_view intDigits, std::string_view fra
     return negative ? -value : value;
 }
 
-// The commonest field texts in one scan: blanks, a sign, at most fifteen digits with at most one
-// point among them, nothing else. Fifteen digits and 10^15 are both exact doubles, so the one
-// division is the correctly rounded value. Any other text (an exponent, a stray character, more
-// digits) is left to the full reading, which also decides whether it is a number at all.
-bool QuickValue(std::string_view text, bool commaIsPoint, double& value) {
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    while (p != end && *p == ' ') ++p;
-    bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
-    // Each run of digits in its own loop: a loop that also asks whether each character is the
-    // point mispredicts where the point falls, and that was most of a number's cost.
-    std::uint64_t mantissa = 0;
-    auto digitsUpTo = [&mantissa, &p, end] {
-        const char* const first = p;
-        while (p != end && IsDigit(*p))
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
-        return p - first;
-    };
-    const auto whole = digitsUpTo();
-    std::ptrdiff_t fraction = 0;
-    if (p != end) {
-        if (*p != '.' && !(commaIsPoint && *p == ',')) return false;
-        ++p;
-        fraction = digitsUpTo();
-        if (p != end) return false;
-    } else if (whole == 0) {
-        return false;
-    }
-    // More than fifteen digits may have wrapped the mantissa; they take the full road.
-    if (whole + fraction > 15) return false;
-    value = static_cast<double>(mantissa) / kPowers[fraction];
-    if (negative) value = -value;
-    return true;
-}
-
 // Kept out of line so that the quick road does not pay for this one's frame on every call.
 [[gnu::noinline]] std::optional<double> FullValue(std::string_view text, bool commaIsPoint) {
     auto isPoint = [commaIsPoint](char c) { return c == '.' || (commaIsPoint && c == ','); };
@@ -172,9 +134,8 @@ bool QuickValue(std::string_view text, bool commaIsPoint, double& value) {
 }
 
 double ValueOrNaN(std::string_view text, bool commaIsPoint) {
-    // The answer comes from the scan, not from the division's result, so nothing waits for it.
     double quick = 0;
-    if (QuickValue(text, commaIsPoint, quick)) return quick;
+    if (detail::QuickNumber(text, commaIsPoint, quick)) return quick;
     return FullValue(text, commaIsPoint).value_or(kNaN);
 }
 
@@ -246,7 +207,9 @@ std::optional<double> ParseCommaNumber(std::string_view text) {
     return ParseNumberImpl(text, true);
 }
 
-double CommaNumberOrNaN(std::string_view text) { return ValueOrNaN(text, true); }
+double detail::FullNumberOrNaN(std::string_view text, bool commaIsPoint) {
+    return FullValue(text, commaIsPoint).value_or(kNaN);
+}
 
 std::string FormatRideTime(double hours) {
     if (!std::isfinite(hours)) return "?";
