@@ -40,13 +40,14 @@ int DaysInYear(int year) { return IsLeapYear(year) ? 366 : 365; }
 std::int32_t DayOf(const Date& date) { return static_cast<std::int32_t>(DayNumber(date)); }
 std::int32_t NewYearsDay(int year) { return DayOf(Date{year, 1, 1}); }
 
-// Day 0 (30.12.1899) was a Saturday; Monday is 0.
-int Weekday(std::int32_t day) { return static_cast<int>(((day % 7) + 7 + 5) % 7); }
-std::int32_t MondayDay(std::int32_t day) { return day - Weekday(day); }
-
-// Consecutive weeks have consecutive keys; a Monday's day number is 2 more than a multiple of 7.
-std::int64_t WeekKey(std::int32_t day) { return (MondayDay(day) - 2) / 7; }
+// Weeks counted from the one that starts on Monday 1.1.1900 (day 2): consecutive weeks have
+// consecutive keys.
+std::int64_t WeekKey(std::int64_t day) {
+    const std::int64_t sinceMonday = day - 2;
+    return sinceMonday >= 0 ? sinceMonday / 7 : -((6 - sinceMonday) / 7);
+}
 std::int32_t MondayOfWeekKey(std::int64_t key) { return static_cast<std::int32_t>(key * 7 + 2); }
+std::int32_t MondayDay(std::int32_t day) { return MondayOfWeekKey(WeekKey(day)); }
 
 Period WeekOfMonday(std::int32_t monday) {
     // The ISO week belongs to the year of its Thursday and counts the Thursdays of that year.
@@ -89,6 +90,22 @@ Period PeriodOfKey(std::int64_t key, PeriodKind kind) {
 
 // What one ride adds to a period, worked out once for the three kinds of period. Nothing here
 // branches on what a ride lacks: which values are missing follows no pattern.
+// The period after `period`, whose key is `key`. Only at a week-year's end does the calendar
+// need asking whether it has a week 53.
+Period NextPeriod(const Period& period, std::int64_t key) {
+    switch (period.kind) {
+        case PeriodKind::Year:
+            return Period{period.kind, period.year + 1, 0};
+        case PeriodKind::Month:
+            return period.number == 12 ? Period{period.kind, period.year + 1, 1}
+                                       : Period{period.kind, period.year, period.number + 1};
+        case PeriodKind::Week:
+            return period.number < 52 ? Period{period.kind, period.year, period.number + 1}
+                                      : PeriodOfKey(key, period.kind);
+    }
+    return {};
+}
+
 struct Contribution {
     double km;
     double minutes;
@@ -177,17 +194,16 @@ struct DayTally {
 // undated rides last, and among rides of one day to the one met first.
 struct RideBestFinder {
     std::optional<std::size_t> best;
-    double value = 0;
+    double value = -std::numeric_limits<double>::infinity();
     std::int64_t dateKey = 0;
 
     void Offer(std::size_t index, const Ride& ride, double candidate) {
-        if (!Has(candidate)) return;
+        if (!(candidate >= value)) return;  // below the best, or not there at all
         const std::int64_t key = ride.dated() ? ride.day : std::numeric_limits<std::int64_t>::max();
-        if (!best || candidate > value || (candidate == value && key < dateKey)) {
-            best = index;
-            value = candidate;
-            dateKey = key;
-        }
+        if (best && candidate == value && key >= dateKey) return;
+        best = index;
+        value = candidate;
+        dateKey = key;
     }
 
     std::optional<RideBest> Result(const Rides& rides) const {
@@ -396,9 +412,11 @@ std::vector<PeriodTotal> Overview::TotalsBy(PeriodKind kind) const {
     const PeriodSpan& span = tally_->Span(kind);
     std::vector<PeriodTotal> out;
     out.reserve(span.periods.size() + 1);
-    for (std::size_t i = 0; i < span.periods.size(); ++i)
-        out.push_back(
-            span.periods[i].Total(PeriodOfKey(span.firstKey + static_cast<std::int64_t>(i), kind)));
+    Period period = PeriodOfKey(span.firstKey, kind);
+    for (std::size_t i = 0; i < span.periods.size(); ++i) {
+        if (i > 0) period = NextPeriod(period, span.firstKey + static_cast<std::int64_t>(i));
+        out.push_back(span.periods[i].Total(period));
+    }
     if (span.undated.rides > 0) out.push_back(span.undated.Total(Period{kind, 0, 0}));
     return out;
 }

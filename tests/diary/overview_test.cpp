@@ -133,6 +133,11 @@ TEST(IsoWeekOf, WeeksBelongToTheYearOfTheirThursday) {
         EXPECT_EQ(IsoWeekOf(c.date), c.week);
         EXPECT_EQ(MondayOf(c.week.year, c.week.number), c.monday);
     }
+    std::vector<std::string> labels;
+    for (const auto& t : Tally({{"21.12.2020"}, {"11.1.2021"}}).TotalsBy(PeriodKind::Week))
+        labels.push_back(t.label);
+    EXPECT_EQ(labels, (std::vector<std::string>{"2020, týden 52", "2020, týden 53", "2021, týden 1",
+                                                "2021, týden 2"}));
 }
 
 TEST(TotalsBy, EveryPeriodFromFirstToLastThenTheUndated) {
