@@ -88,8 +88,6 @@ Period PeriodOfKey(std::int64_t key, PeriodKind kind) {
     return {};
 }
 
-// What one ride adds to a period, worked out once for the three kinds of period. Nothing here
-// branches on what a ride lacks: which values are missing follows no pattern.
 // The period after `period`, whose key is `key`. Only at a week-year's end does the calendar
 // need asking whether it has a week 53.
 Period NextPeriod(const Period& period, std::int64_t key) {
@@ -106,6 +104,8 @@ Period NextPeriod(const Period& period, std::int64_t key) {
     return {};
 }
 
+// What one ride adds to a period, worked out once for the three kinds of period. Nothing here
+// branches on what a ride lacks: which values are missing follows no pattern.
 struct Contribution {
     double km;
     double minutes;
@@ -318,8 +318,13 @@ std::string PeriodLabel(const Period& period) {
             number(period.year);
             break;
         case PeriodKind::Month:
-            text(kMonthNames[static_cast<std::size_t>(period.number - 1)]);
-            text(" ");
+            if (period.number >= 1 && period.number <= 12) {
+                text(kMonthNames[static_cast<std::size_t>(period.number - 1)]);
+                text(" ");
+            } else {  // no month of ours; written as a number rather than read past the names
+                number(period.number);
+                text("/");
+            }
             number(period.year);
             break;
         case PeriodKind::Week:
@@ -438,7 +443,8 @@ std::vector<CumulativeYear> Overview::CumulativeKmByYear(const Date& today, int 
         const std::int32_t newYear = NewYearsDay(year);
         std::size_t length = static_cast<std::size_t>(DaysInYear(year));
         if (year == today.year) {
-            length = static_cast<std::size_t>(DayOf(today) - newYear) + 1;
+            length = static_cast<std::size_t>(
+                std::clamp(DayOf(today) - newYear + 1, 1, DaysInYear(year)));
             for (std::size_t d = length; d < static_cast<std::size_t>(DaysInYear(year)); ++d) {
                 const DayTally* day = tally_->Day(newYear + static_cast<std::int32_t>(d));
                 if (day && day->rides > 0) length = d + 1;

@@ -355,6 +355,7 @@ TEST(OverviewTexts, LabelsAndNumbers) {
     EXPECT_EQ(PeriodLabel({PeriodKind::Month, 2026, 12}), "prosinec 2026");
     EXPECT_EQ(PeriodLabel({PeriodKind::Week, 2026, 53}), "2026, týden 53");
     EXPECT_EQ(PeriodLabel({PeriodKind::Week, 0, 0}), "bez data");
+    EXPECT_EQ(PeriodLabel({PeriodKind::Month, 2026, 13}), "13/2026");
     EXPECT_EQ(FormatTenths(12.25, kCzech), "12,3");
     EXPECT_EQ(FormatTenths(0.04, kCzech), "0,0");
     EXPECT_EQ(FormatTenths(std::optional<double>(), kCzech), "");
