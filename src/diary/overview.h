@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "diary/record.h"
@@ -168,10 +169,12 @@ struct PersonalRecords {
     std::optional<RideBest> longestMinutes;
     std::optional<RideBest> fastestAverage;  // of rides of at least kFastestAverageMinKm
     std::optional<RideBest> highestMaximum;
+    // Most readable kilometres in one day, ISO week, month and year; ties to the earlier.
     std::optional<DayBest> bestDay;
     std::optional<PeriodBest> bestWeek;
     std::optional<PeriodBest> bestMonth;
     std::optional<PeriodBest> bestYear;
+    // Consecutive days with at least one dated ride, whatever its distance; ties to the earlier.
     std::optional<Streak> longestStreak;
     LeftOut leftOut;
 };
