@@ -20,6 +20,7 @@ std::string DotToComma(std::string_view text);
 std::optional<double> ParseNumber(std::string_view text);
 // ParseNumber(CommaToDot(text)) without the copy: what every number field is read by.
 std::optional<double> ParseCommaNumber(std::string_view text);
+
 namespace detail {
 // The commonest field texts in one scan: blanks, a sign, at most fifteen digits with at most one
 // point among them, nothing else. Fifteen digits and 10^15 are both exact doubles, so the one
