@@ -10,6 +10,7 @@
 #include "bench_util.h"
 #include "diary/atomic_file.h"
 #include "diary/diary_file.h"
+#include "diary/overview.h"
 #include "diary/record_table.h"
 #include "diary/regional.h"
 #include "diary/search.h"
@@ -92,6 +93,39 @@ void BM_Statistics(benchmark::State& state) {
     }
 }
 
+// Everything the overview window shows, from the rows of the list: each row read once and tallied
+// once, then the totals of the three kinds of period, the four charts and the personal records.
+void BM_Overview(benchmark::State& state) {
+    const std::string& path = bench::DiaryPath(Rides(state));
+    const diary::RecordTable table(diary::ReadDiaryRows(path));
+    const auto regional = diary::RegionalSettings::Czech();
+    const auto today = *diary::ReadRides(table.rows(), regional).LastDate();
+    for (auto _ : state) {
+        const diary::Overview overview(table.rows(), regional);
+        for (auto kind :
+             {diary::PeriodKind::Year, diary::PeriodKind::Month, diary::PeriodKind::Week})
+            benchmark::DoNotOptimize(overview.TotalsBy(kind).data());
+        benchmark::DoNotOptimize(overview.KmByMonth(today.year).data());
+        benchmark::DoNotOptimize(overview.KmByMonth(today.year - 1).data());
+        benchmark::DoNotOptimize(overview.CumulativeKmByYear(today).data());
+        benchmark::DoNotOptimize(overview.KmByWeek(today).data());
+        benchmark::DoNotOptimize(overview.YearCalendar(today.year).data());
+        auto records = overview.Records();
+        benchmark::DoNotOptimize(&records);
+    }
+}
+
+// The share of the overview that reads the rows.
+void BM_OverviewRead(benchmark::State& state) {
+    const std::string& path = bench::DiaryPath(Rides(state));
+    const diary::RecordTable table(diary::ReadDiaryRows(path));
+    const auto regional = diary::RegionalSettings::Czech();
+    for (auto _ : state) {
+        const diary::Rides rides = diary::ReadRides(table.rows(), regional);
+        benchmark::DoNotOptimize(rides.all().data());
+    }
+}
+
 // A copy of the diary per benchmark, so that saves do not disturb the other measurements.
 std::string ScratchCopy(std::size_t rides, const char* name) {
     const std::string copy = bench::RunFolder() + "/" + name + "-" + std::to_string(rides) + ".vam";
@@ -149,6 +183,8 @@ BENCHMARK(BM_SortDate)->Apply(Sizes);
 BENCHMARK(BM_SortText)->Apply(Sizes);
 BENCHMARK(BM_Search)->Apply(Sizes);
 BENCHMARK(BM_Statistics)->Apply(Sizes);
+BENCHMARK(BM_Overview)->Apply(Sizes);
+BENCHMARK(BM_OverviewRead)->Apply(Sizes);
 BENCHMARK(BM_SaveEdit)->Apply(Sizes);
 BENCHMARK(BM_FloorSave)->Apply(Sizes);
 BENCHMARK(BM_PeakMemory)->Apply(Sizes)->Iterations(1);

@@ -18,6 +18,8 @@ ROWS = [
     ("Sort by text (Odkud)", "BM_SortText"),
     ("Search, 3 conditions under A", "BM_Search"),
     ("Statistics", "BM_Statistics"),
+    ("Overview: totals, charts, records", "BM_Overview"),
+    ("Overview: of which reading the rows", "BM_OverviewRead"),
     ("Saved edit (atomic, fsync)", "BM_SaveEdit"),
     ("Floor: write temp + fsync + rename", "BM_FloorSave"),
     ("Start-up to main window shown", "BM_Startup"),
@@ -100,6 +102,7 @@ def main():
     checks += [
         ("search / open at 100,000", ratio(t("BM_Search", big), t("BM_OpenModel", big)), "≤ 1.5", lambda r: r <= 1.5),
         ("statistics / open at 100,000", ratio(t("BM_Statistics", big), t("BM_OpenModel", big)), "≤ 0.5", lambda r: r <= 0.5),
+        ("overview / open (core) at 100,000", ratio(t("BM_Overview", big), t("BM_OpenRows", big)), "≤ 0.5", lambda r: r <= 0.5),
         ("saved edit / save floor at 10,000", ratio(t("BM_SaveEdit", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
     ]
     for label, name in ROWS[1:]:

@@ -12,6 +12,8 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
 // Exponents are saturated well beyond anything a double can reach, so a text like
 // "1e99999999999999999999" still reads (as out of range) instead of overflowing our counter.
 constexpr long kExponentLimit = 100000;
@@ -46,40 +48,8 @@ std::optional<double> FastValue(std::string_view intDigits, std::string_view fra
     return negative ? -value : value;
 }
 
-// The commonest field texts in one scan: blanks, a sign, at most fifteen digits with at most one
-// point among them, nothing else. Fifteen digits and 10^15 are both exact doubles, so the one
-// division is the correctly rounded value. Any other text (an exponent, a stray character, more
-// digits) is left to the full reading, which also decides whether it is a number at all.
-std::optional<double> QuickValue(std::string_view text, bool commaIsPoint) {
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    while (p != end && *p == ' ') ++p;
-    bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    int fraction = -1;  // digits after the point, -1 while there is none
-    for (; p != end; ++p) {
-        const char c = *p;
-        if (IsDigit(c)) {
-            if (++digits > 15) return std::nullopt;
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-            if (fraction >= 0) ++fraction;
-        } else if ((c == '.' || (commaIsPoint && c == ',')) && fraction < 0) {
-            fraction = 0;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (digits == 0 && fraction < 0) return std::nullopt;
-    const double value = static_cast<double>(mantissa) / kPowers[fraction < 0 ? 0 : fraction];
-    return negative ? -value : value;
-}
-
-std::optional<double> ParseNumberImpl(std::string_view text, bool commaIsPoint) {
-    if (const auto quick = QuickValue(text, commaIsPoint)) return quick;
+// Kept out of line so that the quick road does not pay for this one's frame on every call.
+[[gnu::noinline]] std::optional<double> FullValue(std::string_view text, bool commaIsPoint) {
     auto isPoint = [commaIsPoint](char c) { return c == '.' || (commaIsPoint && c == ','); };
 
     std::size_t i = 0;
@@ -163,6 +133,43 @@ std::optional<double> ParseNumberImpl(std::string_view text, bool commaIsPoint) 
     return negative ? -0.0 : 0.0;
 }
 
+double ValueOrNaN(std::string_view text, bool commaIsPoint) {
+    double quick = 0;
+    if (detail::QuickNumber(text, commaIsPoint, quick)) return quick;
+    return FullValue(text, commaIsPoint).value_or(kNaN);
+}
+
+std::optional<double> ParseNumberImpl(std::string_view text, bool commaIsPoint) {
+    const double value = ValueOrNaN(text, commaIsPoint);
+    if (std::isnan(value)) return std::nullopt;
+    return value;
+}
+
+struct RideTimeParts {
+    double hours = 0;
+    double minutes = 0;
+};
+
+// The hours and the minutes of a ride-time text, or nullopt where ParseRideTime falls back.
+std::optional<RideTimeParts> ReadRideTimeParts(std::string_view text) {
+    const std::size_t h = text.find('h');
+    std::string_view hoursPart = text.substr(0, h);
+    if (!hoursPart.empty()) hoursPart.remove_suffix(1);
+
+    std::string_view minutesPart;
+    if (h != std::string_view::npos) {
+        const std::string_view rest = text.substr(h + 1);
+        minutesPart = rest.substr(0, rest.find('m'));
+        if (!minutesPart.empty()) minutesPart.remove_suffix(1);
+    }
+
+    const auto hoursValue = ParseNumber(hoursPart);
+    if (!hoursValue) return std::nullopt;
+    const auto minutesValue = ParseNumber(minutesPart);
+    if (!minutesValue) return std::nullopt;
+    return RideTimeParts{*hoursValue, *minutesValue};
+}
+
 void AppendInt(std::string& out, long long value) {
     std::array<char, 24> buf{};
     auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
@@ -200,6 +207,10 @@ std::optional<double> ParseCommaNumber(std::string_view text) {
     return ParseNumberImpl(text, true);
 }
 
+double detail::FullNumberOrNaN(std::string_view text, bool commaIsPoint) {
+    return FullValue(text, commaIsPoint).value_or(kNaN);
+}
+
 std::string FormatRideTime(double hours) {
     if (!std::isfinite(hours)) return "?";
     const double whole = std::trunc(hours);
@@ -224,22 +235,32 @@ std::string FormatRideTime(double hours) {
 }
 
 double ParseRideTime(std::string_view text, double fallback) {
-    const std::size_t h = text.find('h');
-    std::string_view hoursPart = text.substr(0, h);
-    if (!hoursPart.empty()) hoursPart.remove_suffix(1);
+    const auto parts = ReadRideTimeParts(text);
+    if (!parts) return fallback;
+    return parts->hours + parts->minutes / 60.0;
+}
 
-    std::string_view minutesPart;
-    if (h != std::string_view::npos) {
-        const std::string_view rest = text.substr(h + 1);
-        minutesPart = rest.substr(0, rest.find('m'));
-        if (!minutesPart.empty()) minutesPart.remove_suffix(1);
+double RideTimeMinutesOrNaN(std::string_view text) {
+    // "<digits> h <digits> m...", the form the program writes, needs no search: its digits are
+    // exactly the two parts the full rule reads.
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    auto digits = [&p, end](double& value) {
+        std::uint64_t v = 0;
+        const char* const first = p;
+        while (p != end && IsDigit(*p) && p - first < 15)
+            v = v * 10 + static_cast<std::uint64_t>(*p++ - '0');
+        value = static_cast<double>(v);
+        return p != first && (p == end || !IsDigit(*p));
+    };
+    double hours = 0, minutes = 0;
+    if (digits(hours) && end - p >= 3 && p[0] == ' ' && p[1] == 'h' && p[2] == ' ') {
+        p += 3;
+        if (digits(minutes) && end - p >= 2 && p[0] == ' ' && p[1] == 'm')
+            return hours * 60 + minutes;
     }
-
-    const auto hoursValue = ParseNumber(hoursPart);
-    if (!hoursValue) return fallback;
-    const auto minutesValue = ParseNumber(minutesPart);
-    if (!minutesValue) return fallback;
-    return *hoursValue + *minutesValue / 60.0;
+    const auto parts = ReadRideTimeParts(text);
+    return parts ? parts->hours * 60 + parts->minutes : kNaN;
 }
 
 std::string FormatOneDecimal(double value) {

@@ -2,6 +2,8 @@
 // The texts of the number fields and of the ride time, and the conversions every window shares.
 // Nothing here goes through the C locale.
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +24,56 @@ std::optional<double> ParseNumber(std::string_view text);
 // ParseNumber(CommaToDot(text)) without the copy: what every number field is read by.
 std::optional<double> ParseCommaNumber(std::string_view text);
 
+namespace detail {
+// The commonest field texts in one scan: blanks, a sign, at most fifteen digits with at most one
+// point among them, nothing else. Fifteen digits and 10^15 are both exact doubles, so the one
+// division is the correctly rounded value. Any other text (an exponent, a stray character, more
+// digits) is left to the full reading, which also decides whether it is a number at all.
+inline bool QuickNumber(std::string_view text, bool commaIsPoint, double& value) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p != end && *p == ' ') ++p;
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    // Each run of digits in its own loop: a loop that also asks whether each character is the
+    // point mispredicts where the point falls, and that was most of a number's cost.
+    std::uint64_t mantissa = 0;
+    auto digitsUpTo = [&mantissa, &p, end] {
+        const char* const first = p;
+        while (p != end && (*p >= '0' && *p <= '9'))
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+        return p - first;
+    };
+    const auto whole = digitsUpTo();
+    std::ptrdiff_t fraction = 0;
+    if (p != end) {
+        if (*p != '.' && !(commaIsPoint && *p == ',')) return false;
+        ++p;
+        fraction = digitsUpTo();
+        if (p != end) return false;
+    } else if (whole == 0) {
+        return false;
+    }
+    // More than fifteen digits may have wrapped the mantissa; they take the full road.
+    if (whole + fraction > 15) return false;
+    value = static_cast<double>(mantissa) / kPowers[fraction];
+    if (negative) value = -value;
+    return true;
+}
+
+double FullNumberOrNaN(std::string_view text, bool commaIsPoint);
+}  // namespace detail
+
+// The same value, or NaN where ParseCommaNumber has none: for loops over many rows, where the
+// short texts most fields hold are read without a call.
+inline double CommaNumberOrNaN(std::string_view text) {
+    double value = 0;
+    if (detail::QuickNumber(text, true, value)) return value;
+    return detail::FullNumberOrNaN(text, true);
+}
+
 // "<H> h <M> min": H = hours truncated toward zero, M = the rest times 60 rounded half to
 // even. No carry: 1.9999 gives "1 h 60 min". A value that is not finite has no hours to show
 // and gives "?", the import's unknown ride time.
@@ -31,6 +83,10 @@ std::string FormatRideTime(double hours);
 // between that 'h' and the next 'm' less its last character, both read as numbers (no comma
 // conversion); `fallback` when either does not read.
 double ParseRideTime(std::string_view text, double fallback);
+// The same text read as minutes (hours * 60 + minutes), NaN where ParseRideTime falls back.
+// Whole minutes stay whole, where hours + minutes / 60 does not: six rides of "0 h 10 min" are
+// exactly 60 minutes but not exactly 1 hour.
+double RideTimeMinutesOrNaN(std::string_view text);
 
 // Fixed notation with one decimal, rounded half away from zero on the double's exact decimal
 // expansion (12.25 -> "12.3", 12.35 -> "12.3", 0.04 -> "0.0"), "-" for negatives, decimal

@@ -104,7 +104,14 @@ const std::vector<Token>& CachedFormat(const std::string& format) {
     thread_local std::string cachedFormat;
     thread_local std::vector<Token> cachedTokens;
     thread_local bool valid = false;
-    if (!valid || cachedFormat != format) {
+    // Asked once a date: a loop over a dozen bytes costs less than the call memcmp would be.
+    auto same = [&format] {
+        if (cachedFormat.size() != format.size()) return false;
+        for (std::size_t i = 0; i < format.size(); ++i)
+            if (cachedFormat[i] != format[i]) return false;
+        return true;
+    };
+    if (!valid || !same()) {
         cachedTokens = CompileFormat(format);
         cachedFormat = format;
         valid = true;
@@ -135,7 +142,7 @@ bool ReadDigits(std::string_view text, std::size_t& pos, int maxDigits, int& val
 int WindowedYear(int twoDigits) { return twoDigits < 50 ? 2000 + twoDigits : 1900 + twoDigits; }
 
 // Days from 1970-01-01 in the proleptic Gregorian calendar.
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
+constexpr long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const auto yoe = static_cast<unsigned>(y - era * 400);
@@ -143,6 +150,22 @@ long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + static_cast<long long>(doe) - 719468;
 }
+
+// The date of a day counted from 1970-01-01 (the inverse of DaysFromCivil).
+Date CivilFromDays(long long z) {
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const auto doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+    const long long y = static_cast<long long>(yoe) + era * 400 + (m <= 2);
+    return Date{static_cast<int>(y), static_cast<int>(m), static_cast<int>(d)};
+}
+
+constexpr long long kEpochDay = DaysFromCivil(1899, 12, 30);
 
 }  // namespace
 
@@ -185,39 +208,46 @@ std::string FormatDate(const RegionalSettings& regional, const Date& date) {
 }
 
 std::optional<Date> ReadDate(const RegionalSettings& regional, std::string_view text) {
+    Date date;
+    if (!ReadDate(regional, text, date)) return std::nullopt;
+    return date;
+}
+
+bool ReadDate(const RegionalSettings& regional, std::string_view text, Date& date) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
 
-    Date date;
+    date = Date{};
     std::size_t pos = 0;
     for (const Token& t : CachedFormat(regional.dateFormat)) {
         if (t.part == Part::Literal) {
-            if (text.substr(pos, t.literal.size()) != t.literal) return std::nullopt;
-            pos += t.literal.size();
+            // Byte by byte: the separators are a character or two, too short for a memcmp call.
+            for (const char c : t.literal)
+                if (pos == text.size() || text[pos++] != c) return false;
             continue;
         }
         if (t.pad == Pad::Space)
             while (pos < text.size() && text[pos] == ' ') ++pos;
         int value = 0, count = 0;
         if (t.part == Part::Year) {
-            if (!ReadDigits(text, pos, t.twoDigitYear ? 2 : 4, value, count)) return std::nullopt;
+            if (!ReadDigits(text, pos, t.twoDigitYear ? 2 : 4, value, count)) return false;
             // One or two digits are a short year in either kind of format.
             date.year = count <= 2 ? WindowedYear(value) : value;
         } else {
-            if (!ReadDigits(text, pos, 2, value, count)) return std::nullopt;
+            if (!ReadDigits(text, pos, 2, value, count)) return false;
             (t.part == Part::Day ? date.day : date.month) = value;
         }
     }
-    if (pos != text.size() || !IsValidDate(date)) return std::nullopt;
-    return date;
+    return pos == text.size() && IsValidDate(date);
 }
 
 double DayNumber(const Date& date) {
-    static const long long kEpoch = DaysFromCivil(1899, 12, 30);
     return static_cast<double>(DaysFromCivil(date.year, static_cast<unsigned>(date.month),
                                              static_cast<unsigned>(date.day)) -
-                               kEpoch);
+                               kEpochDay);
 }
+
+Date DateOfDayNumber(long long day) { return CivilFromDays(day + kEpochDay); }
 
 std::optional<double> ReadDateDays(const RegionalSettings& regional, std::string_view text) {
     auto date = ReadDate(regional, text);

@@ -33,10 +33,15 @@ std::string FormatDate(const RegionalSettings& regional, const Date& date);
 // 50-99 -> 19xx). Surrounding blanks are allowed, nothing else; an impossible day (31.2.2001)
 // is no date. Everything FormatDate writes reads back.
 std::optional<Date> ReadDate(const RegionalSettings& regional, std::string_view text);
+// The same, into `date`, answering whether the text is a date: for loops over many rows, as a
+// bool comes back in a register where an optional<Date> goes through memory.
+bool ReadDate(const RegionalSettings& regional, std::string_view text, Date& date);
 
 // Days since 30.12.1899 (day 0), as a double: the day count dates are compared by.
 double DayNumber(const Date& date);
 std::optional<double> ReadDateDays(const RegionalSettings& regional, std::string_view text);
+// The date of a day number (the inverse of DayNumber).
+Date DateOfDayNumber(long long day);
 
 bool IsValidDate(const Date& date);
 

@@ -193,6 +193,24 @@ TEST(ParseRideTime, DropsOneCharacterBeforeEachUnit) {
     }
 }
 
+// Minutes take a quick road for the program's own form; every text must read as the rule reads it.
+TEST(RideTimeMinutesOrNaN, ReadsWhatParseRideTimeReads) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const char* text :
+         {"1 h 45 min", "01 h 05 min", "1 h 45 mhx", "1 h 45min", "1h 45 min", "1 h 45", "12 h 3 m",
+          " 1 h 45 min", "1 h  45 min", "1 h 45 h min", "1 h x min", "", "1 h 4a min",
+          "1234567890123456 h 0 min", "123456789012345 h 7 min", "-1 h 30 min", "1.5 h 0 min"}) {
+        SCOPED_TRACE(text);
+        const double hours = ParseRideTime(text, nan);
+        const double minutes = diary::RideTimeMinutesOrNaN(text);
+        ASSERT_EQ(std::isnan(minutes), std::isnan(hours));
+        if (!std::isnan(hours)) {
+            EXPECT_DOUBLE_EQ(minutes / 60, hours);
+        }
+    }
+    EXPECT_EQ(diary::RideTimeMinutesOrNaN("0 h 10 min") * 6, 60);
+}
+
 TEST(ParseRideTime, ReadsBackWhatFormatRideTimeWrites) {
     for (int minutes = 0; minutes < 24 * 60; minutes += 7) {
         const double hours = minutes / 60.0;

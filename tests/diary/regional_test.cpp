@@ -111,4 +111,11 @@ TEST(DayNumber, CountsFromTheEndOf1899) {
     EXPECT_EQ(DayNumber({2000, 3, 1}) - DayNumber({2000, 2, 28}), 2);
 }
 
+TEST(DateOfDayNumber, InvertsDayNumber) {
+    for (const Date d :
+         {Date{1, 1, 1}, Date{1899, 12, 29}, Date{1899, 12, 30}, Date{1900, 2, 28},
+          Date{1900, 3, 1}, Date{2000, 2, 29}, Date{2024, 12, 31}, Date{9999, 12, 31}})
+        EXPECT_EQ(diary::DateOfDayNumber(static_cast<long long>(DayNumber(d))), d);
+}
+
 }  // namespace
