@@ -16,10 +16,12 @@
 // not survive a read, is refused with InvalidValueError.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace diary {
@@ -63,6 +65,9 @@ public:
 
     // Saves with AtomicWriteFile. Throws WriteError.
     void Save(const std::string& path) const;
+
+    // The bytes moved out, for a caller that saves them itself and keeps them afterwards.
+    std::string TakeBytes() && { return std::move(bytes_); }
 
     // Remove and EraseSection that say whether anything changed, so that a call that changes
     // nothing writes nothing.
@@ -121,6 +126,15 @@ private:
 // is given it receives the later copies of those keys, which no read can reach.
 std::vector<ProfileLine> NumberedKeyLines(std::string_view bytes, std::string_view section,
                                           std::vector<ProfileLine>* shadowed = nullptr);
+// Key `n` of that run (n from 1), found with one walk that stops at it while the keys come in
+// order; nullopt when the run is shorter. What a change of one record checks.
+std::optional<ProfileLine> NumberedKeyLine(std::string_view bytes, std::string_view section,
+                                           std::uint64_t n);
+// The length of that run, counted without building it while the keys come in order.
+std::uint64_t NumberedRunLength(std::string_view bytes, std::string_view section);
+// The number a key stands for in a run: decimal digits without a leading zero; nullopt for any
+// other key ("01", "+1", "", ...).
+std::optional<std::uint64_t> NumberOfKey(std::string_view key);
 // The same run as keys and values only (what the diary and place-list readers need).
 std::vector<Profile::Entry> NumberedEntries(std::string_view bytes, std::string_view section);
 // The same entries handed to `take` one by one, in key order, as they are found: a large
