@@ -50,10 +50,13 @@ std::string LockFilePath(const std::string& path) {
         while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
         name.resize(cut);
     }
-    std::string folder = real.parent_path().string();
-    if (folder.empty()) folder = ".";
-    if (folder.back() != '/') folder += '/';
-    return folder + "." + name + std::string(kLockSuffix);
+    std::string lock = real.parent_path().string();
+    if (lock.empty()) lock.push_back('.');
+    if (lock.back() != '/') lock += '/';
+    lock += '.';
+    lock += name;
+    lock += kLockSuffix;
+    return lock;
 }
 
 FileLock::FileLock(const std::string& path, LockedFile what, std::chrono::milliseconds timeout) {
