@@ -81,10 +81,14 @@ std::vector<RecordRow> ReadDiaryRows(const std::string& path) {
 
 std::uint64_t RecordCount(std::string_view bytes) { return NumberedRunLength(bytes, kReadSection); }
 
-std::optional<RecordRow> RecordAt(std::string_view bytes, std::string_view number) {
+std::optional<ProfileLine> RecordLineAt(std::string_view bytes, std::string_view number) {
     const std::optional<std::uint64_t> k = NumberOfKey(number);
     if (!k) return std::nullopt;
-    const std::optional<ProfileLine> line = NumberedKeyLine(bytes, kReadSection, *k);
+    return NumberedKeyLine(bytes, kReadSection, *k);
+}
+
+std::optional<RecordRow> RecordAt(std::string_view bytes, std::string_view number) {
+    const std::optional<ProfileLine> line = RecordLineAt(bytes, number);
     if (!line) return std::nullopt;
     return RecordRow::FromLine(line->name, line->value);
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "diary/profile.h"
 #include "diary/record.h"
 
 namespace diary {
@@ -48,6 +49,9 @@ void SaveDiary(const std::string& path, const std::vector<RecordRow>& rows);
 std::vector<RecordRow> DiaryRows(std::shared_ptr<const std::string> bytes);
 // How many records the diary holds: the length of its run of keys 1..n.
 std::uint64_t RecordCount(std::string_view bytes);
+// The key line of record `number`, where the readers find it; nullopt when it is no record of
+// the diary.
+std::optional<ProfileLine> RecordLineAt(std::string_view bytes, std::string_view number);
 // Record `number` as the readers see it; nullopt when it is no record of the diary.
 std::optional<RecordRow> RecordAt(std::string_view bytes, std::string_view number);
 // The bytes with key `number` of section "data" set to the record's line, as WriteRecord saves

@@ -34,17 +34,19 @@ ChangeResult Transact(const std::string& path, std::chrono::milliseconds timeout
     return result;
 }
 
-// Whether the record `expected` was read as is still the one under its number; when not, the
-// result says why.
-bool StillThere(std::string_view bytes, const RecordRow& expected, ChangeResult& result) {
+// The key line of the record `expected` was read as, while it is still the one under its
+// number; when not, the result says why.
+std::optional<ProfileLine> StillThere(std::string_view bytes, const RecordRow& expected,
+                                      ChangeResult& result) {
     result.number = NumberOfKey(expected.Number()).value_or(0);
-    const std::optional<RecordRow> found = RecordAt(bytes, expected.Number());
-    if (!found) {
+    const std::optional<ProfileLine> line = RecordLineAt(bytes, expected.Number());
+    if (!line) {
         result.status = ChangeStatus::Gone;
-    } else if (!(*found == expected)) {
+    } else if (!(RecordRow::FromLine(line->name, line->value) == expected)) {
         result.status = ChangeStatus::Changed;
+        return std::nullopt;
     }
-    return result.applied();
+    return line;
 }
 
 }  // namespace
@@ -82,9 +84,10 @@ ChangeResult EditRecord(const std::string& path, const RecordRow& expected,
                         const DiaryRecord& record, std::chrono::milliseconds timeout) {
     CheckWritable(record);
     return Transact(path, timeout, [&](std::string& bytes, ChangeResult& result) {
-        if (!StillThere(bytes, expected, result)) return false;
-        bytes = WithRecord(std::move(bytes), expected.Number(), record);
-        return true;
+        const std::optional<ProfileLine> line = StillThere(bytes, expected, result);
+        // Replaced where it was found: a second search for the key would cost as much again.
+        if (line) ReplaceKeyLine(bytes, *line, FormatRecordLine(record));
+        return line.has_value();
     });
 }
 

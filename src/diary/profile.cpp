@@ -423,11 +423,7 @@ void Profile::Set(std::string_view section, std::string_view key, std::string_vi
             }
         } else if (found && line.kind == ProfileLine::Kind::Key) {
             if (EqualsNoCase(line.name, key)) {
-                // The file's own spelling of the key stays; only the value is new.
-                std::string text;
-                text.reserve(line.name.size() + value.size() + 3);
-                text.append(line.name).append("=").append(value).append("\r\n");
-                bytes_.replace(line.begin, line.next - line.begin, text);
+                ReplaceKeyLine(bytes_, line, value);
                 return;
             }
             after = line;
@@ -444,6 +440,15 @@ void Profile::Set(std::string_view section, std::string_view key, std::string_vi
     if (!HasTerminator(after)) text += "\r\n";
     text.append(key).append("=").append(value).append("\r\n");
     bytes_.insert(after.next, text);
+}
+
+void ReplaceKeyLine(std::string& bytes, const ProfileLine& line, std::string_view value) {
+    CheckProfileValue(value);
+    // The file's own spelling of the key stays; only the value is new.
+    std::string text;
+    text.reserve(line.name.size() + value.size() + 3);
+    text.append(line.name).append("=").append(value).append("\r\n");
+    bytes.replace(line.begin, line.next - line.begin, text);
 }
 
 bool Profile::RemoveKey(std::string_view section, std::string_view key) {

@@ -132,6 +132,10 @@ std::optional<ProfileLine> NumberedKeyLine(std::string_view bytes, std::string_v
                                            std::uint64_t n);
 // The length of that run, counted without building it while the keys come in order.
 std::uint64_t NumberedRunLength(std::string_view bytes, std::string_view section);
+// Replaces the key line `line` of `bytes` (found by a scan of those very bytes) by one that gives
+// the key `value`: what Profile::Set does once it has found the key. Throws InvalidValueError
+// for a value that would not read back.
+void ReplaceKeyLine(std::string& bytes, const ProfileLine& line, std::string_view value);
 // The number a key stands for in a run: decimal digits without a leading zero; nullopt for any
 // other key ("01", "+1", "", ...).
 std::optional<std::uint64_t> NumberOfKey(std::string_view key);
