@@ -10,6 +10,7 @@
 #include "bench_util.h"
 #include "diary/atomic_file.h"
 #include "diary/diary_file.h"
+#include "diary/diary_transaction.h"
 #include "diary/overview.h"
 #include "diary/record_table.h"
 #include "diary/regional.h"
@@ -148,6 +149,31 @@ void BM_SaveEdit(benchmark::State& state) {
     SetFileCounters(state, path);
 }
 
+// The edit of the record commands: under the lock, checked against the file, saved. `reload`
+// adds what the list needs next: the rows from the bytes the edit saved, or from a second read.
+enum class Reload { None, FromResult, ReadAgain };
+
+void SaveEditLocked(benchmark::State& state, Reload reload) {
+    const std::string path = ScratchCopy(Rides(state), "locked");
+    const auto rows = diary::ReadDiaryRows(path);
+    diary::DiaryRecord record = rows[rows.size() / 2].ToRecord();
+    diary::RecordRow expected(record);
+    int round = 0;
+    for (auto _ : state) {
+        record[diary::Field::Note] = "upraveno " + std::to_string(++round);
+        const diary::ChangeResult result = diary::EditRecord(path, expected, record);
+        if (!result.applied()) state.SkipWithError("the edit was refused");
+        if (reload == Reload::FromResult) benchmark::DoNotOptimize(result.Rows().data());
+        if (reload == Reload::ReadAgain)
+            benchmark::DoNotOptimize(diary::ReadDiaryRows(path).data());
+        expected = diary::RecordRow(record);
+    }
+    SetFileCounters(state, path);
+}
+void BM_SaveEditLocked(benchmark::State& state) { SaveEditLocked(state, Reload::None); }
+void BM_SaveEditRows(benchmark::State& state) { SaveEditLocked(state, Reload::FromResult); }
+void BM_SaveEditReread(benchmark::State& state) { SaveEditLocked(state, Reload::ReadAgain); }
+
 void BM_FloorSave(benchmark::State& state) {
     const std::string path = ScratchCopy(Rides(state), "floor");
     const std::string bytes = *diary::ReadWholeFile(path);
@@ -186,6 +212,9 @@ BENCHMARK(BM_Statistics)->Apply(Sizes);
 BENCHMARK(BM_Overview)->Apply(Sizes);
 BENCHMARK(BM_OverviewRead)->Apply(Sizes);
 BENCHMARK(BM_SaveEdit)->Apply(Sizes);
+BENCHMARK(BM_SaveEditLocked)->Apply(Sizes);
+BENCHMARK(BM_SaveEditRows)->Apply(Sizes);
+BENCHMARK(BM_SaveEditReread)->Apply(Sizes);
 BENCHMARK(BM_FloorSave)->Apply(Sizes);
 BENCHMARK(BM_PeakMemory)->Apply(Sizes)->Iterations(1);
 

@@ -21,6 +21,9 @@ ROWS = [
     ("Overview: totals, charts, records", "BM_Overview"),
     ("Overview: of which reading the rows", "BM_OverviewRead"),
     ("Saved edit (atomic, fsync)", "BM_SaveEdit"),
+    ("Saved edit checked under the lock", "BM_SaveEditLocked"),
+    ("… and the list's rows from the saved bytes", "BM_SaveEditRows"),
+    ("… and the list's rows from a second read", "BM_SaveEditReread"),
     ("Floor: write temp + fsync + rename", "BM_FloorSave"),
     ("Start-up to main window shown", "BM_Startup"),
 ]
@@ -104,6 +107,7 @@ def main():
         ("statistics / open at 100,000", ratio(t("BM_Statistics", big), t("BM_OpenModel", big)), "≤ 0.5", lambda r: r <= 0.5),
         ("overview / open (core) at 100,000", ratio(t("BM_Overview", big), t("BM_OpenRows", big)), "≤ 0.5", lambda r: r <= 0.5),
         ("saved edit / save floor at 10,000", ratio(t("BM_SaveEdit", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
+        ("checked edit under the lock / save floor at 10,000", ratio(t("BM_SaveEditLocked", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
     ]
     for label, name in ROWS[1:]:
         limit = 14 if name.startswith("BM_Sort") else 12

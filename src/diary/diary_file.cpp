@@ -6,6 +6,7 @@
 
 #include "diary/atomic_file.h"
 #include "diary/errors.h"
+#include "diary/file_lock.h"
 #include "diary/profile.h"
 
 namespace diary {
@@ -51,6 +52,7 @@ std::string BuildKeyLines(const std::vector<Record>& records, GetField field) {
 }
 
 void SaveKeyLines(const std::string& path, std::string_view keyLines) {
+    const FileLock lock(path, LockedFile::Diary);
     Profile profile = Profile::Load(path);
     profile.ReplaceSectionLines(kReadSection, kReadSection, keyLines);
     profile.Save(path);
@@ -58,13 +60,8 @@ void SaveKeyLines(const std::string& path, std::string_view keyLines) {
 
 }  // namespace
 
-std::vector<RecordRow> ReadDiaryRows(const std::string& path) {
+std::vector<RecordRow> DiaryRows(std::shared_ptr<const std::string> bytes) {
     std::vector<RecordRow> rows;
-    auto file = ReadWholeFile(path);
-    if (!file) return rows;
-    // The rows read their texts where they lie in the file's bytes, which they keep between
-    // them: one buffer for the whole diary instead of one per ride.
-    const auto bytes = std::make_shared<const std::string>(std::move(*file));
     // Room for a ride every 48 bytes, more than any diary needs: pages reserved but never
     // used cost nothing, while growing would copy the rows and touch fresh pages each time.
     rows.reserve(bytes->size() / 48 + 16);
@@ -74,6 +71,35 @@ std::vector<RecordRow> ReadDiaryRows(const std::string& path) {
     return rows;
 }
 
+std::vector<RecordRow> ReadDiaryRows(const std::string& path) {
+    auto file = ReadWholeFile(path);
+    if (!file) return {};
+    // The rows read their texts where they lie in the file's bytes, which they keep between
+    // them: one buffer for the whole diary instead of one per ride.
+    return DiaryRows(std::make_shared<const std::string>(std::move(*file)));
+}
+
+std::uint64_t RecordCount(std::string_view bytes) { return NumberedRunLength(bytes, kReadSection); }
+
+std::optional<ProfileLine> RecordLineAt(std::string_view bytes, std::string_view number) {
+    const std::optional<std::uint64_t> k = NumberOfKey(number);
+    if (!k) return std::nullopt;
+    return NumberedKeyLine(bytes, kReadSection, *k);
+}
+
+std::optional<RecordRow> RecordAt(std::string_view bytes, std::string_view number) {
+    const std::optional<ProfileLine> line = RecordLineAt(bytes, number);
+    if (!line) return std::nullopt;
+    return RecordRow::FromLine(line->name, line->value);
+}
+
+std::string WithRecord(std::string bytes, std::string_view number, const DiaryRecord& record) {
+    CheckRecordFields(record);
+    Profile profile(std::move(bytes));
+    profile.Set(kRecordSection, number, FormatRecordLine(record));
+    return std::move(profile).TakeBytes();
+}
+
 std::vector<DiaryRecord> ReadDiary(const std::string& path) {
     std::vector<DiaryRecord> records;
     for (const RecordRow& row : ReadDiaryRows(path)) records.push_back(row.ToRecord());
@@ -81,27 +107,15 @@ std::vector<DiaryRecord> ReadDiary(const std::string& path) {
 }
 
 void WriteRecord(const std::string& path, std::string_view number, const DiaryRecord& record) {
-    CheckRecordFields(record);
-    const std::string line = FormatRecordLine(record);
-    CheckProfileKey(number);
-    CheckProfileValue(line);
-    Profile profile = Profile::Load(path);
-    profile.Set(kRecordSection, number, line);
-    profile.Save(path);
+    const FileLock lock(path, LockedFile::Diary);
+    AtomicWriteFile(path, WithRecord(ReadWholeFile(path).value_or(std::string()), number, record));
 }
 
-void DeleteRecordAndRenumber(const std::string& path, std::string_view number) {
-    const auto bytes = ReadWholeFile(path);
-    if (!bytes) return;
+std::optional<std::string> WithoutRecord(std::string_view bytes, std::string_view number) {
     std::vector<ProfileLine> shadowed;
-    const std::vector<ProfileLine> run = NumberedKeyLines(*bytes, kReadSection, &shadowed);
-
-    std::uint64_t k = 0;
-    const auto parsed = std::from_chars(number.data(), number.data() + number.size(), k);
-    if (parsed.ec != std::errc() || parsed.ptr != number.data() + number.size() || k == 0 ||
-        k > run.size() || NumberText(k).view() != number) {
-        return;  // not a record of this diary: nothing to delete
-    }
+    const std::vector<ProfileLine> run = NumberedKeyLines(bytes, kReadSection, &shadowed);
+    const std::optional<std::uint64_t> k = NumberOfKey(number);
+    if (!k || *k > run.size()) return std::nullopt;
 
     // Edits in file order: cut a line, or put a new number in place of a key.
     struct Edit {
@@ -110,28 +124,36 @@ void DeleteRecordAndRenumber(const std::string& path, std::string_view number) {
         std::uint64_t newNumber;  // 0: cut
     };
     std::vector<Edit> edits;
-    edits.reserve(run.size() - k + 1 + shadowed.size());
-    edits.push_back({run[k - 1].begin, run[k - 1].next, 0});
+    edits.reserve(run.size() - *k + 1 + shadowed.size());
+    edits.push_back({run[*k - 1].begin, run[*k - 1].next, 0});
     // Later copies of the run's keys are unreachable now but would shadow the lines renumbered
     // onto their keys, so they go with the record.
     for (const ProfileLine& line : shadowed) edits.push_back({line.begin, line.next, 0});
-    for (std::size_t j = k; j < run.size(); ++j) {
-        const auto keyAt = static_cast<std::size_t>(run[j].name.data() - bytes->data());
+    for (std::size_t j = *k; j < run.size(); ++j) {
+        const auto keyAt = static_cast<std::size_t>(run[j].name.data() - bytes.data());
         edits.push_back({keyAt, keyAt + run[j].name.size(), j});
     }
     std::sort(edits.begin(), edits.end(),
               [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
 
     std::string out;
-    out.reserve(bytes->size());
+    out.reserve(bytes.size());
     std::size_t pos = 0;
     for (const Edit& e : edits) {
-        out.append(*bytes, pos, e.begin - pos);
+        out.append(bytes.substr(pos, e.begin - pos));
         if (e.newNumber != 0) out.append(NumberText(e.newNumber).view());
         pos = e.end;
     }
-    out.append(*bytes, pos, std::string::npos);
-    AtomicWriteFile(path, out);
+    out.append(bytes.substr(pos));
+    return out;
+}
+
+void DeleteRecordAndRenumber(const std::string& path, std::string_view number) {
+    const FileLock lock(path, LockedFile::Diary);
+    const auto bytes = ReadWholeFile(path);
+    if (!bytes) return;
+    const std::optional<std::string> changed = WithoutRecord(*bytes, number);
+    if (changed) AtomicWriteFile(path, *changed);
 }
 
 void SaveDiary(const std::string& path, const std::vector<DiaryRecord>& records) {

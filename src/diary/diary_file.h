@@ -1,11 +1,18 @@
 #pragma once
 // Diary files: a profile file whose section "Data" holds keys 1..n, each a record line.
-// Every function reads the file anew and lets it go; every change is one atomic replace.
+// Every function reads the file anew and lets it go; every change is one atomic replace, made
+// under the diary's lock (file_lock.h): it waits for another instance's change to end and throws
+// BusyError when that takes too long. The changes that check the file against what the user saw
+// first are in diary_transaction.h.
 
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "diary/profile.h"
 #include "diary/record.h"
 
 namespace diary {
@@ -32,5 +39,24 @@ void DeleteRecordAndRenumber(const std::string& path, std::string_view number);
 // every other section and line of an existing file stays.
 void SaveDiary(const std::string& path, const std::vector<DiaryRecord>& records);
 void SaveDiary(const std::string& path, const std::vector<RecordRow>& rows);
+
+// The same readings and changes on the bytes of a diary file, for a caller that reads and saves
+// them itself under the lock.
+
+// The rows of the diary `bytes` holds, reading their texts in place (the rows share the bytes).
+std::vector<RecordRow> DiaryRows(std::shared_ptr<const std::string> bytes);
+// How many records the diary holds: the length of its run of keys 1..n.
+std::uint64_t RecordCount(std::string_view bytes);
+// The key line of record `number`, where the readers find it; nullopt when it is no record of
+// the diary.
+std::optional<ProfileLine> RecordLineAt(std::string_view bytes, std::string_view number);
+// Record `number` as the readers see it; nullopt when it is no record of the diary.
+std::optional<RecordRow> RecordAt(std::string_view bytes, std::string_view number);
+// The bytes with key `number` of section "data" set to the record's line, as WriteRecord saves
+// them. Throws InvalidValueError for a field or key that would not read back.
+std::string WithRecord(std::string bytes, std::string_view number, const DiaryRecord& record);
+// The bytes with record `number` cut out and the records after it moved down by one, as
+// DeleteRecordAndRenumber saves them; nullopt when `number` is no record of the diary.
+std::optional<std::string> WithoutRecord(std::string_view bytes, std::string_view number);
 
 }  // namespace diary

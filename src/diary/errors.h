@@ -41,4 +41,16 @@ public:
     using std::invalid_argument::invalid_argument;
 };
 
+// Another program held the file's lock for longer than a change may wait. Nothing was changed;
+// the message (Czech) says so and that the user may try again.
+class BusyError : public std::runtime_error {
+public:
+    BusyError(const std::string& path, const std::string& message)
+        : std::runtime_error(message), path_(path) {}
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 }  // namespace diary

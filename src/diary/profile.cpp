@@ -261,6 +261,52 @@ std::vector<ProfileLine> NumberedKeyLines(std::string_view bytes, std::string_vi
     return run;
 }
 
+namespace {
+
+// Walks the run up to key `stopAt`, handing that key's line to `found`; returns how far the run
+// got. Only a key met ahead of its turn needs the whole run built.
+std::uint64_t WalkRun(std::string_view bytes, std::string_view section, std::uint64_t stopAt,
+                      std::optional<ProfileLine>* found) {
+    std::uint64_t length = 0;
+    bool inOrder = true;
+    ForEachNumberedLine(bytes, section, [&](const ProfileLine& line, std::uint64_t n) {
+        if (n == length + 1) {
+            ++length;
+            if (length != stopAt) return true;
+            // Every copy of this key met so far would have been ahead of its turn, so none
+            // came earlier: this line is the key.
+            if (found != nullptr) *found = line;
+            return false;
+        }
+        inOrder = n <= length;
+        return inOrder;
+    });
+    if (inOrder) return length;
+    const std::vector<ProfileLine> run = NumberedKeyLines(bytes, section);
+    if (found != nullptr && stopAt <= run.size())
+        *found = run[static_cast<std::size_t>(stopAt - 1)];
+    return run.size();
+}
+
+}  // namespace
+
+std::optional<ProfileLine> NumberedKeyLine(std::string_view bytes, std::string_view section,
+                                           std::uint64_t n) {
+    std::optional<ProfileLine> found;
+    if (n > 0) WalkRun(bytes, section, n, &found);
+    return found;
+}
+
+std::uint64_t NumberedRunLength(std::string_view bytes, std::string_view section) {
+    return WalkRun(bytes, section, 0, nullptr);
+}
+
+std::optional<std::uint64_t> NumberOfKey(std::string_view key) {
+    std::uint64_t n;
+    if (!KeyNumber(key, n)) return std::nullopt;
+    return n;
+}
+
 std::vector<Profile::Entry> NumberedEntries(std::string_view bytes, std::string_view section) {
     // A value lies inside its line, so its place orders it among lines as the line's would.
     return NumberedRun<Profile::Entry>(
@@ -373,11 +419,7 @@ void Profile::Set(std::string_view section, std::string_view key, std::string_vi
             }
         } else if (found && line.kind == ProfileLine::Kind::Key) {
             if (EqualsNoCase(line.name, key)) {
-                // The file's own spelling of the key stays; only the value is new.
-                std::string text;
-                text.reserve(line.name.size() + value.size() + 3);
-                text.append(line.name).append("=").append(value).append("\r\n");
-                bytes_.replace(line.begin, line.next - line.begin, text);
+                ReplaceKeyLine(bytes_, line, value);
                 return;
             }
             after = line;
@@ -394,6 +436,15 @@ void Profile::Set(std::string_view section, std::string_view key, std::string_vi
     if (!HasTerminator(after)) text += "\r\n";
     text.append(key).append("=").append(value).append("\r\n");
     bytes_.insert(after.next, text);
+}
+
+void ReplaceKeyLine(std::string& bytes, const ProfileLine& line, std::string_view value) {
+    CheckProfileValue(value);
+    // The file's own spelling of the key stays; only the value is new.
+    std::string text;
+    text.reserve(line.name.size() + value.size() + 3);
+    text.append(line.name).append("=").append(value).append("\r\n");
+    bytes.replace(line.begin, line.next - line.begin, text);
 }
 
 bool Profile::RemoveKey(std::string_view section, std::string_view key) {

@@ -16,10 +16,12 @@
 // not survive a read, is refused with InvalidValueError.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace diary {
@@ -67,6 +69,15 @@ public:
     // Saves with AtomicWriteFile. Throws WriteError.
     void Save(const std::string& path) const;
 
+    // The bytes moved out, for a caller that saves them itself and keeps them afterwards.
+    std::string TakeBytes() && { return std::move(bytes_); }
+
+    // ReplaceSection with the key lines already built: `keyLines` is whole "key=value\r\n"
+    // lines whose names and values the caller has checked (CheckProfileValue). Lets a whole
+    // diary be written without one string per line.
+    void ReplaceSectionLines(std::string_view section, std::string_view headerName,
+                             std::string_view keyLines);
+
 private:
     // The file exactly as read; every query walks it, every change splices it. Nothing else is
     // kept, so the untouched bytes cannot drift from the file's.
@@ -110,6 +121,19 @@ private:
 // is given it receives the later copies of those keys, which no read can reach.
 std::vector<ProfileLine> NumberedKeyLines(std::string_view bytes, std::string_view section,
                                           std::vector<ProfileLine>* shadowed = nullptr);
+// Key `n` of that run (n from 1), found with one walk that stops at it while the keys come in
+// order; nullopt when the run is shorter. What a change of one record checks.
+std::optional<ProfileLine> NumberedKeyLine(std::string_view bytes, std::string_view section,
+                                           std::uint64_t n);
+// The length of that run, counted without building it while the keys come in order.
+std::uint64_t NumberedRunLength(std::string_view bytes, std::string_view section);
+// Replaces the key line `line` of `bytes` (found by a scan of those very bytes) by one that gives
+// the key `value`: what Profile::Set does once it has found the key. Throws InvalidValueError
+// for a value that would not read back.
+void ReplaceKeyLine(std::string& bytes, const ProfileLine& line, std::string_view value);
+// The number a key stands for in a run: decimal digits without a leading zero; nullopt for any
+// other key ("01", "+1", "", ...).
+std::optional<std::uint64_t> NumberOfKey(std::string_view key);
 // The same run as keys and values only (what the diary and place-list readers need).
 std::vector<Profile::Entry> NumberedEntries(std::string_view bytes, std::string_view section);
 // The same entries handed to `take` one by one, in key order, as they are found: a large

@@ -1,6 +1,7 @@
 #include "diary/settings.h"
 
 #include <charconv>
+#include <utility>
 
 #include "diary/atomic_file.h"
 #include "diary/profile.h"
@@ -31,6 +32,42 @@ std::string NumberedLines(const std::vector<std::string>& values) {
     return out;
 }
 
+std::vector<std::string> PlacesOf(std::string_view bytes, std::string_view section) {
+    std::vector<std::string> places;
+    for (const Profile::Entry& entry : NumberedEntries(bytes, section)) {
+        places.emplace_back(entry.value);
+    }
+    return places;
+}
+
+PlaceLists ListsOf(std::string_view bytes) {
+    return {PlacesOf(bytes, kPlaceSections[0]), PlacesOf(bytes, kPlaceSections[1]),
+            PlacesOf(bytes, kPlaceSections[2])};
+}
+
+void CheckPlaces(const PlaceLists& lists) {
+    for (const auto* list : {&lists.from, &lists.to, &lists.via}) {
+        for (const std::string& place : *list) CheckProfileValue(place);
+    }
+}
+
+// Erases the three sections of `profile`, writes the lists in their place and saves. Every copy
+// of a section goes: with only the first erased, a forgotten duplicate section further down
+// would come to light with its stale places.
+void SaveLists(const std::string& settingsPath, Profile profile, const PlaceLists& lists) {
+    for (std::string_view section : kPlaceSections) {
+        while (profile.RemoveSection(section)) {
+        }
+    }
+    const std::vector<std::string>* ordered[] = {&lists.from, &lists.to, &lists.via};
+    for (int i = 0; i < 3; ++i) {
+        if (ordered[i]->empty()) continue;
+        profile.ReplaceSectionLines(kPlaceSections[i], kPlaceSections[i],
+                                    NumberedLines(*ordered[i]));
+    }
+    profile.Save(settingsPath);
+}
+
 }  // namespace
 
 std::string SettingsPath(const std::string& folder) { return Join(folder, kSettingsFileName); }
@@ -42,38 +79,47 @@ std::string ReadLastDiary(const std::string& settingsPath, const std::string& de
 }
 
 void WriteLastDiary(const std::string& settingsPath, const std::string& diaryPath) {
+    const FileLock lock(settingsPath, LockedFile::Settings);
     WriteProfileString(settingsPath, kFileSection, kFileKey, diaryPath);
 }
 
 std::vector<std::string> ReadPlaceList(const std::string& settingsPath, std::string_view section) {
-    std::vector<std::string> places;
     const auto bytes = ReadWholeFile(settingsPath);
-    if (!bytes) return places;
-    for (const Profile::Entry& entry : NumberedEntries(*bytes, section)) {
-        places.emplace_back(entry.value);
-    }
-    return places;
+    return bytes ? PlacesOf(*bytes, section) : std::vector<std::string>();
+}
+
+PlaceLists ReadPlaceLists(const std::string& settingsPath) {
+    const auto bytes = ReadWholeFile(settingsPath);
+    return bytes ? ListsOf(*bytes) : PlaceLists();
 }
 
 void WritePlaceLists(const std::string& settingsPath, const std::vector<std::string>& fromList,
                      const std::vector<std::string>& toList,
                      const std::vector<std::string>& viaList) {
-    const std::vector<std::string>* lists[] = {&fromList, &toList, &viaList};
-    for (const auto* list : lists) {
-        for (const std::string& place : *list) CheckProfileValue(place);
-    }
-    Profile profile = Profile::Load(settingsPath);
-    // Every copy goes: with only the first erased, a forgotten duplicate section further down
-    // would come to light with its stale places.
-    for (std::string_view section : kPlaceSections) {
-        while (profile.RemoveSection(section)) {
-        }
-    }
-    for (int i = 0; i < 3; ++i) {
-        if (lists[i]->empty()) continue;
-        profile.ReplaceSectionLines(kPlaceSections[i], kPlaceSections[i], NumberedLines(*lists[i]));
-    }
-    profile.Save(settingsPath);
+    const PlaceLists lists{fromList, toList, viaList};
+    CheckPlaces(lists);
+    const FileLock lock(settingsPath, LockedFile::Settings);
+    SaveLists(settingsPath, Profile::Load(settingsPath), lists);
+}
+
+std::string PlaceListsChange::Message() const {
+    if (applied) return {};
+    return "Seznamy míst mezitím změnil jiný program. Nic nebylo uloženo; editor teď ukazuje "
+           "seznamy tak, jak jsou uloženy.";
+}
+
+PlaceListsChange ReplacePlaceLists(const std::string& settingsPath, const PlaceLists& opened,
+                                   const PlaceLists& lists, std::chrono::milliseconds timeout) {
+    CheckPlaces(lists);
+    const FileLock lock(settingsPath, LockedFile::Settings, timeout);
+    std::string bytes = ReadWholeFile(settingsPath).value_or(std::string());
+    PlaceListsChange change;
+    change.lists = ListsOf(bytes);
+    if (change.lists != opened) return change;
+    SaveLists(settingsPath, Profile(std::move(bytes)), lists);
+    change.applied = true;
+    change.lists = lists;
+    return change;
 }
 
 }  // namespace diary

@@ -1,10 +1,15 @@
 #pragma once
 // The settings file "vamo2001.ini": the last open diary and the three place lists.
-// Every function takes the settings file's path; the caller decides where it lives.
+// Every function takes the settings file's path; the caller decides where it lives. Every write
+// is one transaction under the settings file's lock (file_lock.h), shared with every other
+// instance of the program; BusyError when another holds it too long.
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "diary/file_lock.h"
 
 namespace diary {
 
@@ -28,5 +33,33 @@ std::vector<std::string> ReadPlaceList(const std::string& settingsPath, std::str
 void WritePlaceLists(const std::string& settingsPath, const std::vector<std::string>& fromList,
                      const std::vector<std::string>& toList,
                      const std::vector<std::string>& viaList);
+
+// The three place lists together, in the order of their sections "odkud", "kam", "pres".
+struct PlaceLists {
+    std::vector<std::string> from;
+    std::vector<std::string> to;
+    std::vector<std::string> via;
+    bool operator==(const PlaceLists&) const = default;
+};
+
+// All three lists from one read of the file.
+PlaceLists ReadPlaceLists(const std::string& settingsPath);
+
+struct PlaceListsChange {
+    bool applied = false;
+    // The lists in the file after the call: the new ones when applied, the other program's
+    // otherwise.
+    PlaceLists lists;
+    // Why nothing was saved, in Czech for the user; empty when applied.
+    std::string Message() const;
+};
+
+// The place lists editor's save: writes `lists` as WritePlaceLists does, but only when the file
+// still holds `opened`, the lists the editor started from; when another program has changed
+// them since, nothing is written. Throws InvalidValueError for a place that would not read back
+// (before anything is read), BusyError and WriteError as every write does.
+[[nodiscard]] PlaceListsChange ReplacePlaceLists(const std::string& settingsPath,
+                                                 const PlaceLists& opened, const PlaceLists& lists,
+                                                 std::chrono::milliseconds timeout = kLockTimeout);
 
 }  // namespace diary

@@ -170,6 +170,14 @@ TEST_P(NumberedKeys, ReadsKeysOneByOneUntilTheFirstMissing) {
         handed.emplace_back(e.value);
     });
     EXPECT_EQ(handed, c.expected);
+    EXPECT_EQ(diary::NumberedRunLength(c.bytes, "Data"), c.expected.size());
+    for (std::size_t n = 1; n <= c.expected.size() + 1; ++n) {
+        const auto line = diary::NumberedKeyLine(c.bytes, "Data", n);
+        ASSERT_EQ(line.has_value(), n <= c.expected.size()) << "key " << n;
+        if (line) {
+            EXPECT_EQ(line->value, c.expected[n - 1]) << "key " << n;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -173,5 +174,62 @@ TEST(WritePlaceLists, FailedWriteLeavesOldListsWhole) {
     EXPECT_THROW(diary::WriteLastDiary(ini, "/x.vam"), diary::WriteError);
     EXPECT_EQ(ReadFileBytes(ini), before);
 }
+
+// ---------------------------------------------------------------------------------------------
+// The place lists editor saves only over the lists it was opened with.
+
+struct EditorCase {
+    const char* name;
+    std::function<void(const std::string& ini)> other;  // what another program does meanwhile
+    bool applied;
+};
+
+void PrintTo(const EditorCase& c, std::ostream* os) { *os << c.name; }
+
+class PlaceListsEditor : public testing::TestWithParam<EditorCase> {};
+
+TEST_P(PlaceListsEditor, SavesOnlyOverTheListsItOpened) {
+    TempDir dir;
+    const std::string ini = diary::SettingsPath(dir.path());
+    diary::WritePlaceLists(ini, {"Doma", "Lhota"}, {"Ves"}, {"Most"});
+    diary::WriteLastDiary(ini, "/a.vam");
+    const diary::PlaceLists opened = diary::ReadPlaceLists(ini);
+    GetParam().other(ini);
+    const diary::PlaceLists theirs = diary::ReadPlaceLists(ini);
+    const std::string lastDiary = diary::ReadLastDiary(ini, "");
+
+    const diary::PlaceLists mine{{"Doma"}, {"Ves", "Les"}, {}};
+    const diary::PlaceListsChange change = diary::ReplacePlaceLists(ini, opened, mine);
+    EXPECT_EQ(change.applied, GetParam().applied);
+    EXPECT_EQ(diary::ReadPlaceLists(ini), GetParam().applied ? mine : theirs);
+    EXPECT_EQ(change.lists, diary::ReadPlaceLists(ini));
+    EXPECT_EQ(change.Message().empty(), GetParam().applied);
+    EXPECT_EQ(diary::ReadLastDiary(ini, ""), lastDiary);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PlaceListsEditor,
+    testing::Values(
+        EditorCase{"NobodyElse", [](const std::string&) {}, true},
+        EditorCase{"OtherOnlyOpenedAnotherDiary",
+                   [](const std::string& ini) { diary::WriteLastDiary(ini, "/b.vam"); }, true},
+        EditorCase{"OtherSavedTheSameLists",
+                   [](const std::string& ini) {
+                       diary::WritePlaceLists(ini, {"Doma", "Lhota"}, {"Ves"}, {"Most"});
+                   },
+                   true},
+        EditorCase{"OtherAddedAPlace",
+                   [](const std::string& ini) {
+                       diary::WritePlaceLists(ini, {"Doma", "Lhota", "Hora"}, {"Ves"}, {"Most"});
+                   },
+                   false},
+        EditorCase{"OtherReorderedAList",
+                   [](const std::string& ini) {
+                       diary::WritePlaceLists(ini, {"Lhota", "Doma"}, {"Ves"}, {"Most"});
+                   },
+                   false},
+        EditorCase{"OtherEmptiedTheLists",
+                   [](const std::string& ini) { diary::WritePlaceLists(ini, {}, {}, {}); }, false}),
+    [](const testing::TestParamInfo<EditorCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
