@@ -11,7 +11,9 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app/aboutdialog.h"
@@ -29,6 +31,7 @@
 #include "app/statisticswindow.h"
 #include "app/textcodec.h"
 #include "diary/diary_file.h"
+#include "diary/diary_transaction.h"
 #include "diary/errors.h"
 #include "diary/old_import.h"
 #include "diary/settings.h"
@@ -247,6 +250,7 @@ void TMainForm::FormCreate() {
 
 void TMainForm::Otevri(const QString& path) {
     currentDiaryPath_ = path;
+    sortColumn_ = 0;
     RememberDiary();
     model_->Clear();
     Guarded(this, [&] { model_->Assign(diary::ReadDiaryRows(ToFsPath(currentDiaryPath_))); });
@@ -264,26 +268,24 @@ void TMainForm::FollowDiary() {
 }
 
 void TMainForm::ReloadFromDisk() {
-    // The selected ride is found again by its contents: another program may have renumbered it.
-    std::optional<diary::DiaryRecord> selected;
-    if (const int row = SelectedRow(); row >= 0) selected = model_->row(row).ToRecord();
-    const bool read =
-        Guarded(this, [&] { model_->Assign(diary::ReadDiaryRows(ToFsPath(currentDiaryPath_))); });
-    if (!read) model_->Clear();
-    if (sortColumn_ > 0) model_->SortByColumn(sortColumn_, regional_);
-    if (!selected) return;
-    int found = -1;
-    for (int r = 0; r < model_->rowCount(); ++r) {
-        const diary::DiaryRecord record = model_->row(r).ToRecord();
-        if (record.fields != selected->fields) continue;
-        found = r;
-        if (record.number == selected->number) break;
+    // The selected ride is found again by its contents: another program may have renumbered it;
+    // its own number wins where the same ride stands twice.
+    std::optional<diary::DiaryRecord> was;
+    if (const int row = SelectedRow(); row >= 0) was = model_->row(row).ToRecord();
+    std::vector<diary::RecordRow> rows;
+    Guarded(this, [&] { rows = diary::ReadDiaryRows(ToFsPath(currentDiaryPath_)); });
+    std::string number;
+    if (was) {
+        for (const diary::RecordRow& row : rows) {
+            const diary::DiaryRecord record = row.ToRecord();
+            if (record.fields != was->fields) continue;
+            number = record.number;
+            if (number == was->number) break;
+        }
     }
-    if (found < 0) return;
-    const QModelIndex index = model_->index(found, 0);
-    Seznam->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    Seznam->scrollTo(index);
+    ShowRows(std::move(rows), [&number](const diary::RecordRow& row) {
+        return !number.empty() && row.Number() == number;
+    });
 }
 
 void TMainForm::RememberDiary() {
@@ -310,6 +312,7 @@ void TMainForm::NewDiary() {
         if (!emptied) return;
     }
     model_->Clear();
+    sortColumn_ = 0;
     currentDiaryPath_ = path;
     RememberDiary();
     FollowDiary();
@@ -363,13 +366,18 @@ void TMainForm::NewRide() {
     add_->StartNew(QString::number(model_->rowCount() + 1));
     if (!RunEntryDialog(QStringLiteral("Nový údaj"))) return;
     const diary::DiaryRecord record = add_->Record();
-    // The row appears only once its line is in the file, so the list never shows a ride
-    // that the next start would not find.
-    Guarded(this, [&] {
-        diary::WriteRecord(ToFsPath(currentDiaryPath_), record.number, record);
-        watcher_->Known();
-        model_->Append(diary::RecordRow(record));
-    });
+    // The ride takes the file's first free number under the diary's lock, whatever this list
+    // holds, and the row appears only once its line is in the file.
+    diary::ChangeResult result;
+    if (!Guarded(this, [&] { result = diary::AddRecord(ToFsPath(currentDiaryPath_), record); }))
+        return;
+    ShowChangedDiary(result, result.number);
+    if (std::to_string(result.number) != record.number) {
+        ShowMessage(this, MsgKind::Information,
+                    QStringLiteral("Deník mezitím změnil jiný program. Jízda byla přidána "
+                                   "pod číslem %1.")
+                        .arg(result.number));
+    }
 }
 
 void TMainForm::EditRide() {
@@ -378,14 +386,17 @@ void TMainForm::EditRide() {
         ShowError(this, kNoSelection);
         return;
     }
-    add_->SetRecord(model_->row(row).ToRecord());
+    const diary::RecordRow expected = model_->row(row);
+    add_->SetRecord(expected.ToRecord());
     if (!RunEntryDialog(QStringLiteral("Editovat údaj"))) return;
     const diary::DiaryRecord record = add_->Record();
-    Guarded(this, [&] {
-        diary::WriteRecord(ToFsPath(currentDiaryPath_), record.number, record);
-        watcher_->Known();
-        model_->Replace(row, diary::RecordRow(record));
-    });
+    diary::ChangeResult result;
+    if (!Guarded(this, [&] {
+            result = diary::EditRecord(ToFsPath(currentDiaryPath_), expected, record);
+        }))
+        return;
+    ShowChangedDiary(result, result.number);
+    if (!result.applied()) ShowError(this, QString::fromUtf8(result.Message()));
 }
 
 void TMainForm::DeleteRide() {
@@ -395,14 +406,36 @@ void TMainForm::DeleteRide() {
         return;
     }
     if (!AskYesNo(this, MsgKind::Warning, QStringLiteral("Opravdu smazat?"))) return;
-    const std::string number(model_->row(row).Number());
-    // The records after it move down by one in the file and in the list alike, so the numbers
-    // stay 1..n and the next start reads every remaining ride.
-    Guarded(this, [&] {
-        diary::DeleteRecordAndRenumber(ToFsPath(currentDiaryPath_), number);
-        watcher_->Known();
-        model_->RemoveAndRenumber(row);
+    const diary::RecordRow expected = model_->row(row);
+    // The rides after it move down by one in the file, so the numbers stay 1..n and the next
+    // start reads every remaining ride; only the ride the row showed is ever deleted.
+    diary::ChangeResult result;
+    if (!Guarded(this,
+                 [&] { result = diary::DeleteRecord(ToFsPath(currentDiaryPath_), expected); }))
+        return;
+    ShowChangedDiary(result, result.applied() ? 0 : result.number);
+    if (!result.applied()) ShowError(this, QString::fromUtf8(result.Message()));
+}
+
+void TMainForm::ShowChangedDiary(const diary::ChangeResult& result, std::uint64_t select) {
+    watcher_->Known();
+    ShowRows(result.Rows(), [select](const diary::RecordRow& row) {
+        return select != 0 && row.Number() == std::to_string(select);
     });
+}
+
+void TMainForm::ShowRows(std::vector<diary::RecordRow> rows,
+                         const std::function<bool(const diary::RecordRow&)>& selected) {
+    model_->Assign(std::move(rows));
+    if (sortColumn_ > 0) model_->SortByColumn(sortColumn_, regional_);
+    for (int r = 0; r < model_->rowCount(); ++r) {
+        if (!selected(model_->row(r))) continue;
+        const QModelIndex index = model_->index(r, 0);
+        Seznam->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        Seznam->scrollTo(index);
+        return;
+    }
 }
 
 void TMainForm::ShowSearch() { ShowModeless(find_.get()); }

@@ -5,10 +5,18 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "diary/record.h"
 #include "diary/regional.h"
+
+namespace diary {
+struct ChangeResult;
+}
 
 class QAction;
 class QTreeView;
@@ -81,6 +89,11 @@ private:
     // Another program changed the diary: the list shows it as it is now, in the same order and
     // with the same ride selected where it still exists.
     void ReloadFromDisk();
+    // The list after a change made under the diary's lock: the rows as the change read and
+    // saved them, sorted as the list was, with ride `select` selected (0: none).
+    void ShowChangedDiary(const diary::ChangeResult& result, std::uint64_t select);
+    void ShowRows(std::vector<diary::RecordRow> rows,
+                  const std::function<bool(const diary::RecordRow&)>& selected);
     // Remembers CurrentDiaryPath in the settings file; a failure is shown and changes nothing.
     void RememberDiary();
     // Runs the entry dialog with the main window disabled; true when it ended with "OK".

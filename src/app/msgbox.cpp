@@ -3,19 +3,20 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <deque>
 #include <exception>
-#include <optional>
 
 namespace {
 
-std::optional<int> nextAnswer;
+std::deque<int> nextAnswers;
 ShownMessage lastAnswered;
 
 }  // namespace
 
-void SetNextMessageAnswer(int result) { nextAnswer = result; }
+void SetNextMessageAnswer(int result) { nextAnswers.push_back(result); }
+void ClearNextMessageAnswer() { nextAnswers.clear(); }
 ShownMessage LastAnsweredMessage() { return lastAnswered; }
-bool HasPendingMessageAnswer() { return nextAnswer.has_value(); }
+bool HasPendingMessageAnswer() { return !nextAnswers.empty(); }
 
 int ShowMessage(QWidget* parent, MsgKind kind, const QString& text, MsgButtons buttons) {
     QMessageBox box(parent);
@@ -46,9 +47,9 @@ int ShowMessage(QWidget* parent, MsgKind kind, const QString& text, MsgButtons b
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     box.setText(shown);
     box.setObjectName(QStringLiteral("MessageBox"));
-    if (nextAnswer) {
-        const int answer = *nextAnswer;
-        nextAnswer.reset();
+    if (!nextAnswers.empty()) {
+        const int answer = nextAnswers.front();
+        nextAnswers.pop_front();
         lastAnswered = {box.windowTitle(), shown};
         return answer;
     }

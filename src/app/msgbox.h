@@ -20,12 +20,15 @@ int ShowMessage(QWidget* parent, MsgKind kind, const QString& text,
                 MsgButtons buttons = MsgButtons::Ok);
 
 // A seam for tests: the next message box is not shown; it records its caption and text and
-// answers `result` (kResultOk, kResultYes or kResultNo) at once.
+// answers `result` (kResultOk, kResultYes or kResultNo) at once. Answers given in a row serve
+// the boxes that follow in that order.
 struct ShownMessage {
     QString caption;
     QString text;
 };
 void SetNextMessageAnswer(int result);
+// Takes back the answers that no box used.
+void ClearNextMessageAnswer();
 // The caption and text of the last box answered through the seam.
 ShownMessage LastAnsweredMessage();
 // Whether an answer handed in is still waiting (a test checks no box was skipped).

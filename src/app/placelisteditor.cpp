@@ -61,6 +61,13 @@ std::vector<std::string> ToCpList(const QListWidget* list) {
     return out;
 }
 
+std::vector<std::string> ToCpList(const QStringList& places) {
+    std::vector<std::string> out;
+    out.reserve(static_cast<std::size_t>(places.size()));
+    for (const QString& place : places) out.push_back(ToCp(place));
+    return out;
+}
+
 }  // namespace
 
 std::function<void(const QString& exe)> TZkratkyForm::restarter = RestartProcess;
@@ -69,7 +76,8 @@ TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const 
                            std::string settingsPath, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      settingsPath_(std::move(settingsPath)) {
+      settingsPath_(std::move(settingsPath)),
+      opened_{ToCpList(od), ToCpList(kam), ToCpList(pres)} {
     setObjectName(QStringLiteral("ZkratkyForm"));
     setWindowTitle(QStringLiteral("Zkratky"));
     setModal(false);
@@ -170,8 +178,29 @@ TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const 
 }
 
 void TZkratkyForm::SaveAndRestart() {
+    diary::PlaceListsChange change;
     const bool saved = Guarded(this, [&] {
-        diary::WritePlaceLists(settingsPath_, ToCpList(List1), ToCpList(List2), ToCpList(List3));
+        change = diary::ReplacePlaceLists(settingsPath_, opened_,
+                                          {ToCpList(List1), ToCpList(List2), ToCpList(List3)});
     });
-    if (saved && restarter) restarter(QCoreApplication::applicationFilePath());
+    if (!saved) return;
+    if (!change.applied) {
+        // Another program saved its lists since this editor opened: they are shown instead of
+        // being overwritten, and the user can make the change again on top of them.
+        opened_ = change.lists;
+        ShowLists(opened_);
+        ShowError(this, QString::fromUtf8(change.Message()));
+        return;
+    }
+    if (restarter) restarter(QCoreApplication::applicationFilePath());
+}
+
+void TZkratkyForm::ShowLists(const diary::PlaceLists& lists) {
+    const auto fill = [](QListWidget* list, const std::vector<std::string>& places) {
+        list->clear();
+        for (const std::string& place : places) list->addItem(FromCp(place));
+    };
+    fill(List1, lists.from);
+    fill(List2, lists.to);
+    fill(List3, lists.via);
 }

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "diary/settings.h"
+
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -29,7 +31,11 @@ private slots:
     void SaveAndRestart();  // "OK"
 
 private:
+    void ShowLists(const diary::PlaceLists& lists);
+
     std::string settingsPath_;
+    // The lists as the settings file held them when the editor started (or last showed them).
+    diary::PlaceLists opened_;
     QLineEdit *Edit1, *Edit2, *Edit3;
     QListWidget *List1, *List2, *List3;
     QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6;

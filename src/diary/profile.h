@@ -63,7 +63,7 @@ public:
     void ReplaceSectionLines(std::string_view section, std::string_view headerName,
                              std::string_view keyLines);
 
-    // The file's bytes as they are now. Kept for the fuzzers and tests.
+    // The file's bytes as they are now.
     std::string Bytes() const;
 
     // Saves with AtomicWriteFile. Throws WriteError.
@@ -71,12 +71,6 @@ public:
 
     // The bytes moved out, for a caller that saves them itself and keeps them afterwards.
     std::string TakeBytes() && { return std::move(bytes_); }
-
-    // ReplaceSection with the key lines already built: `keyLines` is whole "key=value\r\n"
-    // lines whose names and values the caller has checked (CheckProfileValue). Lets a whole
-    // diary be written without one string per line.
-    void ReplaceSectionLines(std::string_view section, std::string_view headerName,
-                             std::string_view keyLines);
 
 private:
     // The file exactly as read; every query walks it, every change splices it. Nothing else is

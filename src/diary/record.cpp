@@ -171,4 +171,11 @@ DiaryRecord RecordRow::ToRecord() const {
     return record;
 }
 
+bool RecordRow::operator==(const RecordRow& other) const {
+    for (int i = 0; i <= kFieldCount; ++i) {
+        if (Slice(i) != other.Slice(i)) return false;
+    }
+    return true;
+}
+
 }  // namespace diary

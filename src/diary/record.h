@@ -97,6 +97,8 @@ public:
     RecordRow WithNumber(std::string_view number) const;
 
     DiaryRecord ToRecord() const;
+    // Same number and the same eleven texts: what a checked edit compares with the file.
+    bool operator==(const RecordRow& other) const;
 
 private:
     static RecordRow Own(std::string_view number, const std::string_view* fields);

@@ -1,0 +1,149 @@
+// Two copies of the program on one diary: whatever order their changes come in, the file keeps
+// every ride either side saved, its keys stay 1..n, and each list comes to show the file.
+
+#include <QTest>
+#include <functional>
+#include <memory>
+
+#include "app/entrydialog.h"
+#include "app/mainwindow.h"
+#include "app/msgbox.h"
+#include "app/recordmodel.h"
+#include "app/textcodec.h"
+#include "diary/diary_file.h"
+#include "guitest.h"
+
+using diary::Field;
+using guitest::Cp;
+using guitest::Q;
+
+namespace {
+
+const std::string kFive = guitest::DiaryBytes({
+    {"1", "1.5.2001§Doma§Les§§100§110§10§20§30§0 h 30 min§jedna§"},
+    {"2", "2.5.2001§Doma§Les§§110§120§10§20§30§0 h 30 min§dva§"},
+    {"3", "3.5.2001§Doma§Les§§120§130§10§20§30§0 h 30 min§tři§"},
+    {"4", "4.5.2001§Doma§Les§§130§140§10§20§30§0 h 30 min§čtyři§"},
+    {"5", "5.5.2001§Doma§Les§§140§150§10§20§30§0 h 30 min§pět§"},
+});
+
+// One step of one program: the command with its entry dialog or question answered.
+using Step = std::function<void(TMainForm*)>;
+
+void Select(TMainForm* main, const char* note) {
+    const RecordModel* model = main->model();
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (model->index(r, 11).data().toString() == Q(note)) {
+            guitest::ClickRow(guitest::Get<QTreeView>(main, "Seznam"), r);
+            return;
+        }
+    }
+    QFAIL(qPrintable(QStringLiteral("no ride '%1' in the list").arg(Q(note))));
+}
+
+Step Add(const char* note) {
+    return [note](TMainForm* main) {
+        auto dialog = guitest::AnswerModal([note](QWidget* modal) {
+            guitest::Get<QLineEdit>(modal, "Pozn")->setText(Q(note));
+            guitest::Get<QPushButton>(modal, "OKButton")->click();
+        });
+        SetNextMessageAnswer(kResultOk);  // a changed number is told
+        guitest::Get<QAction>(main, "Novy1")->trigger();
+        ClearNextMessageAnswer();
+        QVERIFY(dialog->done);
+    };
+}
+
+Step Edit(const char* note, const char* newNote) {
+    return [=](TMainForm* main) {
+        Select(main, note);
+        auto dialog = guitest::AnswerModal([newNote](QWidget* modal) {
+            guitest::Get<QLineEdit>(modal, "Pozn")->setText(Q(newNote));
+            guitest::Get<QPushButton>(modal, "OKButton")->click();
+        });
+        SetNextMessageAnswer(kResultOk);  // a refusal is told
+        guitest::Get<QAction>(main, "Editovat1")->trigger();
+        ClearNextMessageAnswer();
+        QVERIFY(dialog->done);
+    };
+}
+
+Step Delete(const char* note) {
+    return [note](TMainForm* main) {
+        Select(main, note);
+        // "Opravdu smazat?" Yes, and OK to a refusal if there is one.
+        SetNextMessageAnswer(kResultYes);
+        SetNextMessageAnswer(kResultOk);
+        guitest::Get<QAction>(main, "Smazat1")->trigger();
+        ClearNextMessageAnswer();
+    };
+}
+
+QStringList Notes(const std::string& path) {
+    QStringList notes;
+    for (const auto& r : diary::ReadDiary(path)) notes << FromCp(r[Field::Note]);
+    return notes;
+}
+
+QStringList ListNotes(const TMainForm* main) {
+    QStringList notes;
+    for (int r = 0; r < main->model()->rowCount(); ++r)
+        notes << main->model()->index(r, 11).data().toString();
+    return notes;
+}
+
+}  // namespace
+
+class TwoProgramsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void interleavedChanges_data() {
+        QTest::addColumn<Step>("first");
+        QTest::addColumn<Step>("second");
+        QTest::addColumn<QStringList>("file");
+        const QStringList five = {"jedna", "dva", Q("tři"), Q("čtyři"), Q("pět")};
+        QTest::newRow("both add") << Add("A") << Add("B") << five + QStringList{"A", "B"};
+        QTest::newRow("delete, then edit a moved ride")
+            << Delete("dva") << Edit("čtyři", "B")
+            << QStringList{"jedna", Q("tři"), Q("čtyři"), Q("pět")};
+        QTest::newRow("delete, then add")
+            << Delete("dva") << Add("B")
+            << QStringList{"jedna", Q("tři"), Q("čtyři"), Q("pět"), "B"};
+        QTest::newRow("delete, then delete a moved ride")
+            << Delete("dva") << Delete("čtyři")
+            << QStringList{"jedna", Q("tři"), Q("čtyři"), Q("pět")};
+        QTest::newRow("delete, then edit the deleted ride")
+            << Delete("pět") << Edit("pět", "B")
+            << QStringList{"jedna", "dva", Q("tři"), Q("čtyři")};
+    }
+
+    // The second program acts on the list it loaded before the first one's change reached it.
+    void interleavedChanges() {
+        QFETCH(Step, first);
+        QFETCH(Step, second);
+        QFETCH(QStringList, file);
+        guitest::Session session;
+        const std::string path = session.FsPath("vamo2001.vam");
+        testsupport::WriteFileBytes(path, kFive);
+        session.Start();
+        TMainForm* a = session.Main();
+        auto b = std::make_unique<TMainForm>(session.Folder(), diary::RegionalSettings::Czech());
+        a->show();
+        b->show();
+        QVERIFY(QTest::qWaitForWindowExposed(a));
+        QVERIFY(QTest::qWaitForWindowExposed(b.get()));
+
+        first(a);
+        second(b.get());
+
+        QCOMPARE(Notes(path), file);
+        const auto records = diary::ReadDiary(path);
+        for (std::size_t i = 0; i < records.size(); ++i)
+            QCOMPARE(records[i].number, std::to_string(i + 1));
+        QTRY_COMPARE_WITH_TIMEOUT(ListNotes(a), file, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(ListNotes(b.get()), file, 2000);
+    }
+};
+
+QTEST_MAIN(TwoProgramsTest)
+#include "tst_twoprograms.moc"
