@@ -2,8 +2,11 @@
 // content, and every kind of bad file refused with its Czech message.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -108,6 +111,48 @@ TEST(ReadTrackFile, TellsTheFormatByContentNotByName) {
     testsupport::WriteFileBytes(tcx, ridetest::ToTcx(ride, {}));
     EXPECT_EQ(tracks::ReadTrackFile(gpx).name, "Ranní jízda");
     EXPECT_EQ(tracks::ReadTrackFile(tcx).name, "Do práce");
+}
+
+bool OnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path == nullptr ? "/usr/bin:/bin" : path;
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        const std::size_t end = std::min(dirs.find(':', start), dirs.size());
+        const std::string candidate = dirs.substr(start, end - start) + "/" + program;
+        if (::access(candidate.c_str(), X_OK) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+bool Convert(const std::string& in, const char* from, const std::string& out, const char* to) {
+    const std::string command = std::string("gpsbabel -i ") + from + " -f '" + in + "' -o " + to +
+                                " -F '" + out + "' >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+// Another program's GPX and TCX of the same ride read as that ride. gpsbabel writes each
+// point's speed into TCX from its own spherical distances, hence the looser maximum.
+TEST(ReadTrackFile, GpsbabelsConversionsReadAsTheSameRide) {
+    if (!OnPath("gpsbabel")) GTEST_SKIP() << "gpsbabel is not installed (Debian package gpsbabel)";
+    testsupport::TempDir dir;
+    const std::string gpx = dir.File("ride.gpx");
+    const std::string tcx = dir.File("ride.tcx");
+    const std::string back = dir.File("back.gpx");
+    testsupport::WriteFileBytes(gpx, ridetest::ToGpx(ridetest::TestRide(false), {}));
+    ASSERT_TRUE(Convert(gpx, "gpx", tcx, "gtrnctr,course=0,sport=Biking"));
+    ASSERT_TRUE(Convert(tcx, "gtrnctr", back, "gpx"));
+    const tracks::TrackSummary original = tracks::ReadTrackFile(gpx);
+    for (const std::string& path : {tcx, back}) {
+        SCOPED_TRACE(path);
+        const tracks::TrackSummary s = tracks::ReadTrackFile(path);
+        EXPECT_NEAR(s.distanceMetres, original.distanceMetres, original.distanceMetres * 1e-5);
+        EXPECT_EQ(s.movingSeconds, original.movingSeconds);
+        ASSERT_TRUE(s.maxSpeed && original.maxSpeed);
+        EXPECT_NEAR(*s.maxSpeed, *original.maxSpeed, *original.maxSpeed * 2e-3);
+        EXPECT_EQ(s.startUtc, original.startUtc);
+    }
 }
 
 std::string Message(const std::string& bytes) {
