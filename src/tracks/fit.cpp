@@ -24,6 +24,7 @@ constexpr std::array<std::uint16_t, 256> kCrcTable = MakeCrcTable();
 // Seconds from 1970-01-01 to the FIT epoch, 1989-12-31 00:00 UTC.
 constexpr double kFitEpoch = 631065600;
 constexpr double kSemicircle = 180.0 / 2147483648.0;
+constexpr double kMaxUnsigned32 = 4294967295.0;
 
 constexpr std::uint16_t kSessionMesg = 18;
 constexpr std::uint16_t kRecordMesg = 20;
@@ -286,7 +287,10 @@ private:
         if (compressedStamp) point.time = *compressedStamp + kFitEpoch;
         for (const Field& f : d.fields) {
             const double v = Value(p + f.offset, f, d.bigEndian);
-            if (std::isnan(v)) continue;
+            // Only positions are signed in the profile; a file that declares a time or a count
+            // with another type still gives no negative one, nor a time past 2106.
+            const bool position = f.role == Role::Lat || f.role == Role::Lon;
+            if (std::isnan(v) || (!position && (v < 0 || v > kMaxUnsigned32))) continue;
             switch (f.role) {
                 case Role::Timestamp:
                     lastTimestamp_ = static_cast<std::uint32_t>(v);

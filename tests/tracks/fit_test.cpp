@@ -154,6 +154,66 @@ TEST(ReadFit, CompressedTimeStampsInEitherByteOrder) {
     }
 }
 
+// Fields are read by the type their definition declares, whatever the profile says.
+TEST(ReadFit, FieldsOfOtherTypesAreReadAsDeclared) {
+    const std::uint32_t start = fittest::FitTime(ridetest::kStartUtc);
+    const struct {
+        const char* label;
+        std::vector<FitField> fields;
+        std::vector<std::uint64_t> values;
+        double time, lat, distance, speed;
+    } cases[] = {
+        {"the profile's own types",
+         {{253, 4, 0x86}, {0, 4, 0x85}, {5, 4, 0x86}, {6, 2, 0x84}},
+         {start, 0xDC000000u, 12345, 5500},
+         start + kFitEpoch,
+         -50.625,
+         123.45,
+         5.5},
+        {"wider and narrower types",
+         {{253, 8, 0x8F}, {0, 8, 0x8E}, {5, 2, 0x84}, {6, 1, 0x02}},
+         {start, static_cast<std::uint64_t>(-0x24000000LL), 700, 200},
+         start + kFitEpoch,
+         -50.625,
+         7,
+         0.2},
+        {"a negative time and distance, a position beyond the pole",
+         {{253, 4, 0x85}, {0, 4, 0x86}, {5, 4, 0x85}, {6, 2, 0x83}},
+         {0x80000000u, 0xDC000000u, 0xFFFFFF00u, 0xFF00},
+         NAN,
+         NAN,
+         NAN,
+         NAN},
+        {"a time past 2106, an array of speeds, invalid values",
+         {{253, 8, 0x8F}, {0, 4, 0x85}, {5, 4, 0x8C}, {6, 4, 0x84}},
+         {0x100000000ull, 0x7FFFFFFF, 0, 1},
+         NAN,
+         NAN,
+         NAN,
+         NAN},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        FitBuilder b;
+        b.Define(0, 20, c.fields);
+        b.Data(0, c.values);
+        b.Define(1, 20, {{5, 4, 0x86}});
+        b.Data(1, {100});  // so that every file has a point that says where the rider went
+        const tracks::Track t = tracks::ReadFit(b.File(), "types.fit");
+        ASSERT_EQ(t.points.size(), 2u);
+        const tracks::TrackPoint& p = t.points[0];
+        for (const auto& [got, want] :
+             {std::pair{p.time, c.time}, std::pair{p.lat, c.lat}, std::pair{p.distance, c.distance},
+              std::pair{p.speed, c.speed}}) {
+            if (std::isnan(want)) {
+                EXPECT_TRUE(std::isnan(got)) << got;
+            } else {
+                EXPECT_DOUBLE_EQ(got, want);
+            }
+        }
+    }
+}
+
 TEST(ReadFit, ChainedFilesAreOneRide) {
     const std::string one = Fixture("ride.fit");
     const std::string two = Fixture("positions.fit");
