@@ -24,12 +24,17 @@ bool IsJump(const TrackPoint& a, const TrackPoint& p, const TrackPoint& b) {
     if (p.startsSegment || b.startsSegment) return false;
     if (!a.HasPosition() || !p.HasPosition() || !b.HasPosition()) return false;
     if (!Timed(a, p) || !Timed(p, b)) return false;
+    // Where the device counts the distance, a jump of the position costs nothing.
+    if (!std::isnan(a.distance) && !std::isnan(p.distance) && !std::isnan(b.distance)) {
+        return false;
+    }
     const double dtIn = p.time - a.time;
     const double dtOut = b.time - p.time;
     if (dtIn <= 0 || dtOut <= 0) return false;
     const double in = Between(a, p);
+    if (in < kJumpSpeed * dtIn) return false;
     const double out = Between(p, b);
-    if (in < kJumpSpeed * dtIn || out < kJumpSpeed * dtOut) return false;
+    if (out < kJumpSpeed * dtOut) return false;
     const double past = Between(a, b);
     return in + out > 2 * past && in + out > past + kJumpSlack;
 }
@@ -43,21 +48,28 @@ double Step(const TrackPoint& a, const TrackPoint& b) {
     return 0;
 }
 
+// A point the ride is made of, and whether the recording stopped before it.
+struct Kept {
+    const TrackPoint* point;
+    bool startsSegment;
+    const TrackPoint* operator->() const { return point; }
+};
+
 // The accepted points: those that say where the rider was, without GPS jumps.
-std::vector<TrackPoint> Accepted(const std::vector<TrackPoint>& points) {
-    std::vector<TrackPoint> kept;
+std::vector<Kept> Accepted(const std::vector<TrackPoint>& points) {
+    std::vector<Kept> kept;
     kept.reserve(points.size());
     bool pendingBreak = false;
     for (std::size_t i = 0; i < points.size(); ++i) {
-        TrackPoint p = points[i];
+        const TrackPoint& p = points[i];
         pendingBreak = pendingBreak || p.startsSegment;
         if (!p.Locates()) continue;
-        if (!kept.empty() && i + 1 < points.size() && IsJump(kept.back(), p, points[i + 1])) {
+        if (!kept.empty() && i + 1 < points.size() &&
+            IsJump(*kept.back().point, p, points[i + 1])) {
             continue;
         }
-        p.startsSegment = pendingBreak || kept.empty();
+        kept.push_back({&p, pendingBreak || kept.empty()});
         pendingBreak = false;
-        kept.push_back(p);
     }
     return kept;
 }
@@ -68,14 +80,14 @@ struct Run {
     std::size_t end;
 };
 
-double BestWindowSpeed(const std::vector<TrackPoint>& pts, const std::vector<double>& along,
+double BestWindowSpeed(const std::vector<Kept>& pts, const std::vector<double>& along,
                        const std::vector<Run>& runs) {
     double best = kNoValue;
     for (const Run& run : runs) {
         std::size_t j = run.begin;
         for (std::size_t i = run.begin + 1; i < run.end; ++i) {
-            while (j + 1 < i && pts[j + 1].time <= pts[i].time - kSpeedWindow) ++j;
-            const double span = pts[i].time - pts[j].time;
+            while (j + 1 < i && pts[j + 1]->time <= pts[i]->time - kSpeedWindow) ++j;
+            const double span = pts[i]->time - pts[j]->time;
             if (span < kSpeedWindow) continue;
             const double v = (along[i] - along[j]) / span;
             if (std::isnan(best) || v > best) best = v;
@@ -84,20 +96,20 @@ double BestWindowSpeed(const std::vector<TrackPoint>& pts, const std::vector<dou
     return best;
 }
 
-double BestDeviceSpeed(const std::vector<TrackPoint>& pts, const std::vector<Run>& runs) {
+double BestDeviceSpeed(const std::vector<Kept>& pts, const std::vector<Run>& runs) {
     double best = kNoValue;
     for (const Run& run : runs) {
         std::size_t j = run.begin;
         double sum = 0;
         std::size_t count = 0;
         for (std::size_t i = run.begin; i < run.end; ++i) {
-            if (!std::isnan(pts[i].speed)) {
-                sum += pts[i].speed;
+            if (!std::isnan(pts[i]->speed)) {
+                sum += pts[i]->speed;
                 ++count;
             }
-            while (pts[j].time <= pts[i].time - kSpeedWindow) {
-                if (!std::isnan(pts[j].speed)) {
-                    sum -= pts[j].speed;
+            while (pts[j]->time <= pts[i]->time - kSpeedWindow) {
+                if (!std::isnan(pts[j]->speed)) {
+                    sum -= pts[j]->speed;
                     --count;
                 }
                 ++j;
@@ -115,7 +127,7 @@ double BestDeviceSpeed(const std::vector<TrackPoint>& pts, const std::vector<Run
 TrackSummary Summarize(const Track& track) {
     TrackSummary summary;
     summary.name = track.name;
-    const std::vector<TrackPoint> pts = Accepted(track.points);
+    const std::vector<Kept> pts = Accepted(track.points);
 
     std::vector<double> along(pts.size(), 0);
     std::vector<Run> runs;  // stretches of timed points whose time goes forward
@@ -125,15 +137,15 @@ TrackSummary Summarize(const Track& track) {
     bool anySpeed = false;
     double earliest = kNoValue;
     for (std::size_t i = 0; i < pts.size(); ++i) {
-        const TrackPoint& q = pts[i];
+        const TrackPoint& q = *pts[i].point;
         if (q.HasTime()) {
             anyTime = true;
             if (std::isnan(earliest) || q.time < earliest) earliest = q.time;
         }
         anySpeed = anySpeed || !std::isnan(q.speed);
         bool continues = false;
-        if (i > 0 && !q.startsSegment) {
-            const TrackPoint& p = pts[i - 1];
+        if (i > 0 && !pts[i].startsSegment) {
+            const TrackPoint& p = *pts[i - 1].point;
             const double step = Step(p, q);
             distance += step;
             if (Timed(p, q) && q.time >= p.time) {
