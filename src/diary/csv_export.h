@@ -15,9 +15,12 @@ namespace diary {
 
 struct RegionalSettings;
 
+// A column: its caption and how a row gives its text. The list's own columns name their list
+// column (which the writer reads directly); any other column gives a function.
 struct CsvColumn {
     std::string caption;                                     // UTF-8
     std::function<std::string_view(const RecordRow&)> text;  // code page 1250
+    int listColumn = -1;                                     // 0..11, or -1 to call `text`
 };
 
 inline constexpr int kListColumnCount = 12;
