@@ -129,12 +129,15 @@ TrackSummary Summarize(const Track& track) {
     summary.name = track.name;
     const std::vector<Kept> pts = Accepted(track.points);
 
-    std::vector<double> along(pts.size(), 0);
+    // The running distance serves only a maximum that neither the device nor its speeds give.
+    const bool deviceSpeeds =
+        std::any_of(pts.begin(), pts.end(), [](const Kept& k) { return !std::isnan(k->speed); });
+    const bool needAlong = std::isnan(track.totals.maxSpeed) && !deviceSpeeds;
+    std::vector<double> along(needAlong ? pts.size() : 0);
     std::vector<Run> runs;  // stretches of timed points whose time goes forward
     double distance = 0;
     double moving = 0;
     bool anyTime = false;
-    bool anySpeed = false;
     double earliest = kNoValue;
     for (std::size_t i = 0; i < pts.size(); ++i) {
         const TrackPoint& q = *pts[i].point;
@@ -142,7 +145,6 @@ TrackSummary Summarize(const Track& track) {
             anyTime = true;
             if (std::isnan(earliest) || q.time < earliest) earliest = q.time;
         }
-        anySpeed = anySpeed || !std::isnan(q.speed);
         bool continues = false;
         if (i > 0 && !pts[i].startsSegment) {
             const TrackPoint& p = *pts[i - 1].point;
@@ -154,7 +156,7 @@ TrackSummary Summarize(const Track& track) {
                 if (dt > 0 && step >= kPauseSpeed * dt) moving += dt;
             }
         }
-        along[i] = distance;
+        if (needAlong) along[i] = distance;
         if (continues) {
             runs.back().end = i + 1;
         } else if (q.HasTime()) {
@@ -175,8 +177,9 @@ TrackSummary Summarize(const Track& track) {
     }
 
     double best = track.totals.maxSpeed;
-    if (std::isnan(best))
-        best = anySpeed ? BestDeviceSpeed(pts, runs) : BestWindowSpeed(pts, along, runs);
+    if (std::isnan(best)) {
+        best = deviceSpeeds ? BestDeviceSpeed(pts, runs) : BestWindowSpeed(pts, along, runs);
+    }
     // A ride shorter than the window has no smoothed speed; its average is the best there is.
     if (std::isnan(best) && summary.averageSpeed) best = *summary.averageSpeed;
     if (!std::isnan(best)) summary.maxSpeed = best;

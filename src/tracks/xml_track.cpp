@@ -138,8 +138,20 @@ double ExtensionSpeed(Reader& reader, const pugi::xml_node& extensions) {
     return kNoValue;
 }
 
+// The number of track points, so that a long track's points are placed once.
+std::size_t CountGpxPoints(const pugi::xml_node& root) {
+    std::size_t count = 0;
+    for (pugi::xml_node trk = root.first_child(); trk; trk = trk.next_sibling()) {
+        for (pugi::xml_node seg = trk.first_child(); seg; seg = seg.next_sibling()) {
+            for (pugi::xml_node pt = seg.first_child(); pt; pt = pt.next_sibling()) ++count;
+        }
+    }
+    return count;
+}
+
 Track WalkGpx(const pugi::xml_node& root, const std::string& path) {
     Reader reader(path);
+    reader.track().points.reserve(CountGpxPoints(root));
     for (pugi::xml_node trk = root.first_child(); trk; trk = trk.next_sibling()) {
         if (trk.type() != pugi::node_element || !Is(trk, "trk")) continue;
         if (reader.track().name.empty())
