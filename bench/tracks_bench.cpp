@@ -8,6 +8,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <pugixml.hpp>
@@ -64,25 +65,12 @@ std::vector<Point> Ride(std::size_t points) {
 }
 
 std::string IsoTime(std::int64_t t) {
-    const auto days = static_cast<int>(t / 86400);
-    const auto s = static_cast<int>(t % 86400);
-    // Within 2024 after 17 May, which is all the bench's rides need.
-    static constexpr std::array<int, 12> kMonth = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    int day = days - 19723;  // 2024-01-01 is day 19723
-    int month = 0;
-    while (day >= kMonth[static_cast<std::size_t>(month)])
-        day -= kMonth[static_cast<std::size_t>(month++)];
-    auto two = [](char* p, int v) {
-        p[0] = static_cast<char>('0' + v / 10);
-        p[1] = static_cast<char>('0' + v % 10);
-    };
-    std::string out = "2024-00-00T00:00:00Z";
-    two(&out[5], month + 1);
-    two(&out[8], day + 1);
-    two(&out[11], s / 3600);
-    two(&out[14], s / 60 % 60);
-    two(&out[17], s % 60);
-    return out;
+    const auto seconds = static_cast<std::time_t>(t);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    std::array<char, 32> buf{};
+    std::strftime(buf.data(), buf.size(), "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return buf.data();
 }
 
 const std::string& GpxPath(std::size_t points) {

@@ -190,11 +190,15 @@ TrackError NotATrack(const std::string& path) {
     return TrackError(path, InFile(path) + "není záznam trasy (GPX, TCX ani FIT).");
 }
 
-TrackError DamagedAt(const std::string& path, std::uint64_t offset) {
+std::string Decimal(std::int64_t value) {
     std::array<char, 24> buf{};
-    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), offset);
-    return TrackError(
-        path, InFile(path) + "je poškozený na bajtu " + std::string(buf.data(), r.ptr) + ".");
+    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
+    return std::string(buf.data(), r.ptr);
+}
+
+TrackError DamagedAt(const std::string& path, std::uint64_t offset) {
+    return TrackError(path, InFile(path) + "je poškozený na bajtu " +
+                                Decimal(static_cast<std::int64_t>(offset)) + ".");
 }
 
 TrackError Damaged(const std::string& path, const std::string& why) {

@@ -88,6 +88,9 @@ public:
         : diary::ReadError(path, message) {}
 };
 
+// A whole number in decimal, for messages and field texts.
+std::string Decimal(std::int64_t value);
+
 // The errors the readers share; each message names `path`.
 TrackError NotATrack(const std::string& path);
 TrackError DamagedAt(const std::string& path, std::uint64_t offset);

@@ -1,7 +1,5 @@
 #include "tracks/track_file.h"
 
-#include <array>
-#include <charconv>
 #include <cmath>
 #include <ctime>
 
@@ -23,12 +21,6 @@ constexpr std::size_t kNoteLimit = 255;
 std::string OneDecimal(double value, const diary::RegionalSettings& regional) {
     const std::string text = diary::FormatOneDecimal(value);
     return regional.decimalSeparator == "." ? text : diary::DotToComma(text);
-}
-
-std::string WholeNumber(long long value) {
-    std::array<char, 24> buf{};
-    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
-    return std::string(buf.data(), r.ptr);
 }
 
 }  // namespace
@@ -72,8 +64,7 @@ diary::DiaryRecord RideFields(const TrackSummary& summary,
     if (summary.movingSeconds) {
         // Whole minutes first, so that 59.6 minutes is "1 h 0 min" and never "0 h 60 min".
         const auto minutes = static_cast<long long>(std::llround(*summary.movingSeconds / 60));
-        record[Field::RideTime] =
-            WholeNumber(minutes / 60) + " h " + WholeNumber(minutes % 60) + " min";
+        record[Field::RideTime] = Decimal(minutes / 60) + " h " + Decimal(minutes % 60) + " min";
     }
     if (summary.averageSpeed) {
         record[Field::AvgSpeed] = OneDecimal(*summary.averageSpeed * 3.6, regional);

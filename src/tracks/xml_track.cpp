@@ -64,12 +64,6 @@ std::string Quoted(std::string_view text) {
     return "„" + std::string(text) + "“";
 }
 
-std::string PointNumber(std::size_t index) {
-    std::array<char, 24> buf{};
-    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), index + 1);
-    return std::string(buf.data(), r.ptr);
-}
-
 std::optional<double> ParseDecimal(std::string_view text) {
     // XML Schema allows a leading "+", from_chars does not.
     if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
@@ -112,7 +106,9 @@ public:
     }
 
     void Add(const TrackPoint& point) { track_.points.push_back(point); }
-    std::string Point() const { return PointNumber(track_.points.size()); }
+    std::string Point() const {
+        return Decimal(static_cast<std::int64_t>(track_.points.size()) + 1);
+    }
     Track& track() { return track_; }
 
     Track Finish() {
