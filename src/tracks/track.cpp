@@ -52,7 +52,11 @@ double Step(const TrackPoint& a, const TrackPoint& b) {
 struct Kept {
     const TrackPoint* point;
     bool startsSegment;
+    // The point right after a GPS jump: a speed in the file that a converter worked out from
+    // the positions (as gpsbabel does for TCX) is the jump's way back, not the rider's.
+    bool afterJump;
     const TrackPoint* operator->() const { return point; }
+    double Speed() const { return afterJump ? kNoValue : point->speed; }
 };
 
 // The accepted points: those that say where the rider was, without GPS jumps.
@@ -60,16 +64,19 @@ std::vector<Kept> Accepted(const std::vector<TrackPoint>& points) {
     std::vector<Kept> kept;
     kept.reserve(points.size());
     bool pendingBreak = false;
+    bool jumped = false;
     for (std::size_t i = 0; i < points.size(); ++i) {
         const TrackPoint& p = points[i];
         pendingBreak = pendingBreak || p.startsSegment;
         if (!p.Locates()) continue;
         if (!kept.empty() && i + 1 < points.size() &&
             IsJump(*kept.back().point, p, points[i + 1])) {
+            jumped = true;
             continue;
         }
-        kept.push_back({&p, pendingBreak || kept.empty()});
+        kept.push_back({&p, pendingBreak || kept.empty(), jumped});
         pendingBreak = false;
+        jumped = false;
     }
     return kept;
 }
@@ -103,13 +110,13 @@ double BestDeviceSpeed(const std::vector<Kept>& pts, const std::vector<Run>& run
         double sum = 0;
         std::size_t count = 0;
         for (std::size_t i = run.begin; i < run.end; ++i) {
-            if (!std::isnan(pts[i]->speed)) {
-                sum += pts[i]->speed;
+            if (!std::isnan(pts[i].Speed())) {
+                sum += pts[i].Speed();
                 ++count;
             }
             while (pts[j]->time <= pts[i]->time - kSpeedWindow) {
-                if (!std::isnan(pts[j]->speed)) {
-                    sum -= pts[j]->speed;
+                if (!std::isnan(pts[j].Speed())) {
+                    sum -= pts[j].Speed();
                     --count;
                 }
                 ++j;
