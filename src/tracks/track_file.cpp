@@ -1,7 +1,9 @@
 #include "tracks/track_file.h"
 
 #include <cmath>
+#include <cstdint>
 #include <ctime>
+#include <filesystem>
 
 #include "diary/atomic_file.h"
 #include "diary/cp1250.h"
@@ -12,6 +14,9 @@
 namespace tracks {
 
 namespace {
+
+// Half a gigabyte is some twenty million FIT records, half a year of riding at one a second.
+constexpr std::uintmax_t kLargestTrack = std::uintmax_t{512} << 20;
 
 // The note field takes at most this many characters (bytes, in code page 1250).
 constexpr std::size_t kNoteLimit = 255;
@@ -31,6 +36,12 @@ Track ReadTrack(std::string_view bytes, const std::string& path) {
 }
 
 TrackSummary ReadTrackFile(const std::string& path) {
+    // A film or a disk image picked by mistake is refused before it is read into memory.
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (!error && size > kLargestTrack) {
+        throw TrackError(path, "Soubor „" + path + "“ je na záznam trasy příliš velký.");
+    }
     std::optional<std::string> bytes;
     try {
         bytes = diary::ReadWholeFile(path);

@@ -16,8 +16,8 @@ namespace tracks {
 // element), whatever the file is called. Throws TrackError naming `path`.
 Track ReadTrack(std::string_view bytes, const std::string& path);
 
-// Reads the file at `path` and summarizes it. Throws TrackError (a missing or unreadable file
-// included), each with a Czech message naming the file.
+// Reads the file at `path` and summarizes it. Throws TrackError (a missing, unreadable or
+// larger than 512 MiB file included), each with a Czech message naming the file.
 TrackSummary ReadTrackFile(const std::string& path);
 
 // The calendar date, in the machine's time zone, of a moment given as seconds since

@@ -222,15 +222,19 @@ TEST(ReadTrack, BadFilesAreRefusedWithAMessageNamingTheFile) {
     }
 }
 
-TEST(ReadTrackFile, MissingAndUnreadableFilesAreRefusedInCzech) {
+TEST(ReadTrackFile, MissingUnreadableAndHugeFilesAreRefusedInCzech) {
     testsupport::TempDir dir;
     const std::string missing = dir.File("není.gpx");
+    const std::string huge = dir.File("film.fit");
+    testsupport::WriteFileBytes(huge, "");
+    ASSERT_EQ(::truncate(huge.c_str(), off_t{513} << 20), 0);  // sparse: nothing is written
     const struct {
         std::string path;
         std::string message;
     } cases[] = {
         {missing, "Soubor „" + missing + "“ neexistuje."},
         {dir.path(), "Soubor „" + dir.path() + "“ nelze přečíst."},
+        {huge, "Soubor „" + huge + "“ je na záznam trasy příliš velký."},
     };
     for (const auto& c : cases) {
         try {
