@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Turns the JSON of diary_bench and app_bench into one table with the ratios we aim for."""
 import json
+import os
 import platform
 import subprocess
 import sys
@@ -26,6 +27,16 @@ ROWS = [
     ("… and the list's rows from a second read", "BM_SaveEditReread"),
     ("Floor: write temp + fsync + rename", "BM_FloorSave"),
     ("Start-up to main window shown", "BM_Startup"),
+]
+# Tracks (the columns count points) and the CSV export (rides), from tracks_bench.
+ROWS += [
+    ("Floor: GPX parsed by pugixml (points)", "BM_FloorXmlParse"),
+    ("GPX track to a ride (points)", "BM_TrackGpx"),
+    ("Floor: FIT read + checksum scan (points)", "BM_FloorFitScan"),
+    ("FIT read + byte sum, for scale (points)", "BM_FloorFitRead"),
+    ("FIT track to a ride (points)", "BM_TrackFit"),
+    ("CSV export (atomic, fsync)", "BM_CsvExport"),
+    ("Floor: CSV-sized write + fsync + rename", "BM_FloorSaveCsv"),
 ]
 
 
@@ -69,6 +80,12 @@ def machine():
 
 def main():
     times, counters = load(sys.argv[1:])
+    # bench/run leaves tracks_bench's figures beside the others.
+    tracks_json = os.path.join(os.path.dirname(sys.argv[1]), "tracks.json") if len(sys.argv) > 1 else ""
+    if tracks_json and tracks_json not in sys.argv[1:] and os.path.exists(tracks_json):
+        more_times, more_counters = load([tracks_json])
+        times.update(more_times)
+        counters.update(more_counters)
     out = []
     out.append(f"Machine: {machine()}\n")
     out.append("| Figure (ms) | " + " | ".join(f"{s:,} rides" for s in SIZES) + " |")
@@ -108,6 +125,11 @@ def main():
         ("overview / open (core) at 100,000", ratio(t("BM_Overview", big), t("BM_OpenRows", big)), "≤ 0.5", lambda r: r <= 0.5),
         ("saved edit / save floor at 10,000", ratio(t("BM_SaveEdit", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
         ("checked edit under the lock / save floor at 10,000", ratio(t("BM_SaveEditLocked", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
+    ]
+    checks += [
+        ("GPX track / pugixml parse at 100,000 points", ratio(t("BM_TrackGpx", big), t("BM_FloorXmlParse", big)), "≤ 2", lambda r: r <= 2),
+        ("FIT track / read + checksum at 100,000 records", ratio(t("BM_TrackFit", big), t("BM_FloorFitScan", big)), "≤ 3", lambda r: r <= 3),
+        ("CSV export / CSV save floor at 100,000", ratio(t("BM_CsvExport", big), t("BM_FloorSaveCsv", big)), "≤ 2", lambda r: r <= 2),
     ]
     for label, name in ROWS[1:]:
         limit = 14 if name.startswith("BM_Sort") else 12

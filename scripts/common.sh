@@ -27,6 +27,8 @@ ensure_packages() {
 }
 
 BASE_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-core)
+# GPS tracks: the XML parser, and the geodesics the track tests measure distances against.
+BASE_PACKAGES+=(libpugixml-dev libgeographiclib-dev)
 
 configure_and_build() {
     local dir="$1"

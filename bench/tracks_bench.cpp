@@ -1,0 +1,206 @@
+// Rides from GPS tracks and the CSV export, each beside its floor: a GPX file read against
+// pugixml's own parse of it, a FIT file against reading its bytes and checksumming them, the
+// CSV of a diary against writing a file of the same size atomically. The argument is points
+// for the tracks and rides for the export.
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <pugixml.hpp>
+#include <string>
+#include <vector>
+
+#include "bench_util.h"
+#include "diary/atomic_file.h"
+#include "diary/csv_export.h"
+#include "diary/diary_file.h"
+#include "diary/regional.h"
+#include "fit_builder.h"
+#include "tracks/fit.h"
+#include "tracks/track_file.h"
+
+namespace {
+
+constexpr std::int64_t kStart = 1715985000;  // 2024-05-17T22:30:00Z
+
+std::size_t Count(const benchmark::State& state) {
+    return static_cast<std::size_t>(state.range(0));
+}
+
+void SetFileCounters(benchmark::State& state, const std::string& path) {
+    state.counters["file_bytes"] = static_cast<double>(std::filesystem::file_size(path));
+}
+
+void AppendNumber(std::string& out, double v) {
+    std::array<char, 32> buf{};
+    const auto r =
+        std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed, 7);
+    out.append(buf.data(), r.ptr);
+}
+
+// A winding ride, one point a second, with a stop of a minute every 500 points.
+struct Point {
+    std::int64_t t;
+    double lat, lon, distance, speed;
+};
+std::vector<Point> Ride(std::size_t points) {
+    std::vector<Point> ride;
+    ride.reserve(points);
+    double lat = 50, lon = 14.4, distance = 0;
+    std::int64_t t = kStart;
+    for (std::size_t i = 0; i < points; ++i) {
+        const bool stopped = i % 500 >= 440;
+        const double speed = stopped ? 0 : 5 + 2 * std::sin(static_cast<double>(i) / 37);
+        lat += speed / 111229 * std::cos(static_cast<double>(i) / 300);
+        lon += speed / 71700 * std::sin(static_cast<double>(i) / 300);
+        distance += speed;
+        ride.push_back({t++, lat, lon, distance, speed});
+    }
+    return ride;
+}
+
+std::string IsoTime(std::int64_t t) {
+    const auto seconds = static_cast<std::time_t>(t);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    std::array<char, 32> buf{};
+    std::strftime(buf.data(), buf.size(), "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return buf.data();
+}
+
+const std::string& GpxPath(std::size_t points) {
+    static std::map<std::size_t, std::string> paths;
+    auto it = paths.find(points);
+    if (it != paths.end()) return it->second;
+    std::string gpx =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"bench\" "
+        "xmlns=\"http://www.topografix.com/GPX/1/1\">\n<trk><name>Okruh</name><trkseg>\n";
+    for (const Point& p : Ride(points)) {
+        gpx += "<trkpt lat=\"";
+        AppendNumber(gpx, p.lat);
+        gpx += "\" lon=\"";
+        AppendNumber(gpx, p.lon);
+        gpx += "\"><ele>250.5</ele><time>" + IsoTime(p.t) + "</time></trkpt>\n";
+    }
+    gpx += "</trkseg></trk></gpx>\n";
+    const std::string path = bench::RunFolder() + "/ride-" + std::to_string(points) + ".gpx";
+    diary::AtomicWriteFile(path, gpx);
+    return paths.emplace(points, path).first->second;
+}
+
+// Records as an Edge-like device writes them: time, position, distance, speed, altitude,
+// heart rate and cadence.
+const std::string& FitPath(std::size_t points) {
+    static std::map<std::size_t, std::string> paths;
+    auto it = paths.find(points);
+    if (it != paths.end()) return it->second;
+    fittest::FitBuilder b;
+    b.Define(0, 0, {{0, 1, 0x00}, {4, 4, 0x86}});
+    b.Data(0, {4, fittest::FitTime(kStart)});
+    b.Define(1, 20,
+             {{253, 4, 0x86},
+              {0, 4, 0x85},
+              {1, 4, 0x85},
+              {5, 4, 0x86},
+              {73, 4, 0x86},
+              {78, 4, 0x86},
+              {3, 1, 0x02},
+              {4, 1, 0x02}});
+    for (const Point& p : Ride(points)) {
+        b.Data(1, {fittest::FitTime(p.t), static_cast<std::uint32_t>(fittest::Semicircles(p.lat)),
+                   static_cast<std::uint32_t>(fittest::Semicircles(p.lon)),
+                   static_cast<std::uint64_t>(std::llround(p.distance * 100)),
+                   static_cast<std::uint64_t>(std::llround(p.speed * 1000)), 3752, 130, 85});
+    }
+    const std::string path = bench::RunFolder() + "/ride-" + std::to_string(points) + ".fit";
+    diary::AtomicWriteFile(path, b.File());
+    return paths.emplace(points, path).first->second;
+}
+
+void BM_FloorXmlParse(benchmark::State& state) {
+    const std::string& path = GpxPath(Count(state));
+    for (auto _ : state) {
+        const std::string bytes = *diary::ReadWholeFile(path);
+        pugi::xml_document doc;
+        benchmark::DoNotOptimize(doc.load_buffer(bytes.data(), bytes.size()).status);
+    }
+    SetFileCounters(state, path);
+}
+
+void BM_TrackGpx(benchmark::State& state) {
+    const std::string& path = GpxPath(Count(state));
+    for (auto _ : state) benchmark::DoNotOptimize(tracks::ReadTrackFile(path).distanceMetres);
+    SetFileCounters(state, path);
+}
+
+// The floor of a FIT reader: its bytes read and the protocol's checksum run over each of them,
+// which no reader that checks the file can skip.
+void BM_FloorFitScan(benchmark::State& state) {
+    const std::string& path = FitPath(Count(state));
+    for (auto _ : state) {
+        const std::string bytes = *diary::ReadWholeFile(path);
+        benchmark::DoNotOptimize(tracks::FitCrc(bytes));
+    }
+    SetFileCounters(state, path);
+}
+
+// For scale: the bytes read and summed, which the compiler does sixteen at a time.
+void BM_FloorFitRead(benchmark::State& state) {
+    const std::string& path = FitPath(Count(state));
+    for (auto _ : state) {
+        const std::string bytes = *diary::ReadWholeFile(path);
+        unsigned sum = 0;
+        for (const char c : bytes) sum += static_cast<unsigned char>(c);
+        benchmark::DoNotOptimize(sum);
+    }
+    SetFileCounters(state, path);
+}
+
+void BM_TrackFit(benchmark::State& state) {
+    const std::string& path = FitPath(Count(state));
+    for (auto _ : state) benchmark::DoNotOptimize(tracks::ReadTrackFile(path).distanceMetres);
+    SetFileCounters(state, path);
+}
+
+std::array<std::string, diary::kListColumnCount> Captions() {
+    return {"",      "Datum",   "Odkud",     "Přes",     "Kam",     "Odjezd",
+            "Ujeto", "Příjezd", "Čas jízdy", "Prům. r.", "Max. r.", "Poznámky"};
+}
+
+void BM_CsvExport(benchmark::State& state) {
+    const auto rows = diary::ReadDiaryRows(bench::DiaryPath(Count(state)));
+    const auto columns = diary::ListCsvColumns(Captions());
+    const std::string path = bench::RunFolder() + "/export.csv";
+    for (auto _ : state) {
+        diary::ExportCsv(path, columns, rows, diary::RegionalSettings::Czech());
+    }
+    SetFileCounters(state, path);
+}
+
+void BM_FloorSaveCsv(benchmark::State& state) {
+    const auto rows = diary::ReadDiaryRows(bench::DiaryPath(Count(state)));
+    const std::string bytes = diary::FormatCsv(diary::ListCsvColumns(Captions()), rows, ';');
+    const std::string path = bench::RunFolder() + "/floor.csv";
+    for (auto _ : state) bench::PlainAtomicWrite(path, bytes);
+    SetFileCounters(state, path);
+}
+
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_FloorXmlParse)->Apply(Sizes);
+BENCHMARK(BM_TrackGpx)->Apply(Sizes);
+BENCHMARK(BM_FloorFitScan)->Apply(Sizes);
+BENCHMARK(BM_FloorFitRead)->Apply(Sizes);
+BENCHMARK(BM_TrackFit)->Apply(Sizes);
+BENCHMARK(BM_CsvExport)->Apply(Sizes);
+BENCHMARK(BM_FloorSaveCsv)->Apply(Sizes);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,43 @@
+#pragma once
+// The diary's rows as a CSV file for spreadsheets: UTF-8 with a byte order mark (so that a
+// spreadsheet takes the Czech letters as such), fields quoted as RFC 4180 says, lines ending
+// in CRLF, the file replaced atomically.
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "diary/record.h"
+
+namespace diary {
+
+struct RegionalSettings;
+
+// A column: its caption and how a row gives its text. The list's own columns name their list
+// column (which the writer reads directly); any other column gives a function.
+struct CsvColumn {
+    std::string caption;                                     // UTF-8
+    std::function<std::string_view(const RecordRow&)> text;  // code page 1250
+    int listColumn = -1;                                     // 0..11, or -1 to call `text`
+};
+
+inline constexpr int kListColumnCount = 12;
+
+// The list's columns, the number and then the eleven fields in display order, each under its
+// caption (UTF-8). More columns may follow them.
+std::vector<CsvColumn> ListCsvColumns(const std::array<std::string, kListColumnCount>& captions);
+
+// ";" where the decimal separator is a comma, so that "21,5" stays one field; "," otherwise.
+char CsvSeparator(const RegionalSettings& regional);
+
+// The file's bytes: the byte order mark, the captions, then one line a row in the given order.
+std::string FormatCsv(const std::vector<CsvColumn>& columns, const std::vector<RecordRow>& rows,
+                      char separator);
+
+// Writes FormatCsv(...) to `path` atomically; throws WriteError as every save does.
+void ExportCsv(const std::string& path, const std::vector<CsvColumn>& columns,
+               const std::vector<RecordRow>& rows, const RegionalSettings& regional);
+
+}  // namespace diary
