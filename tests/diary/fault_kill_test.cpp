@@ -1,6 +1,6 @@
 // A saving process killed at any moment leaves the diary holding every ride whose save had
 // returned, plus at most the one under way, each byte for byte; nothing it leaves behind gets
-// in the way of the next save.
+// in the way of the next save, and the next save clears it away.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "diary/atomic_file.h"
 #include "diary/diary_file.h"
 #include "diary/record.h"
 
@@ -277,8 +278,11 @@ TEST(KilledSave, DiaryHoldsEverySavedRideAndAtMostTheOneUnderWay) {
         ASSERT_EQ(st.st_mode & 07777, 0640u) << "kill " << kills << ": the diary lost its mode";
     }
 
+    const double killSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
     // Whatever a kill left behind is a hidden temporary beside the diary, never the diary.
-    const std::regex temp(R"(\.diary\.vam\.[A-Za-z0-9]{6})");
+    const std::regex temp(R"(\.diary\.vam\.vamo-[A-Za-z0-9]{6})");
     int leftovers = 0;
     for (const std::string& name : FolderNames(dir.path())) {
         if (name == "diary.vam") continue;
@@ -286,12 +290,15 @@ TEST(KilledSave, DiaryHoldsEverySavedRideAndAtMostTheOneUnderWay) {
         ++leftovers;
     }
 
-    // The next save goes through beside them.
+    // The next save goes through beside them and, once they are old enough to be judged
+    // abandoned, removes them.
+    SleepMicroseconds((diary::kAbandonedTempSeconds + 1) * 1e6);
     std::mt19937_64 rng(7);
     const DiaryRecord last = RandomRecord(rng);
     diary::WriteRecord(path, std::to_string(state.size() + 1), last);
     state.push_back(last);
     EXPECT_EQ(ReadFileBytes(path), ExpectedBytes(state));
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"diary.vam"});
 
     EXPECT_GE(kills, 200);
     // Without progress the kills would prove nothing about saves.
@@ -301,9 +308,10 @@ TEST(KilledSave, DiaryHoldsEverySavedRideAndAtMostTheOneUnderWay) {
     RecordProperty("landed_after_save", landedAfterSave);
     RecordProperty("temp_leftovers", leftovers);
     std::printf(
-        "kills %d, saves completed %llu, kills between a save and its report %d, "
-        "temporaries left by kills %d\n",
-        kills, static_cast<unsigned long long>(opsDone), landedAfterSave, leftovers);
+        "kills %d in %.1f s, saves completed %llu, kills between a save and its report %d, "
+        "temporaries left by kills %d, after one more save %zu\n",
+        kills, killSeconds, static_cast<unsigned long long>(opsDone), landedAfterSave, leftovers,
+        FolderNames(dir.path()).size() - 1);
 }
 
 }  // namespace
