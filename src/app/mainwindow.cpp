@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include <QCloseEvent>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -30,6 +31,7 @@
 #include "app/searchwindow.h"
 #include "app/statisticswindow.h"
 #include "app/textcodec.h"
+#include "diary/backup.h"
 #include "diary/diary_file.h"
 #include "diary/diary_transaction.h"
 #include "diary/errors.h"
@@ -368,6 +370,7 @@ void TMainForm::NewRide() {
     const diary::DiaryRecord record = add_->Record();
     // The ride takes the file's first free number under the diary's lock, whatever this list
     // holds, and the row appears only once its line is in the file.
+    KeepDailyBackup();
     diary::ChangeResult result;
     if (!Guarded(this, [&] { result = diary::AddRecord(ToFsPath(currentDiaryPath_), record); }))
         return;
@@ -390,6 +393,7 @@ void TMainForm::EditRide() {
     add_->SetRecord(expected.ToRecord());
     if (!RunEntryDialog(QStringLiteral("Editovat údaj"))) return;
     const diary::DiaryRecord record = add_->Record();
+    KeepDailyBackup();
     diary::ChangeResult result;
     if (!Guarded(this, [&] {
             result = diary::EditRecord(ToFsPath(currentDiaryPath_), expected, record);
@@ -415,6 +419,16 @@ void TMainForm::DeleteRide() {
         return;
     ShowChangedDiary(result, result.applied() ? 0 : result.number);
     if (!result.applied()) ShowError(this, QString::fromUtf8(result.Message()));
+}
+
+void TMainForm::KeepDailyBackup() {
+    const QDate today = QDate::currentDate();
+    // A backup that fails is said, and the change is saved all the same.
+    Guarded(this, [&] {
+        diary::KeepDailyBackup(ToFsPath(currentDiaryPath_),
+                               ToFsPath(settingsFolder_ + QStringLiteral("/zalohy")),
+                               {today.year(), today.month(), today.day()});
+    });
 }
 
 void TMainForm::ShowChangedDiary(const diary::ChangeResult& result, std::uint64_t select) {

@@ -91,6 +91,9 @@ private:
     void ReloadFromDisk();
     // The list after a change made under the diary's lock: the rows as the change read and
     // saved them, sorted as the list was, with ride `select` selected (0: none).
+    // Before the day's first change of the diary: a copy of it as it was, in "zalohy" beside
+    // the settings file.
+    void KeepDailyBackup();
     void ShowChangedDiary(const diary::ChangeResult& result, std::uint64_t select);
     void ShowRows(std::vector<diary::RecordRow> rows,
                   const std::function<bool(const diary::RecordRow&)>& selected);

@@ -1,25 +1,38 @@
 #include "diary/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
+#include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "diary/errors.h"
 
 namespace diary {
 namespace {
 
+constexpr std::string_view kTempMarker = ".vamo-";
+constexpr std::size_t kTempRandom = 6;  // the XXXXXX of mkostemp
+constexpr const char* kAclAttribute = "system.posix_acl_access";
+
 // Closes a descriptor on every way out of a scope unless it was handed over.
 class Fd {
 public:
-    explicit Fd(int fd) : fd_(fd) {}
+    explicit Fd(int fd = -1) : fd_(fd) {}
     ~Fd() {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -31,6 +44,10 @@ public:
         fd_ = -1;
         return fd;
     }
+    void reset(int fd) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
 
 private:
     int fd_;
@@ -41,6 +58,11 @@ std::string DirectoryOf(const std::string& path) {
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";
     return path.substr(0, slash);
+}
+
+std::string BaseNameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // Follows a chain of symbolic links to the path that is really written, so that saving through
@@ -86,6 +108,30 @@ mode_t CurrentUmask() {
     return 022;
 }
 
+const char* KindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "složka";
+    if (S_ISFIFO(mode)) return "pojmenovaná roura (FIFO)";
+    if (S_ISSOCK(mode)) return "soket";
+    if (S_ISCHR(mode)) return "znakové zařízení";
+    if (S_ISBLK(mode)) return "blokové zařízení";
+    return "zvláštní soubor";
+}
+
+[[noreturn]] void ThrowNotRegular(const std::string& path, mode_t mode) {
+    throw ReadError(
+        path, "Nelze číst „" + path + "“: není to obyčejný soubor, ale " + KindOf(mode) + ".");
+}
+
+// Opens without waiting on anything: a FIFO without a writer, a device or a terminal would
+// otherwise hold the open (or the first read) for ever. A regular file does not care.
+int OpenNoWait(const std::string& path, int flags) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
 bool WriteAll(int fd, std::string_view bytes) {
     const char* p = bytes.data();
     std::size_t left = bytes.size();
@@ -102,16 +148,170 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-bool WriteTemp(int fd, std::string_view bytes, const struct stat* existing) {
-    if (!WriteAll(fd, bytes)) return false;
-    if (existing != nullptr) {
-        // Only root may give a file away; for anyone else the copy stays theirs, as with QSaveFile.
-        // The owner goes first because a change of owner clears the set-id bits of the mode.
-        if ((existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()) &&
-            ::fchown(fd, existing->st_uid, existing->st_gid) != 0 && errno != EPERM) {
-            return false;
+// ---------------------------------------------------------------------------------------------
+// Extended attributes (the ACL among them), through the descriptor when the file could be
+// opened for reading, else through its path.
+
+struct AttributeSource {
+    int fd = -1;
+    std::string path;
+};
+
+// A list or value call that answers the size it needs, then fills a buffer of that size.
+template <typename Call>
+std::optional<std::string> SizedCall(Call call) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const ssize_t size = call(nullptr, 0);
+        if (size < 0) return std::nullopt;
+        std::string buffer(static_cast<std::size_t>(size), '\0');
+        if (size == 0) return buffer;
+        const ssize_t got = call(buffer.data(), buffer.size());
+        if (got >= 0) {
+            buffer.resize(static_cast<std::size_t>(got));
+            return buffer;
         }
-        if (::fchmod(fd, existing->st_mode & 07777) != 0) return false;
+        if (errno != ERANGE) return std::nullopt;  // ERANGE: it grew in between
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> AttributeNames(const AttributeSource& source) {
+    const auto list = SizedCall([&](char* buf, std::size_t size) {
+        return source.fd >= 0 ? ::flistxattr(source.fd, buf, size)
+                              : ::listxattr(source.path.c_str(), buf, size);
+    });
+    std::vector<std::string> names;
+    if (!list) return names;
+    for (std::size_t begin = 0; begin < list->size();) {
+        const std::size_t end = std::min(list->find('\0', begin), list->size());
+        if (end > begin) names.push_back(list->substr(begin, end - begin));
+        begin = end + 1;
+    }
+    return names;
+}
+
+std::optional<std::string> AttributeValue(const AttributeSource& source, const std::string& name) {
+    return SizedCall([&](char* buf, std::size_t size) {
+        return source.fd >= 0 ? ::fgetxattr(source.fd, name.c_str(), buf, size)
+                              : ::getxattr(source.path.c_str(), name.c_str(), buf, size);
+    });
+}
+
+// The group bits a file may keep when its ACL is lost: what the ACL gave the owning group
+// (its group entry within the mask). An ACL that cannot be read gives nothing.
+mode_t AclOwningGroupBits(std::string_view acl) {
+    auto number = [&](std::size_t at, int bytes) {
+        std::uint32_t v = 0;
+        for (int i = bytes - 1; i >= 0; --i)
+            v = v << 8 | static_cast<unsigned char>(acl[at + static_cast<std::size_t>(i)]);
+        return v;
+    };
+    if (acl.size() < 4 || (acl.size() - 4) % 8 != 0 || number(0, 4) != 2) return 0;
+    std::uint32_t group = 0, mask = 7;
+    bool found = false;
+    for (std::size_t at = 4; at < acl.size(); at += 8) {
+        const std::uint32_t tag = number(at, 2), perm = number(at + 2, 2) & 7;
+        if (tag == 0x04) {
+            group = perm;
+            found = true;
+        } else if (tag == 0x10) {
+            mask = perm;
+        }
+    }
+    return found ? static_cast<mode_t>((group & mask) << 3) : 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// The file whose metadata a save carries over: the file it replaces, or the one named in
+// AtomicWriteOptions::metadataFrom.
+struct Original {
+    Fd fd;  // open for reading, or -1 when only its path serves (a file the saver may not read)
+    struct stat st {};
+    std::string path;
+};
+
+// Opens `path` as the original of a save; false when it does not exist. Throws WriteError
+// (with `reported` as its path) when it exists but is no regular file or cannot be looked at.
+bool OpenOriginal(const std::string& path, const std::string& reported, Original& original) {
+    original.path = path;
+    original.fd.reset(OpenNoWait(path, O_RDONLY | O_NOFOLLOW));
+    if (original.fd.get() >= 0) {
+        if (::fstat(original.fd.get(), &original.st) != 0) throw WriteError(reported);
+    } else if (errno == ENOENT) {
+        return false;
+    } else if (errno == EACCES) {
+        // A file the saver may write but not read (mode 0200) is still replaced; its attributes
+        // are read through the path where permissions allow.
+        if (::stat(path.c_str(), &original.st) != 0) throw WriteError(reported);
+    } else {
+        throw WriteError(reported);  // ENXIO (a socket), ELOOP (a link put there meanwhile), ...
+    }
+    if (!S_ISREG(original.st.st_mode)) throw WriteError(reported);
+    return true;
+}
+
+// chown(2) refusals that mean "not allowed", as opposed to a failing disk.
+bool NotAllowed(int error) { return error == EPERM || error == EINVAL; }
+
+// Gives the temporary the original's owner, group, extended attributes and mode, as far as the
+// saver may. Never wider: a setuid or setgid bit goes with an owner or group that could not be
+// kept, and so do the group bits (they would be granted to the saver's own group).
+bool KeepMetadata(int temp, const struct stat& tempStat, const Original& original) {
+    const struct stat& old = original.st;
+    mode_t mode = old.st_mode & 07777;
+    bool ownerKept = old.st_uid == tempStat.st_uid;
+    bool groupKept = old.st_gid == tempStat.st_gid;
+    if (!ownerKept || !groupKept) {
+        // The owner first: a change of owner clears the set-id bits, which fchmod sets last.
+        if (::fchown(temp, old.st_uid, old.st_gid) == 0) {
+            ownerKept = groupKept = true;
+        } else if (!NotAllowed(errno)) {
+            return false;
+        } else if (!groupKept) {
+            // Only root gives a file away; a member of the file's group may still keep the group.
+            if (::fchown(temp, static_cast<uid_t>(-1), old.st_gid) == 0)
+                groupKept = true;
+            else if (!NotAllowed(errno))
+                return false;
+        }
+    }
+    if (!ownerKept) mode &= ~static_cast<mode_t>(S_ISUID);
+    if (!groupKept) mode &= ~static_cast<mode_t>(S_ISGID | S_IRWXG);
+
+    // Every attribute, the ACL among them. The temporary is still the saver's own (or root's),
+    // so whatever the file system takes can be set; what it refuses (a security label, a
+    // trusted.* name for anyone but root) is lost, which narrows nothing but the ACL.
+    const AttributeSource source{original.fd.get(), original.path};
+    const std::vector<std::string> names = AttributeNames(source);
+    bool hadAcl = false;
+    std::optional<std::string> lostAcl;
+    for (const std::string& name : names) {
+        const bool isAcl = name == kAclAttribute;
+        hadAcl = hadAcl || isAcl;
+        const auto value = AttributeValue(source, name);
+        if (value && ::fsetxattr(temp, name.c_str(), value->data(), value->size(), 0) == 0)
+            continue;
+        if (isAcl) lostAcl = value.value_or(std::string());
+    }
+    // A default ACL of the folder gives the new file an ACL the old one did not have.
+    if (!hadAcl) {
+        for (const std::string& name : AttributeNames({temp, {}})) {
+            if (name == kAclAttribute && ::fremovexattr(temp, kAclAttribute) != 0) return false;
+        }
+    }
+    // Without its ACL the group bits would be the ACL's mask, granting the owning group what
+    // only named users or groups had.
+    if (lostAcl)
+        mode = (mode & ~static_cast<mode_t>(S_IRWXG)) | (mode & AclOwningGroupBits(*lostAcl));
+    return ::fchmod(temp, mode) == 0;
+}
+
+bool WriteTemp(int fd, const struct stat& tempStat, std::string_view bytes,
+               const Original* original) {
+    if (!WriteAll(fd, bytes)) return false;
+    if (original != nullptr) {
+        if (!KeepMetadata(fd, tempStat, *original)) return false;
     } else if (::fchmod(fd, 0644 & ~CurrentUmask()) != 0) {
         return false;
     }
@@ -119,27 +319,179 @@ bool WriteTemp(int fd, std::string_view bytes, const struct stat* existing) {
     return ::fsync(fd) == 0;
 }
 
+int LockExclusive(int fd, int how) {
+    int r;
+    do {
+        r = ::flock(fd, how);
+    } while (r != 0 && errno == EINTR);
+    return r;
+}
+
+// A hidden temporary beside the target, locked for as long as the save holds it. A cleaner
+// that removed it between its creation and the lock leaves it without a name; then another.
+int CreateLockedTemp(const std::string& folder, const std::string& prefix, std::string& temp,
+                     struct stat& st) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        temp = folder + "/" + prefix + std::string(kTempRandom, 'X');
+        Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
+        if (fd.get() < 0) return -1;
+        // A file system without locks cannot lock it for the cleaner either, which then leaves
+        // it alone.
+        LockExclusive(fd.get(), LOCK_EX);
+        if (::fstat(fd.get(), &st) != 0) {
+            ::unlink(temp.c_str());
+            return -1;
+        }
+        if (st.st_nlink > 0) return fd.release();
+    }
+    return -1;
+}
+
+struct ScanResult {
+    std::size_t entries = 0;
+    std::size_t removed = 0;
+};
+
+ScanResult ScanForAbandonedTemps(const std::string& folder,
+                                 const std::function<bool(std::string_view name)>& isOurs) {
+    ScanResult result;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return result;
+    std::vector<std::string> candidates;
+    while (const dirent* entry = ::readdir(dir)) {
+        ++result.entries;
+        if (isOurs(entry->d_name)) candidates.emplace_back(entry->d_name);
+    }
+    const int dfd = ::dirfd(dir);
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    for (const std::string& name : candidates) {
+        Fd fd(
+            ::openat(dfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat st;
+        if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        // Young files are left even when unlocked: a save takes its lock just after creating
+        // its temporary, and a cleaner must not slip in between.
+        if (now.tv_sec - st.st_mtim.tv_sec < kAbandonedTempSeconds) continue;
+        if (LockExclusive(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
+        // Still the same file under that name (a save creates names afresh, never reuses one).
+        struct stat named;
+        if (::fstatat(dfd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+            named.st_dev != st.st_dev || named.st_ino != st.st_ino)
+            continue;
+        if (::unlinkat(dfd, name.c_str(), 0) == 0) ++result.removed;
+    }
+    ::closedir(dir);
+    return result;
+}
+
+// Reading a folder costs about a quarter of a microsecond per entry, so a diary among thousands
+// of files would pay a millisecond a save to look for leftovers that are almost never there.
+// A folder seen that large is looked at again only after a while; a small one every time.
+class LeftoverSchedule {
+public:
+    bool Due(const std::string& folder, std::time_t now) {
+        const std::lock_guard<std::mutex> hold(mutex_);
+        const auto it = largeFolders_.find(folder);
+        return it == largeFolders_.end() || now - it->second >= kRescanSeconds;
+    }
+    void Scanned(const std::string& folder, std::size_t entries, std::time_t now) {
+        const std::lock_guard<std::mutex> hold(mutex_);
+        if (entries > kSmallFolder)
+            largeFolders_[folder] = now;
+        else
+            largeFolders_.erase(folder);
+    }
+
+private:
+    static constexpr std::size_t kSmallFolder = 256;
+    static constexpr std::time_t kRescanSeconds = 60;
+    std::mutex mutex_;
+    std::map<std::string, std::time_t> largeFolders_;
+};
+
+LeftoverSchedule& Leftovers() {
+    static LeftoverSchedule schedule;
+    return schedule;
+}
+
+void AtomicWrite(const std::string& path, std::string_view bytes, const std::string& metadataFrom) {
+    std::string target;
+    if (!ResolveLinks(path, target)) throw WriteError(path);
+
+    Original replaced;
+    const bool exists = OpenOriginal(target, path, replaced);
+    if (exists && !Writable(target, replaced.st)) throw WriteError(path);
+    Original other;
+    const Original* original = exists ? &replaced : nullptr;
+    if (!metadataFrom.empty()) {
+        std::string source;
+        if (!ResolveLinks(metadataFrom, source)) throw WriteError(path);
+        if (OpenOriginal(source, path, other)) original = &other;
+    }
+
+    const std::string folder = DirectoryOf(target);
+    struct stat folderStat;
+    if (::stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode) ||
+        !Writable(folder, folderStat)) {
+        throw WriteError(path);
+    }
+
+    const std::string prefix = TempNamePrefix(BaseNameOf(target), MaxNameLength(folder));
+    std::string temp;
+    struct stat tempStat;
+    Fd fd(CreateLockedTemp(folder, prefix, temp, tempStat));
+    if (fd.get() < 0) throw WriteError(path);
+
+    bool ok = WriteTemp(fd.get(), tempStat, bytes, original);
+    // A second descriptor keeps the lock past the checked close, until the name is gone.
+    const Fd lock(::dup(fd.get()));
+    ok = ::close(fd.release()) == 0 && ok;
+    if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        throw WriteError(path);
+    }
+
+    // The new file is in place from here on. A folder that cannot be fsync'ed (some file systems
+    // refuse it) is not reported: saying the write failed would make the caller's list disagree
+    // with a file that already holds the change. Nor is a leftover that cannot be removed.
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+    const std::time_t now = std::time(nullptr);
+    if (Leftovers().Due(folder, now)) {
+        const ScanResult scan = ScanForAbandonedTemps(
+            folder, [&](std::string_view name) { return IsTempName(name, prefix); });
+        Leftovers().Scanned(folder, scan.entries, now);
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    int raw;
-    do {
-        raw = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (raw < 0 && errno == EINTR);
-    if (raw < 0) {
+    Fd fd(OpenNoWait(path, O_RDONLY));
+    if (fd.get() < 0) {
+        const int error = errno;
         // A path through a plain file names nothing, as a missing file does.
-        if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+        if (error == ENOENT || error == ENOTDIR) return std::nullopt;
+        // A socket cannot be opened at all (ENXIO); say what it is rather than only that it failed.
+        struct stat st;
+        if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            ThrowNotRegular(path, st.st_mode);
         throw ReadError(path, "");
     }
-    Fd fd(raw);
     struct stat st;
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) throw ReadError(path, "");
+    if (::fstat(fd.get(), &st) != 0) throw ReadError(path, "");
+    if (!S_ISREG(st.st_mode)) ThrowNotRegular(path, st.st_mode);
+    // Regular files ignore O_NONBLOCK on Linux, but a FUSE file system may see it; reads wait.
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
 
     std::string bytes;
     bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
     std::size_t got = 0;
     for (;;) {
-        if (got == bytes.size()) bytes.resize(bytes.size() * 2);  // the file grew meanwhile
+        // A file can hold more than fstat said: /proc files say 0, and a file may grow meanwhile.
+        if (got == bytes.size()) bytes.resize(bytes.size() * 2);
         const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -153,41 +505,62 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 void AtomicWriteFile(const std::string& path, std::string_view bytes) {
-    std::string target;
-    if (!ResolveLinks(path, target)) throw WriteError(path);
+    AtomicWrite(path, bytes, {});
+}
 
-    struct stat existing;
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (!exists && errno != ENOENT) throw WriteError(path);
-    if (exists && (!S_ISREG(existing.st_mode) || !Writable(target, existing))) {
-        throw WriteError(path);
+void AtomicWriteFile(const std::string& path, std::string_view bytes,
+                     const AtomicWriteOptions& options) {
+    AtomicWrite(path, bytes, options.metadataFrom);
+}
+
+std::string FitName(std::string_view name, std::size_t maxBytes) {
+    if (name.size() <= maxBytes) return std::string(name);
+    constexpr std::size_t kHashPart = 9;  // "~" and eight hex digits
+    std::size_t keep = maxBytes > kHashPart ? maxBytes - kHashPart : 0;
+    // Never half a UTF-8 character: some file systems refuse names that are not valid UTF-8.
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+    return std::string(name.substr(0, keep)) + "~" + NameHash(name);
+}
+
+std::string NameHash(std::string_view text) {
+    std::uint32_t h = 2166136261u;  // FNV-1a
+    for (char c : text) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 16777619u;
     }
+    std::string hex(8, '0');
+    for (std::size_t i = 8; i-- > 0; h >>= 4) hex[i] = "0123456789abcdef"[h & 15];
+    return hex;
+}
 
-    const std::string folder = DirectoryOf(target);
-    struct stat folderStat;
-    if (::stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode) ||
-        !Writable(folder, folderStat)) {
-        throw WriteError(path);
+std::size_t MaxNameLength(const std::string& folder) {
+    const long max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return max > 0 && max < 255 ? static_cast<std::size_t>(max) : 255;
+}
+
+std::string TempNamePrefix(std::string_view targetName, std::size_t nameMax) {
+    const std::size_t fixed = 1 + kTempMarker.size() + kTempRandom;
+    const std::size_t room = nameMax > fixed + 9 ? nameMax - fixed : 9;
+    std::string prefix = ".";
+    prefix += FitName(targetName, room);
+    prefix += kTempMarker;
+    return prefix;
+}
+
+bool IsTempName(std::string_view name, std::string_view prefix) {
+    if (name.size() != prefix.size() + kTempRandom || name.substr(0, prefix.size()) != prefix)
+        return false;
+    for (char c : name.substr(prefix.size())) {
+        const bool alnum =
+            (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!alnum) return false;
     }
+    return true;
+}
 
-    const auto slash = target.rfind('/');
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = folder + "/." + base + ".XXXXXX";
-    Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (fd.get() < 0) throw WriteError(path);
-
-    bool ok = WriteTemp(fd.get(), bytes, exists ? &existing : nullptr);
-    ok = ::close(fd.release()) == 0 && ok;
-    if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        throw WriteError(path);
-    }
-
-    // The new file is in place from here on. A folder that cannot be fsync'ed (some file systems
-    // refuse it) is not reported: saying the write failed would make the caller's list disagree
-    // with a file that already holds the change.
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
+std::size_t RemoveAbandonedTemps(const std::string& folder,
+                                 const std::function<bool(std::string_view name)>& isOurs) {
+    return ScanForAbandonedTemps(folder, isOurs).removed;
 }
 
 }  // namespace diary

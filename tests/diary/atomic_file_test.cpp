@@ -1,16 +1,29 @@
 #include "diary/atomic_file.h"
 
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "TempDir.h"
@@ -71,16 +84,18 @@ TEST(AtomicWriteFile, EmptyBytesGiveEmptyFile) {
 
 TEST(AtomicWriteFile, NewFileIs0644UnderUmask) {
     TempDir dir;
-    {
-        ScopedUmask mask(022);
-        diary::AtomicWriteFile(dir.File("a"), "x");
+    const struct {
+        mode_t umask;
+        mode_t mode;
+    } cases[] = {{022, 0644}, {077, 0600}, {070, 0604}, {007, 0640}, {0, 0644}, {0277, 0400}};
+    for (const auto& c : cases) {
+        const std::string path = dir.File("u" + std::to_string(c.umask));
+        {
+            ScopedUmask mask(c.umask);
+            diary::AtomicWriteFile(path, "x");
+        }
+        EXPECT_EQ(Mode(path), c.mode) << "umask 0" << std::oct << c.umask;
     }
-    {
-        ScopedUmask mask(077);
-        diary::AtomicWriteFile(dir.File("b"), "x");
-    }
-    EXPECT_EQ(Mode(dir.File("a")), 0644u);
-    EXPECT_EQ(Mode(dir.File("b")), 0600u);
 }
 
 TEST(AtomicWriteFile, ReplacingKeepsModeOfExistingFile) {
@@ -308,6 +323,384 @@ TEST(ReadWholeFile, UnreadableFileIsReadError) {
     WriteFileBytes(dir.File("a"), "x");
     ::chmod(dir.File("a").c_str(), 0);
     EXPECT_THROW(diary::ReadWholeFile(dir.File("a")), diary::ReadError);
+}
+
+}  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Descriptors and odd sizes.
+
+std::size_t OpenDescriptors() {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+    return n;
+}
+
+TEST(AtomicFile, NoDescriptorStaysOpen) {
+    TempDir dir;
+    const std::string path = dir.File("a.vam");
+    WriteFileBytes(path, "old");
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
+    std::filesystem::create_directory(dir.File("ro"));
+    ASSERT_EQ(::chmod(dir.File("ro").c_str(), 0555), 0);
+    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+
+    const std::size_t before = OpenDescriptors();
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_EQ(diary::ReadWholeFile(path), i == 0 ? "old" : "new");
+        EXPECT_FALSE(diary::ReadWholeFile(dir.File("missing")).has_value());
+        EXPECT_THROW(diary::ReadWholeFile(dir.path()), diary::ReadError);
+        EXPECT_THROW(diary::ReadWholeFile(dir.File("fifo")), diary::ReadError);
+        diary::AtomicWriteFile(path, "new");
+        diary::AtomicWriteFile(dir.File("copy"), "new", {path});
+        EXPECT_THROW(diary::AtomicWriteFile(dir.File("ro/a.vam"), "new"), diary::WriteError);
+        EXPECT_THROW(diary::AtomicWriteFile(dir.File("fifo"), "new"), diary::WriteError);
+        EXPECT_THROW(diary::AtomicWriteFile(dir.path(), "new"), diary::WriteError);
+        // A failure after the temporary exists: the file size limit cuts the write.
+        struct rlimit limited = old;
+        limited.rlim_cur = 4096;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+        EXPECT_THROW(diary::AtomicWriteFile(path, std::string(100'000, 'x')), diary::WriteError);
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
+    }
+    EXPECT_EQ(OpenDescriptors(), before);
+    std::signal(SIGXFSZ, oldHandler);
+}
+
+TEST(ReadWholeFile, ReadsPastTheSizeFstatGives) {
+    // /proc files say they are empty; the reader keeps reading to the real end.
+    const std::string path = "/proc/self/limits";
+    std::ifstream in(path, std::ios::binary);
+    const std::string expected((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+    ASSERT_GT(expected.size(), 1000u);
+    EXPECT_EQ(diary::ReadWholeFile(path), expected);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Names that fill the folder's limit.
+
+TEST(TempNamePrefix, FitsTheNameLimitAndKeepsLongNamesApart) {
+    const std::string czech = "ř";  // two bytes
+    std::string utf8;
+    while (utf8.size() + czech.size() <= 250) utf8 += czech;
+    utf8 += ".vam";
+    const struct {
+        std::string name;
+        bool cut;
+    } cases[] = {
+        {"a.vam", false},
+        {std::string(242, 'a'), false},
+        {std::string(243, 'a'), true},
+        {std::string(251, 'a') + ".vam", true},
+        {std::string(250, 'a') + "b.vam", true},
+        {utf8, true},
+    };
+    std::vector<std::string> prefixes;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.size());
+        const std::string prefix = diary::TempNamePrefix(c.name, 255);
+        EXPECT_LE(prefix.size() + 6, 255u);
+        EXPECT_EQ(prefix.front(), '.');
+        EXPECT_EQ(prefix.compare(prefix.size() - 6, 6, ".vamo-"), 0) << prefix;
+        EXPECT_EQ(prefix == "." + c.name + ".vamo-", !c.cut);
+        if (c.cut) {
+            EXPECT_GE(prefix.size() + 6, 252u);  // less only by the bytes of a character
+        }
+        EXPECT_TRUE(diary::IsTempName(prefix + "Ab12Z9", prefix));
+        EXPECT_FALSE(diary::IsTempName(prefix + "Ab12Z", prefix));
+        EXPECT_FALSE(diary::IsTempName(prefix + "Ab12Z9x", prefix));
+        EXPECT_FALSE(diary::IsTempName(prefix + "Ab-2Z9", prefix));
+        prefixes.push_back(prefix);
+    }
+    // Two long names that differ only at the end get different temporaries.
+    EXPECT_NE(prefixes[3], prefixes[4]);
+    // A cut never splits a character: the byte before the hash ends one.
+    const std::string& cut = prefixes[5];
+    const std::size_t tilde = cut.rfind('~');
+    ASSERT_NE(tilde, std::string::npos);
+    EXPECT_EQ(cut.compare(1, tilde - 1, utf8, 0, tilde - 1), 0);
+    EXPECT_EQ((tilde - 1) % 2, 0u) << "cut inside a two-byte character";
+}
+
+TEST(AtomicWriteFile, SavesUnderTheLongestNameTheFolderTakes) {
+    TempDir dir;
+    const std::size_t max = diary::MaxNameLength(dir.path());
+    const std::string name = std::string(max - 4, 'd') + ".vam";
+    const std::string path = dir.File(name);
+    WriteFileBytes(path, "[Data]\r\n");
+    diary::AtomicWriteFile(path, "one");
+    diary::AtomicWriteFile(path, "two");
+    EXPECT_EQ(ReadFileBytes(path), "two");
+    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{name});
+}
+
+// ---------------------------------------------------------------------------------------------
+// What killed saves leave behind.
+
+// Sets a file's modification time `seconds` into the past, as if it had lain there that long.
+void Age(const std::string& path, int seconds) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const timespec times[2] = {{now.tv_sec - seconds, 0}, {now.tv_sec - seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+TEST(AtomicWriteFile, RemovesTheTemporariesOfKilledSavesOfTheSameFile) {
+    TempDir dir;
+    const std::string path = dir.File("a.vam");
+    WriteFileBytes(path, "old");
+    const std::string prefix = diary::TempNamePrefix("a.vam", diary::MaxNameLength(dir.path()));
+    const std::vector<std::string> abandoned = {prefix + "Ab12Cd", prefix + "000000"};
+    const std::vector<std::string> kept = {
+        prefix + "Young1",     // too fresh to judge
+        prefix + "Held12",     // a running save holds it
+        prefix + "Ab12C",      // not a temporary of ours: one letter short
+        prefix + "Ab12Cd7",    // one too many
+        ".b.vam.vamo-Ab12Cd",  // another file's
+        ".a.vam.Ab12Cd",       // rsync's pattern, and this program's old one
+        "a.vam.vamo-Ab12Cd",   // not hidden
+        prefix + "Dir123",     // a folder
+        prefix + "Fifo12",     // a FIFO, never opened for long
+    };
+    for (const std::string& name : abandoned) WriteFileBytes(dir.File(name), "half");
+    for (const std::string& name : kept) {
+        if (name == prefix + "Dir123")
+            std::filesystem::create_directory(dir.File(name));
+        else if (name == prefix + "Fifo12")
+            ASSERT_EQ(::mkfifo(dir.File(name).c_str(), 0600), 0);
+        else
+            WriteFileBytes(dir.File(name), "half");
+    }
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+        if (e.path().filename() != prefix + "Young1") Age(e.path().string(), 60);
+    }
+    const int held = ::open(dir.File(prefix + "Held12").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    diary::AtomicWriteFile(path, "new");
+    std::vector<std::string> expected = kept;
+    expected.push_back("a.vam");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Names(dir.path()), expected);
+
+    // Once its save is gone, the held one goes with the next save.
+    ::close(held);
+    diary::AtomicWriteFile(path, "newer");
+    expected.erase(std::find(expected.begin(), expected.end(), prefix + "Held12"));
+    EXPECT_EQ(Names(dir.path()), expected);
+    EXPECT_EQ(ReadFileBytes(path), "newer");
+}
+
+// A folder of many files is read less often, but the first save in it still clears it.
+TEST(AtomicWriteFile, RemovesTheTemporariesInAFolderOfManyFiles) {
+    TempDir dir;
+    for (int i = 0; i < 400; ++i) WriteFileBytes(dir.File("f" + std::to_string(i)), "");
+    const std::string leftover =
+        dir.File(diary::TempNamePrefix("a.vam", diary::MaxNameLength(dir.path())) + "Ab12Cd");
+    WriteFileBytes(leftover, "half");
+    Age(leftover, 60);
+    diary::AtomicWriteFile(dir.File("a.vam"), "new");
+    EXPECT_FALSE(std::filesystem::exists(leftover));
+    EXPECT_EQ(Names(dir.path()).size(), 401u);
+}
+
+TEST(AtomicWriteFile, RemovesTheCutTemporariesOfALongName) {
+    TempDir dir;
+    const std::size_t max = diary::MaxNameLength(dir.path());
+    const std::string name = std::string(max - 4, 'd') + ".vam";
+    const std::string other = std::string(max - 5, 'd') + "e.vam";
+    const std::string mine = diary::TempNamePrefix(name, max) + "Ab12Cd";
+    const std::string theirs = diary::TempNamePrefix(other, max) + "Ab12Cd";
+    for (const std::string& n : {mine, theirs}) {
+        WriteFileBytes(dir.File(n), "half");
+        Age(dir.File(n), 60);
+    }
+    diary::AtomicWriteFile(dir.File(name), "new");
+    std::vector<std::string> expected = {name, theirs};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Names(dir.path()), expected);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Metadata: what the file is, who may read it, stays what it was.
+
+std::optional<std::string> Attribute(const std::string& path, const char* name) {
+    std::string value(4096, '\0');
+    const ssize_t n = ::getxattr(path.c_str(), name, value.data(), value.size());
+    if (n < 0) return std::nullopt;
+    value.resize(static_cast<std::size_t>(n));
+    return value;
+}
+
+// An ACL in the kernel's xattr form: version 2, then (tag, permissions, id) per entry.
+std::string Acl(
+    std::initializer_list<std::tuple<std::uint16_t, std::uint16_t, std::uint32_t>> entries) {
+    std::string bytes;
+    auto put = [&](std::uint32_t v, int size) {
+        for (int i = 0; i < size; ++i) bytes += static_cast<char>(v >> (8 * i) & 0xFF);
+    };
+    put(2, 4);
+    for (const auto& [tag, perm, id] : entries) {
+        put(tag, 2);
+        put(perm, 2);
+        put(id, 4);
+    }
+    return bytes;
+}
+
+constexpr std::uint16_t kUserObj = 0x01, kUser = 0x02, kGroupObj = 0x04, kMask = 0x10,
+                        kOther = 0x20;
+constexpr std::uint32_t kNoId = 0xFFFFFFFF;
+
+bool Unsupported(int error) { return error == ENOTSUP || error == EOPNOTSUPP; }
+
+TEST(AtomicWriteFile, KeepsTheAclAndExtendedAttributes) {
+    TempDir dir;
+    const std::string path = dir.File("a.vam");
+    WriteFileBytes(path, "old");
+    const std::string acl = Acl({{kUserObj, 6, kNoId},
+                                 {kUser, 4, 40001},
+                                 {kGroupObj, 4, kNoId},
+                                 {kMask, 6, kNoId},
+                                 {kOther, 0, kNoId}});
+    if (::setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0) {
+        if (Unsupported(errno)) GTEST_SKIP() << "no POSIX ACLs on this file system";
+        FAIL() << "setxattr ACL: " << std::strerror(errno);
+    }
+    const std::string note("kolo\0x", 6);
+    if (::setxattr(path.c_str(), "user.vamo.note", note.data(), note.size(), 0) != 0) {
+        if (Unsupported(errno)) GTEST_SKIP() << "no user.* attributes on this file system";
+        FAIL() << "setxattr user.*: " << std::strerror(errno);
+    }
+    const auto aclBefore = Attribute(path, "system.posix_acl_access");
+    ASSERT_TRUE(aclBefore);
+    const mode_t mode = Mode(path);
+    EXPECT_EQ(mode, 0660u);
+
+    diary::AtomicWriteFile(path, "new");
+    EXPECT_EQ(ReadFileBytes(path), "new");
+    EXPECT_EQ(Attribute(path, "system.posix_acl_access"), aclBefore);
+    EXPECT_EQ(Attribute(path, "user.vamo.note"), note);
+    EXPECT_EQ(Mode(path), mode);
+}
+
+TEST(AtomicWriteFile, FolderDefaultAclDoesNotWidenAFileWithoutOne) {
+    TempDir dir;
+    const std::string folder = dir.File("shared");
+    std::filesystem::create_directory(folder);
+    const std::string path = folder + "/a.vam";
+    WriteFileBytes(path, "old");
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    const std::string acl = Acl({{kUserObj, 7, kNoId},
+                                 {kUser, 7, 40001},
+                                 {kGroupObj, 5, kNoId},
+                                 {kMask, 7, kNoId},
+                                 {kOther, 5, kNoId}});
+    if (::setxattr(folder.c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0) != 0) {
+        if (Unsupported(errno)) GTEST_SKIP() << "no POSIX ACLs on this file system";
+        FAIL() << "setxattr default ACL: " << std::strerror(errno);
+    }
+    diary::AtomicWriteFile(path, "new");
+    EXPECT_FALSE(Attribute(path, "system.posix_acl_access").has_value());
+    EXPECT_EQ(Mode(path), 0600u);
+}
+
+struct Owner {
+    uid_t uid;
+    gid_t gid;
+    mode_t mode;
+};
+
+Owner OwnerOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return {st.st_uid, st.st_gid, st.st_mode & 07777};
+}
+
+TEST(AtomicWriteFile, RootKeepsOwnerAndGroup) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root may hand a file to another user";
+    TempDir dir;
+    const std::string path = dir.File("a.vam");
+    WriteFileBytes(path, "old");
+    ASSERT_EQ(::chown(path.c_str(), 40001, 40100), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 02640), 0);
+    diary::AtomicWriteFile(path, "new");
+    const Owner after = OwnerOf(path);
+    EXPECT_EQ(after.uid, 40001u);
+    EXPECT_EQ(after.gid, 40100u);
+    EXPECT_EQ(after.mode, 02640u);
+}
+
+// Runs `save` in a child that has become user `uid` with primary group `gid` and the
+// supplementary `groups`; true when it saved.
+bool SavedAs(uid_t uid, gid_t gid, std::vector<gid_t> groups, const std::function<void()>& save) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgroups(groups.size(), groups.data()) != 0 || ::setresgid(gid, gid, gid) != 0 ||
+            ::setresuid(uid, uid, uid) != 0)
+            _exit(3);
+        try {
+            save();
+        } catch (...) {
+            _exit(1);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 3) << "could not become " << uid;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(AtomicWriteFile, GroupMemberKeepsTheGroupOfSomeoneElsesFile) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make the users and hand them files";
+    TempDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const std::string folder = dir.File("shared");
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(::chown(folder.c_str(), 40001, 40100), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0775), 0);
+    const std::string path = folder + "/a.vam";
+    WriteFileBytes(path, "old");
+    ASSERT_EQ(::chown(path.c_str(), 40001, 40100), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0660), 0);
+
+    // Another member of the group saves: only root could keep the owner, the group stays.
+    EXPECT_TRUE(
+        SavedAs(40002, 40200, {40200, 40100}, [&] { diary::AtomicWriteFile(path, "new"); }));
+    const Owner after = OwnerOf(path);
+    EXPECT_EQ(after.uid, 40002u);
+    EXPECT_EQ(after.gid, 40100u);
+    EXPECT_EQ(after.mode, 0660u);
+    EXPECT_EQ(ReadFileBytes(path), "new");
+    EXPECT_EQ(Names(folder), std::vector<std::string>{"a.vam"});
+}
+
+TEST(AtomicWriteFile, GroupThatCannotBeKeptLosesItsBits) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make the users and hand them files";
+    TempDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const std::string folder = dir.File("open");
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
+    const std::string path = folder + "/a.vam";
+    WriteFileBytes(path, "old");
+    ASSERT_EQ(::chown(path.c_str(), 40001, 40100), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+
+    // A saver outside the group: its own group must not get what group 40100 had.
+    EXPECT_TRUE(SavedAs(40003, 40300, {40300}, [&] { diary::AtomicWriteFile(path, "new"); }));
+    const Owner after = OwnerOf(path);
+    EXPECT_EQ(after.uid, 40003u);
+    EXPECT_EQ(after.gid, 40300u);
+    EXPECT_EQ(after.mode, 0606u);
+    EXPECT_EQ(ReadFileBytes(path), "new");
 }
 
 }  // namespace

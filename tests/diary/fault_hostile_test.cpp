@@ -3,9 +3,14 @@
 // Windows would read something definite, reads the same.
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -13,9 +18,11 @@
 #include <ostream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TempDir.h"
+#include "diary/atomic_file.h"
 #include "diary/diary_file.h"
 #include "diary/errors.h"
 #include "diary/old_import.h"
@@ -335,6 +342,113 @@ TEST(PathThroughAFile, ReadsAsAMissingFile) {
         ADD_FAILURE() << e.what();
     }
     EXPECT_EQ(FolderState(dir.path()), before);
+}
+
+}  // namespace
+
+namespace {
+
+// What is not a regular file is refused at once by every reader and by the saver: a FIFO
+// without a writer, a socket, a device, a folder. A reader that waited on one would hang the
+// program for ever, so each test runs under an alarm that ends the process instead.
+class NotARegularFile : public testing::Test {
+protected:
+    void SetUp() override { ::alarm(20); }
+    void TearDown() override { ::alarm(0); }
+
+    // Every reader of diary, settings and old-diary files, with what it threw.
+    static std::vector<std::string> ReadErrors(const std::string& path) {
+        std::vector<std::string> messages;
+        const std::vector<std::pair<const char*, std::function<void()>>> readers = {
+            {"ReadDiary", [&] { diary::ReadDiary(path); }},
+            {"ReadDiaryRows", [&] { diary::ReadDiaryRows(path); }},
+            {"ReadLastDiary", [&] { diary::ReadLastDiary(path, "default.vam"); }},
+            {"ReadPlaceList", [&] { diary::ReadPlaceList(path, "odkud"); }},
+            {"ReadOldDiary", [&] { diary::ReadOldDiary(path); }},
+        };
+        for (const auto& [name, read] : readers) {
+            try {
+                read();
+                ADD_FAILURE() << name << " read " << path;
+            } catch (const diary::ReadError& e) {
+                EXPECT_EQ(e.path(), path) << name;
+                messages.push_back(e.what());
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << name << " threw something else: " << e.what();
+            }
+        }
+        return messages;
+    }
+
+    // Every reader refuses `path` with a message naming it and what it is; the saver refuses
+    // to replace it, and it is still there, as it was.
+    static void ExpectRefused(const std::string& path, const std::string& kind, bool save) {
+        struct stat before {};
+        ASSERT_EQ(::lstat(path.c_str(), &before), 0);
+        for (const std::string& message : ReadErrors(path)) {
+            EXPECT_NE(message.find(path), std::string::npos) << message;
+            EXPECT_NE(message.find("není to obyčejný soubor, ale " + kind), std::string::npos)
+                << message;
+        }
+        if (save) {
+            // The writers read before they change: their read refuses it first.
+            EXPECT_THROW(diary::WriteRecord(path, "1", diary::DiaryRecord{}), diary::ReadError);
+            EXPECT_THROW(diary::WriteLastDiary(path, "x.vam"), diary::ReadError);
+            EXPECT_THROW(diary::AtomicWriteFile(path, "[Data]\r\n"), diary::WriteError);
+        }
+        struct stat after {};
+        ASSERT_EQ(::lstat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+    }
+};
+
+TEST_F(NotARegularFile, FifoIsRefusedWithoutWaiting) {
+    TempDir dir;
+    const std::string path = dir.File("roura.vam");
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    ExpectRefused(path, "pojmenovaná roura", true);
+}
+
+TEST_F(NotARegularFile, SocketIsRefused) {
+    TempDir dir;
+    const std::string path = dir.File("soket.vam");
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(fd, 1), 0);
+    ExpectRefused(path, "soket", true);
+    ::close(fd);
+}
+
+TEST_F(NotARegularFile, DeviceIsRefused) {
+    // /dev/null itself is only read: a saver that went wrong must not get a chance to replace it.
+    ExpectRefused("/dev/null", "znakové zařízení", false);
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "saving onto a device needs a device node of our own, "
+                        "and only root may make one";
+    TempDir dir;
+    const std::string path = dir.File("null.vam");
+    ASSERT_EQ(::mknod(path.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+    ExpectRefused(path, "znakové zařízení", true);
+}
+
+TEST_F(NotARegularFile, FolderIsRefused) {
+    TempDir dir;
+    const std::string path = dir.File("slozka.vam");
+    ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
+    ExpectRefused(path, "složka", true);
+}
+
+TEST_F(NotARegularFile, FifoBehindASymlinkIsRefused) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("roura").c_str(), 0644), 0);
+    ASSERT_EQ(::symlink("roura", dir.File("odkaz.vam").c_str()), 0);
+    ExpectRefused(dir.File("odkaz.vam"), "pojmenovaná roura", true);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // A saving process killed at any moment leaves the diary holding every ride whose save had
 // returned, plus at most the one under way, each byte for byte; nothing it leaves behind gets
-// in the way of the next save.
+// in the way of the next save, and the next save clears it away. The saver keeps daily
+// backups as the program does, so kills land in them too: every backup listed is whole.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -19,10 +20,13 @@
 #include <filesystem>
 #include <random>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "TempDir.h"
+#include "diary/atomic_file.h"
+#include "diary/backup.h"
 #include "diary/diary_file.h"
 #include "diary/record.h"
 
@@ -147,14 +151,21 @@ std::string ExpectedBytes(const std::vector<DiaryRecord>& state) {
 
 constexpr std::uint64_t kFailed = ~std::uint64_t{0};
 
+// The saver's calendar: a new day every few ops, so that backups are kept and pruned often.
+diary::Date DayOf(std::uint64_t op) {
+    const int day = static_cast<int>(op / 4);
+    return {2001 + day / 336, 1 + day / 28 % 12, 1 + day % 28};
+}
+
 // The saver: runs ops from `first` on until it is killed, reporting each op's number once its
-// save has returned.
-[[noreturn]] void Saver(const std::string& path, std::uint64_t first,
+// save has returned. Before each save it keeps the day's backup, as the program does.
+[[noreturn]] void Saver(const std::string& path, const std::string& backups, std::uint64_t first,
                         std::vector<DiaryRecord> state, int out) {
     for (std::uint64_t i = first; i < first + 100000; ++i) {
         const Op op = MakeOp(i, state);
         std::uint64_t report = i;
         try {
+            diary::KeepDailyBackup(path, backups, DayOf(i));
             Perform(path, op);
         } catch (...) {
             report = kFailed;
@@ -207,11 +218,45 @@ std::string FirstDifference(const std::string& actual, const std::string& expect
            ", first difference at byte " + std::to_string(mismatch.first - actual.begin());
 }
 
+// A folder for the backups on another file system than the diary's where there is one, so
+// that backups are copies written like saves (on the same one they are hard links).
+class BackupFolder {
+public:
+    explicit BackupFolder(const TempDir& diaryDir) {
+        std::string shm = "/dev/shm/vamo-test-XXXXXX";
+        struct stat a {
+        }, b{};
+        if (::mkdtemp(shm.data()) != nullptr) {
+            if (::stat(shm.c_str(), &a) == 0 && ::stat(diaryDir.path().c_str(), &b) == 0 &&
+                a.st_dev != b.st_dev) {
+                top_ = shm;
+                path_ = shm + "/zalohy";
+                return;
+            }
+            std::filesystem::remove_all(shm);
+        }
+        path_ = diaryDir.File("zalohy");
+    }
+    ~BackupFolder() {
+        std::error_code ec;
+        if (!top_.empty()) std::filesystem::remove_all(top_, ec);
+    }
+    const std::string& path() const { return path_; }
+    bool copies() const { return !top_.empty(); }
+
+private:
+    std::string top_;
+    std::string path_;
+};
+
 TEST(KilledSave, DiaryHoldsEverySavedRideAndAtMostTheOneUnderWay) {
     TempDir dir;
     const std::string path = dir.File("diary.vam");
     WriteFileBytes(path, ExpectedBytes({}));
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const BackupFolder backups(dir);
+    // Every state the diary has been in: a backup must be one of them, whole.
+    std::set<std::string> states = {ExpectedBytes({})};
 
     std::vector<DiaryRecord> state;
     std::uint64_t next = 0;  // the first op not yet known to be in the file
@@ -234,10 +279,14 @@ TEST(KilledSave, DiaryHoldsEverySavedRideAndAtMostTheOneUnderWay) {
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             ::close(fds[0]);
-            Saver(path, next, state, fds[1]);
+            Saver(path, backups.path(), next, state, fds[1]);
         }
         ::close(fds[1]);
-        SleepMicroseconds(kills % 2 == 0 ? std::exp(logDelay(timing)) : longDelay(timing));
+        // On a busy machine a save takes longer than these delays assume: while the completed
+        // saves fall behind, the long delays stretch, so that the diary still grows.
+        const double stretch = opsDone * 2 >= static_cast<std::uint64_t>(kills) ? 1.0 : 4.0;
+        SleepMicroseconds(kills % 2 == 0 ? std::exp(logDelay(timing))
+                                         : longDelay(timing) * stretch);
         ::kill(pid, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
@@ -250,6 +299,7 @@ TEST(KilledSave, DiaryHoldsEverySavedRideAndAtMostTheOneUnderWay) {
         for (const std::uint64_t reported : reports) {
             ASSERT_EQ(reported, next) << "kill " << kills;
             Apply(MakeOp(next, state), state);
+            states.insert(ExpectedBytes(state));
             ++next;
             ++opsDone;
         }
@@ -263,6 +313,7 @@ TEST(KilledSave, DiaryHoldsEverySavedRideAndAtMostTheOneUnderWay) {
                 << "kill " << kills << " after op " << next << ": the diary is neither the last "
                 << "saved state (" << FirstDifference(bytes, expected) << ") nor the next one";
             state = std::move(ahead);
+            states.insert(bytes);
             ++next;
             ++landedAfterSave;
         }
@@ -277,22 +328,52 @@ TEST(KilledSave, DiaryHoldsEverySavedRideAndAtMostTheOneUnderWay) {
         ASSERT_EQ(st.st_mode & 07777, 0640u) << "kill " << kills << ": the diary lost its mode";
     }
 
-    // Whatever a kill left behind is a hidden temporary beside the diary, never the diary. The
-    // lock file stays for good, killed holder or not.
-    const std::regex temp(R"(\.diary\.vam\.[A-Za-z0-9]{6})");
+    const double killSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    // Whatever a kill left behind is a hidden temporary beside the diary, never the diary, and
+    // in the backup folder a temporary or a whole backup. The lock file stays for good.
+    const std::regex temp(R"(\.diary\.vam\.vamo-[A-Za-z0-9]{6})");
+    const std::regex backupTemp(R"(\.diary\.vam\.[0-9a-f]{8}\.[-0-9]+\.vam\.vamo-[A-Za-z0-9]{6})");
     int leftovers = 0;
     for (const std::string& name : FolderNames(dir.path())) {
-        if (name == "diary.vam" || name == ".diary.vam.lock") continue;
+        if (name == "diary.vam" || name == ".diary.vam.lock" || name == "zalohy") continue;
         EXPECT_TRUE(std::regex_match(name, temp)) << "unexpected file " << name;
         ++leftovers;
     }
+    int backupLeftovers = 0;
+    const std::vector<diary::BackupEntry> listed = diary::ListBackups(path, backups.path());
+    for (const std::string& name : FolderNames(backups.path())) {
+        if (std::regex_match(name, backupTemp)) ++backupLeftovers;
+    }
+    EXPECT_EQ(FolderNames(backups.path()).size(), listed.size() + backupLeftovers)
+        << "a file in the backup folder that is neither a backup nor a temporary";
+    EXPECT_FALSE(listed.empty());
+    for (const diary::BackupEntry& backup : listed) {
+        EXPECT_TRUE(backup.rides.has_value()) << backup.path;
+        EXPECT_TRUE(states.count(ReadFileBytes(backup.path)) == 1)
+            << backup.path << " is no state the diary was ever in";
+    }
 
-    // The next save goes through beside them.
+    // The next save goes through beside them and, once they are old enough to be judged
+    // abandoned, removes them; so does the next day's backup in its folder.
+    SleepMicroseconds((diary::kAbandonedTempSeconds + 1) * 1e6);
     std::mt19937_64 rng(7);
     const DiaryRecord last = RandomRecord(rng);
+    const auto saveStart = std::chrono::steady_clock::now();
+    diary::KeepDailyBackup(path, backups.path(), DayOf(next + 100));
     diary::WriteRecord(path, std::to_string(state.size() + 1), last);
+    const double saveSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - saveStart).count();
     state.push_back(last);
     EXPECT_EQ(ReadFileBytes(path), ExpectedBytes(state));
+    const std::vector<std::string> expectedNames =
+        backups.copies() ? std::vector<std::string>{"diary.vam"}
+                         : std::vector<std::string>{"diary.vam", "zalohy"};
+    EXPECT_EQ(FolderNames(dir.path()), expectedNames);
+    const std::vector<diary::BackupEntry> after = diary::ListBackups(path, backups.path());
+    EXPECT_EQ(FolderNames(backups.path()).size(), after.size()) << "temporaries left";
+    EXPECT_LE(after.size(), diary::kBackupsKept);
 
     EXPECT_GE(kills, 200);
     // Without progress the kills would prove nothing about saves.
@@ -301,10 +382,15 @@ TEST(KilledSave, DiaryHoldsEverySavedRideAndAtMostTheOneUnderWay) {
     RecordProperty("ops_done", static_cast<int>(opsDone));
     RecordProperty("landed_after_save", landedAfterSave);
     RecordProperty("temp_leftovers", leftovers);
+    RecordProperty("backup_temp_leftovers", backupLeftovers);
     std::printf(
-        "kills %d, saves completed %llu, kills between a save and its report %d, "
-        "temporaries left by kills %d\n",
-        kills, static_cast<unsigned long long>(opsDone), landedAfterSave, leftovers);
+        "kills %d in %.1f s, saves completed %llu, kills between a save and its report %d, "
+        "temporaries left by kills %d beside the diary and %d beside the backups (%s), "
+        "backups listed %zu; after one more save (%.1f ms): temporaries %zu, backups %zu\n",
+        kills, killSeconds, static_cast<unsigned long long>(opsDone), landedAfterSave, leftovers,
+        backupLeftovers, backups.copies() ? "copies" : "hard links", listed.size(),
+        saveSeconds * 1000, FolderNames(dir.path()).size() - (backups.copies() ? 1 : 2),
+        after.size());
 }
 
 }  // namespace

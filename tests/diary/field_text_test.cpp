@@ -21,9 +21,14 @@ using diary::ParseRideTime;
 namespace {
 
 struct NumberCase {
-    const char* text;
+    std::string text;
     std::optional<double> value;
 };
+
+// "0.000...0001e<exponent>" with `zeros` zeros after the point.
+std::string TinyFraction(std::size_t zeros, const char* exponent) {
+    return "0." + std::string(zeros, '0') + "1e" + exponent;
+}
 
 TEST(ParseNumber, FollowsTheNumberGrammar) {
     const NumberCase cases[] = {
@@ -66,6 +71,12 @@ TEST(ParseNumber, FollowsTheNumberGrammar) {
         {"1 200", std::nullopt},
         {"1.7976931348623157e308", 1.7976931348623157e308},
         {"4.9e-324", 4.9e-324},
+        // Leading zeros of the fraction place the digit: far below any double, or back in range.
+        {TinyFraction(400, "5"), 0.0},
+        {"-" + TinyFraction(400, "5"), -0.0},
+        {TinyFraction(300, "5"), 1e-296},
+        {TinyFraction(400, "450"), 1e49},
+        {TinyFraction(3, "400"), std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

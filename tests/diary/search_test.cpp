@@ -200,8 +200,27 @@ TEST(SearchQuery, AllOrAnyOfTheTickedConditions) {
     EXPECT_FALSE(SearchQuery(noUpper, cz).Matches(home35));
 }
 
-// The compiled query must answer as the rules applied record by record do, for every mix of
-// ticked conditions, readable and unreadable bounds and fields.
+// The fields are read in the format the bounds were read in, not in the Czech one.
+TEST(SearchQuery, ReadsDatesInTheGivenRegionalFormat) {
+    RegionalSettings us;
+    us.dateFormat = "%m/%d/%Y";
+    SearchConditions may;
+    Tick(may, kDate, "05/01/2001", "05/31/2001");
+    DiaryRecord r;
+    r.number = "1";
+    const struct {
+        const char* date;
+        bool hit;
+    } cases[] = {
+        {"05/15/2001", true}, {"5/31/2001", true}, {"06/01/2001", false}, {"15.5.2001", false}};
+    for (const auto& c : cases) {
+        r[Field::Date] = c.date;
+        EXPECT_EQ(SearchQuery(may, us).Matches(RecordRow(r)), c.hit) << c.date;
+    }
+}
+
+// The compiled query must answer as the record-by-record rules do, for every mix of ticked
+// conditions, readable and unreadable bounds and fields.
 TEST(SearchQuery, AgreesWithTheRecordByRecordRules) {
     const RegionalSettings cz = RegionalSettings::Czech();
     auto between = [](std::optional<double> lower, std::optional<double> upper,

@@ -305,6 +305,26 @@ TEST(SortByColumn, TextAndDateColumns) {
     EXPECT_EQ(ColumnTexts(unchanged, kNumberColumn), (std::vector<std::string>{"2", "1"}));
 }
 
+// Any number text is taken (a list can be handed rows from anywhere); leading zeros count for
+// nothing in the order, and renumbering goes down to 0.
+TEST(RecordTable, InNumberOrderAndRenumberingReadNumbersByValue) {
+    const RecordTable table({Row("10", Field::Note, "d"), Row("002", Field::Note, "b"),
+                             Row("1", Field::Note, "a"), Row("09", Field::Note, "c")});
+    std::vector<std::string> order;
+    for (const RecordRow& row : table.InNumberOrder()) order.emplace_back(row.Number());
+    EXPECT_EQ(order, (std::vector<std::string>{"1", "002", "09", "10"}));
+
+    RecordTable fromZero({Row("0", Field::Note, "a"), Row("1", Field::Note, "b")});
+    fromZero.RemoveAndRenumber("0");
+    EXPECT_EQ(ColumnTexts(fromZero, kNumberColumn), (std::vector<std::string>{"0"}));
+    EXPECT_EQ(fromZero[0].Get(Field::Note), "b");
+
+    RecordTable padded(
+        {Row("1", Field::Note, "a"), Row("02", Field::Note, "b"), Row("010", Field::Note, "c")});
+    padded.RemoveAndRenumber("1");
+    EXPECT_EQ(ColumnTexts(padded, kNumberColumn), (std::vector<std::string>{"1", "9"}));
+}
+
 TEST(SortByColumn, HundredThousandRowsSortQuickly) {
     std::mt19937 rng(1);
     std::vector<RecordRow> rows;

@@ -1,0 +1,64 @@
+#pragma once
+// Daily backups of a diary: the first save of each day first keeps the diary as it was, so that
+// a day's mistakes (or another program's) can be undone from a list of dated copies.
+//
+// A backup is named "<diary file name>.<hash>.<YYYY-MM-DD>.vam", the hash (eight hex digits of
+// the diary's full path) keeping apart diaries of the same name in different folders; a copy
+// kept by a restore adds a counter, "...<YYYY-MM-DD>-<n>.vam". The diary's name part is cut
+// (FitName) when the whole would not fit in the folder's names. The date is always the
+// caller's: nothing here reads the clock.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "diary/regional.h"
+
+namespace diary {
+
+// How many backups of one diary are kept; older ones go when a new one is kept.
+inline constexpr std::size_t kBackupsKept = 30;
+
+struct BackupEntry {
+    std::string path;
+    Date date;
+    int sequence = 0;                  // 0: the day's backup; 1, 2, ...: kept by restores that day
+    std::optional<std::size_t> rides;  // the records ReadDiary would read; nullopt: unreadable
+};
+
+struct BackupResult {
+    enum class Action {
+        Kept,         // `path` is the new backup
+        AlreadyKept,  // the diary already has a backup dated today
+        NoDiary,      // there is no diary file to keep
+    };
+    Action action = Action::NoDiary;
+    std::string path;
+    std::size_t pruned = 0;  // older backups removed
+};
+
+// On the first call of a day (`today`) for a diary that exists: keeps the diary as it is now
+// in `backupFolder` (created when missing, readable by its owner only) and then removes the
+// backups of that diary beyond the kBackupsKept newest. The copy is a hard link where the
+// folder is on the diary's file system (the diary is only ever replaced by a rename, so the
+// linked bytes stay as they are), otherwise a copy written atomically and open to exactly
+// those the diary is open to. Later calls the same day do nothing. A kill on the way leaves no
+// backup that is not whole. Throws WriteError (InvalidValueError for an impossible date); the
+// caller reports it and saves all the same.
+BackupResult KeepDailyBackup(const std::string& diaryPath, const std::string& backupFolder,
+                             const Date& today);
+
+// The backups of this diary in `backupFolder`, newest first (by date, then counter). A missing
+// folder lists none.
+std::vector<BackupEntry> ListBackups(const std::string& diaryPath, const std::string& backupFolder);
+
+// Puts the bytes of `backupPath` in the diary (one atomic save that keeps the diary's access).
+// First keeps the current diary as a backup dated `today` with the next free counter, so the
+// restore can itself be undone; returns that backup's path (empty when there was no diary).
+// Throws ReadError when the backup cannot be read, WriteError when a save fails; the diary is
+// not changed then.
+std::string RestoreBackup(const std::string& backupPath, const std::string& diaryPath,
+                          const std::string& backupFolder, const Date& today);
+
+}  // namespace diary
