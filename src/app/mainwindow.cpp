@@ -413,6 +413,7 @@ void TMainForm::DeleteRide() {
     const diary::RecordRow expected = model_->row(row);
     // The rides after it move down by one in the file, so the numbers stay 1..n and the next
     // start reads every remaining ride; only the ride the row showed is ever deleted.
+    KeepDailyBackup();
     diary::ChangeResult result;
     if (!Guarded(this,
                  [&] { result = diary::DeleteRecord(ToFsPath(currentDiaryPath_), expected); }))
