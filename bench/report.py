@@ -23,6 +23,7 @@ ROWS = [
     ("… and the list's rows from the saved bytes", "BM_SaveEditRows"),
     ("… and the list's rows from a second read", "BM_SaveEditReread"),
     ("Floor: write temp + fsync + rename", "BM_FloorSave"),
+    ("Floor: the same + fsync of the folder", "BM_FloorSaveFolder"),
     ("Start-up to main window shown", "BM_Startup"),
 ]
 
@@ -105,10 +106,13 @@ def main():
         ("statistics / open at 100,000", ratio(t("BM_Statistics", big), t("BM_OpenModel", big)), "≤ 0.5", lambda r: r <= 0.5),
         ("saved edit / save floor at 10,000", ratio(t("BM_SaveEdit", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
         ("checked edit under the lock / save floor at 10,000", ratio(t("BM_SaveEditLocked", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
+        ("checked edit under the lock / floor with folder fsync at 10,000", ratio(t("BM_SaveEditLocked", mid), t("BM_FloorSaveFolder", mid)), "≤ 1.5", lambda r: r <= 1.5),
     ]
     for label, name in ROWS[1:]:
         limit = 14 if name.startswith("BM_Sort") else 12
         if name in ("BM_FloorReadSplit", "BM_FloorSave", "BM_PeerQSettings", "BM_OpenRows"):
+            continue
+        if name == "BM_FloorSaveFolder":
             continue
         checks.append((f"growth 10,000 → 100,000: {label}", ratio(t(name, big), t(name, mid)), f"≤ {limit}", lambda r, l=limit: r <= l))
     b = counters.get(("BM_PeakMemory", big))
