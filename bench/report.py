@@ -26,6 +26,7 @@ ROWS = [
     ("… and the list's rows from the saved bytes", "BM_SaveEditRows"),
     ("… and the list's rows from a second read", "BM_SaveEditReread"),
     ("Floor: write temp + fsync + rename", "BM_FloorSave"),
+    ("Floor: the same + fsync of the folder", "BM_FloorSaveFolder"),
     ("Start-up to main window shown", "BM_Startup"),
 ]
 # Tracks (the columns count points) and the CSV export (rides), from tracks_bench.
@@ -125,6 +126,7 @@ def main():
         ("overview / open (core) at 100,000", ratio(t("BM_Overview", big), t("BM_OpenRows", big)), "≤ 0.5", lambda r: r <= 0.5),
         ("saved edit / save floor at 10,000", ratio(t("BM_SaveEdit", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
         ("checked edit under the lock / save floor at 10,000", ratio(t("BM_SaveEditLocked", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
+        ("checked edit under the lock / floor with folder fsync at 10,000", ratio(t("BM_SaveEditLocked", mid), t("BM_FloorSaveFolder", mid)), "≤ 1.5", lambda r: r <= 1.5),
     ]
     checks += [
         ("GPX track / pugixml parse at 100,000 points", ratio(t("BM_TrackGpx", big), t("BM_FloorXmlParse", big)), "≤ 2", lambda r: r <= 2),
@@ -134,6 +136,8 @@ def main():
     for label, name in ROWS[1:]:
         limit = 14 if name.startswith("BM_Sort") else 12
         if name in ("BM_FloorReadSplit", "BM_FloorSave", "BM_PeerQSettings", "BM_OpenRows"):
+            continue
+        if name == "BM_FloorSaveFolder":
             continue
         checks.append((f"growth 10,000 → 100,000: {label}", ratio(t(name, big), t(name, mid)), f"≤ {limit}", lambda r, l=limit: r <= l))
     b = counters.get(("BM_PeakMemory", big))

@@ -32,7 +32,9 @@ public:
     // that another program uses the file and nothing was changed. A lock file that is in the way
     // (not a regular file, unreadable in a writable folder) is WriteError of the lock file.
     // A folder that the lock file cannot be created in because we may not write there is not
-    // locked: no save of ours can land there either, and the save reports that.
+    // locked: no save of ours can land there either, and the save reports that. Nor is a file
+    // system that has no locks (some network shares): refusing every save there would make the
+    // diary unusable.
     FileLock(const std::string& path, LockedFile what,
              std::chrono::milliseconds timeout = kLockTimeout);
     ~FileLock();

@@ -192,16 +192,6 @@ INSTANTIATE_TEST_SUITE_P(
                                  [](const std::string& d, const std::string&) {
                                      (void)diary::AddRecord(d, Ride("c"), kWait);
                                  }},
-                    LockedChange{"EditRecord", LockedFile::Diary,
-                                 [](const std::string& d, const std::string&) {
-                                     (void)diary::EditRecord(d, diary::ReadDiaryRows(d)[0],
-                                                             Ride("c"), kWait);
-                                 }},
-                    LockedChange{"DeleteRecord", LockedFile::Diary,
-                                 [](const std::string& d, const std::string&) {
-                                     (void)diary::DeleteRecord(d, diary::ReadDiaryRows(d)[0],
-                                                               kWait);
-                                 }},
                     LockedChange{"ReplacePlaceLists", LockedFile::Settings,
                                  [](const std::string&, const std::string& ini) {
                                      (void)diary::ReplacePlaceLists(ini, diary::ReadPlaceLists(ini),
