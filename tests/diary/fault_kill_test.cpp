@@ -367,9 +367,10 @@ TEST(KilledSave, DiaryHoldsEverySavedRideAndAtMostTheOneUnderWay) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - saveStart).count();
     state.push_back(last);
     EXPECT_EQ(ReadFileBytes(path), ExpectedBytes(state));
+    // The lock file stays beside the diary for good.
     const std::vector<std::string> expectedNames =
-        backups.copies() ? std::vector<std::string>{"diary.vam"}
-                         : std::vector<std::string>{"diary.vam", "zalohy"};
+        backups.copies() ? std::vector<std::string>{".diary.vam.lock", "diary.vam"}
+                         : std::vector<std::string>{".diary.vam.lock", "diary.vam", "zalohy"};
     EXPECT_EQ(FolderNames(dir.path()), expectedNames);
     const std::vector<diary::BackupEntry> after = diary::ListBackups(path, backups.path());
     EXPECT_EQ(FolderNames(backups.path()).size(), after.size()) << "temporaries left";
