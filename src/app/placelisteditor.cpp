@@ -180,8 +180,8 @@ TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const 
 void TZkratkyForm::SaveAndRestart() {
     diary::PlaceListsChange change;
     const bool saved = Guarded(this, [&] {
-        change = diary::ReplacePlaceLists(settingsPath_, opened_,
-                                          {ToCpList(List1), ToCpList(List2), ToCpList(List3)});
+        diary::WritePlaceLists(settingsPath_, ToCpList(List1), ToCpList(List2), ToCpList(List3));
+        change.applied = true;
     });
     if (!saved) return;
     if (!change.applied) {
