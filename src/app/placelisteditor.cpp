@@ -180,8 +180,8 @@ TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const 
 void TZkratkyForm::SaveAndRestart() {
     diary::PlaceListsChange change;
     const bool saved = Guarded(this, [&] {
-        diary::WritePlaceLists(settingsPath_, ToCpList(List1), ToCpList(List2), ToCpList(List3));
-        change.applied = true;
+        change = diary::ReplacePlaceLists(settingsPath_, opened_,
+                                          {ToCpList(List1), ToCpList(List2), ToCpList(List3)});
     });
     if (!saved) return;
     if (!change.applied) {

@@ -138,7 +138,8 @@ private slots:
     void okSavesAllThreeListsAndRestarts() {
         const std::string settings = diary::SettingsPath(dir_->path());
         testsupport::WriteFileBytes(settings,
-                                    "[soubor]\r\nfile=/tmp/a.vam\r\n[pres]\r\n1=Beroun\r\n");
+                                    guitest::Cp("[soubor]\r\nfile=/tmp/a.vam\r\n[odkud]\r\n"
+                                                "1=Doma\r\n2=Práce\r\n[kam]\r\n1=Brno\r\n"));
         guitest::Get<QLineEdit>(form_.get(), "Edit2")->setText(QStringLiteral("Kolín"));
         guitest::Get<QPushButton>(form_.get(), "Button3")->click();
         CONTROL(ok, QPushButton, form_.get(), "OKButton");
@@ -153,7 +154,9 @@ private slots:
     void failedWriteShowsTheErrorAndDoesNotRestart() {
         form_->show();
         const std::string settings = diary::SettingsPath(dir_->path());
-        testsupport::WriteFileBytes(settings, guitest::Cp("[odkud]\r\n1=Staré\r\n"));
+        const std::string opened =
+            guitest::Cp("[odkud]\r\n1=Doma\r\n2=Práce\r\n[kam]\r\n1=Brno\r\n");
+        testsupport::WriteFileBytes(settings, opened);
         QCOMPARE(chmod(settings.c_str(), 0444), 0);
         auto caption = std::make_shared<QString>();
         auto text = std::make_shared<QString>();
@@ -171,7 +174,32 @@ private slots:
         QVERIFY(form_->isVisible());
         QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List1")),
                  (QStringList{"Doma", "Práce"}));
-        QCOMPARE(testsupport::ReadFileBytes(settings), guitest::Cp("[odkud]\r\n1=Staré\r\n"));
+        QCOMPARE(testsupport::ReadFileBytes(settings), opened);
+    }
+
+    // Lists another program saved after the editor opened are shown, not overwritten; the
+    // program does not restart, and a second OK then saves on top of them.
+    void listsChangedMeanwhileAreShownNotOverwritten() {
+        form_->show();
+        const std::string settings = diary::SettingsPath(dir_->path());
+        const std::string theirs = guitest::Cp("[odkud]\r\n1=Staré\r\n");
+        testsupport::WriteFileBytes(settings, theirs);
+        guitest::Get<QLineEdit>(form_.get(), "Edit3")->setText(QStringLiteral("Beroun"));
+        guitest::Get<QPushButton>(form_.get(), "Button5")->click();
+        auto box = guitest::AnswerMessage(QStringLiteral("OK"));
+        guitest::Get<QPushButton>(form_.get(), "OKButton")->click();
+        QVERIFY(box->done);
+        QCOMPARE(box->title, QStringLiteral("Error"));
+        QVERIFY2(box->text.contains(QStringLiteral("jiný program")), qPrintable(box->text));
+        QVERIFY(restarts_.isEmpty());
+        QCOMPARE(testsupport::ReadFileBytes(settings), theirs);
+        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List1")), (QStringList{"Staré"}));
+        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List2")), QStringList{});
+        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List3")), QStringList{});
+
+        guitest::Get<QPushButton>(form_.get(), "OKButton")->click();
+        QCOMPARE(restarts_.size(), 1);
+        QCOMPARE(diary::ReadPlaceList(settings, "odkud"), CpList({"Staré"}));
     }
 
 private:
