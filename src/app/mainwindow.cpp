@@ -12,7 +12,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -272,22 +271,24 @@ void TMainForm::FollowDiary() {
 void TMainForm::ReloadFromDisk() {
     // The selected ride is found again by its contents: another program may have renumbered it;
     // its own number wins where the same ride stands twice.
-    std::optional<diary::DiaryRecord> was;
-    if (const int row = SelectedRow(); row >= 0) was = model_->row(row).ToRecord();
+    std::optional<diary::RecordRow> was;
+    if (const int row = SelectedRow(); row >= 0) was = model_->row(row);
     std::vector<diary::RecordRow> rows;
     Guarded(this, [&] { rows = diary::ReadDiaryRows(ToFsPath(currentDiaryPath_)); });
-    std::string number;
-    if (was) {
-        for (const diary::RecordRow& row : rows) {
-            const diary::DiaryRecord record = row.ToRecord();
-            if (record.fields != was->fields) continue;
-            number = record.number;
-            if (number == was->number) break;
+    const auto sameRide = [&was](const diary::RecordRow& row) {
+        for (int i = 0; i < diary::kFieldCount; ++i) {
+            const auto field = static_cast<diary::Field>(i);
+            if (row.Get(field) != was->Get(field)) return false;
         }
+        return true;
+    };
+    std::string number;
+    for (std::size_t i = 0; was && i < rows.size(); ++i) {
+        if (!sameRide(rows[i])) continue;
+        number = rows[i].Number();
+        if (number == was->Number()) break;
     }
-    ShowRows(std::move(rows), [&number](const diary::RecordRow& row) {
-        return !number.empty() && row.Number() == number;
-    });
+    ShowRows(std::move(rows), number);
 }
 
 void TMainForm::RememberDiary() {
@@ -434,23 +435,19 @@ void TMainForm::KeepDailyBackup() {
 
 void TMainForm::ShowChangedDiary(const diary::ChangeResult& result, std::uint64_t select) {
     watcher_->Known();
-    ShowRows(result.Rows(), [select](const diary::RecordRow& row) {
-        return select != 0 && row.Number() == std::to_string(select);
-    });
+    ShowRows(result.Rows(), select == 0 ? std::string() : std::to_string(select));
 }
 
-void TMainForm::ShowRows(std::vector<diary::RecordRow> rows,
-                         const std::function<bool(const diary::RecordRow&)>& selected) {
+void TMainForm::ShowRows(std::vector<diary::RecordRow> rows, const std::string& selectNumber) {
     model_->Assign(std::move(rows));
     if (sortColumn_ > 0) model_->SortByColumn(sortColumn_, regional_);
-    for (int r = 0; r < model_->rowCount(); ++r) {
-        if (!selected(model_->row(r))) continue;
-        const QModelIndex index = model_->index(r, 0);
-        Seznam->selectionModel()->setCurrentIndex(
-            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        Seznam->scrollTo(index);
-        return;
-    }
+    if (selectNumber.empty()) return;
+    const auto found = model_->table().FindNumber(selectNumber);
+    if (found < 0) return;
+    const QModelIndex index = model_->index(static_cast<int>(found), 0);
+    Seznam->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    Seznam->scrollTo(index);
 }
 
 void TMainForm::ShowSearch() { ShowModeless(find_.get()); }

@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -95,8 +94,8 @@ private:
     // the settings file.
     void KeepDailyBackup();
     void ShowChangedDiary(const diary::ChangeResult& result, std::uint64_t select);
-    void ShowRows(std::vector<diary::RecordRow> rows,
-                  const std::function<bool(const diary::RecordRow&)>& selected);
+    // `rows` in the list, sorted as it was, with ride `selectNumber` selected (empty: none).
+    void ShowRows(std::vector<diary::RecordRow> rows, const std::string& selectNumber);
     // Remembers CurrentDiaryPath in the settings file; a failure is shown and changes nothing.
     void RememberDiary();
     // Runs the entry dialog with the main window disabled; true when it ended with "OK".
