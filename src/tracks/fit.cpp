@@ -285,7 +285,7 @@ private:
             const auto type = static_cast<std::uint8_t>(f[2] & 0x1F);
             const auto slot = SlotOf(d.global, f[0]);
             // A field whose size is not its type's is an array; none of ours is one.
-            if (slot && IntegerSize(type) == f[1]) {
+            if (slot && f[1] != 0 && IntegerSize(type) == f[1]) {
                 d.fields.push_back(MakeField(*slot, type, f[1], d.size));
             }
             d.size += f[1];

@@ -191,6 +191,13 @@ TEST(ReadFit, FieldsOfOtherTypesAreReadAsDeclared) {
          NAN,
          NAN,
          NAN},
+        {"a time of no bytes in a type that has no size",
+         {{253, 0, 0x0D}, {0, 4, 0x85}, {5, 4, 0x86}, {6, 2, 0x84}},
+         {0, 0x1000, 0, 5500},
+         NAN,
+         0x1000 * (180.0 / 2147483648.0),
+         0,
+         5.5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
