@@ -107,7 +107,8 @@ private slots:
     void deleteRemovesOnlyTheSelectedEntry() {
         CONTROL(del1, QPushButton, form_.get(), "Button2");
         del1->click();
-        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List1")), (QStringList{"Doma", "Práce"}));
+        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List1")),
+                 (QStringList{"Doma", "Práce"}));
         guitest::Get<QListWidget>(form_.get(), "List1")->setCurrentRow(0);
         del1->click();
         QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List1")), QStringList{"Práce"});
@@ -168,7 +169,8 @@ private slots:
         QCOMPARE(*text, QStringLiteral("Unable to write to ") + QString::fromStdString(settings));
         QVERIFY(restarts_.isEmpty());
         QVERIFY(form_->isVisible());
-        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List1")), (QStringList{"Doma", "Práce"}));
+        QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List1")),
+                 (QStringList{"Doma", "Práce"}));
         QCOMPARE(testsupport::ReadFileBytes(settings), guitest::Cp("[odkud]\r\n1=Staré\r\n"));
     }
 
