@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "diary/regional.h"
 
@@ -77,9 +79,15 @@ private:
     int SelectedRow() const;
     void SetTitle();
     // Remembers CurrentDiaryPath in the settings file; a failure is shown and changes nothing.
-    void RememberDiary();
+    bool RememberDiary();
+    // The column widths of both lists from the settings file, and back when the user changed
+    // them.
+    void RestoreColumnWidths();
+    void RememberColumnWidths();
     // Runs the entry dialog with the main window disabled; true when it ended with "OK".
     bool RunEntryDialog(const QString& caption);
+    // The file dialog (save or open) for `filter`; the chosen name, or "" after a cancel.
+    QString AskFileName(bool save, const QString& filter);
     // Asks before a file that exists is replaced; true when the name may be used.
     bool MayOverwrite(const QString& path);
 
@@ -88,6 +96,12 @@ private:
     QString currentDiaryPath_;
     // The place lists as the start-up load read them: the shortcut editor starts from them.
     QStringList placeLists_[3];
+    // The widths of the main list and the search results after the start, to tell whether the
+    // user changed them.
+    std::pair<std::vector<int>, std::vector<int>> startWidths_;
+    bool searchPlaced_ = false;
+    // The folder of the last file chosen in a file dialog; empty until one was.
+    QString dialogFolder_;
 
     RecordModel* model_ = nullptr;
     QTreeView* Seznam = nullptr;
