@@ -82,6 +82,20 @@ void BM_Search(benchmark::State& state) {
     state.counters["found"] = static_cast<double>(found);
 }
 
+// No condition ticked under "A": every ride is a hit, the search window's heaviest case.
+void BM_SearchEveryHit(benchmark::State& state) {
+    const std::string& path = bench::DiaryPath(Rides(state));
+    const diary::SearchConditions conditions;
+    const auto regional = diary::RegionalSettings::Czech();
+    std::size_t found = 0;
+    for (auto _ : state) {
+        auto rows = diary::SearchDiary(path, conditions, regional);
+        found = rows.size();
+        benchmark::DoNotOptimize(rows.data());
+    }
+    state.counters["found"] = static_cast<double>(found);
+}
+
 void BM_Statistics(benchmark::State& state) {
     const std::string& path = bench::DiaryPath(Rides(state));
     const diary::RecordTable table(diary::ReadDiaryRows(path));
@@ -148,6 +162,7 @@ BENCHMARK(BM_SortDecimal)->Apply(Sizes);
 BENCHMARK(BM_SortDate)->Apply(Sizes);
 BENCHMARK(BM_SortText)->Apply(Sizes);
 BENCHMARK(BM_Search)->Apply(Sizes);
+BENCHMARK(BM_SearchEveryHit)->Apply(Sizes);
 BENCHMARK(BM_Statistics)->Apply(Sizes);
 BENCHMARK(BM_SaveEdit)->Apply(Sizes);
 BENCHMARK(BM_FloorSave)->Apply(Sizes);

@@ -15,8 +15,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "app/datepicker.h"
@@ -280,16 +278,13 @@ void TFindForm::Search() {
         std::vector<diary::RecordRow> found =
             diary::SearchDiary(ToFsPath(currentDiaryPath_()), conditions, regional_);
         // Show each match as the main list holds it; a record the main list lacks (the file
-        // was changed behind its back) is shown from the file's own fields. One map per search
-        // keeps this linear in the hits, however many rows the list has.
+        // was changed behind its back) is shown from the file's own fields. One index per
+        // search keeps this linear in the hits, however many rows the list has.
         const diary::RecordTable& table = list_->table();
-        std::unordered_map<std::string_view, std::size_t> rowOfNumber;
-        rowOfNumber.reserve(table.size());
-        // The first row of a number wins, as a scan from the top would find it.
-        for (std::size_t i = 0; i < table.size(); ++i) rowOfNumber.emplace(table[i].Number(), i);
+        const diary::NumberIndex rows(table);
         for (diary::RecordRow& row : found) {
-            const auto at = rowOfNumber.find(row.Number());
-            if (at != rowOfNumber.end()) row = table[at->second];
+            const auto pos = rows.Find(row.Number());
+            if (pos >= 0) row = table[static_cast<std::size_t>(pos)];
         }
         results_->Assign(std::move(found));
     });
