@@ -42,6 +42,9 @@ void ShowModeless(QWidget* window) {
     window->activateWindow();
 }
 const QString kNoSelection = QStringLiteral("Není vybrán žádný údaj !");
+// The keys of the two lists' widths in the settings file.
+const std::string kMainListKey = "seznam";
+const std::string kSearchListKey = "hledat";
 
 bool SameFile(const QString& a, const QString& b) {
     const QFileInfo fa(a);
@@ -102,18 +105,13 @@ void TMainForm::CreateWindows() {
     calendar_ = std::make_unique<TCalendarForm>(this);
     stat_ = std::make_unique<TStatForm>(model_, regional_);
     info_ = std::make_unique<TInfoForm>(this);
-    RestoreColumnWidths();
+    RestoreListWidths();
 }
 
-namespace {
-const std::string kMainListKey = "seznam";
-const std::string kSearchListKey = "hledat";
-}  // namespace
-
-void TMainForm::RestoreColumnWidths() {
+void TMainForm::RestoreListWidths() {
     try {
         const std::string settings = SettingsFile();
-        ::RestoreColumnWidths(Seznam, diary::ReadColumnWidths(settings, kMainListKey));
+        RestoreColumnWidths(Seznam, diary::ReadColumnWidths(settings, kMainListKey));
         find_->RestoreResultColumnWidths(diary::ReadColumnWidths(settings, kSearchListKey));
     } catch (const std::exception&) {
         // Widths are a convenience; a settings file that cannot be read was reported by the
@@ -122,7 +120,7 @@ void TMainForm::RestoreColumnWidths() {
     startWidths_ = {ColumnWidths(Seznam), find_->ResultColumnWidths()};
 }
 
-void TMainForm::RememberColumnWidths() {
+void TMainForm::RememberListWidths() {
     const std::pair<std::vector<int>, std::vector<int>> now{ColumnWidths(Seznam),
                                                             find_->ResultColumnWidths()};
     // Only what the user dragged: the program's own widths follow the font of each start.
@@ -444,7 +442,7 @@ void TMainForm::ShowSelectedRide() {
 void TMainForm::closeEvent(QCloseEvent* event) {
     // Storing the path must never keep the user from leaving: the diary itself is saved.
     // When the settings file cannot be written, that was said once; the widths are let go.
-    if (RememberDiary()) RememberColumnWidths();
+    if (RememberDiary()) RememberListWidths();
     event->accept();
     emit Closed();
 }

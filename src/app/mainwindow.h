@@ -82,8 +82,8 @@ private:
     bool RememberDiary();
     // The column widths of both lists from the settings file, and back when the user changed
     // them.
-    void RestoreColumnWidths();
-    void RememberColumnWidths();
+    void RestoreListWidths();
+    void RememberListWidths();
     // Runs the entry dialog with the main window disabled; true when it ended with "OK".
     bool RunEntryDialog(const QString& caption);
     // The file dialog (save or open) for `filter`; the chosen name, or "" after a cancel.

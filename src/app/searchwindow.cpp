@@ -293,7 +293,7 @@ void TFindForm::Search() {
 std::vector<int> TFindForm::ResultColumnWidths() const { return ColumnWidths(List); }
 
 void TFindForm::RestoreResultColumnWidths(const std::vector<int>& widths) {
-    ::RestoreColumnWidths(List, widths);
+    RestoreColumnWidths(List, widths);
 }
 
 void TFindForm::showEvent(QShowEvent* event) {
