@@ -2,6 +2,7 @@
 // typing the moment it opens, at the first field, however the opening before it ended.
 
 #include <QAction>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDialog>
 #include <QKeySequence>
@@ -10,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QTreeView>
 
 #include "app/entrydialog.h"
@@ -71,6 +73,7 @@ private slots:
     void enterOnARowEditsItAndDeleteDeletesIt();
     void entryDialogTakesTypingAtOnce();
     void rideTimeDialogTakesTypingAtOnce();
+    void datePickerTakesTheArrowsAndEnter();
     void searchWindowTakesTypingAndEnter();
     void placeEditorTakesTypingAndEnter();
 };
@@ -278,6 +281,32 @@ void KeyboardTest::rideTimeDialogTakesTypingAtOnce() {
         QVERIFY(!cas->leftOpen);
         QCOMPARE(opening.target->text(),
                  opening.result ? QString::fromLatin1(opening.result) : before);
+    }
+}
+
+void KeyboardTest::datePickerTakesTheArrowsAndEnter() {
+    guitest::Session session;
+    session.Start();
+    TAddForm* add = guitest::Window<TAddForm>("AddForm");
+    // Twice: the second opening starts on today again, with the days taking the keys.
+    for (int opening = 0; opening < 2; ++opening) {
+        auto picked = guitest::AnswerModal([](QWidget* modal) {
+            QCOMPARE(modal->objectName(), QStringLiteral("CalendarForm"));
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY2(focus != nullptr &&
+                         guitest::Get<QCalendarWidget>(modal, "Calendar")->isAncestorOf(focus),
+                     "the days do not have the keyboard");
+            PressHere(Qt::Key_Right);
+            PressHere(Qt::Key_Return);
+        });
+        guitest::Get<QToolButton>(add, "SpeedButton1")->click();
+        QVERIFY(picked->done);
+        QVERIFY(!picked->leftOpen);
+        const QDate tomorrow = QDate::currentDate().addDays(1);
+        QCOMPARE(guitest::Get<QLineEdit>(add, "Dat")->text(), QStringLiteral("%1.%2.%3")
+                                                                  .arg(tomorrow.day())
+                                                                  .arg(tomorrow.month())
+                                                                  .arg(tomorrow.year()));
     }
 }
 
