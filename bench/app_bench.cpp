@@ -1,11 +1,22 @@
 // The Qt side of the figures: a diary opened into the list model, start-up to the main window
-// shown, and the peer: QSettings reading the same "Data" section.
+// shown, and the peer: QSettings reading the same "Data" section. Then what a user waits for,
+// through the real widgets: "Vyhledat" to the results shown, a header click to the list
+// reordered, "Nový údaj" OK to the row shown and the file saved, "Smazat" to the list
+// renumbered, "Statistika" to the window shown.
 
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QSettings>
+#include <QTimer>
+#include <QTreeView>
 #include <QWidget>
 #include <cstdlib>
 #include <filesystem>
@@ -13,7 +24,9 @@
 #include <string>
 
 #include "app/mainwindow.h"
+#include "app/msgbox.h"
 #include "app/recordmodel.h"
+#include "app/searchwindow.h"
 #include "bench_util.h"
 #include "diary/diary_file.h"
 #include "diary/settings.h"
@@ -67,13 +80,161 @@ void BM_Startup(benchmark::State& state) {
     }
 }
 
+// Lets the widgets lay out and paint what the last step changed.
+void Settle() {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+// A click where a user clicks: press and release at `at` in `widget`.
+void Click(QWidget* widget, const QPoint& at) {
+    const QPointF global = widget->mapToGlobal(QPointF(at));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &release);
+}
+
+template <typename T>
+T* Named(QObject* root, const char* name) {
+    T* found = root->findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr) std::abort();
+    return found;
+}
+
+QWidget* ShownWindow(const char* name) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String(name) && w->isVisible()) return w;
+    }
+    std::abort();
+}
+
+// The main window, shown, over a copy of the generated diary that the benchmark may change.
+std::unique_ptr<TMainForm> MainOverCopy(std::size_t rides, const std::string& name) {
+    const std::string folder = bench::RunFolder() + "/" + name + "-" + std::to_string(rides);
+    std::filesystem::create_directories(folder);
+    const std::string diaryPath = folder + "/jizdy.vam";
+    std::filesystem::copy_file(bench::DiaryPath(rides), diaryPath,
+                               std::filesystem::copy_options::overwrite_existing);
+    diary::WriteLastDiary(diary::SettingsPath(folder), diaryPath);
+    auto main = std::make_unique<TMainForm>(QFile::decodeName(QByteArray::fromStdString(folder)),
+                                            diary::RegionalSettings::Czech());
+    main->show();
+    Settle();
+    return main;
+}
+
+// "Vyhledat" with no condition ticked under "A": every ride is a hit and becomes a result row.
+void BM_SearchWindow(benchmark::State& state) {
+    const std::string& path = bench::DiaryPath(Rides(state));
+    RecordModel list;
+    list.Assign(diary::ReadDiaryRows(path));
+    TFindForm find(
+        &list, diary::RegionalSettings::Czech(),
+        [&path] { return QFile::decodeName(QByteArray::fromStdString(path)); },
+        TFindForm::Helpers{[](QWidget*) { return QDate(); },
+                           [] { return std::optional<QString>(); }});
+    find.show();
+    Settle();
+    auto* button = Named<QPushButton>(&find, "FindButton");
+    const QAbstractItemModel* results = Named<QTreeView>(&find, "List")->model();
+    for (auto _ : state) {
+        Click(button, button->rect().center());
+        Settle();
+        benchmark::DoNotOptimize(results->rowCount());
+    }
+    state.counters["found"] = results->rowCount();
+}
+
+// A click on the "Ujeto" header, the slowest sort; the list goes back to number order
+// untimed between clicks, so that every click reorders it.
+void BM_HeaderClick(benchmark::State& state) {
+    auto main = MainOverCopy(Rides(state), "header");
+    QHeaderView* header = Named<QTreeView>(main.get(), "Seznam")->header();
+    const auto clickSection = [header](int section) {
+        Click(header->viewport(),
+              QPoint(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                     header->height() / 2));
+        Settle();
+    };
+    for (auto _ : state) {
+        clickSection(6);
+        state.PauseTiming();
+        clickSection(0);
+        state.ResumeTiming();
+    }
+}
+
+// From the click on "OK" of a filled-in "Nový údaj" until the row is shown and its line saved.
+void BM_NewRideOk(benchmark::State& state) {
+    auto main = MainOverCopy(Rides(state), "new");
+    QAction* novy = Named<QAction>(main.get(), "Novy1");
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        QTimer::singleShot(0, [&clock] {
+            QWidget* form = QApplication::activeModalWidget();
+            if (form == nullptr) std::abort();
+            Named<QLineEdit>(form, "Dat")->setText(QStringLiteral("28.12.2026"));
+            Named<QLineEdit>(form, "Odj")->setText(QStringLiteral("123456,7"));
+            Named<QLineEdit>(form, "Pri")->setText(QStringLiteral("123501,9"));
+            Named<QLineEdit>(form, "Cj")->setText(QStringLiteral("2 h 5 min"));
+            auto* ok = Named<QPushButton>(form, "OKButton");
+            clock.start();
+            Click(ok, ok->rect().center());
+        });
+        novy->trigger();
+        Settle();
+        state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) * 1e-9);
+    }
+}
+
+// "Smazat" of the first ride, answered "Yes" at once: every ride after it is renumbered, in
+// the list and in the file.
+void BM_DeleteFirst(benchmark::State& state) {
+    auto main = MainOverCopy(Rides(state), "delete");
+    auto* list = Named<QTreeView>(main.get(), "Seznam");
+    QAction* smazat = Named<QAction>(main.get(), "Smazat1");
+    for (auto _ : state) {
+        state.PauseTiming();
+        list->setCurrentIndex(list->model()->index(0, 0));
+        SetNextMessageAnswer(kResultYes);
+        state.ResumeTiming();
+        smazat->trigger();
+        Settle();
+    }
+}
+
+void BM_StatisticsWindow(benchmark::State& state) {
+    auto main = MainOverCopy(Rides(state), "stat");
+    QAction* statistika = Named<QAction>(main.get(), "Statistika1");
+    for (auto _ : state) {
+        statistika->trigger();
+        Settle();
+        state.PauseTiming();
+        ShownWindow("StatForm")->hide();
+        Settle();
+        state.ResumeTiming();
+    }
+}
+
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+}
+
+// What a user waits for in a large diary; 1,000 rides only for the smoke run.
+void LargeOnly(benchmark::internal::Benchmark* b) {
+    b->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 }
 
 BENCHMARK(BM_OpenModel)->Apply(Sizes);
 BENCHMARK(BM_PeerQSettings)->Apply(Sizes);
 BENCHMARK(BM_Startup)->Apply(Sizes);
+BENCHMARK(BM_SearchWindow)->Apply(Sizes);
+BENCHMARK(BM_HeaderClick)->Apply(LargeOnly);
+BENCHMARK(BM_NewRideOk)->Apply(LargeOnly)->UseManualTime();
+BENCHMARK(BM_DeleteFirst)->Apply(LargeOnly);
+BENCHMARK(BM_StatisticsWindow)->Apply(LargeOnly);
 
 }  // namespace
 

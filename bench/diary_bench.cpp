@@ -86,6 +86,20 @@ void BM_Search(benchmark::State& state) {
     state.counters["found"] = static_cast<double>(found);
 }
 
+// No condition ticked under "A": every ride is a hit, the search window's heaviest case.
+void BM_SearchEveryHit(benchmark::State& state) {
+    const std::string& path = bench::DiaryPath(Rides(state));
+    const diary::SearchConditions conditions;
+    const auto regional = diary::RegionalSettings::Czech();
+    // Each result replaces the one before, as in the search window's list.
+    std::vector<diary::RecordRow> rows;
+    for (auto _ : state) {
+        rows = diary::SearchDiary(path, conditions, regional);
+        benchmark::DoNotOptimize(rows.data());
+    }
+    state.counters["found"] = static_cast<double>(rows.size());
+}
+
 void BM_Statistics(benchmark::State& state) {
     const std::string& path = bench::DiaryPath(Rides(state));
     const diary::RecordTable table(diary::ReadDiaryRows(path));
@@ -225,6 +239,7 @@ BENCHMARK(BM_SortDecimal)->Apply(Sizes);
 BENCHMARK(BM_SortDate)->Apply(Sizes);
 BENCHMARK(BM_SortText)->Apply(Sizes);
 BENCHMARK(BM_Search)->Apply(Sizes);
+BENCHMARK(BM_SearchEveryHit)->Apply(Sizes);
 BENCHMARK(BM_Statistics)->Apply(Sizes);
 BENCHMARK(BM_Overview)->Apply(Sizes);
 BENCHMARK(BM_OverviewRead)->Apply(Sizes);

@@ -18,6 +18,8 @@ ROWS = [
     ("Sort by date (Datum)", "BM_SortDate"),
     ("Sort by text (Odkud)", "BM_SortText"),
     ("Search, 3 conditions under A", "BM_Search"),
+    ("Search, every ride a hit (core)", "BM_SearchEveryHit"),
+    ("Search window: Vyhledat to list shown, every ride a hit", "BM_SearchWindow"),
     ("Statistics", "BM_Statistics"),
     ("Overview: totals, charts, records", "BM_Overview"),
     ("Overview: of which reading the rows", "BM_OverviewRead"),
@@ -28,6 +30,10 @@ ROWS = [
     ("Floor: write temp + fsync + rename", "BM_FloorSave"),
     ("Floor: the same + fsync of the folder", "BM_FloorSaveFolder"),
     ("Start-up to main window shown", "BM_Startup"),
+    ("Header click (Ujeto) to list reordered", "BM_HeaderClick"),
+    ("Nový údaj OK to row shown and file saved", "BM_NewRideOk"),
+    ("Smazat (first ride) to list renumbered", "BM_DeleteFirst"),
+    ("Statistika to window shown", "BM_StatisticsWindow"),
 ]
 # Tracks (the columns count points) and the CSV export (rides), from tracks_bench.
 ROWS += [
@@ -40,6 +46,9 @@ ROWS += [
     ("Floor: CSV-sized write + fsync + rename", "BM_FloorSaveCsv"),
 ]
 
+# Figures through the real widgets, measured at 1,000 (the smoke run) and 100,000 rides only.
+END_TO_END = {"BM_HeaderClick", "BM_NewRideOk", "BM_DeleteFirst", "BM_StatisticsWindow"}
+
 
 def load(paths):
     times, counters = {}, {}
@@ -49,7 +58,7 @@ def load(paths):
         for b in data["benchmarks"]:
             if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
                 continue
-            parts = b["name"].split("/")
+            parts = b["name"].replace("/manual_time", "").split("/")
             key = (parts[0], int(parts[1].split("_")[0]))
             unit = {"ms": 1.0, "us": 1e-3, "ns": 1e-6, "s": 1e3}[b.get("time_unit", "ns")]
             times[key] = b["real_time"] * unit
@@ -124,6 +133,8 @@ def main():
         ("search / open at 100,000", ratio(t("BM_Search", big), t("BM_OpenModel", big)), "≤ 1.5", lambda r: r <= 1.5),
         ("statistics / open at 100,000", ratio(t("BM_Statistics", big), t("BM_OpenModel", big)), "≤ 0.5", lambda r: r <= 0.5),
         ("overview / open (core) at 100,000", ratio(t("BM_Overview", big), t("BM_OpenRows", big)), "≤ 0.5", lambda r: r <= 0.5),
+        ("search window / core search, every ride a hit, at 100,000", ratio(t("BM_SearchWindow", big), t("BM_SearchEveryHit", big)), "≤ 2", lambda r: r <= 2),
+        ("search window at 100,000 (ms)", t("BM_SearchWindow", big), "≤ 200", lambda r: r <= 200),
         ("saved edit / save floor at 10,000", ratio(t("BM_SaveEdit", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
         ("checked edit under the lock / save floor at 10,000", ratio(t("BM_SaveEditLocked", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
         ("checked edit under the lock / floor with folder fsync at 10,000", ratio(t("BM_SaveEditLocked", mid), t("BM_FloorSaveFolder", mid)), "≤ 1.5", lambda r: r <= 1.5),
@@ -133,9 +144,12 @@ def main():
         ("FIT track / read + checksum at 100,000 records", ratio(t("BM_TrackFit", big), t("BM_FloorFitScan", big)), "≤ 3", lambda r: r <= 3),
         ("CSV export / CSV save floor at 100,000", ratio(t("BM_CsvExport", big), t("BM_FloorSaveCsv", big)), "≤ 2", lambda r: r <= 2),
     ]
+    for label, name in ROWS:
+        if name in END_TO_END:
+            checks.append((f"{label} at 100,000 (ms)", t(name, big), "≤ 100", lambda r: r <= 100))
     for label, name in ROWS[1:]:
         limit = 14 if name.startswith("BM_Sort") else 12
-        if name in ("BM_FloorReadSplit", "BM_FloorSave", "BM_PeerQSettings", "BM_OpenRows"):
+        if name in ("BM_FloorReadSplit", "BM_FloorSave", "BM_PeerQSettings", "BM_OpenRows") or name in END_TO_END:
             continue
         if name == "BM_FloorSaveFolder":
             continue

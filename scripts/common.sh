@@ -26,7 +26,7 @@ ensure_packages() {
     fi
 }
 
-BASE_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-core)
+BASE_PACKAGES=(cmake make g++ qt6-base-dev qt6-translations-l10n libgl-dev libgtest-dev fonts-dejavu-core)
 # GPS tracks: the XML parser, and the geodesics the track tests measure distances against.
 BASE_PACKAGES+=(libpugixml-dev libgeographiclib-dev)
 

@@ -1,4 +1,5 @@
-// Shows every window of the program over a sample diary and saves a picture of each:
+// Shows every window of the program over a sample diary and saves a picture of each (the open
+// dialog too, in the language of the user's locale):
 //   vamo_screenshots <output folder> [<suffix> <window>...]
 // With no window names, all of them; the suffix goes before ".png" (for the 200 % pictures).
 // The sample diary and its settings are written in code page 1250 into a fresh temporary
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -26,6 +28,7 @@
 #include "app/recordmodel.h"
 #include "app/ridetimedialog.h"
 #include "app/textcodec.h"
+#include "app/translations.h"
 #include "diary/diary_file.h"
 #include "diary/field_text.h"
 #include "diary/settings.h"
@@ -101,7 +104,8 @@ std::string Number(double value) { return diary::DotToComma(diary::FormatOneDeci
 
 void WriteSample(const QString& folder, const diary::RegionalSettings& regional) {
     std::vector<diary::DiaryRecord> records;
-    double odometer = 1843.0;
+    // A bicycle with some years on its odometer.
+    double odometer = 12843.0;
     for (const Ride& ride : kRides) {
         diary::DiaryRecord r;
         r[diary::Field::Date] = ToCp(DateText(regional, ride.date));
@@ -158,9 +162,11 @@ public:
     }
 
     // A modal window is pictured from inside its own exec() and then closed as "Storno" would.
-    void Modal(const QString& name, const std::function<void()>& open) {
+    // `wait` gives it time to fill itself first (a file dialog reads its folder in the
+    // background).
+    void Modal(const QString& name, const std::function<void()>& open, int wait = 0) {
         if (!Wanted(name)) return;
-        QTimer::singleShot(0, [this, name] {
+        QTimer::singleShot(wait, [this, name] {
             QWidget* modal = QApplication::activeModalWidget();
             if (modal == nullptr) {
                 std::fprintf(stderr, "%s did not open\n", qPrintable(name));
@@ -219,6 +225,7 @@ void SelectRow(QTreeView* view, int row) {
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vamo 2000"));
+    InstallQtTranslations(QLocale::system());
     const QStringList args = QApplication::arguments();
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: vamo_screenshots <output folder> [<suffix> <window>...]\n");
@@ -272,6 +279,8 @@ int main(int argc, char* argv[]) {
         Named<QLineEdit>(cas, "Edit2")->setText(QStringLiteral("25"));
         cas->Ask(TCasForm::Start::AsLeft);
     });
+    shooter.Modal(
+        QStringLiteral("open"), [&] { trigger("Otevt1"); }, 500);
     shooter.Modal(QStringLiteral("calendar"),
                   [&] { Window<TCalendarForm>("CalendarForm")->Pick(main.get()); });
     shooter.Modeless(QStringLiteral("stat"), Window<QWidget>("StatForm"),

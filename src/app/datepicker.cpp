@@ -46,10 +46,14 @@ TCalendarForm::TCalendarForm(QWidget* mainWindow, QWidget* parent)
 
     move(310, 175);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    // Enter or a double click on a day takes it, as "OK" does.
+    connect(Calendar, &QCalendarWidget::activated, this, &QDialog::accept);
 }
 
 QDate TCalendarForm::Pick(QWidget* opener) {
     Calendar->setSelectedDate(QDate::currentDate());
+    // The days take the keyboard at every opening: the arrows move the day.
+    Calendar->setFocus(Qt::OtherFocusReason);
     QWidget* main = mainWindow_;
     const bool mainWasEnabled = main != nullptr && main->isEnabled();
     if (main) main->setEnabled(false);

@@ -6,11 +6,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
 
 #include "app/datepicker.h"
+#include "app/firstfield.h"
 #include "app/icons.h"
 #include "app/msgbox.h"
 #include "app/recordmodel.h"
@@ -401,3 +403,12 @@ void TAddForm::AcceptRide() {
 }
 
 void TAddForm::reject() { done(kResultCancel); }
+
+void TAddForm::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        // Every opening starts at "Datum:", whichever control the last one ended in (OK
+        // clicked, or Esc in "Odkud"), with the date selected so that typing replaces it.
+        FocusFirstField(Dat);
+    }
+    QDialog::showEvent(event);
+}

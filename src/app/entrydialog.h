@@ -49,6 +49,9 @@ public:
     // Esc and the close box end the dialog as "Storno" does.
     void reject() override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private slots:
     void FillToday();            // "Dnes"
     void PickDate();             // the calendar button

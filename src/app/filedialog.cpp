@@ -1,6 +1,7 @@
 #include "app/filedialog.h"
 
 #include <QFileDialog>
+#include <QStringList>
 #include <optional>
 
 namespace filedialog {
@@ -11,34 +12,51 @@ std::optional<QString>& Pending() {
     return pending;
 }
 
-QString& Filter() {
-    static QString filter;
-    return filter;
+struct Asked {
+    QString filter;
+    QString folder;
+};
+
+Asked& LastAsked() {
+    static Asked asked;
+    return asked;
 }
 
-std::optional<QString> TakePending(const QString& filter) {
-    Filter() = filter;
+std::optional<QString> TakePending(const QString& filter, const QString& folder) {
+    LastAsked() = {filter, folder};
     std::optional<QString> answer = std::move(Pending());
     Pending().reset();
     return answer;
 }
 
-}  // namespace
-
-QString OpenFileName(QWidget* parent, const QString& filter) {
-    if (auto answer = TakePending(filter)) return *answer;
-    return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+QString Run(QWidget* parent, const QString& filter, const QString& folder,
+            QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(parent, QString(), folder, filter);
+    dialog.setObjectName(QStringLiteral("FileDialog"));
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.constFirst();
 }
 
-QString SaveFileName(QWidget* parent, const QString& filter) {
-    if (auto answer = TakePending(filter)) return *answer;
-    return QFileDialog::getSaveFileName(parent, QString(), QString(), filter, nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+}  // namespace
+
+QString OpenFileName(QWidget* parent, const QString& filter, const QString& folder) {
+    if (auto answer = TakePending(filter, folder)) return *answer;
+    return Run(parent, filter, folder, QFileDialog::AcceptOpen);
+}
+
+QString SaveFileName(QWidget* parent, const QString& filter, const QString& folder) {
+    if (auto answer = TakePending(filter, folder)) return *answer;
+    return Run(parent, filter, folder, QFileDialog::AcceptSave);
 }
 
 void SetNextFileName(const QString& name) { Pending() = name; }
 void SetNextCancel() { Pending() = QString(); }
 bool HasPendingAnswer() { return Pending().has_value(); }
-QString LastFilter() { return Filter(); }
+QString LastFilter() { return LastAsked().filter; }
+QString LastFolder() { return LastAsked().folder; }
 
 }  // namespace filedialog

@@ -1,10 +1,12 @@
 #include <QApplication>
+#include <QLocale>
 #include <csignal>
 #include <exception>
 
 #include "app/mainwindow.h"
 #include "app/msgbox.h"
 #include "app/textcodec.h"
+#include "app/translations.h"
 #include "platform/platform.h"
 
 namespace {
@@ -46,6 +48,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Vamo 2000"));
     // Lets a Wayland desktop match the windows to the installed launcher and its picture.
     QGuiApplication::setDesktopFileName(QStringLiteral("vamo2001"));
+    // The file dialogs, context menus and standard buttons follow the user's language.
+    InstallQtTranslations(QLocale::system());
 
     TMainForm main(SettingsFolder(), platform::ReadRegionalSettings());
     QObject::connect(&main, &TMainForm::Closed, &application, &QApplication::quit,

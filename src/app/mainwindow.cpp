@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QStringDecoder>
 #include <QToolBar>
 #include <QToolButton>
@@ -48,6 +49,9 @@ void ShowModeless(QWidget* window) {
     window->activateWindow();
 }
 const QString kNoSelection = QStringLiteral("Není vybrán žádný údaj !");
+// The keys of the two lists' widths in the settings file.
+const std::string kMainListKey = "seznam";
+const std::string kSearchListKey = "hledat";
 
 bool SameFile(const QString& a, const QString& b) {
     const QFileInfo fa(a);
@@ -110,6 +114,30 @@ void TMainForm::CreateWindows() {
     calendar_ = std::make_unique<TCalendarForm>(this);
     stat_ = std::make_unique<TStatForm>(model_, regional_);
     info_ = std::make_unique<TInfoForm>(this);
+    RestoreListWidths();
+}
+
+void TMainForm::RestoreListWidths() {
+    try {
+        const std::string settings = SettingsFile();
+        RestoreColumnWidths(Seznam, diary::ReadColumnWidths(settings, kMainListKey));
+        find_->RestoreResultColumnWidths(diary::ReadColumnWidths(settings, kSearchListKey));
+    } catch (const std::exception&) {
+        // Widths are a convenience; a settings file that cannot be read was reported by the
+        // start-up load already.
+    }
+    startWidths_ = {ColumnWidths(Seznam), find_->ResultColumnWidths()};
+}
+
+void TMainForm::RememberListWidths() {
+    const std::pair<std::vector<int>, std::vector<int>> now{ColumnWidths(Seznam),
+                                                            find_->ResultColumnWidths()};
+    // Only what the user dragged: the program's own widths follow the font of each start.
+    if (now == startWidths_) return;
+    Guarded(this, [&] {
+        diary::WriteColumnWidths(SettingsFile(),
+                                 {{kMainListKey, now.first}, {kSearchListKey, now.second}});
+    });
 }
 
 void TMainForm::BuildMenusAndToolBar() {
@@ -121,44 +149,49 @@ void TMainForm::BuildMenusAndToolBar() {
         move(screen->availableGeometry().center() - rect().center());
     }
 
+    // Captions carry their mnemonic ("&Soubor" shows as "Soubor" with S underlined); Qt shows
+    // the shortcut beside the item, so no caption's text changes.
     const auto action = [this](const char* name, const QString& text, const QIcon& icon,
-                               const QString& hint) {
+                               const QString& hint, const QKeySequence& keys) {
         auto* a = new QAction(icon, text, this);
         a->setObjectName(QString::fromLatin1(name));
-        a->setToolTip(hint.isEmpty() ? text : hint);
+        a->setToolTip(hint.isEmpty() ? QString(text).remove(QLatin1Char('&')) : hint);
+        a->setShortcut(keys);
         return a;
     };
-    Nov1 = action("Nov1", QStringLiteral("Nový"), icons::NewFile(), QStringLiteral("Nový soubor"));
-    Otevt1 = action("Otevt1", QStringLiteral("Otevřít"), icons::OpenFile(),
-                    QStringLiteral("Otevřít soubor"));
-    Uloitjako1 = action("Uloitjako1", QStringLiteral("Uložit jako"), icons::SaveAs(),
-                        QStringLiteral("Uložit soubor jako"));
-    Importzestarverze1 =
-        action("Importzestarverze1", QStringLiteral("Import z Vama 99"), QIcon(), {});
-    Konec1 =
-        action("Konec1", QStringLiteral("Konec"), icons::Exit(), QStringLiteral("Konec programu"));
-    Novy1 =
-        action("Novy1", QStringLiteral("Nový"), icons::NewRecord(), QStringLiteral("Nový údaj"));
-    Editovat1 = action("Editovat1", QStringLiteral("Editovat"), icons::EditRecord(),
-                       QStringLiteral("Editovat údaj"));
-    Smazat1 = action("Smazat1", QStringLiteral("Smazat"), icons::DeleteRecord(),
-                     QStringLiteral("Smazat údaj"));
-    Hledat1 =
-        action("Hledat1", QStringLiteral("Hledat"), icons::Search(), QStringLiteral("Hledat"));
+    Nov1 = action("Nov1", QStringLiteral("&Nový"), icons::NewFile(), QStringLiteral("Nový soubor"),
+                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    Otevt1 = action("Otevt1", QStringLiteral("&Otevřít"), icons::OpenFile(),
+                    QStringLiteral("Otevřít soubor"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    Uloitjako1 = action("Uloitjako1", QStringLiteral("&Uložit jako"), icons::SaveAs(),
+                        QStringLiteral("Uložit soubor jako"),
+                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    Importzestarverze1 = action("Importzestarverze1", QStringLiteral("&Import z Vama 99"), QIcon(),
+                                {}, QKeySequence());
+    Konec1 = action("Konec1", QStringLiteral("&Konec"), icons::Exit(),
+                    QStringLiteral("Konec programu"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    Novy1 = action("Novy1", QStringLiteral("&Nový"), icons::NewRecord(),
+                   QStringLiteral("Nový údaj"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    Editovat1 = action("Editovat1", QStringLiteral("&Editovat"), icons::EditRecord(),
+                       QStringLiteral("Editovat údaj"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    Smazat1 = action("Smazat1", QStringLiteral("&Smazat"), icons::DeleteRecord(),
+                     QStringLiteral("Smazat údaj"), QKeySequence(Qt::Key_Delete));
+    Hledat1 = action("Hledat1", QStringLiteral("&Hledat"), icons::Search(),
+                     QStringLiteral("Hledat"), QKeySequence(Qt::CTRL | Qt::Key_F));
 
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu* Soubor1 = bar->addMenu(QStringLiteral("Soubor"));
+    QMenu* Soubor1 = bar->addMenu(QStringLiteral("&Soubor"));
     Soubor1->setObjectName(QStringLiteral("Soubor1"));
     Soubor1->addActions({Nov1, Otevt1, Uloitjako1, Importzestarverze1, Konec1});
-    QMenu* Udaj1 = bar->addMenu(QStringLiteral("Údaj"));
+    QMenu* Udaj1 = bar->addMenu(QStringLiteral("&Údaj"));
     Udaj1->setObjectName(QStringLiteral("Udaj1"));
     Udaj1->addActions({Novy1, Editovat1, Smazat1, Hledat1});
-    Zkratky1 = bar->addAction(QStringLiteral("Zkratky"));
+    Zkratky1 = bar->addAction(QStringLiteral("&Zkratky"));
     Zkratky1->setObjectName(QStringLiteral("Zkratky1"));
-    Statistika1 = bar->addAction(QStringLiteral("Statistika"));
+    Statistika1 = bar->addAction(QStringLiteral("S&tatistika"));
     Statistika1->setObjectName(QStringLiteral("Statistika1"));
-    Oprogramu1 = bar->addAction(QStringLiteral("O programu"));
+    Oprogramu1 = bar->addAction(QStringLiteral("&O programu"));
     Oprogramu1->setObjectName(QStringLiteral("Oprogramu1"));
 
     QToolBar* ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
@@ -187,11 +220,13 @@ void TMainForm::BuildMenusAndToolBar() {
     Seznam->setObjectName(QStringLiteral("Seznam"));
     model_ = new RecordModel(this);
     model_->setObjectName(QStringLiteral("SeznamModel"));
-    SetUpRecordView(Seznam, model_);
-    // Room for six-digit record numbers: the number column of the file format is unbounded.
-    const int numberWidth = Seznam->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 14;
-    Seznam->setColumnWidth(0, std::max(Seznam->columnWidth(0), numberWidth));
+    SetUpRecordView(Seznam, model_, regional_);
     setCentralWidget(Seznam);
+    // Enter on a row edits it, as a double click shows it.
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        auto* enter = new QShortcut(keys, Seznam, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(enter, &QShortcut::activated, this, &TMainForm::EditRide);
+    }
 
     connect(Nov1, &QAction::triggered, this, &TMainForm::NewDiary);
     connect(Otevt1, &QAction::triggered, this, &TMainForm::OpenDiary);
@@ -291,10 +326,11 @@ void TMainForm::ReloadFromDisk() {
     ShowRows(std::move(rows), number);
 }
 
-void TMainForm::RememberDiary() {
-    if (settingsUnreadable_) return;
-    Guarded(this,
-            [&] { diary::WriteLastDiary(SettingsFile(), DiaryPathToSettings(currentDiaryPath_)); });
+bool TMainForm::RememberDiary() {
+    if (settingsUnreadable_) return false;
+    return Guarded(this, [&] {
+        diary::WriteLastDiary(SettingsFile(), DiaryPathToSettings(currentDiaryPath_));
+    });
 }
 
 bool TMainForm::MayOverwrite(const QString& path) {
@@ -303,8 +339,19 @@ bool TMainForm::MayOverwrite(const QString& path) {
                     QStringLiteral("Soubor ") + path + QStringLiteral(" již existuje. Přepsat?"));
 }
 
+QString TMainForm::AskFileName(bool save, const QString& filter) {
+    // Where a desktop's own dialogs start: the folder last chosen in them, and before that
+    // the open diary's folder, not whatever folder the program was started from.
+    const QString folder =
+        dialogFolder_.isEmpty() ? QFileInfo(currentDiaryPath_).absolutePath() : dialogFolder_;
+    const QString chosen = save ? filedialog::SaveFileName(this, filter, folder)
+                                : filedialog::OpenFileName(this, filter, folder);
+    if (!chosen.isEmpty()) dialogFolder_ = QFileInfo(chosen).absolutePath();
+    return chosen;
+}
+
 void TMainForm::NewDiary() {
-    const QString chosen = filedialog::SaveFileName(this, kDiaryFilter);
+    const QString chosen = AskFileName(true, kDiaryFilter);
     if (chosen.isEmpty()) return;
     const QString path = WithDiaryExtension(chosen);
     if (QFileInfo::exists(path)) {
@@ -322,13 +369,13 @@ void TMainForm::NewDiary() {
 }
 
 void TMainForm::OpenDiary() {
-    const QString chosen = filedialog::OpenFileName(this, kDiaryFilter);
+    const QString chosen = AskFileName(false, kDiaryFilter);
     if (chosen.isEmpty()) return;
     Otevri(chosen);
 }
 
 void TMainForm::SaveDiaryAs() {
-    const QString chosen = filedialog::SaveFileName(this, kDiaryFilter);
+    const QString chosen = AskFileName(true, kDiaryFilter);
     if (chosen.isEmpty()) return;
     const QString path = WithDiaryExtension(chosen);
     if (SameFile(path, currentDiaryPath_)) return;
@@ -343,7 +390,7 @@ void TMainForm::SaveDiaryAs() {
 }
 
 void TMainForm::ImportOldDiary() {
-    const QString source = filedialog::OpenFileName(this, kOldDiaryFilter);
+    const QString source = AskFileName(false, kOldDiaryFilter);
     if (source.isEmpty()) return;
     if (!AskYesNo(this, MsgKind::Confirm, QStringLiteral("Importovat ?"))) return;
     const QString target = FromFsPath(diary::ImportTargetPath(ToFsPath(source)));
@@ -450,7 +497,23 @@ void TMainForm::ShowRows(std::vector<diary::RecordRow> rows, const std::string& 
     Seznam->scrollTo(index);
 }
 
-void TMainForm::ShowSearch() { ShowModeless(find_.get()); }
+void TMainForm::ShowSearch() {
+    if (!searchPlaced_) {
+        // Centred over this window the first time, as the dialogs are; later where it was left.
+        searchPlaced_ = true;
+        QRect frame(QPoint(), find_->frameGeometry().size());
+        frame.moveCenter(frameGeometry().center());
+        if (const QScreen* screen = this->screen()) {
+            const QRect area = screen->availableGeometry();
+            frame.moveRight(std::min(frame.right(), area.right()));
+            frame.moveBottom(std::min(frame.bottom(), area.bottom()));
+            frame.moveLeft(std::max(frame.left(), area.left()));
+            frame.moveTop(std::max(frame.top(), area.top()));
+        }
+        find_->move(frame.topLeft());
+    }
+    ShowModeless(find_.get());
+}
 
 void TMainForm::ShowPlaceLists() { ShowModeless(zkratky_.get()); }
 
@@ -471,7 +534,8 @@ void TMainForm::ShowSelectedRide() {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     // Storing the path must never keep the user from leaving: the diary itself is saved.
-    RememberDiary();
+    // When the settings file cannot be written, that was said once; the widths are let go.
+    if (RememberDiary()) RememberListWidths();
     event->accept();
     emit Closed();
 }

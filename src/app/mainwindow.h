@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "diary/record.h"
@@ -88,18 +89,24 @@ private:
     // Another program changed the diary: the list shows it as it is now, in the same order and
     // with the same ride selected where it still exists.
     void ReloadFromDisk();
-    // The list after a change made under the diary's lock: the rows as the change read and
-    // saved them, sorted as the list was, with ride `select` selected (0: none).
-    // Before the day's first change of the diary: a copy of it as it was, in "zalohy" beside
+    // Before the day's first change of the diary: a copy of it as it was, in "zálohy" beside
     // the settings file.
     void KeepDailyBackup();
+    // The list after a change made under the diary's lock: the rows as the change read and
+    // saved them, sorted as the list was, with ride `select` selected (0: none).
     void ShowChangedDiary(const diary::ChangeResult& result, std::uint64_t select);
     // `rows` in the list, sorted as it was, with ride `selectNumber` selected (empty: none).
     void ShowRows(std::vector<diary::RecordRow> rows, const std::string& selectNumber);
     // Remembers CurrentDiaryPath in the settings file; a failure is shown and changes nothing.
-    void RememberDiary();
+    bool RememberDiary();
+    // The column widths of both lists from the settings file, and back when the user changed
+    // them.
+    void RestoreListWidths();
+    void RememberListWidths();
     // Runs the entry dialog with the main window disabled; true when it ended with "OK".
     bool RunEntryDialog(const QString& caption);
+    // The file dialog (save or open) for `filter`; the chosen name, or "" after a cancel.
+    QString AskFileName(bool save, const QString& filter);
     // Asks before a file that exists is replaced; true when the name may be used.
     bool MayOverwrite(const QString& path);
 
@@ -110,6 +117,12 @@ private:
     bool settingsUnreadable_ = false;
     // The place lists as the start-up load read them: the shortcut editor starts from them.
     QStringList placeLists_[3];
+    // The widths of the main list and the search results after the start, to tell whether the
+    // user changed them.
+    std::pair<std::vector<int>, std::vector<int>> startWidths_;
+    bool searchPlaced_ = false;
+    // The folder of the last file chosen in a file dialog; empty until one was.
+    QString dialogFolder_;
 
     RecordModel* model_ = nullptr;
     DiaryWatcher* watcher_ = nullptr;

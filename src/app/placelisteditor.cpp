@@ -7,12 +7,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "app/firstfield.h"
 #include "app/icons.h"
 #include "app/msgbox.h"
 #include "app/textcodec.h"
@@ -173,8 +175,19 @@ TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const 
     connect(Button2, &QPushButton::clicked, this, [this] { DeleteSelected(List1); });
     connect(Button4, &QPushButton::clicked, this, [this] { DeleteSelected(List2); });
     connect(Button6, &QPushButton::clicked, this, [this] { DeleteSelected(List3); });
+    // Enter in a column's edit adds the place as that column's "Přidat" does.
+    connect(Edit1, &QLineEdit::returnPressed, Button1, &QPushButton::click);
+    connect(Edit2, &QLineEdit::returnPressed, Button3, &QPushButton::click);
+    connect(Edit3, &QLineEdit::returnPressed, Button5, &QPushButton::click);
     connect(OKButton, &QPushButton::clicked, this, &TZkratkyForm::SaveAndRestart);
     connect(CancelButton, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void TZkratkyForm::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        FocusFirstField(Edit1);
+    }
+    QDialog::showEvent(event);
 }
 
 void TZkratkyForm::SaveAndRestart() {

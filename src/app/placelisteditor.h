@@ -27,6 +27,10 @@ public:
     // exits without running the main window's close query; tests put a recorder here.
     static std::function<void(const QString& exe)> restarter;
 
+protected:
+    // Every opening starts in the first column's edit.
+    void showEvent(QShowEvent* event) override;
+
 private slots:
     void SaveAndRestart();  // "OK"
 

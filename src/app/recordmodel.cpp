@@ -2,8 +2,10 @@
 
 #include <QHeaderView>
 #include <QTreeView>
+#include <algorithm>
 
 #include "app/textcodec.h"
+#include "diary/regional.h"
 
 const int RecordModel::kColumnWidths[12] = {20, 75, 90, 90, 90, 50, 50, 50, 80, 60, 60, 200};
 
@@ -94,7 +96,39 @@ void RecordModel::SortByColumn(int column, const diary::RegionalSettings& region
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void SetUpRecordView(QTreeView* view, RecordModel* model) {
+namespace {
+
+// What a column typically holds, for its width; empty where the program's width is enough.
+QString SampleText(int column, const diary::RegionalSettings& regional) {
+    const QString decimal = FromCp(regional.decimalSeparator);
+    switch (column) {
+        case 0:
+            // Six-digit record numbers: the number column of the file format is unbounded.
+            return QStringLiteral("000000");
+        case 1:
+            // Two-digit day and month: the widest date of the user's format.
+            return FromCp(diary::FormatDate(regional, {2026, 12, 28}));
+        case 5:
+        case 7:
+            return QStringLiteral("123456") + decimal + QStringLiteral("7");
+        case 6:
+            return QStringLiteral("1234") + decimal + QStringLiteral("5");
+        case 8:
+            return QStringLiteral("10 h 59 min");
+        case 9:
+        case 10:
+            return QStringLiteral("99") + decimal + QStringLiteral("9");
+        default:
+            return {};
+    }
+}
+
+// Room around a cell's or a caption's text: the style's margins on both sides and the grid line.
+constexpr int kTextPadding = 16;
+
+}  // namespace
+
+void SetUpRecordView(QTreeView* view, RecordModel* model, const diary::RegionalSettings& regional) {
     view->setModel(model);
     view->setRootIsDecorated(false);
     view->setItemsExpandable(false);
@@ -105,19 +139,44 @@ void SetUpRecordView(QTreeView* view, RecordModel* model) {
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setAlternatingRowColors(false);
     // Once a style sheet styles the items it also owns their selected look: without the
-    // second rule the selected row is white text on white, that is, an empty row.
+    // second rule the selected row is white text on white, that is, an empty row. The scroll
+    // bars get a thumb darker than its trough: the default style draws it lighter, which
+    // reads as a scroll bar running backwards.
     view->setStyleSheet(
         QStringLiteral("QTreeView::item { border-right: 1px solid palette(midlight); "
                        "border-bottom: 1px solid palette(midlight); } "
                        "QTreeView::item:selected { background: palette(highlight); "
-                       "color: palette(highlighted-text); }"));
+                       "color: palette(highlighted-text); } "
+                       "QScrollBar { background: palette(window); } "
+                       "QScrollBar::handle { background: palette(mid); "
+                       "border: 1px solid palette(dark); border-radius: 3px; "
+                       "min-width: 20px; min-height: 20px; } "
+                       "QScrollBar::handle:hover, QScrollBar::handle:pressed { "
+                       "background: palette(dark); }"));
     view->header()->setSectionsClickable(true);
     view->header()->setSortIndicatorShown(false);
     view->header()->setStretchLastSection(true);
-    const QFontMetrics fm(view->font());
+    const QFontMetrics cells(view->font());
+    const QFontMetrics captions(view->header()->font());
     for (int c = 0; c < 12; ++c) {
-        // Never narrower than the caption, so no header text is clipped.
-        const int caption = fm.horizontalAdvance(RecordModel::Captions().at(c)) + 16;
-        view->setColumnWidth(c, std::max(RecordModel::kColumnWidths[c], caption));
+        const int caption = captions.horizontalAdvance(RecordModel::Captions().at(c));
+        const int content = cells.horizontalAdvance(SampleText(c, regional));
+        view->setColumnWidth(
+            c, std::max(RecordModel::kColumnWidths[c], std::max(caption, content) + kTextPadding));
+    }
+}
+
+std::vector<int> ColumnWidths(const QTreeView* view) {
+    std::vector<int> widths;
+    for (int c = 0; c + 1 < view->model()->columnCount(); ++c)
+        widths.push_back(view->columnWidth(c));
+    return widths;
+}
+
+void RestoreColumnWidths(QTreeView* view, const std::vector<int>& widths) {
+    const int n = std::min(static_cast<int>(widths.size()), view->model()->columnCount() - 1);
+    for (int c = 0; c < n; ++c) {
+        if (widths[static_cast<std::size_t>(c)] > 0)
+            view->setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
     }
 }

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <vector>
 
 #include "diary/record_table.h"
 #include "diary/regional.h"
@@ -36,6 +37,12 @@ private:
 };
 
 class QTreeView;
-// A QTreeView set up as a report list: grid-like, whole rows, one selection, no editing,
-// columns sized as the program's lists are.
-void SetUpRecordView(QTreeView* view, RecordModel* model);
+// A QTreeView set up as a report list: grid-like, whole rows, one selection, no editing. Each
+// column is at least the program's own width and wide enough for its caption and for typical
+// content in the view's font (a date in `regional`'s format, a six-digit odometer reading).
+void SetUpRecordView(QTreeView* view, RecordModel* model, const diary::RegionalSettings& regional);
+
+// The widths a user can give the columns: all but the last, which fills the rest of the view.
+std::vector<int> ColumnWidths(const QTreeView* view);
+// Widths as ColumnWidths gave them; a 0, or a column beyond those given, keeps its width.
+void RestoreColumnWidths(QTreeView* view, const std::vector<int>& widths);

@@ -2,11 +2,13 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/firstfield.h"
 #include "app/icons.h"
 #include "app/msgbox.h"
 #include "app/textcodec.h"
@@ -72,11 +74,32 @@ std::optional<QString> TCasForm::Ask(Start start) {
         Edit1->clear();
         Edit2->clear();
     }
+    // Every opening starts in the hours, what was kept selected so that typing replaces it,
+    // wherever the focus was when the dialog closed the time before.
+    Edit2->deselect();
+    FocusFirstField(Edit1);
     if (exec() != kResultYes) return std::nullopt;
     return Edit1->text() + QStringLiteral(" h ") + Edit2->text() + QStringLiteral(" min");
 }
 
 void TCasForm::reject() { done(kResultCancel); }
+
+void TCasForm::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        // Enter walks from the hours to the minutes and accepts from there, so that it never
+        // hands back " h  min" before anything was typed.
+        if (focusWidget() == Edit1) {
+            Edit2->setFocus(Qt::TabFocusReason);
+            return;
+        }
+        if (focusWidget() == Edit2) {
+            AcceptRideTime();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
+}
 
 // 6 (Yes), not 1: the openers take the ride time only on this answer.
 void TCasForm::AcceptRideTime() { done(kResultYes); }

@@ -25,6 +25,9 @@ public:
     // Esc ends the dialog with 2 (Cancel), as "Storno" does.
     void reject() override;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private slots:
     void AcceptRideTime();  // "OK": ends with 6 (Yes), the answer the openers wait for
 

@@ -5,10 +5,12 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "app/datepicker.h"
+#include "app/firstfield.h"
 #include "app/icons.h"
 #include "app/msgbox.h"
 #include "app/recordmodel.h"
@@ -215,7 +218,7 @@ TFindForm::TFindForm(const RecordModel* list, const diary::RegionalSettings& reg
     results_ = new RecordModel(this);
     List = new QTreeView(this);
     List->setObjectName(QStringLiteral("List"));
-    SetUpRecordView(List, results_);
+    SetUpRecordView(List, results_, regional_);
     // The result list only shows its rows; it cannot be sorted.
     List->header()->setSectionsClickable(false);
 
@@ -275,14 +278,50 @@ void TFindForm::Search() {
         std::vector<diary::RecordRow> found =
             diary::SearchDiary(ToFsPath(currentDiaryPath_()), conditions, regional_);
         // Show each match as the main list holds it; a record the main list lacks (the file
-        // was changed behind its back) is shown from the file's own fields.
+        // was changed behind its back) is shown from the file's own fields. One index per
+        // search keeps this linear in the hits, however many rows the list has.
         const diary::RecordTable& table = list_->table();
+        const diary::NumberIndex rows(table);
         for (diary::RecordRow& row : found) {
-            const auto pos = table.FindNumber(row.Number());
+            const auto pos = rows.Find(row.Number());
             if (pos >= 0) row = table[static_cast<std::size_t>(pos)];
         }
         results_->Assign(std::move(found));
     });
+}
+
+std::vector<int> TFindForm::ResultColumnWidths() const { return ColumnWidths(List); }
+
+void TFindForm::RestoreResultColumnWidths(const std::vector<int>& widths) {
+    RestoreColumnWidths(List, widths);
+}
+
+void TFindForm::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        // Every opening starts at the first condition's field, its text selected for typing
+        // over, wherever the focus was left the time before.
+        FocusFirstField(Edatumod);
+    }
+    QWidget::showEvent(event);
+}
+
+void TFindForm::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && mods == Qt::NoModifier) {
+        // Enter on a button presses that button, as in a dialog; anywhere else it searches.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+        } else if (focusWidget() != List) {
+            Search();
+        }
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && mods == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TFindForm::PickLowerDate() { Edatumod->setText(DateText(regional_, helpers_.pickDate(this))); }

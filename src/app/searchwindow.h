@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "diary/regional.h"
 #include "diary/search.h"
@@ -36,6 +37,15 @@ public:
     TFindForm(const RecordModel *list, const diary::RegionalSettings &regional,
               std::function<QString()> currentDiaryPath, Helpers helpers,
               QWidget *parent = nullptr);
+
+    // The widths of the result list's columns (see ColumnWidths in recordmodel.h).
+    std::vector<int> ResultColumnWidths() const;
+    void RestoreResultColumnWidths(const std::vector<int> &widths);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    // Enter runs "Vyhledat" (or presses the focused button), Esc closes as "Storno" does.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private slots:
     void Search();            // "Vyhledat": reads the diary file and lists the matches

@@ -79,4 +79,42 @@ void RecordTable::SortByColumn(int column, const RegionalSettings& regional) {
     rows_ = std::move(sorted);
 }
 
+NumberIndex::NumberIndex(const RecordTable& table)
+    // Room for numbers up to a few times the row count: a list whose numbers run far past
+    // its length is not one the reader made, and a vector that large would waste memory.
+    : limit_(4 * table.size() + 16) {
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const std::string_view number = table[i].Number();
+        if (const auto value = SmallValue(number, limit_)) {
+            if (*value >= byValue_.size()) byValue_.resize(*value + 1, kNone);
+            // The first row of a number wins, as a scan from the top finds it.
+            if (byValue_[*value] == kNone) byValue_[*value] = i;
+        } else {
+            byText_.emplace(number, i);
+        }
+    }
+}
+
+std::ptrdiff_t NumberIndex::Find(std::string_view number) const {
+    std::size_t at = kNone;
+    if (const auto value = SmallValue(number, limit_)) {
+        if (*value < byValue_.size()) at = byValue_[*value];
+    } else if (const auto it = byText_.find(number); it != byText_.end()) {
+        at = it->second;
+    }
+    return at == kNone ? -1 : static_cast<std::ptrdiff_t>(at);
+}
+
+std::optional<std::size_t> NumberIndex::SmallValue(std::string_view number, std::size_t limit) {
+    // Exactly one text per value, so that equal values mean equal texts.
+    if (number.empty() || (number.size() > 1 && number.front() == '0')) return std::nullopt;
+    std::size_t value = 0;
+    for (const char c : number) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<std::size_t>(c - '0');
+        if (value >= limit) return std::nullopt;
+    }
+    return value;
+}
+
 }  // namespace diary

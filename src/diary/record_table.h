@@ -3,7 +3,9 @@
 // change), each row carrying its record number.
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "diary/record.h"
@@ -43,6 +45,27 @@ public:
 
 private:
     std::vector<RecordRow> rows_;
+};
+
+// The rows of a table by record number, each found in constant time: FindNumber for many
+// numbers at once, made once for a table that does not change while it is used. Record
+// numbers are small whole numbers (1..n as a diary is read), so most sit in a plain vector
+// indexed by their value; any other text is looked up as text.
+class NumberIndex {
+public:
+    explicit NumberIndex(const RecordTable& table);
+    // The same answer as table.FindNumber(number).
+    std::ptrdiff_t Find(std::string_view number) const;
+
+private:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    // The value of a number written the way the reader writes one (digits, no leading zero)
+    // if it is below `limit`, or nullopt.
+    static std::optional<std::size_t> SmallValue(std::string_view number, std::size_t limit);
+
+    std::size_t limit_;
+    std::vector<std::size_t> byValue_;
+    std::unordered_map<std::string_view, std::size_t> byText_;
 };
 
 }  // namespace diary

@@ -1,5 +1,7 @@
 #include "diary/search.h"
 
+#include <algorithm>
+
 #include "diary/diary_file.h"
 #include "diary/field_text.h"
 #include "diary/regional.h"
@@ -146,10 +148,12 @@ std::vector<RecordRow> SearchDiary(const std::string& path, const SearchConditio
                                    const RegionalSettings& regional) {
     const SearchQuery query(conditions, regional);
     std::vector<RecordRow> rows = ReadDiaryRows(path);
-    std::vector<RecordRow> found;
-    for (RecordRow& row : rows)
-        if (query.Matches(row)) found.push_back(std::move(row));
-    return found;
+    // The hits keep their order and stay where they were read: no second list that grows
+    // hit by hit, which costs as much as the search itself when every ride is a hit.
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [&query](const RecordRow& row) { return !query.Matches(row); }),
+               rows.end());
+    return rows;
 }
 
 }  // namespace diary

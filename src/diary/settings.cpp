@@ -12,6 +12,7 @@ namespace {
 constexpr std::string_view kFileSection = "soubor";
 constexpr std::string_view kFileKey = "file";
 constexpr std::string_view kPlaceSections[] = {"odkud", "kam", "pres"};
+constexpr std::string_view kColumnSection = "sloupce";
 
 std::string Join(const std::string& folder, std::string_view name) {
     if (folder.empty()) return std::string(name);
@@ -120,6 +121,43 @@ PlaceListsChange ReplacePlaceLists(const std::string& settingsPath, const PlaceL
     change.applied = true;
     change.lists = lists;
     return change;
+}
+
+std::vector<int> ReadColumnWidths(const std::string& settingsPath, std::string_view list) {
+    const std::string text = ReadProfileString(settingsPath, kColumnSection, list, "");
+    std::vector<int> widths;
+    if (text.empty()) return widths;
+    std::string_view rest = text;
+    while (true) {
+        const std::size_t comma = rest.find(',');
+        std::string_view item = rest.substr(0, comma);
+        // A hand-edited "75, 90" means what it says.
+        while (!item.empty() && (item.front() == ' ' || item.front() == '\t'))
+            item.remove_prefix(1);
+        while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.remove_suffix(1);
+        int width = 0;
+        const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), width);
+        const bool whole = error == std::errc() && end == item.data() + item.size();
+        widths.push_back(whole && width >= 1 && width <= kMaxColumnWidth ? width : 0);
+        if (comma == std::string_view::npos) break;
+        rest.remove_prefix(comma + 1);
+    }
+    return widths;
+}
+
+void WriteColumnWidths(const std::string& settingsPath,
+                       const std::vector<ListColumnWidths>& lists) {
+    Profile profile = Profile::Load(settingsPath);
+    for (const ListColumnWidths& entry : lists) {
+        std::string value;
+        for (const int width : entry.widths) {
+            if (!value.empty()) value += ',';
+            char buf[16];
+            value.append(buf, std::to_chars(buf, buf + sizeof buf, width).ptr);
+        }
+        profile.Set(kColumnSection, entry.list, value);
+    }
+    profile.Save(settingsPath);
 }
 
 }  // namespace diary

@@ -62,4 +62,17 @@ struct PlaceListsChange {
                                                  const PlaceLists& opened, const PlaceLists& lists,
                                                  std::chrono::milliseconds timeout = kLockTimeout);
 
+// Section "sloupce": the column widths the user gave each list, one key per list, the widths
+// in pixels joined by commas. Older versions of the program never look at it.
+inline constexpr int kMaxColumnWidth = 10000;
+struct ListColumnWidths {
+    std::string list;  // the key
+    std::vector<int> widths;
+};
+// A width that is not a whole number from 1 to kMaxColumnWidth reads as 0, which leaves that
+// column at the program's own width; a missing key or file reads as no widths at all.
+std::vector<int> ReadColumnWidths(const std::string& settingsPath, std::string_view list);
+// Stores the widths of every list given in one atomic save; other keys and sections stay.
+void WriteColumnWidths(const std::string& settingsPath, const std::vector<ListColumnWidths>& lists);
+
 }  // namespace diary

@@ -26,11 +26,7 @@ using guitest::Q;
 
 namespace {
 
-const std::string kThree = guitest::DiaryBytes({
-    {"1", "1.5.2001§Doma§Les§§100§130§30§20§30§1 h 30 min§první§"},
-    {"2", "2.5.2001§Les§Doma§§130§140§10§20§30§0 h 30 min§druhá§"},
-    {"3", "3.5.2001§Doma§Ves§§140§190§50§25§40§2 h 0 min§třetí§"},
-});
+const std::string kThree = guitest::ThreeRides();
 
 std::vector<std::string> Notes(const std::string& path) {
     std::vector<std::string> notes;

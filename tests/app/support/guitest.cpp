@@ -103,6 +103,7 @@ std::shared_ptr<Answer> AnswerModal(std::function<void(QWidget* modal)> handler)
     QPointer<QWidget> before(QApplication::activeModalWidget());
     auto* poll = new QTimer;
     auto ticks = std::make_shared<int>(0);
+    auto inactive = std::make_shared<int>(0);
     poll->setInterval(5);
     QObject::connect(poll, &QTimer::timeout, poll, [=] {
         QWidget* modal = QApplication::activeModalWidget();
@@ -113,6 +114,9 @@ std::shared_ptr<Answer> AnswerModal(std::function<void(QWidget* modal)> handler)
             }
             return;
         }
+        // The window system activates a new window a moment after it is shown; a handler that
+        // types or reads the focus needs it active, so wait for that (a while, not forever).
+        if (QApplication::activeWindow() != modal && ++*inactive < 200) return;
         poll->stop();
         poll->deleteLater();
         answer->done = true;
@@ -180,6 +184,14 @@ std::string DiaryBytes(std::initializer_list<std::pair<const char*, const char*>
     std::string bytes = "[Data]\r\n";
     for (const auto& [key, line] : entries) bytes += std::string(key) + "=" + Cp(line) + "\r\n";
     return bytes;
+}
+
+std::string ThreeRides() {
+    return DiaryBytes({
+        {"1", "1.5.2001§Doma§Les§§100§130§30§20§30§1 h 30 min§první§"},
+        {"2", "2.5.2001§Les§Doma§§130§140§10§20§30§0 h 30 min§druhá§"},
+        {"3", "3.5.2001§Doma§Ves§§140§190§50§25§40§2 h 0 min§třetí§"},
+    });
 }
 
 diary::DiaryRecord Record(const char* number, std::initializer_list<const char*> fields) {

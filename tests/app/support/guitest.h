@@ -122,6 +122,9 @@ QString Q(const char* utf8);
 // "§" separators; they are written in code page 1250).
 std::string DiaryBytes(std::initializer_list<std::pair<const char*, const char*>> entries);
 
+// Three rides numbered 1..3, from "Doma" and back, with the notes "první", "druhá", "třetí".
+std::string ThreeRides();
+
 // A record from its number and its eleven field texts in file order (UTF-8 test literals,
 // stored as code page 1250).
 diary::DiaryRecord Record(const char* number, std::initializer_list<const char*> fields);

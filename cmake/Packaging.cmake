@@ -1,0 +1,27 @@
+# The Debian package: `cpack -G DEB` in a build folder (scripts/package does it). The program,
+# its launcher, icons, AppStream description and manual page, installed under /usr. The
+# libraries it links come from dpkg-shlibdeps; what it loads at run time is named here.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vamo2001)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Vamo 2001")
+set(CPACK_PACKAGE_CONTACT "Vamo 2001 <vamo2001@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "diary of bicycle rides (Czech user interface)")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Vamo 2001 keeps a diary of bicycle rides: the date, the places, the odometer readings,
+the distance, the speeds, the ride time and a note of every ride. Rides are added,
+corrected, sorted, searched and summed up in statistics; every change is written to the
+diary file at once. The user interface is Czech.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded by Qt at run time, so no library dependency shows them: the platform plugins (without
+# them no window opens) and Qt's own Czech texts for the file dialogs and context menus.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
+
+include(CPack)
