@@ -1,5 +1,6 @@
 #pragma once
-// The ascending sort of a record list by one of its twelve columns.
+// The ascending sort of a record list by one of its columns: the number, the eleven fields and
+// the bike.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,8 +23,8 @@ int CompareNumberTexts(std::string_view a, std::string_view b);
 int CompareTexts(std::string_view a, std::string_view b);
 
 // `sortColumn` is the clicked list column minus one: -1 number, 0 date, 1..10 the fields in
-// display order. Numbers and dates give 1 when first >= second, else -1; unreadable dates and
-// numbers give 0; texts as CompareTexts.
+// display order, 11 the bike. Numbers and dates give 1 when first >= second, else -1; unreadable
+// dates and numbers give 0; texts as CompareTexts.
 int CompareRecordRows(const RecordRow& first, const RecordRow& second, int sortColumn,
                       const RegionalSettings& regional);
 
@@ -34,7 +35,7 @@ std::vector<std::uint32_t> MergeSortOrder(
     std::size_t count, const std::function<int(std::uint32_t, std::uint32_t)>& compare);
 
 // The new list order of `rows` (a permutation of positions) for an ascending sort by list
-// column `column` (0..11). Each row's key is read once before the sort; the answers are the
+// column `column` (0..12). Each row's key is read once before the sort; the answers are the
 // ones CompareRecordRows would give.
 std::vector<std::uint32_t> SortOrder(const std::vector<RecordRow>& rows, int column,
                                      const RegionalSettings& regional);

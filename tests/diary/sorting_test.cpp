@@ -22,7 +22,7 @@ namespace {
 
 // List columns as the window numbers them.
 constexpr int kNumberColumn = 0, kDateColumn = 1, kFromColumn = 2, kDepartureColumn = 5,
-              kDistanceColumn = 6, kRideTimeColumn = 8;
+              kDistanceColumn = 6, kRideTimeColumn = 8, kBikeColumn = 12;
 
 RecordRow Row(std::string number, Field field, std::string text) {
     DiaryRecord r;
@@ -114,6 +114,11 @@ TEST(CompareRecordRows, ChoosesTheComparisonByColumn) {
         {Row("1", Field::MaxSpeed, "41"), Row("2", Field::MaxSpeed, ""), 9, 0},
         {Row("1", Field::Note, "A"), Row("2", Field::Note, "b"), 10, -1},
         {Row("1", Field::Note, "A"), Row("2", Field::Note, "b"), 11, 0},
+        {Row("1", Field::Bike, "favorit"), Row("2", Field::Bike, "Favorit"), 11, 0},
+        {Row("1", Field::Bike, ""), Row("2", Field::Bike, "Author"), 11, -6},
+        {Row("1", Field::Bike, "\x8Akoda"), Row("2", Field::Bike, "Zeta"), 11, 0x8A - 'Z'},
+        {Row("1", Field::Bike, "b"), Row("2", Field::Bike, "a"), 10, 0},
+        {Row("1", Field::Bike, "b"), Row("2", Field::Bike, "a"), 12, 0},
         {Row("1", Field::Note, "A"), Row("2", Field::Note, "b"), -2, 0},
     };
     for (const auto& c : cases) {
@@ -191,7 +196,8 @@ TEST(SortOrder, AgreesWithCompareRecordRows) {
         DiaryRecord r;
         r.number = pick(wholes);
         r[Field::Date] = pick(dates);
-        for (Field f : {Field::From, Field::To, Field::Via, Field::RideTime, Field::Note})
+        for (Field f :
+             {Field::From, Field::To, Field::Via, Field::RideTime, Field::Note, Field::Bike})
             r[f] = pick(texts);
         for (Field f : {Field::DepartureKm, Field::ArrivalKm, Field::DistanceKm, Field::AvgSpeed,
                         Field::MaxSpeed})
@@ -199,7 +205,7 @@ TEST(SortOrder, AgreesWithCompareRecordRows) {
         rows.emplace_back(r);
     }
     const RegionalSettings cz = RegionalSettings::Czech();
-    for (int column = 0; column <= 11; ++column) {
+    for (int column = 0; column <= kBikeColumn; ++column) {
         SCOPED_TRACE(column);
         auto expected = diary::MergeSortOrder(rows.size(), [&](std::uint32_t a, std::uint32_t b) {
             return CompareRecordRows(rows[a], rows[b], column - 1, cz);
@@ -246,8 +252,17 @@ TEST(SortByColumn, TextAndDateColumns) {
     EXPECT_EQ(ColumnTexts(dates, kDateColumn),
               (std::vector<std::string>{"10.4.2001", "2.5.2001", "1.1.2002"}));
 
+    RecordTable bikes({Row("1", Field::Bike, "\x8Akoda"), Row("2", Field::Bike, "author"),
+                       Row("3", Field::Bike, ""), Row("4", Field::Bike, "Zeta"),
+                       Row("5", Field::Bike, "Author")});
+    bikes.SortByColumn(kBikeColumn, cz);
+    EXPECT_EQ(ColumnTexts(bikes, kBikeColumn),
+              (std::vector<std::string>{"", "author", "Author", "Zeta", "\x8Akoda"}));
+    EXPECT_EQ(ColumnTexts(bikes, kNumberColumn),
+              (std::vector<std::string>{"3", "2", "5", "4", "1"}));
+
     RecordTable unchanged({Row("2", Field::Note, "b"), Row("1", Field::Note, "a")});
-    unchanged.SortByColumn(12, cz);
+    unchanged.SortByColumn(13, cz);
     EXPECT_EQ(ColumnTexts(unchanged, kNumberColumn), (std::vector<std::string>{"2", "1"}));
 }
 
