@@ -288,7 +288,7 @@ std::vector<BikeFigures> ComputeBikeFigures(const RecordTable& table,
     }
     BikeFigures noBike;
     for (const RecordRow& row : table.rows()) {
-        const std::string_view bike = row.Get(Field::Bike);
+        const std::string_view bike = row.Get(kBikeField);
         BikeFigures* f = &noBike;
         if (!bike.empty()) {
             const auto [it, added] = index.emplace(bike, figures.size());
@@ -334,7 +334,7 @@ std::vector<PartStatus> ComputePartStatus(const RecordTable& table,
     }
     if (!partsOf.empty()) {
         for (const RecordRow& row : table.rows()) {
-            const auto it = partsOf.find(row.Get(Field::Bike));
+            const auto it = partsOf.find(row.Get(kBikeField));
             if (it == partsOf.end()) continue;
             const auto date = ReadDate(regional, row.Get(Field::Date));
             if (!date) continue;

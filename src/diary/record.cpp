@@ -176,7 +176,7 @@ RecordRow RecordRow::WithNumber(std::string_view number) const {
 
 std::string_view RecordRow::Column(int column) const {
     if (column == 0) return Number();
-    if (column == kColumnCount - 1) return Get(Field::Bike);
+    if (column == kColumnCount - 1) return Get(kBikeField);
     if (column < 1 || column > kFieldCount) return {};
     return Get(kDisplayOrder[static_cast<std::size_t>(column - 1)]);
 }

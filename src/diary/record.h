@@ -14,8 +14,7 @@ namespace diary {
 // The record separator "§" of code page 1250.
 inline constexpr char kSeparator = '\xA7';
 
-// The fields in the order of a record line in the file: the eleven every ride has, then the
-// bike, which a line carries only when the ride has one.
+// The eleven fields every ride has, in the order of a record line in the file.
 enum class Field : int {
     Date = 0,
     From,
@@ -28,12 +27,15 @@ enum class Field : int {
     MaxSpeed,
     RideTime,
     Note,
-    Bike,
 };
 // The eleven fields every diary has always had (date to note): what `DiaryRecord::fields` holds.
 inline constexpr int kFieldCount = 11;
+// The bike: the twelfth field, after the note, which a line carries only when the ride has a
+// bike. It is a value of Field but no enumerator, so that every switch over the eleven fields
+// stays complete as it is.
+inline constexpr Field kBikeField = static_cast<Field>(kFieldCount);
 // With the bike: every field a record line can carry.
-inline constexpr int kAllFieldCount = 12;
+inline constexpr int kAllFieldCount = kFieldCount + 1;
 // The list's columns: the number, the eleven fields in display order, then the bike ("Kolo").
 inline constexpr int kColumnCount = kAllFieldCount + 1;
 
@@ -50,9 +52,9 @@ struct DiaryRecord {
     std::array<std::string, kFieldCount> fields;  // indexed by Field (file order), bike apart
     std::string bike;                             // empty: a ride without a bike
 
-    std::string& operator[](Field f) { return f == Field::Bike ? bike : fields[Index(f)]; }
+    std::string& operator[](Field f) { return f == kBikeField ? bike : fields[Index(f)]; }
     const std::string& operator[](Field f) const {
-        return f == Field::Bike ? bike : fields[Index(f)];
+        return f == kBikeField ? bike : fields[Index(f)];
     }
     bool operator==(const DiaryRecord&) const = default;
 

@@ -11,7 +11,7 @@ namespace {
 constexpr std::array<Field, kSearchConditionCount> kConditionFields = {
     Field::Date,        Field::From,      Field::To,         Field::Via,
     Field::DepartureKm, Field::ArrivalKm, Field::DistanceKm, Field::AvgSpeed,
-    Field::MaxSpeed,    Field::RideTime,  Field::Bike,
+    Field::MaxSpeed,    Field::RideTime,  kBikeField,
 };
 
 enum class Test { Date, Text, Number, RideTime };

@@ -16,6 +16,7 @@ namespace {
 using namespace std::string_literals;
 using diary::DiaryRecord;
 using diary::Field;
+using diary::kBikeField;
 using diary::RecordRow;
 
 using testsupport::L;
@@ -266,7 +267,7 @@ TEST(RecordRow, BikeIsTheLastColumnAndSurvivesEveryCopy) {
     };
     for (const RecordRow& row : rows) {
         EXPECT_EQ(row.Column(diary::kColumnCount - 1), "Favorit");
-        EXPECT_EQ(row.Get(Field::Bike), "Favorit");
+        EXPECT_EQ(row.Get(kBikeField), "Favorit");
         EXPECT_EQ(row.Column(11), "");  // the note
         EXPECT_EQ(row.ToRecord(), r);
         EXPECT_EQ(row, rows[0]);

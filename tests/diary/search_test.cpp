@@ -12,6 +12,7 @@
 using diary::DateInRange;
 using diary::DiaryRecord;
 using diary::Field;
+using diary::kBikeField;
 using diary::NumberInRange;
 using diary::ReadSearchRideTime;
 using diary::RecordRow;
@@ -40,7 +41,7 @@ enum Condition {
 constexpr std::array<Field, diary::kSearchConditionCount> kFields = {
     Field::Date,        Field::From,      Field::To,         Field::Via,
     Field::DepartureKm, Field::ArrivalKm, Field::DistanceKm, Field::AvgSpeed,
-    Field::MaxSpeed,    Field::RideTime,  Field::Bike,
+    Field::MaxSpeed,    Field::RideTime,  kBikeField,
 };
 
 SearchConditions& Tick(SearchConditions& c, int condition, std::string lower,

@@ -14,6 +14,7 @@ using diary::CompareRecordRows;
 using diary::CompareTexts;
 using diary::DiaryRecord;
 using diary::Field;
+using diary::kBikeField;
 using diary::RecordRow;
 using diary::RecordTable;
 using diary::RegionalSettings;
@@ -114,11 +115,11 @@ TEST(CompareRecordRows, ChoosesTheComparisonByColumn) {
         {Row("1", Field::MaxSpeed, "41"), Row("2", Field::MaxSpeed, ""), 9, 0},
         {Row("1", Field::Note, "A"), Row("2", Field::Note, "b"), 10, -1},
         {Row("1", Field::Note, "A"), Row("2", Field::Note, "b"), 11, 0},
-        {Row("1", Field::Bike, "favorit"), Row("2", Field::Bike, "Favorit"), 11, 0},
-        {Row("1", Field::Bike, ""), Row("2", Field::Bike, "Author"), 11, -6},
-        {Row("1", Field::Bike, "\x8Akoda"), Row("2", Field::Bike, "Zeta"), 11, 0x8A - 'Z'},
-        {Row("1", Field::Bike, "b"), Row("2", Field::Bike, "a"), 10, 0},
-        {Row("1", Field::Bike, "b"), Row("2", Field::Bike, "a"), 12, 0},
+        {Row("1", kBikeField, "favorit"), Row("2", kBikeField, "Favorit"), 11, 0},
+        {Row("1", kBikeField, ""), Row("2", kBikeField, "Author"), 11, -6},
+        {Row("1", kBikeField, "\x8Akoda"), Row("2", kBikeField, "Zeta"), 11, 0x8A - 'Z'},
+        {Row("1", kBikeField, "b"), Row("2", kBikeField, "a"), 10, 0},
+        {Row("1", kBikeField, "b"), Row("2", kBikeField, "a"), 12, 0},
         {Row("1", Field::Note, "A"), Row("2", Field::Note, "b"), -2, 0},
     };
     for (const auto& c : cases) {
@@ -197,7 +198,7 @@ TEST(SortOrder, AgreesWithCompareRecordRows) {
         r.number = pick(wholes);
         r[Field::Date] = pick(dates);
         for (Field f :
-             {Field::From, Field::To, Field::Via, Field::RideTime, Field::Note, Field::Bike})
+             {Field::From, Field::To, Field::Via, Field::RideTime, Field::Note, kBikeField})
             r[f] = pick(texts);
         for (Field f : {Field::DepartureKm, Field::ArrivalKm, Field::DistanceKm, Field::AvgSpeed,
                         Field::MaxSpeed})
@@ -252,9 +253,9 @@ TEST(SortByColumn, TextAndDateColumns) {
     EXPECT_EQ(ColumnTexts(dates, kDateColumn),
               (std::vector<std::string>{"10.4.2001", "2.5.2001", "1.1.2002"}));
 
-    RecordTable bikes({Row("1", Field::Bike, "\x8Akoda"), Row("2", Field::Bike, "author"),
-                       Row("3", Field::Bike, ""), Row("4", Field::Bike, "Zeta"),
-                       Row("5", Field::Bike, "Author")});
+    RecordTable bikes({Row("1", kBikeField, "\x8Akoda"), Row("2", kBikeField, "author"),
+                       Row("3", kBikeField, ""), Row("4", kBikeField, "Zeta"),
+                       Row("5", kBikeField, "Author")});
     bikes.SortByColumn(kBikeColumn, cz);
     EXPECT_EQ(ColumnTexts(bikes, kBikeColumn),
               (std::vector<std::string>{"", "author", "Author", "Zeta", "\x8Akoda"}));
