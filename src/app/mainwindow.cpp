@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QStringDecoder>
 #include <QToolBar>
 #include <QToolButton>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "app/aboutdialog.h"
+#include "app/bikeswindow.h"
 #include "app/datepicker.h"
 #include "app/detailwindow.h"
 #include "app/diarywatcher.h"
@@ -32,6 +34,7 @@
 #include "app/statisticswindow.h"
 #include "app/textcodec.h"
 #include "diary/backup.h"
+#include "diary/bikes.h"
 #include "diary/diary_file.h"
 #include "diary/diary_transaction.h"
 #include "diary/errors.h"
@@ -114,6 +117,17 @@ void TMainForm::CreateWindows() {
     calendar_ = std::make_unique<TCalendarForm>(this);
     stat_ = std::make_unique<TStatForm>(model_, regional_);
     info_ = std::make_unique<TInfoForm>(this);
+    kola_ = std::make_unique<TKolaForm>(
+        model_, regional_, SettingsFile(), [this] { return currentDiaryPath_; },
+        TKolaForm::Helpers{[this] { KeepDailyBackup(); },
+                           [this](std::vector<diary::RecordRow> rows) {
+                               const int row = SelectedRow();
+                               watcher_->Known();
+                               ShowRows(std::move(rows),
+                                        row < 0 ? std::string()
+                                                : std::string(model_->row(row).Number()));
+                           }});
+    if (!settingsUnreadable_) statusBar()->showMessage(kola_->DuePartsNote());
     RestoreListWidths();
 }
 
@@ -189,6 +203,8 @@ void TMainForm::BuildMenusAndToolBar() {
     Udaj1->addActions({Novy1, Editovat1, Smazat1, Hledat1});
     Zkratky1 = bar->addAction(QStringLiteral("&Zkratky"));
     Zkratky1->setObjectName(QStringLiteral("Zkratky1"));
+    Kola1 = bar->addAction(QStringLiteral("&Kola"));
+    Kola1->setObjectName(QStringLiteral("Kola1"));
     Statistika1 = bar->addAction(QStringLiteral("S&tatistika"));
     Statistika1->setObjectName(QStringLiteral("Statistika1"));
     Oprogramu1 = bar->addAction(QStringLiteral("&O programu"));
@@ -238,6 +254,7 @@ void TMainForm::BuildMenusAndToolBar() {
     connect(Smazat1, &QAction::triggered, this, &TMainForm::DeleteRide);
     connect(Hledat1, &QAction::triggered, this, &TMainForm::ShowSearch);
     connect(Zkratky1, &QAction::triggered, this, &TMainForm::ShowPlaceLists);
+    connect(Kola1, &QAction::triggered, this, &TMainForm::ShowBikes);
     connect(Statistika1, &QAction::triggered, this, &TMainForm::ShowStatistics);
     connect(Oprogramu1, &QAction::triggered, this, &TMainForm::ShowAbout);
     connect(Seznam->header(), &QHeaderView::sectionClicked, this, &TMainForm::SortByColumn);
@@ -311,7 +328,7 @@ void TMainForm::ReloadFromDisk() {
     std::vector<diary::RecordRow> rows;
     Guarded(this, [&] { rows = diary::ReadDiaryRows(ToFsPath(currentDiaryPath_)); });
     const auto sameRide = [&was](const diary::RecordRow& row) {
-        for (int i = 0; i < diary::kFieldCount; ++i) {
+        for (int i = 0; i < diary::kAllFieldCount; ++i) {
             const auto field = static_cast<diary::Field>(i);
             if (row.Get(field) != was->Get(field)) return false;
         }
@@ -406,6 +423,8 @@ void TMainForm::ImportOldDiary() {
 
 bool TMainForm::RunEntryDialog(const QString& caption) {
     add_->setWindowTitle(caption);
+    if (!settingsUnreadable_)
+        Guarded(this, [&] { add_->SetBikeList(diary::ReadBikeList(SettingsFile())); });
     setEnabled(false);
     const int result = add_->exec();
     setEnabled(true);
@@ -423,6 +442,7 @@ void TMainForm::NewRide() {
     if (!Guarded(this, [&] { result = diary::AddRecord(ToFsPath(currentDiaryPath_), record); }))
         return;
     ShowChangedDiary(result, result.number);
+    RememberBike(record);
     if (std::to_string(result.number) != record.number) {
         ShowMessage(this, MsgKind::Information,
                     QStringLiteral("Deník mezitím změnil jiný program. Jízda byla přidána "
@@ -448,7 +468,13 @@ void TMainForm::EditRide() {
         }))
         return;
     ShowChangedDiary(result, result.number);
+    if (result.applied()) RememberBike(record);
     if (!result.applied()) ShowError(this, QString::fromUtf8(result.Message()));
+}
+
+void TMainForm::RememberBike(const diary::DiaryRecord& record) {
+    if (record.bike.empty() || settingsUnreadable_) return;
+    Guarded(this, [&] { diary::AddBike(SettingsFile(), record.bike); });
 }
 
 void TMainForm::DeleteRide() {
@@ -516,6 +542,8 @@ void TMainForm::ShowSearch() {
 }
 
 void TMainForm::ShowPlaceLists() { ShowModeless(zkratky_.get()); }
+
+void TMainForm::ShowBikes() { ShowModeless(kola_.get()); }
 
 void TMainForm::ShowStatistics() { stat_->ShowStatistics(); }
 

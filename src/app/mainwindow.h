@@ -28,6 +28,7 @@ class TCalendarForm;
 class TCasForm;
 class TFindForm;
 class TInfoForm;
+class TKolaForm;
 class TStatForm;
 class TZkratkyForm;
 
@@ -71,6 +72,7 @@ private slots:
     void DeleteRide();      // "Údaj" > "Smazat"
     void ShowSearch();      // "Údaj" > "Hledat"
     void ShowPlaceLists();  // "Zkratky"
+    void ShowBikes();       // "Kola"
     void ShowStatistics();  // "Statistika"
     void ShowAbout();       // "O programu"
     void SortByColumn(int column);
@@ -105,6 +107,8 @@ private:
     void RememberListWidths();
     // Runs the entry dialog with the main window disabled; true when it ended with "OK".
     bool RunEntryDialog(const QString& caption);
+    // A bike typed in the entry dialog joins the bike list once its ride is saved.
+    void RememberBike(const diary::DiaryRecord& record);
     // The file dialog (save or open) for `filter`; the chosen name, or "" after a cancel.
     QString AskFileName(bool save, const QString& filter);
     // Asks before a file that exists is replaced; true when the name may be used.
@@ -138,6 +142,7 @@ private:
     QAction* Smazat1 = nullptr;
     QAction* Hledat1 = nullptr;
     QAction* Zkratky1 = nullptr;
+    QAction* Kola1 = nullptr;
     QAction* Statistika1 = nullptr;
     QAction* Oprogramu1 = nullptr;
 
@@ -151,4 +156,5 @@ private:
     std::unique_ptr<TCalendarForm> calendar_;
     std::unique_ptr<TStatForm> stat_;
     std::unique_ptr<TInfoForm> info_;
+    std::unique_ptr<TKolaForm> kola_;
 };

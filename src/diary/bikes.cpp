@@ -443,6 +443,48 @@ std::vector<PartStatus> DueParts(const RecordTable& table, const std::vector<Ser
     return due;
 }
 
+std::array<std::string, 5> PartStatusTexts(const PartStatus& status,
+                                           const RegionalSettings& regional) {
+    const std::string& sep = regional.decimalSeparator;
+    const auto tenths = [](double km) { return std::round(km * 10) / 10; };
+    const bool interval = status.part.intervalKm > 0;
+    std::string state;
+    if (status.due) {
+        state =
+            "\xC8"
+            "as na servis";  // "Čas na servis" in code page 1250
+    } else if (interval) {
+        state = "zb\xFDv\xE1 " +  // "zbývá " in code page 1250
+                FormatGeneralReal(std::round(status.part.intervalKm - status.kmDone), sep) + " km";
+    }
+    return {
+        status.part.name,
+        FormatDate(regional, status.part.fitted),
+        interval ? FormatGeneralReal(status.part.intervalKm, sep) : std::string(),
+        FormatGeneralReal(tenths(status.kmDone), sep),
+        std::move(state),
+    };
+}
+
+ServicePart ReadServicePart(std::string bike, std::string name, std::string_view fitted,
+                            std::string_view intervalKm, const RegionalSettings& regional) {
+    const auto day = ReadDate(regional, fitted);
+    if (!day) {
+        throw InvalidValueError("Datum montáže „" + Cp1250ToUtf8(fitted) + "“ není platné datum.");
+    }
+    double interval = 0;
+    const std::size_t first = intervalKm.find_first_not_of(" \t");
+    if (first != std::string_view::npos) {
+        const std::size_t last = intervalKm.find_last_not_of(" \t");
+        const auto value = ParseCommaNumber(intervalKm.substr(first, last - first + 1));
+        if (!value) throw InvalidValueError("Interval dílu musí být kladný počet kilometrů.");
+        interval = *value;
+    }
+    ServicePart part{std::move(bike), std::move(name), *day, interval};
+    CheckServicePart(part);
+    return part;
+}
+
 std::string DuePartsNote(const std::vector<PartStatus>& due, const RegionalSettings& regional) {
     if (due.empty()) return {};
     const auto km = [&](double v) {

@@ -189,6 +189,24 @@ std::vector<PartStatus> ComputePartStatus(const RecordTable& table,
 std::vector<PartStatus> DueParts(const RecordTable& table, const std::vector<ServicePart>& parts,
                                  const RegionalSettings& regional);
 
+inline constexpr std::array<std::string_view, 5> kPartStatusCaptions = {
+    "Díl",  // UTF-8, as kBikeFigureCaptions
+    "Namontován", "Interval (km)", "Ujeto od montáže (km)", "Stav",
+};
+// One row of a bike's parts as code page 1250 texts, in the order of kPartStatusCaptions: the
+// part, the fitted day in the user's format, the interval and the kilometres done since (with
+// the user's decimal separator; no interval is empty), and the state: "Čas na servis" for a
+// part that is due, "zbývá <N> km" for one that is not, empty without an interval.
+std::array<std::string, 5> PartStatusTexts(const PartStatus& status,
+                                           const RegionalSettings& regional);
+
+// The part a rider typed: the fitted day in the user's short date format, the interval a
+// number with a decimal comma or point (empty: none). Throws InvalidValueError with a Czech
+// message for a day that does not read and an interval that is no number, then for whatever
+// CheckServicePart refuses.
+ServicePart ReadServicePart(std::string bike, std::string name, std::string_view fitted,
+                            std::string_view intervalKm, const RegionalSettings& regional);
+
 // A one-line note of the due parts for the status bar, in code page 1250:
 // "Čas na servis: Favorit – řetěz (3120 km z 3000 km); ...". Empty when none is due.
 std::string DuePartsNote(const std::vector<PartStatus>& due, const RegionalSettings& regional);

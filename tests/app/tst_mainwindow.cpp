@@ -114,6 +114,7 @@ void MainWindowTest::menusAndToolBar() {
         {"Smazat1", "Smazat", "Smazat údaj"},
         {"Hledat1", "Hledat", "Hledat"},
         {"Zkratky1", "Zkratky", nullptr},
+        {"Kola1", "Kola", nullptr},
         {"Statistika1", "Statistika", nullptr},
         {"Oprogramu1", "O programu", nullptr},
     };
@@ -128,7 +129,8 @@ void MainWindowTest::menusAndToolBar() {
 
     QStringList menus;
     for (QAction* a : main->menuBar()->actions()) menus << a->text().remove(QLatin1Char('&'));
-    QCOMPARE(menus, (QStringList{"Soubor", Q("Údaj"), "Zkratky", "Statistika", "O programu"}));
+    QCOMPARE(menus,
+             (QStringList{"Soubor", Q("Údaj"), "Zkratky", "Kola", "Statistika", "O programu"}));
     QStringList soubor;
     for (QAction* a : guitest::Get<QMenu>(main, "Soubor1")->actions()) soubor << a->objectName();
     QCOMPARE(soubor, (QStringList{"Nov1", "Otevt1", "Uloitjako1", "Importzestarverze1", "Konec1"}));
@@ -147,7 +149,7 @@ void MainWindowTest::menusAndToolBar() {
     QVERIFY(!first->icon().isNull());
 
     GT_FIND(list, QTreeView, main, "Seznam");
-    QCOMPARE(list->model()->columnCount(), 12);
+    QCOMPARE(list->model()->columnCount(), 13);
     QVERIFY(list->columnWidth(0) >=
             list->fontMetrics().horizontalAdvance(QStringLiteral("999999")));
     QCOMPARE(main->size(), QSize(698, 510));
