@@ -439,4 +439,54 @@ TEST(ComputePartStatus, CountsTheBikesRidesFromTheFittedDay) {
     EXPECT_EQ(diary::DuePartsNote({}, cz), "");
 }
 
+// What the parts grid shows, and the part a rider's typing makes (or the Czech reason it is
+// refused), in the user's formats.
+TEST(PartTexts, ShowAndReadInTheUsersFormats) {
+    const RegionalSettings cz = RegionalSettings::Czech();
+    const RegionalSettings us{"%m/%d/%Y", "."};
+    const ServicePart chain{"A", kChain, {2024, 3, 5}, 2500.5};
+    const struct {
+        diary::PartStatus status;
+        const RegionalSettings* regional;
+        std::array<std::string, 5> texts;
+    } shown[] = {
+        {{chain, 1234.56, false},
+         &cz,
+         {kChain, "5.3.2024", "2500,5", "1234,6", "zb\xFDv\xE1 1266 km"}},
+        {{chain, 2600, true},
+         &us,
+         {kChain, "03/05/2024", "2500.5", "2600",
+          "\xC8"
+          "as na servis"}},
+        {{{"A", "x", {2024, 3, 5}, 0}, 12, false}, &cz, {"x", "5.3.2024", "", "12", ""}},
+    };
+    for (const auto& c : shown) EXPECT_EQ(diary::PartStatusTexts(c.status, *c.regional), c.texts);
+
+    const struct {
+        const char* name;
+        const char* fitted;
+        const char* interval;
+        double km;  // the interval read, or -1 when refused
+        const char* message;
+    } typed[] = {
+        {"x", "5.3.2024", " 3000,5 ", 3000.5, ""},
+        {"x", "5.3.2024", "", 0, ""},
+        {"x", "31.2.2024", "1", -1, "Datum montáže „31.2.2024“ není platné datum."},
+        {"x", "2024-03-05", "1", -1, "Datum montáže „2024-03-05“ není platné datum."},
+        {"x", "5.3.2024", "3 000", -1, "Interval dílu musí být kladný počet kilometrů."},
+        {"x", "5.3.2024", "-1", -1, "Interval dílu musí být kladný počet kilometrů."},
+        {"", "5.3.2024", "1", -1, "Zadejte název dílu."},
+    };
+    for (const auto& c : typed) {
+        SCOPED_TRACE(std::string(c.fitted) + " | " + c.interval);
+        try {
+            const ServicePart part = diary::ReadServicePart("A", c.name, c.fitted, c.interval, cz);
+            EXPECT_EQ(part, (ServicePart{"A", c.name, {2024, 3, 5}, c.km}));
+        } catch (const diary::InvalidValueError& e) {
+            EXPECT_EQ(c.km, -1);
+            EXPECT_EQ(std::string(e.what()), c.message);
+        }
+    }
+}
+
 }  // namespace
