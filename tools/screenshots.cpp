@@ -29,6 +29,7 @@
 #include "app/ridetimedialog.h"
 #include "app/textcodec.h"
 #include "app/translations.h"
+#include "diary/backup.h"
 #include "diary/diary_file.h"
 #include "diary/field_text.h"
 #include "diary/settings.h"
@@ -123,6 +124,13 @@ void WriteSample(const QString& folder, const diary::RegionalSettings& regional)
         records.push_back(r);
     }
     const std::string diaryPath = ToFsPath(folder + QStringLiteral("/jizdy-2024.vam"));
+    // The diary as it stood on three earlier days, for the list of backups.
+    for (const std::size_t rides : {std::size_t{8}, std::size_t{10}, std::size_t{11}}) {
+        diary::SaveDiary(diaryPath, {records.begin(), records.begin() + rides});
+        const QDate day = kRides[rides].date;
+        diary::KeepDailyBackup(diaryPath, ToFsPath(folder + QStringLiteral("/zalohy")),
+                               {day.year(), day.month(), day.day()});
+    }
     diary::SaveDiary(diaryPath, records);
 
     const std::string settings = diary::SettingsPath(ToFsPath(folder));
@@ -281,6 +289,7 @@ int main(int argc, char* argv[]) {
     });
     shooter.Modal(
         QStringLiteral("open"), [&] { trigger("Otevt1"); }, 500);
+    shooter.Modal(QStringLiteral("backups"), [&] { trigger("Obnovitzezalohy1"); });
     shooter.Modal(QStringLiteral("calendar"),
                   [&] { Window<TCalendarForm>("CalendarForm")->Pick(main.get()); });
     shooter.Modeless(QStringLiteral("stat"), Window<QWidget>("StatForm"),

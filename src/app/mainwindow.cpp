@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/aboutdialog.h"
+#include "app/backupdialog.h"
 #include "app/datepicker.h"
 #include "app/detailwindow.h"
 #include "app/diarywatcher.h"
@@ -114,6 +115,7 @@ void TMainForm::CreateWindows() {
     calendar_ = std::make_unique<TCalendarForm>(this);
     stat_ = std::make_unique<TStatForm>(model_, regional_);
     info_ = std::make_unique<TInfoForm>(this);
+    backup_ = std::make_unique<TBackupForm>(regional_);
     RestoreListWidths();
 }
 
@@ -168,6 +170,8 @@ void TMainForm::BuildMenusAndToolBar() {
                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     Importzestarverze1 = action("Importzestarverze1", QStringLiteral("&Import z Vama 99"), QIcon(),
                                 {}, QKeySequence());
+    Obnovitzezalohy1 = action("Obnovitzezalohy1", QStringLiteral("O&bnovit ze zálohy…"), QIcon(),
+                              {}, QKeySequence());
     Konec1 = action("Konec1", QStringLiteral("&Konec"), icons::Exit(),
                     QStringLiteral("Konec programu"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     Novy1 = action("Novy1", QStringLiteral("&Nový"), icons::NewRecord(),
@@ -183,7 +187,7 @@ void TMainForm::BuildMenusAndToolBar() {
     bar->setObjectName(QStringLiteral("MainMenu1"));
     QMenu* Soubor1 = bar->addMenu(QStringLiteral("&Soubor"));
     Soubor1->setObjectName(QStringLiteral("Soubor1"));
-    Soubor1->addActions({Nov1, Otevt1, Uloitjako1, Importzestarverze1, Konec1});
+    Soubor1->addActions({Nov1, Otevt1, Uloitjako1, Importzestarverze1, Obnovitzezalohy1, Konec1});
     QMenu* Udaj1 = bar->addMenu(QStringLiteral("&Údaj"));
     Udaj1->setObjectName(QStringLiteral("Udaj1"));
     Udaj1->addActions({Novy1, Editovat1, Smazat1, Hledat1});
@@ -231,6 +235,7 @@ void TMainForm::BuildMenusAndToolBar() {
     connect(Nov1, &QAction::triggered, this, &TMainForm::NewDiary);
     connect(Otevt1, &QAction::triggered, this, &TMainForm::OpenDiary);
     connect(Uloitjako1, &QAction::triggered, this, &TMainForm::SaveDiaryAs);
+    connect(Obnovitzezalohy1, &QAction::triggered, this, &TMainForm::RestoreFromBackup);
     connect(Importzestarverze1, &QAction::triggered, this, &TMainForm::ImportOldDiary);
     connect(Konec1, &QAction::triggered, this, &QWidget::close);
     connect(Novy1, &QAction::triggered, this, &TMainForm::NewRide);
@@ -470,14 +475,58 @@ void TMainForm::DeleteRide() {
     if (!result.applied()) ShowError(this, QString::fromUtf8(result.Message()));
 }
 
-void TMainForm::KeepDailyBackup() {
+std::string TMainForm::BackupFolder() const {
+    return ToFsPath(settingsFolder_ + QStringLiteral("/zalohy"));
+}
+
+namespace {
+
+diary::Date Today() {
     const QDate today = QDate::currentDate();
+    return {today.year(), today.month(), today.day()};
+}
+
+}  // namespace
+
+void TMainForm::KeepDailyBackup() {
     // A backup that fails is said, and the change is saved all the same.
-    Guarded(this, [&] {
-        diary::KeepDailyBackup(ToFsPath(currentDiaryPath_),
-                               ToFsPath(settingsFolder_ + QStringLiteral("/zalohy")),
-                               {today.year(), today.month(), today.day()});
-    });
+    Guarded(this,
+            [&] { diary::KeepDailyBackup(ToFsPath(currentDiaryPath_), BackupFolder(), Today()); });
+}
+
+void TMainForm::RestoreFromBackup() {
+    const std::string diaryPath = ToFsPath(currentDiaryPath_);
+    std::vector<diary::BackupEntry> backups;
+    if (!Guarded(this, [&] { backups = diary::ListBackups(diaryPath, BackupFolder()); })) return;
+    const QString name = QFileInfo(currentDiaryPath_).fileName();
+    if (backups.empty()) {
+        ShowMessage(this, MsgKind::Information,
+                    QStringLiteral("Deník „%1“ zatím nemá žádnou zálohu. Záloha se ukládá před "
+                                   "první změnou deníku v každém dni.")
+                        .arg(name));
+        return;
+    }
+    setEnabled(false);
+    const std::optional<diary::BackupEntry> chosen = backup_->Choose(name, backups);
+    setEnabled(true);
+    if (!chosen) return;
+    const QString when = backup_->BackupName(*chosen);
+    if (!AskYesNo(this, MsgKind::Confirm,
+                  QStringLiteral("Obnovit deník „%1“ ze zálohy z %2? Jeho nynější stav se "
+                                 "nejdřív uloží jako záloha, takže obnovení lze vrátit.")
+                      .arg(name, when))) {
+        return;
+    }
+    if (!Guarded(this,
+                 [&] { diary::RestoreBackup(chosen->path, diaryPath, BackupFolder(), Today()); })) {
+        return;
+    }
+    std::vector<diary::RecordRow> rows;
+    Guarded(this, [&] { rows = diary::ReadDiaryRows(diaryPath); });
+    watcher_->Known();
+    ShowRows(std::move(rows), std::string());
+    ShowMessage(this, MsgKind::Information,
+                QStringLiteral("Deník „%1“ je obnoven ze zálohy z %2.").arg(name, when));
 }
 
 void TMainForm::ShowChangedDiary(const diary::ChangeResult& result, std::uint64_t select) {

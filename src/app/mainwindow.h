@@ -24,6 +24,7 @@ class DiaryWatcher;
 class RecordModel;
 class TAboutBox;
 class TAddForm;
+class TBackupForm;
 class TCalendarForm;
 class TCasForm;
 class TFindForm;
@@ -62,17 +63,18 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private slots:
-    void NewDiary();        // "Soubor" > "Nový"
-    void OpenDiary();       // "Soubor" > "Otevřít"
-    void SaveDiaryAs();     // "Soubor" > "Uložit jako"
-    void ImportOldDiary();  // "Soubor" > "Import z Vama 99"
-    void NewRide();         // "Údaj" > "Nový"
-    void EditRide();        // "Údaj" > "Editovat"
-    void DeleteRide();      // "Údaj" > "Smazat"
-    void ShowSearch();      // "Údaj" > "Hledat"
-    void ShowPlaceLists();  // "Zkratky"
-    void ShowStatistics();  // "Statistika"
-    void ShowAbout();       // "O programu"
+    void NewDiary();           // "Soubor" > "Nový"
+    void OpenDiary();          // "Soubor" > "Otevřít"
+    void SaveDiaryAs();        // "Soubor" > "Uložit jako"
+    void ImportOldDiary();     // "Soubor" > "Import z Vama 99"
+    void RestoreFromBackup();  // "Soubor" > "Obnovit ze zálohy…"
+    void NewRide();            // "Údaj" > "Nový"
+    void EditRide();           // "Údaj" > "Editovat"
+    void DeleteRide();         // "Údaj" > "Smazat"
+    void ShowSearch();         // "Údaj" > "Hledat"
+    void ShowPlaceLists();     // "Zkratky"
+    void ShowStatistics();     // "Statistika"
+    void ShowAbout();          // "O programu"
     void SortByColumn(int column);
     void ShowSelectedRide();  // double click on a row
 
@@ -92,6 +94,8 @@ private:
     // Before the day's first change of the diary: a copy of it as it was, in "zálohy" beside
     // the settings file.
     void KeepDailyBackup();
+    // Where the daily backups of every diary are kept: "zalohy" beside the settings file.
+    std::string BackupFolder() const;
     // The list after a change made under the diary's lock: the rows as the change read and
     // saved them, sorted as the list was, with ride `select` selected (0: none).
     void ShowChangedDiary(const diary::ChangeResult& result, std::uint64_t select);
@@ -132,6 +136,7 @@ private:
     QAction* Otevt1 = nullptr;
     QAction* Uloitjako1 = nullptr;
     QAction* Importzestarverze1 = nullptr;
+    QAction* Obnovitzezalohy1 = nullptr;
     QAction* Konec1 = nullptr;
     QAction* Novy1 = nullptr;
     QAction* Editovat1 = nullptr;
@@ -151,4 +156,5 @@ private:
     std::unique_ptr<TCalendarForm> calendar_;
     std::unique_ptr<TStatForm> stat_;
     std::unique_ptr<TInfoForm> info_;
+    std::unique_ptr<TBackupForm> backup_;
 };

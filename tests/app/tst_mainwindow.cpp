@@ -108,6 +108,7 @@ void MainWindowTest::menusAndToolBar() {
         {"Otevt1", "Otevřít", "Otevřít soubor"},
         {"Uloitjako1", "Uložit jako", "Uložit soubor jako"},
         {"Importzestarverze1", "Import z Vama 99", nullptr},
+        {"Obnovitzezalohy1", "Obnovit ze zálohy…", nullptr},
         {"Konec1", "Konec", "Konec programu"},
         {"Novy1", "Nový", "Nový údaj"},
         {"Editovat1", "Editovat", "Editovat údaj"},
@@ -131,7 +132,8 @@ void MainWindowTest::menusAndToolBar() {
     QCOMPARE(menus, (QStringList{"Soubor", Q("Údaj"), "Zkratky", "Statistika", "O programu"}));
     QStringList soubor;
     for (QAction* a : guitest::Get<QMenu>(main, "Soubor1")->actions()) soubor << a->objectName();
-    QCOMPARE(soubor, (QStringList{"Nov1", "Otevt1", "Uloitjako1", "Importzestarverze1", "Konec1"}));
+    QCOMPARE(soubor, (QStringList{"Nov1", "Otevt1", "Uloitjako1", "Importzestarverze1",
+                                  "Obnovitzezalohy1", "Konec1"}));
     QStringList udaj;
     for (QAction* a : guitest::Get<QMenu>(main, "Udaj1")->actions()) udaj << a->objectName();
     QCOMPARE(udaj, (QStringList{"Novy1", "Editovat1", "Smazat1", "Hledat1"}));
