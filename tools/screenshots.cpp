@@ -126,7 +126,8 @@ void WriteSample(const QString& folder, const diary::RegionalSettings& regional)
     const std::string diaryPath = ToFsPath(folder + QStringLiteral("/jizdy-2024.vam"));
     // The diary as it stood on three earlier days, for the list of backups.
     for (const std::size_t rides : {std::size_t{8}, std::size_t{10}, std::size_t{11}}) {
-        diary::SaveDiary(diaryPath, {records.begin(), records.begin() + rides});
+        diary::SaveDiary(diaryPath,
+                         std::vector<diary::DiaryRecord>(records.begin(), records.begin() + rides));
         const QDate day = kRides[rides].date;
         diary::KeepDailyBackup(diaryPath, ToFsPath(folder + QStringLiteral("/zalohy")),
                                {day.year(), day.month(), day.day()});
