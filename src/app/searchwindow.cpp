@@ -199,14 +199,18 @@ TFindForm::TFindForm(const RecordModel* list, const diary::RegionalSettings& reg
     row2->addLayout(RangeBlock(panel, Chujeto, Eujetood, Eujetodo));
     row2->addLayout(RangeBlock(panel, Chprumrych, Eprumrychod, Eprumrychdo));
     row2->addStretch();
-    // In the free corner over "Storno", so that the conditions and the buttons stay where
-    // they were.
-    row2->addWidget(ExportButton, 0, Qt::AlignBottom);
 
-    auto* actions = new QHBoxLayout;
-    actions->setSpacing(11);
-    actions->addWidget(FindButton, 0, Qt::AlignBottom);
-    actions->addWidget(CancelButton, 0, Qt::AlignBottom);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(11);
+    buttons->addWidget(FindButton, 0, Qt::AlignBottom);
+    buttons->addWidget(CancelButton, 0, Qt::AlignBottom);
+    // The export goes over "Storno", in the height the row's conditions take anyway, so that
+    // every other control stays where it was.
+    auto* actions = new QVBoxLayout;
+    actions->setSpacing(4);
+    actions->addWidget(ExportButton, 0, Qt::AlignRight | Qt::AlignTop);
+    actions->addStretch(1);
+    actions->addLayout(buttons);
 
     auto* row3 = new QHBoxLayout;
     row3->setSpacing(16);
