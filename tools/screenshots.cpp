@@ -9,7 +9,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QLocale>
@@ -18,12 +20,15 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <numbers>
 
 #include "app/datepicker.h"
+#include "app/filedialog.h"
 #include "app/mainwindow.h"
 #include "app/recordmodel.h"
 #include "app/ridetimedialog.h"
@@ -144,6 +149,42 @@ void WriteSample(const QString& folder, const diary::RegionalSettings& regional)
     diary::WritePlaceLists(settings, list({"Brno", "Tišnov", "Blansko", "Mikulov"}),
                            list({"Tišnov", "Blansko", "Mikulov", "Lednice", "Žďár nad Sázavou"}),
                            list({"Kuřim", "Adamov", "Pohořelice", "Valtice"}));
+}
+
+// A morning ride from Brno to Kuřim as a bike computer records it: a point every five seconds,
+// the pace rising and falling, two minutes at a crossing half way.
+QString WriteTrack(const QString& folder) {
+    const double fromLat = 49.1951, fromLon = 16.6068, toLat = 49.2985, toLon = 16.5314;
+    const double metresPerDegree = 111195.0;
+    const double east = std::cos(fromLat * std::numbers::pi / 180.0);
+    const double length = metresPerDegree * std::hypot(toLat - fromLat, (toLon - fromLon) * east);
+    QString points;
+    qint64 t = QDateTime(QDate(2024, 7, 13), QTime(5, 42), Qt::UTC).toSecsSinceEpoch();
+    bool paused = false;
+    for (double done = 0; done <= length; t += 5) {
+        const double share = done / length;
+        points += QStringLiteral("<trkpt lat=\"%1\" lon=\"%2\"><time>%3</time></trkpt>\n")
+                      .arg(fromLat + share * (toLat - fromLat), 0, 'f', 6)
+                      .arg(fromLon + share * (toLon - fromLon), 0, 'f', 6)
+                      .arg(QDateTime::fromSecsSinceEpoch(t, Qt::UTC).toString(Qt::ISODate));
+        if (!paused && share > 0.5) {
+            paused = true;
+            t += 120;
+        }
+        const double kmh = 24.0 + 6.0 * std::sin(done / 900.0);
+        done += kmh / 3.6 * 5;
+    }
+    const QString path = folder + QStringLiteral("/do-kurimi.gpx");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return path;
+    file.write(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                              "<gpx version=\"1.1\" creator=\"vamo_screenshots\" "
+                              "xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
+                              "<trk><name>Do Kuřimi přes Medlánky</name><trkseg>\n%1"
+                              "</trkseg></trk></gpx>\n")
+                   .arg(points)
+                   .toUtf8());
+    return path;
 }
 
 class Shooter {
@@ -267,6 +308,10 @@ int main(int argc, char* argv[]) {
 
     shooter.Modeless(QStringLiteral("main"), main.get(), [] {});
     shooter.Modal(QStringLiteral("entry"), [&] { trigger("Editovat1"); });
+    shooter.Modal(QStringLiteral("entry-gps"), [&] {
+        filedialog::SetNextFileName(WriteTrack(sample.path()));
+        trigger("NovzGPSzznamu1");
+    });
     shooter.Modal(QStringLiteral("info"),
                   [&] { emit seznam->doubleClicked(seznam->model()->index(6, 1)); });
 

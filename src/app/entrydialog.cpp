@@ -19,6 +19,7 @@
 #include "app/textcodec.h"
 #include "diary/calculators.h"
 #include "diary/errors.h"
+#include "diary/new_ride.h"
 #include "diary/profile.h"
 #include "diary/record.h"
 #include "diary/regional.h"
@@ -314,13 +315,7 @@ void TAddForm::PickDate() {
     Dat->setText(DateText(regional_, helpers_.pickDate(this)));
 }
 
-void TAddForm::FillLastArrival() {
-    if (list_->rowCount() == 0) {
-        Odj->setText(QStringLiteral("0"));
-        return;
-    }
-    Odj->setText(FromCp(list_->row(list_->rowCount() - 1).Get(Field::ArrivalKm)));
-}
+void TAddForm::FillLastArrival() { Odj->setText(FromCp(diary::LastArrival(list_->table()))); }
 
 namespace {
 

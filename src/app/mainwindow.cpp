@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDate>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -10,6 +11,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStringDecoder>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -19,6 +21,7 @@
 
 #include "app/aboutdialog.h"
 #include "app/backupdialog.h"
+#include "app/csvexport.h"
 #include "app/datepicker.h"
 #include "app/detailwindow.h"
 #include "app/diarywatcher.h"
@@ -32,10 +35,12 @@
 #include "app/searchwindow.h"
 #include "app/statisticswindow.h"
 #include "app/textcodec.h"
+#include "app/trackrides.h"
 #include "diary/backup.h"
 #include "diary/diary_file.h"
 #include "diary/diary_transaction.h"
 #include "diary/errors.h"
+#include "diary/new_ride.h"
 #include "diary/old_import.h"
 #include "diary/settings.h"
 
@@ -170,6 +175,8 @@ void TMainForm::BuildMenusAndToolBar() {
                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     Importzestarverze1 = action("Importzestarverze1", QStringLiteral("&Import z Vama 99"), QIcon(),
                                 {}, QKeySequence());
+    ExportdoCSV1 =
+        action("ExportdoCSV1", QStringLiteral("&Export do CSV…"), QIcon(), {}, QKeySequence());
     Obnovitzezalohy1 = action("Obnovitzezalohy1", QStringLiteral("O&bnovit ze zálohy…"), QIcon(),
                               {}, QKeySequence());
     Konec1 = action("Konec1", QStringLiteral("&Konec"), icons::Exit(),
@@ -182,15 +189,20 @@ void TMainForm::BuildMenusAndToolBar() {
                      QStringLiteral("Smazat údaj"), QKeySequence(Qt::Key_Delete));
     Hledat1 = action("Hledat1", QStringLiteral("&Hledat"), icons::Search(),
                      QStringLiteral("Hledat"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    NovzGPSzznamu1 = action("NovzGPSzznamu1", QStringLiteral("Nový z &GPS záznamu…"), QIcon(), {},
+                            QKeySequence(Qt::CTRL | Qt::Key_G));
+    Novpodlevybranho1 = action("Novpodlevybranho1", QStringLiteral("Nový &podle vybraného"),
+                               QIcon(), {}, QKeySequence(Qt::CTRL | Qt::Key_D));
 
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
     QMenu* Soubor1 = bar->addMenu(QStringLiteral("&Soubor"));
     Soubor1->setObjectName(QStringLiteral("Soubor1"));
-    Soubor1->addActions({Nov1, Otevt1, Uloitjako1, Importzestarverze1, Obnovitzezalohy1, Konec1});
+    Soubor1->addActions(
+        {Nov1, Otevt1, Uloitjako1, Importzestarverze1, ExportdoCSV1, Obnovitzezalohy1, Konec1});
     QMenu* Udaj1 = bar->addMenu(QStringLiteral("&Údaj"));
     Udaj1->setObjectName(QStringLiteral("Udaj1"));
-    Udaj1->addActions({Novy1, Editovat1, Smazat1, Hledat1});
+    Udaj1->addActions({Novy1, Editovat1, Smazat1, Hledat1, NovzGPSzznamu1, Novpodlevybranho1});
     Zkratky1 = bar->addAction(QStringLiteral("&Zkratky"));
     Zkratky1->setObjectName(QStringLiteral("Zkratky1"));
     Statistika1 = bar->addAction(QStringLiteral("S&tatistika"));
@@ -206,6 +218,7 @@ void TMainForm::BuildMenusAndToolBar() {
     ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
     ToolBar1->toggleViewAction()->setEnabled(false);
     setContextMenuPolicy(Qt::NoContextMenu);
+    setAcceptDrops(true);
     int toolNumber = 0;
     for (QAction* a : {Nov1, Otevt1, Uloitjako1, static_cast<QAction*>(nullptr), Novy1, Editovat1,
                        Smazat1, Hledat1, static_cast<QAction*>(nullptr), Konec1}) {
@@ -237,11 +250,14 @@ void TMainForm::BuildMenusAndToolBar() {
     connect(Uloitjako1, &QAction::triggered, this, &TMainForm::SaveDiaryAs);
     connect(Obnovitzezalohy1, &QAction::triggered, this, &TMainForm::RestoreFromBackup);
     connect(Importzestarverze1, &QAction::triggered, this, &TMainForm::ImportOldDiary);
+    connect(ExportdoCSV1, &QAction::triggered, this, &TMainForm::ExportList);
     connect(Konec1, &QAction::triggered, this, &QWidget::close);
     connect(Novy1, &QAction::triggered, this, &TMainForm::NewRide);
     connect(Editovat1, &QAction::triggered, this, &TMainForm::EditRide);
     connect(Smazat1, &QAction::triggered, this, &TMainForm::DeleteRide);
     connect(Hledat1, &QAction::triggered, this, &TMainForm::ShowSearch);
+    connect(NovzGPSzznamu1, &QAction::triggered, this, &TMainForm::NewRidesFromTracks);
+    connect(Novpodlevybranho1, &QAction::triggered, this, &TMainForm::NewRideLikeSelected);
     connect(Zkratky1, &QAction::triggered, this, &TMainForm::ShowPlaceLists);
     connect(Statistika1, &QAction::triggered, this, &TMainForm::ShowStatistics);
     connect(Oprogramu1, &QAction::triggered, this, &TMainForm::ShowAbout);
@@ -338,17 +354,16 @@ bool TMainForm::RememberDiary() {
     });
 }
 
-bool TMainForm::MayOverwrite(const QString& path) {
-    if (!QFileInfo::exists(path)) return true;
-    return AskYesNo(this, MsgKind::Confirm,
-                    QStringLiteral("Soubor ") + path + QStringLiteral(" již existuje. Přepsat?"));
+bool TMainForm::MayOverwrite(const QString& path) { return filedialog::MayOverwrite(this, path); }
+
+QString TMainForm::DialogFolder() const {
+    // Where a desktop's own dialogs start: the folder last chosen in them, and before that
+    // the open diary's folder, not whatever folder the program was started from.
+    return dialogFolder_.isEmpty() ? QFileInfo(currentDiaryPath_).absolutePath() : dialogFolder_;
 }
 
 QString TMainForm::AskFileName(bool save, const QString& filter) {
-    // Where a desktop's own dialogs start: the folder last chosen in them, and before that
-    // the open diary's folder, not whatever folder the program was started from.
-    const QString folder =
-        dialogFolder_.isEmpty() ? QFileInfo(currentDiaryPath_).absolutePath() : dialogFolder_;
+    const QString folder = DialogFolder();
     const QString chosen = save ? filedialog::SaveFileName(this, filter, folder)
                                 : filedialog::OpenFileName(this, filter, folder);
     if (!chosen.isEmpty()) dialogFolder_ = QFileInfo(chosen).absolutePath();
@@ -417,9 +432,47 @@ bool TMainForm::RunEntryDialog(const QString& caption) {
     return result == kResultOk;
 }
 
-void TMainForm::NewRide() {
-    add_->StartNew(QString::number(model_->rowCount() + 1));
-    if (!RunEntryDialog(QStringLiteral("Nový údaj"))) return;
+void TMainForm::ExportList() {
+    const QString chosen = AskFileName(true, csvexport::Filter());
+    if (!chosen.isEmpty()) csvexport::WriteList(this, *model_, chosen, regional_);
+}
+
+void TMainForm::NewRide() { AddRide({}, QStringLiteral("Nový údaj")); }
+
+void TMainForm::NewRidesFromTracks() {
+    const QStringList chosen =
+        filedialog::OpenFileNames(this, trackrides::Filter(), DialogFolder());
+    if (chosen.isEmpty()) return;
+    dialogFolder_ = QFileInfo(chosen.first()).absolutePath();
+    AddRidesFromTracks(chosen);
+}
+
+void TMainForm::AddRidesFromTracks(const QStringList& paths) {
+    for (const trackrides::TrackRide& ride : trackrides::ReadRides(this, paths, regional_)) {
+        trackrides::SayWhatIsMissing(this, ride);
+        // The departure is read now: the ride before may have just been added.
+        AddRide(diary::WithOdometer(ride.fields, diary::LastArrival(model_->table()), regional_),
+                trackrides::Caption(ride));
+    }
+}
+
+void TMainForm::NewRideLikeSelected() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        ShowError(this, kNoSelection);
+        return;
+    }
+    const QDate today = QDate::currentDate();
+    const diary::DiaryRecord like =
+        diary::RideLike(model_->row(row), {today.year(), today.month(), today.day()}, regional_);
+    AddRide(diary::WithOdometer(like, diary::LastArrival(model_->table()), regional_),
+            QStringLiteral("Nový údaj"));
+}
+
+void TMainForm::AddRide(diary::DiaryRecord fields, const QString& caption) {
+    fields.number = std::to_string(model_->rowCount() + 1);
+    add_->SetRecord(fields);
+    if (!RunEntryDialog(caption)) return;
     const diary::DiaryRecord record = add_->Record();
     // The ride takes the file's first free number under the diary's lock, whatever this list
     // holds, and the row appears only once its line is in the file.
@@ -579,6 +632,18 @@ void TMainForm::ShowSelectedRide() {
     const int row = SelectedRow();
     if (row < 0) return;
     info_->ShowRecord(model_->row(row));
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (!trackrides::LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    const QStringList files = trackrides::LocalFiles(event->mimeData());
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    // The program the files came from waits until the drop returns; the dialogs come after.
+    QTimer::singleShot(0, this, [this, files] { AddRidesFromTracks(files); });
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -61,6 +61,9 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Track files dropped on the window become new rides, as "Nový z GPS záznamu…" makes them.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private slots:
     void NewDiary();           // "Soubor" > "Nový"
@@ -77,6 +80,10 @@ private slots:
     void ShowAbout();          // "O programu"
     void SortByColumn(int column);
     void ShowSelectedRide();  // double click on a row
+    // "Soubor" > "Export do CSV…"; "Údaj" > "Nový z GPS záznamu…" and "Nový podle vybraného".
+    void ExportList();
+    void NewRidesFromTracks();
+    void NewRideLikeSelected();
 
 private:
     void BuildMenusAndToolBar();
@@ -109,6 +116,13 @@ private:
     void RememberListWidths();
     // Runs the entry dialog with the main window disabled; true when it ended with "OK".
     bool RunEntryDialog(const QString& caption);
+    // The entry dialog for a new ride, filled with `fields`, under `caption`; on "OK" the ride
+    // is added to the diary.
+    void AddRide(diary::DiaryRecord fields, const QString& caption);
+    // One entry dialog after another, a ride for each of the track files that reads.
+    void AddRidesFromTracks(const QStringList& paths);
+    // Where a file dialog starts: the folder last chosen in one, else the open diary's.
+    QString DialogFolder() const;
     // The file dialog (save or open) for `filter`; the chosen name, or "" after a cancel.
     QString AskFileName(bool save, const QString& filter);
     // Asks before a file that exists is replaced; true when the name may be used.
@@ -136,12 +150,15 @@ private:
     QAction* Otevt1 = nullptr;
     QAction* Uloitjako1 = nullptr;
     QAction* Importzestarverze1 = nullptr;
+    QAction* ExportdoCSV1 = nullptr;
     QAction* Obnovitzezalohy1 = nullptr;
     QAction* Konec1 = nullptr;
     QAction* Novy1 = nullptr;
     QAction* Editovat1 = nullptr;
     QAction* Smazat1 = nullptr;
     QAction* Hledat1 = nullptr;
+    QAction* NovzGPSzznamu1 = nullptr;
+    QAction* Novpodlevybranho1 = nullptr;
     QAction* Zkratky1 = nullptr;
     QAction* Statistika1 = nullptr;
     QAction* Oprogramu1 = nullptr;
