@@ -28,6 +28,7 @@ class TCalendarForm;
 class TCasForm;
 class TFindForm;
 class TInfoForm;
+class TPrehledForm;
 class TStatForm;
 class TZkratkyForm;
 
@@ -54,6 +55,10 @@ public:
     const QString& CurrentDiaryPath() const { return currentDiaryPath_; }
     const RecordModel* model() const { return model_; }
 
+    // Selects the rides with these record numbers in the list (whatever its order), the first
+    // of them current and scrolled into view; numbers not in the list are passed over.
+    void SelectRides(const std::vector<std::string>& numbers);
+
 signals:
     // The main window has closed: the program ends.
     void Closed();
@@ -72,6 +77,7 @@ private slots:
     void ShowSearch();      // "Údaj" > "Hledat"
     void ShowPlaceLists();  // "Zkratky"
     void ShowStatistics();  // "Statistika"
+    void ShowOverview();    // "Přehled"
     void ShowAbout();       // "O programu"
     void SortByColumn(int column);
     void ShowSelectedRide();  // double click on a row
@@ -139,6 +145,7 @@ private:
     QAction* Hledat1 = nullptr;
     QAction* Zkratky1 = nullptr;
     QAction* Statistika1 = nullptr;
+    QAction* Prehled1 = nullptr;
     QAction* Oprogramu1 = nullptr;
 
     // The other windows, in the order they are made; none has this window as its parent, so
@@ -151,4 +158,5 @@ private:
     std::unique_ptr<TCalendarForm> calendar_;
     std::unique_ptr<TStatForm> stat_;
     std::unique_ptr<TInfoForm> info_;
+    std::unique_ptr<TPrehledForm> prehled_;
 };
