@@ -196,9 +196,13 @@ TPrehledForm::TPrehledForm(const RecordModel* list, const diary::RegionalSetting
     totalsLayout->addLayout(switchRow);
     totalsLayout->addWidget(Soucty);
 
-    Mesice = MakeChartView("Mesice", this);
-    Kumulace = MakeChartView("Kumulace", this);
-    Tydny = MakeChartView("Tydny", this);
+    // The chart views come with the first figures (BuildCharts): making them costs the
+    // program's start more than all its other windows together.
+    for (QWidget** page : {&monthsPage_, &cumulativePage_, &weeksPage_}) {
+        *page = new QWidget;
+        auto* layout = new QVBoxLayout(*page);
+        layout->setContentsMargins(0, 0, 0, 0);
+    }
 
     Kalendar = new DayCalendar;
     Kalendar->setObjectName(QStringLiteral("Kalendar"));
@@ -225,9 +229,9 @@ TPrehledForm::TPrehledForm(const RecordModel* list, const diary::RegionalSetting
         QStringLiteral("Dvojklik ukáže jízdu, nebo jízdy období vybere v seznamu."));
 
     Zalozky->addTab(totalsPage, QStringLiteral("Součty"));
-    Zalozky->addTab(Mesice, QStringLiteral("Po měsících"));
-    Zalozky->addTab(Kumulace, QStringLiteral("Během roku"));
-    Zalozky->addTab(Tydny, QStringLiteral("Po týdnech"));
+    Zalozky->addTab(monthsPage_, QStringLiteral("Po měsících"));
+    Zalozky->addTab(cumulativePage_, QStringLiteral("Během roku"));
+    Zalozky->addTab(weeksPage_, QStringLiteral("Po týdnech"));
     Zalozky->addTab(calendarScroll, QStringLiteral("Kalendář"));
     Zalozky->addTab(Rekordy, QStringLiteral("Rekordy"));
 
@@ -313,7 +317,18 @@ bool TPrehledForm::CatchUp() {
     return true;
 }
 
+void TPrehledForm::BuildCharts() {
+    Mesice = MakeChartView("Mesice", monthsPage_);
+    monthsPage_->layout()->addWidget(Mesice);
+    Kumulace = MakeChartView("Kumulace", cumulativePage_);
+    cumulativePage_->layout()->addWidget(Kumulace);
+    Tydny = MakeChartView("Tydny", weeksPage_);
+    weeksPage_->layout()->addWidget(Tydny);
+    TabChanged();
+}
+
 void TPrehledForm::Recompute() {
+    if (Mesice == nullptr) BuildCharts();
     overview_ = std::make_unique<diary::Overview>(list_->table().rows(), regional_);
     stale_ = false;
 

@@ -67,6 +67,7 @@ private slots:
 private:
     // The figures from the list as it is now, into every tab.
     void Recompute();
+    void BuildCharts();
     void FillTotals();
     void FillYear();
     void FillRecords();
@@ -89,6 +90,9 @@ private:
     QString chartFolder_;
 
     TotalsModel* totals_ = nullptr;
+    QWidget* monthsPage_ = nullptr;
+    QWidget* cumulativePage_ = nullptr;
+    QWidget* weeksPage_ = nullptr;
     QTabWidget* Zalozky = nullptr;
     QRadioButton* PoRocich = nullptr;
     QRadioButton* PoMesicich = nullptr;
