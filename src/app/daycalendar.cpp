@@ -38,7 +38,6 @@ constexpr int kLegendSteps = 5;
 }  // namespace
 
 DayCalendar::DayCalendar(QWidget* parent) : QWidget(parent) {
-    setMouseTracking(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
