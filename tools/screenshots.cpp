@@ -17,10 +17,12 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -30,6 +32,7 @@
 #include "app/datepicker.h"
 #include "app/filedialog.h"
 #include "app/mainwindow.h"
+#include "app/overviewwindow.h"
 #include "app/recordmodel.h"
 #include "app/ridetimedialog.h"
 #include "app/textcodec.h"
@@ -184,6 +187,43 @@ QString WriteTrack(const QString& folder) {
                               "</trkseg></trk></gpx>\n")
                    .arg(points)
                    .toUtf8());
+    return path;
+}
+
+// Ten seasons of rides, 2015 to October 2024: many in summer, few in winter, some years keener
+// than others. The same rides every time, so that the pictures change only with the program.
+QString WriteTenYears(const QString& folder, const diary::RegionalSettings& regional) {
+    static const char* const kPlaces[] = {"Brno",    "Tišnov",   "Blansko", "Mikulov",
+                                          "Lednice", "Ivančice", "Kuřim",   "Vyškov"};
+    // Chance of a ride on a day of each month, in per cent.
+    static const int kChance[12] = {4, 6, 18, 35, 45, 50, 55, 52, 40, 25, 8, 4};
+    std::uint32_t state = 2015;
+    const auto next = [&state](std::uint32_t below) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % below;
+    };
+    std::vector<diary::DiaryRecord> records;
+    double odometer = 3150.0;
+    for (QDate day(2015, 1, 1); day <= QDate(2024, 10, 31); day = day.addDays(1)) {
+        const int keen = 80 + (day.year() * 7 % 5) * 10;  // 80..120 % of an average year
+        if (static_cast<int>(next(10000)) >= kChance[day.month() - 1] * keen) continue;
+        const double km = 12 + next(700) / 10.0 + (day.dayOfWeek() >= 6 ? 25 : 0);
+        const double average = 18 + next(90) / 10.0;
+        diary::DiaryRecord r;
+        r[diary::Field::Date] = ToCp(DateText(regional, day));
+        r[diary::Field::From] = Cp(kPlaces[next(8)]);
+        r[diary::Field::To] = Cp(kPlaces[next(8)]);
+        r[diary::Field::DepartureKm] = Number(odometer);
+        odometer += std::round(km * 10) / 10;
+        r[diary::Field::ArrivalKm] = Number(odometer);
+        r[diary::Field::DistanceKm] = Number(km);
+        r[diary::Field::AvgSpeed] = Number(average);
+        r[diary::Field::MaxSpeed] = Number(average + 15 + next(200) / 10.0);
+        r[diary::Field::RideTime] = diary::FormatRideTime(km / average);
+        records.push_back(r);
+    }
+    const QString path = folder + QStringLiteral("/jizdy-10-let.vam");
+    diary::SaveDiary(ToFsPath(path), records);
     return path;
 }
 
@@ -344,6 +384,26 @@ int main(int argc, char* argv[]) {
                      [&] { trigger("Zkratky1"); });
     shooter.Modeless(QStringLiteral("about"), Window<QWidget>("AboutBox"),
                      [&] { trigger("Oprogramu1"); });
+
+    // The overview on a fixed day: over the sample, its totals and records as of 20.7.2024;
+    // over ten generated seasons, its charts at the end of October 2024.
+    auto* prehled = Window<TPrehledForm>("PrehledForm");
+    auto* tabs = Named<QTabWidget>(prehled, "Zalozky");
+    prehled->SetToday(QDate(2024, 7, 20));
+    const auto overviewTab = [&](const char* name, int tab) {
+        shooter.Modeless(QString::fromLatin1(name), prehled, [&] {
+            trigger("Prehled1");
+            tabs->setCurrentIndex(tab);
+        });
+    };
+    overviewTab("prehled", 0);
+    overviewTab("prehled-rekordy", 5);
+    main->Otevri(WriteTenYears(sample.path(), regional));
+    prehled->SetToday(QDate(2024, 10, 31));
+    overviewTab("prehled-mesice", 1);
+    overviewTab("prehled-rok", 2);
+    overviewTab("prehled-tydny", 3);
+    overviewTab("prehled-kalendar", 4);
 
     main->hide();
     main.reset();

@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,7 @@
 #include "app/filedialog.h"
 #include "app/icons.h"
 #include "app/msgbox.h"
+#include "app/overviewwindow.h"
 #include "app/placelisteditor.h"
 #include "app/recordmodel.h"
 #include "app/ridetimedialog.h"
@@ -121,6 +123,16 @@ void TMainForm::CreateWindows() {
     stat_ = std::make_unique<TStatForm>(model_, regional_);
     info_ = std::make_unique<TInfoForm>(this);
     backup_ = std::make_unique<TBackupForm>(regional_);
+    prehled_ = std::make_unique<TPrehledForm>(
+        model_, regional_,
+        TPrehledForm::Helpers{[this](const std::vector<std::string>& n) { SelectRides(n); },
+                              [this](const std::string& number) {
+                                  const auto row = model_->table().FindNumber(number);
+                                  if (row < 0) return;
+                                  SelectRides({number});
+                                  info_->ShowRecord(model_->row(static_cast<int>(row)));
+                              },
+                              [this] { return currentDiaryPath_; }});
     RestoreListWidths();
 }
 
@@ -207,6 +219,8 @@ void TMainForm::BuildMenusAndToolBar() {
     Zkratky1->setObjectName(QStringLiteral("Zkratky1"));
     Statistika1 = bar->addAction(QStringLiteral("S&tatistika"));
     Statistika1->setObjectName(QStringLiteral("Statistika1"));
+    Prehled1 = bar->addAction(QStringLiteral("&Přehled"));
+    Prehled1->setObjectName(QStringLiteral("Prehled1"));
     Oprogramu1 = bar->addAction(QStringLiteral("&O programu"));
     Oprogramu1->setObjectName(QStringLiteral("Oprogramu1"));
 
@@ -260,6 +274,7 @@ void TMainForm::BuildMenusAndToolBar() {
     connect(Novpodlevybranho1, &QAction::triggered, this, &TMainForm::NewRideLikeSelected);
     connect(Zkratky1, &QAction::triggered, this, &TMainForm::ShowPlaceLists);
     connect(Statistika1, &QAction::triggered, this, &TMainForm::ShowStatistics);
+    connect(Prehled1, &QAction::triggered, this, &TMainForm::ShowOverview);
     connect(Oprogramu1, &QAction::triggered, this, &TMainForm::ShowAbout);
     connect(Seznam->header(), &QHeaderView::sectionClicked, this, &TMainForm::SortByColumn);
     connect(Seznam, &QTreeView::doubleClicked, this, &TMainForm::ShowSelectedRide);
@@ -621,7 +636,24 @@ void TMainForm::ShowPlaceLists() { ShowModeless(zkratky_.get()); }
 
 void TMainForm::ShowStatistics() { stat_->ShowStatistics(); }
 
+void TMainForm::ShowOverview() { ShowModeless(prehled_.get()); }
+
 void TMainForm::ShowAbout() { about_->ShowAbout(); }
+
+void TMainForm::SelectRides(const std::vector<std::string>& numbers) {
+    const diary::NumberIndex rows(model_->table());
+    std::vector<int> found;
+    for (const std::string& number : numbers)
+        if (const auto row = rows.Find(number); row >= 0) found.push_back(static_cast<int>(row));
+    if (found.empty()) return;
+    std::sort(found.begin(), found.end());
+    QItemSelection selection;
+    for (const int row : found) selection.select(model_->index(row, 0), model_->index(row, 11));
+    QItemSelectionModel* selected = Seznam->selectionModel();
+    selected->setCurrentIndex(model_->index(found.front(), 0), QItemSelectionModel::NoUpdate);
+    selected->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    Seznam->scrollTo(model_->index(found.front(), 0));
+}
 
 void TMainForm::SortByColumn(int column) {
     sortColumn_ = column;

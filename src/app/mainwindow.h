@@ -29,6 +29,7 @@ class TCalendarForm;
 class TCasForm;
 class TFindForm;
 class TInfoForm;
+class TPrehledForm;
 class TStatForm;
 class TZkratkyForm;
 
@@ -55,6 +56,10 @@ public:
     const QString& CurrentDiaryPath() const { return currentDiaryPath_; }
     const RecordModel* model() const { return model_; }
 
+    // Selects the rides with these record numbers in the list (whatever its order), the first
+    // of them current and scrolled into view; numbers not in the list are passed over.
+    void SelectRides(const std::vector<std::string>& numbers);
+
 signals:
     // The main window has closed: the program ends.
     void Closed();
@@ -77,6 +82,7 @@ private slots:
     void ShowSearch();         // "Údaj" > "Hledat"
     void ShowPlaceLists();     // "Zkratky"
     void ShowStatistics();     // "Statistika"
+    void ShowOverview();       // "Přehled"
     void ShowAbout();          // "O programu"
     void SortByColumn(int column);
     void ShowSelectedRide();  // double click on a row
@@ -161,6 +167,7 @@ private:
     QAction* Novpodlevybranho1 = nullptr;
     QAction* Zkratky1 = nullptr;
     QAction* Statistika1 = nullptr;
+    QAction* Prehled1 = nullptr;
     QAction* Oprogramu1 = nullptr;
 
     // The other windows, in the order they are made; none has this window as its parent, so
@@ -174,4 +181,5 @@ private:
     std::unique_ptr<TStatForm> stat_;
     std::unique_ptr<TInfoForm> info_;
     std::unique_ptr<TBackupForm> backup_;
+    std::unique_ptr<TPrehledForm> prehled_;
 };

@@ -119,6 +119,7 @@ void MainWindowTest::menusAndToolBar() {
         {"Novpodlevybranho1", "Nový podle vybraného", nullptr},
         {"Zkratky1", "Zkratky", nullptr},
         {"Statistika1", "Statistika", nullptr},
+        {"Prehled1", "Přehled", nullptr},
         {"Oprogramu1", "O programu", nullptr},
     };
     for (const Item& item : items) {
@@ -132,7 +133,8 @@ void MainWindowTest::menusAndToolBar() {
 
     QStringList menus;
     for (QAction* a : main->menuBar()->actions()) menus << a->text().remove(QLatin1Char('&'));
-    QCOMPARE(menus, (QStringList{"Soubor", Q("Údaj"), "Zkratky", "Statistika", "O programu"}));
+    QCOMPARE(menus, (QStringList{"Soubor", Q("Údaj"), "Zkratky", "Statistika", Q("Přehled"),
+                                 "O programu"}));
     QStringList soubor;
     for (QAction* a : guitest::Get<QMenu>(main, "Soubor1")->actions()) soubor << a->objectName();
     QCOMPARE(soubor, (QStringList{"Nov1", "Otevt1", "Uloitjako1", "Importzestarverze1",
