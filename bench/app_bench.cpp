@@ -2,7 +2,7 @@
 // shown, and the peer: QSettings reading the same "Data" section. Then what a user waits for,
 // through the real widgets: "Vyhledat" to the results shown, a header click to the list
 // reordered, "Nový údaj" OK to the row shown and the file saved, "Smazat" to the list
-// renumbered, "Statistika" to the window shown.
+// renumbered, "Statistika" to the window shown, "Přehled" to the window shown with its charts.
 
 #include <benchmark/benchmark.h>
 
@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
 #include <QWidget>
@@ -25,6 +26,7 @@
 
 #include "app/mainwindow.h"
 #include "app/msgbox.h"
+#include "app/overviewwindow.h"
 #include "app/recordmodel.h"
 #include "app/searchwindow.h"
 #include "bench_util.h"
@@ -101,6 +103,13 @@ T* Named(QObject* root, const char* name) {
     T* found = root->findChild<T*>(QString::fromLatin1(name));
     if (found == nullptr) std::abort();
     return found;
+}
+
+QWidget* TopLevel(const char* name) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String(name)) return w;
+    }
+    std::abort();
 }
 
 QWidget* ShownWindow(const char* name) {
@@ -218,6 +227,29 @@ void BM_StatisticsWindow(benchmark::State& state) {
     }
 }
 
+// "Přehled" after the list changed: the figures worked out anew from every row, the totals,
+// the four charts and the records filled, and the window painted on its busiest chart, the
+// kilometres through the year of every recent year.
+void BM_OverviewWindow(benchmark::State& state) {
+    auto main = MainOverCopy(Rides(state), "overview");
+    QAction* prehled = Named<QAction>(main.get(), "Prehled1");
+    auto* form = qobject_cast<TPrehledForm*>(TopLevel("PrehledForm"));
+    if (form == nullptr) std::abort();
+    Named<QTabWidget>(form, "Zalozky")->setCurrentIndex(2);
+    for (auto _ : state) {
+        state.PauseTiming();
+        // What a change of the list does: the figures are out of date.
+        form->SetToday(QDate::currentDate());
+        state.ResumeTiming();
+        prehled->trigger();
+        Settle();
+        state.PauseTiming();
+        ShownWindow("PrehledForm")->hide();
+        Settle();
+        state.ResumeTiming();
+    }
+}
+
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 }
@@ -235,6 +267,7 @@ BENCHMARK(BM_HeaderClick)->Apply(LargeOnly);
 BENCHMARK(BM_NewRideOk)->Apply(LargeOnly)->UseManualTime();
 BENCHMARK(BM_DeleteFirst)->Apply(LargeOnly);
 BENCHMARK(BM_StatisticsWindow)->Apply(LargeOnly);
+BENCHMARK(BM_OverviewWindow)->Apply(LargeOnly);
 
 }  // namespace
 

@@ -9,27 +9,36 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <numbers>
 
 #include "app/datepicker.h"
+#include "app/filedialog.h"
 #include "app/mainwindow.h"
+#include "app/overviewwindow.h"
 #include "app/recordmodel.h"
 #include "app/ridetimedialog.h"
 #include "app/textcodec.h"
 #include "app/translations.h"
+#include "diary/backup.h"
 #include "diary/bikes.h"
 #include "diary/diary_file.h"
 #include "diary/field_text.h"
@@ -133,6 +142,14 @@ void WriteSample(const QString& folder, const diary::RegionalSettings& regional)
         records.push_back(r);
     }
     const std::string diaryPath = ToFsPath(folder + QStringLiteral("/jizdy-2024.vam"));
+    // The diary as it stood on three earlier days, for the list of backups.
+    for (const std::size_t rides : {std::size_t{8}, std::size_t{10}, std::size_t{11}}) {
+        diary::SaveDiary(diaryPath,
+                         std::vector<diary::DiaryRecord>(records.begin(), records.begin() + rides));
+        const QDate day = kRides[rides].date;
+        diary::KeepDailyBackup(diaryPath, ToFsPath(folder + QStringLiteral("/zalohy")),
+                               {day.year(), day.month(), day.day()});
+    }
     diary::SaveDiary(diaryPath, records);
 
     const std::string settings = diary::SettingsPath(ToFsPath(folder));
@@ -150,6 +167,79 @@ void WriteSample(const QString& folder, const diary::RegionalSettings& regional)
                              {{Cp("Favorit"), Cp("řetěz"), {2024, 4, 1}, 250},
                               {Cp("Favorit"), Cp("pláště"), {2024, 4, 1}, 5000},
                               {Cp("Horské kolo"), Cp("brzdové destičky"), {2024, 5, 1}, 1500}});
+}
+
+// A morning ride from Brno to Kuřim as a bike computer records it: a point every five seconds,
+// the pace rising and falling, two minutes at a crossing half way.
+QString WriteTrack(const QString& folder) {
+    const double fromLat = 49.1951, fromLon = 16.6068, toLat = 49.2985, toLon = 16.5314;
+    const double metresPerDegree = 111195.0;
+    const double east = std::cos(fromLat * std::numbers::pi / 180.0);
+    const double length = metresPerDegree * std::hypot(toLat - fromLat, (toLon - fromLon) * east);
+    QString points;
+    qint64 t = QDateTime(QDate(2024, 7, 13), QTime(5, 42), Qt::UTC).toSecsSinceEpoch();
+    bool paused = false;
+    for (double done = 0; done <= length; t += 5) {
+        const double share = done / length;
+        points += QStringLiteral("<trkpt lat=\"%1\" lon=\"%2\"><time>%3</time></trkpt>\n")
+                      .arg(fromLat + share * (toLat - fromLat), 0, 'f', 6)
+                      .arg(fromLon + share * (toLon - fromLon), 0, 'f', 6)
+                      .arg(QDateTime::fromSecsSinceEpoch(t, Qt::UTC).toString(Qt::ISODate));
+        if (!paused && share > 0.5) {
+            paused = true;
+            t += 120;
+        }
+        const double kmh = 24.0 + 6.0 * std::sin(done / 900.0);
+        done += kmh / 3.6 * 5;
+    }
+    const QString path = folder + QStringLiteral("/do-kurimi.gpx");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return path;
+    file.write(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                              "<gpx version=\"1.1\" creator=\"vamo_screenshots\" "
+                              "xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
+                              "<trk><name>Do Kuřimi přes Medlánky</name><trkseg>\n%1"
+                              "</trkseg></trk></gpx>\n")
+                   .arg(points)
+                   .toUtf8());
+    return path;
+}
+
+// Ten seasons of rides, 2015 to October 2024: many in summer, few in winter, some years keener
+// than others. The same rides every time, so that the pictures change only with the program.
+QString WriteTenYears(const QString& folder, const diary::RegionalSettings& regional) {
+    static const char* const kPlaces[] = {"Brno",    "Tišnov",   "Blansko", "Mikulov",
+                                          "Lednice", "Ivančice", "Kuřim",   "Vyškov"};
+    // Chance of a ride on a day of each month, in per cent.
+    static const int kChance[12] = {4, 6, 18, 35, 45, 50, 55, 52, 40, 25, 8, 4};
+    std::uint32_t state = 2015;
+    const auto next = [&state](std::uint32_t below) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % below;
+    };
+    std::vector<diary::DiaryRecord> records;
+    double odometer = 3150.0;
+    for (QDate day(2015, 1, 1); day <= QDate(2024, 10, 31); day = day.addDays(1)) {
+        const int keen = 80 + (day.year() * 7 % 5) * 10;  // 80..120 % of an average year
+        if (static_cast<int>(next(10000)) >= kChance[day.month() - 1] * keen) continue;
+        const double km = 12 + next(700) / 10.0 + (day.dayOfWeek() >= 6 ? 25 : 0);
+        const double average = 18 + next(90) / 10.0;
+        diary::DiaryRecord r;
+        r[diary::Field::Date] = ToCp(DateText(regional, day));
+        r[diary::Field::From] = Cp(kPlaces[next(8)]);
+        r[diary::Field::To] = Cp(kPlaces[next(8)]);
+        r[diary::Field::DepartureKm] = Number(odometer);
+        odometer += std::round(km * 10) / 10;
+        r[diary::Field::ArrivalKm] = Number(odometer);
+        r[diary::Field::DistanceKm] = Number(km);
+        r[diary::Field::AvgSpeed] = Number(average);
+        r[diary::Field::MaxSpeed] = Number(average + 15 + next(200) / 10.0);
+        r[diary::Field::RideTime] = diary::FormatRideTime(km / average);
+        records.push_back(r);
+    }
+    const QString path = folder + QStringLiteral("/jizdy-10-let.vam");
+    diary::SaveDiary(ToFsPath(path), records);
+    return path;
 }
 
 class Shooter {
@@ -273,6 +363,10 @@ int main(int argc, char* argv[]) {
 
     shooter.Modeless(QStringLiteral("main"), main.get(), [] {});
     shooter.Modal(QStringLiteral("entry"), [&] { trigger("Editovat1"); });
+    shooter.Modal(QStringLiteral("entry-gps"), [&] {
+        filedialog::SetNextFileName(WriteTrack(sample.path()));
+        trigger("NovzGPSzznamu1");
+    });
     shooter.Modal(QStringLiteral("info"),
                   [&] { emit seznam->doubleClicked(seznam->model()->index(6, 1)); });
 
@@ -296,6 +390,7 @@ int main(int argc, char* argv[]) {
     });
     shooter.Modal(
         QStringLiteral("open"), [&] { trigger("Otevt1"); }, 500);
+    shooter.Modal(QStringLiteral("backups"), [&] { trigger("Obnovitzezalohy1"); });
     shooter.Modal(QStringLiteral("calendar"),
                   [&] { Window<TCalendarForm>("CalendarForm")->Pick(main.get()); });
     shooter.Modeless(QStringLiteral("stat"), Window<QWidget>("StatForm"),
@@ -306,6 +401,26 @@ int main(int argc, char* argv[]) {
                      [&] { trigger("Kola1"); });
     shooter.Modeless(QStringLiteral("about"), Window<QWidget>("AboutBox"),
                      [&] { trigger("Oprogramu1"); });
+
+    // The overview on a fixed day: over the sample, its totals and records as of 20.7.2024;
+    // over ten generated seasons, its charts at the end of October 2024.
+    auto* prehled = Window<TPrehledForm>("PrehledForm");
+    auto* tabs = Named<QTabWidget>(prehled, "Zalozky");
+    prehled->SetToday(QDate(2024, 7, 20));
+    const auto overviewTab = [&](const char* name, int tab) {
+        shooter.Modeless(QString::fromLatin1(name), prehled, [&] {
+            trigger("Prehled1");
+            tabs->setCurrentIndex(tab);
+        });
+    };
+    overviewTab("prehled", 0);
+    overviewTab("prehled-rekordy", 5);
+    main->Otevri(WriteTenYears(sample.path(), regional));
+    prehled->SetToday(QDate(2024, 10, 31));
+    overviewTab("prehled-mesice", 1);
+    overviewTab("prehled-rok", 2);
+    overviewTab("prehled-tydny", 3);
+    overviewTab("prehled-kalendar", 4);
 
     main->hide();
     main.reset();

@@ -19,6 +19,7 @@
 #include "app/textcodec.h"
 #include "diary/calculators.h"
 #include "diary/errors.h"
+#include "diary/new_ride.h"
 #include "diary/profile.h"
 #include "diary/record.h"
 #include "diary/regional.h"
@@ -291,10 +292,7 @@ diary::DiaryRecord TAddForm::Record() const {
 
 void TAddForm::StartNew(const QString& number) {
     Cislo->setText(number);
-    for (int i = 0; i < diary::kFieldCount; ++i) SetFieldText(static_cast<Field>(i), QString());
-    const int rows = list_->rowCount();
-    SetFieldText(diary::kBikeField,
-                 rows == 0 ? QString() : FromCp(list_->row(rows - 1).Get(diary::kBikeField)));
+    for (int i = 0; i < diary::kAllFieldCount; ++i) SetFieldText(static_cast<Field>(i), QString());
 }
 
 void TAddForm::SetPlaceLists(const std::vector<std::string>& from,
@@ -328,13 +326,7 @@ void TAddForm::PickDate() {
     Dat->setText(DateText(regional_, helpers_.pickDate(this)));
 }
 
-void TAddForm::FillLastArrival() {
-    if (list_->rowCount() == 0) {
-        Odj->setText(QStringLiteral("0"));
-        return;
-    }
-    Odj->setText(FromCp(list_->row(list_->rowCount() - 1).Get(Field::ArrivalKm)));
-}
+void TAddForm::FillLastArrival() { Odj->setText(FromCp(diary::LastArrival(list_->table()))); }
 
 namespace {
 

@@ -41,9 +41,7 @@ public:
     // bike is read without blanks at its ends: it is a name, matched to the bike list.
     void SetRecord(const diary::DiaryRecord& record);
     diary::DiaryRecord Record() const;
-    // Empties every field and shows `number`; the place lists stay. The bike is the one of the
-    // list's last row, as the list is ordered now (as "Posledni" reads that row), since a
-    // rider mostly rides the bike of the last ride again.
+    // Empties every field and shows `number`; the place lists stay.
     void StartNew(const QString& number);
     // The place lists offered by od, kam and pres, in file order.
     void SetPlaceLists(const std::vector<std::string>& from, const std::vector<std::string>& to,

@@ -7,6 +7,7 @@
 // which opens as an empty diary.
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -17,9 +18,16 @@ namespace filedialog {
 QString OpenFileName(QWidget* parent, const QString& filter, const QString& folder);
 // No overwrite prompt and no default extension: the callers complete the name and ask.
 QString SaveFileName(QWidget* parent, const QString& filter, const QString& folder);
+// Existing files, any number of them chosen at once; empty when the user cancelled.
+QStringList OpenFileNames(QWidget* parent, const QString& filter, const QString& folder);
+
+// Asks before a file that exists is replaced; true when the name may be used.
+bool MayOverwrite(QWidget* parent, const QString& path);
 
 // The next OpenFileName/SaveFileName returns `name` (empty = cancel) without showing anything.
 void SetNextFileName(const QString& name);
+// The next OpenFileNames returns `names` (OpenFileName: the first of them).
+void SetNextFileNames(const QStringList& names);
 void SetNextCancel();
 // Whether an answer handed in is still waiting (a test checks no dialog was skipped).
 bool HasPendingAnswer();

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDate>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -11,15 +12,19 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStringDecoder>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/aboutdialog.h"
+#include "app/backupdialog.h"
 #include "app/bikeswindow.h"
+#include "app/csvexport.h"
 #include "app/datepicker.h"
 #include "app/detailwindow.h"
 #include "app/diarywatcher.h"
@@ -27,17 +32,20 @@
 #include "app/filedialog.h"
 #include "app/icons.h"
 #include "app/msgbox.h"
+#include "app/overviewwindow.h"
 #include "app/placelisteditor.h"
 #include "app/recordmodel.h"
 #include "app/ridetimedialog.h"
 #include "app/searchwindow.h"
 #include "app/statisticswindow.h"
 #include "app/textcodec.h"
+#include "app/trackrides.h"
 #include "diary/backup.h"
 #include "diary/bikes.h"
 #include "diary/diary_file.h"
 #include "diary/diary_transaction.h"
 #include "diary/errors.h"
+#include "diary/new_ride.h"
 #include "diary/old_import.h"
 #include "diary/settings.h"
 
@@ -117,6 +125,17 @@ void TMainForm::CreateWindows() {
     calendar_ = std::make_unique<TCalendarForm>(this);
     stat_ = std::make_unique<TStatForm>(model_, regional_);
     info_ = std::make_unique<TInfoForm>(this);
+    backup_ = std::make_unique<TBackupForm>(regional_);
+    prehled_ = std::make_unique<TPrehledForm>(
+        model_, regional_,
+        TPrehledForm::Helpers{[this](const std::vector<std::string>& n) { SelectRides(n); },
+                              [this](const std::string& number) {
+                                  const auto row = model_->table().FindNumber(number);
+                                  if (row < 0) return;
+                                  SelectRides({number});
+                                  info_->ShowRecord(model_->row(static_cast<int>(row)));
+                              },
+                              [this] { return currentDiaryPath_; }});
     kola_ = std::make_unique<TKolaForm>(
         model_, regional_, SettingsFile(), [this] { return currentDiaryPath_; },
         TKolaForm::Helpers{[this] { KeepDailyBackup(); },
@@ -182,6 +201,10 @@ void TMainForm::BuildMenusAndToolBar() {
                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     Importzestarverze1 = action("Importzestarverze1", QStringLiteral("&Import z Vama 99"), QIcon(),
                                 {}, QKeySequence());
+    ExportdoCSV1 =
+        action("ExportdoCSV1", QStringLiteral("&Export do CSV…"), QIcon(), {}, QKeySequence());
+    Obnovitzezalohy1 = action("Obnovitzezalohy1", QStringLiteral("O&bnovit ze zálohy…"), QIcon(),
+                              {}, QKeySequence());
     Konec1 = action("Konec1", QStringLiteral("&Konec"), icons::Exit(),
                     QStringLiteral("Konec programu"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     Novy1 = action("Novy1", QStringLiteral("&Nový"), icons::NewRecord(),
@@ -192,21 +215,28 @@ void TMainForm::BuildMenusAndToolBar() {
                      QStringLiteral("Smazat údaj"), QKeySequence(Qt::Key_Delete));
     Hledat1 = action("Hledat1", QStringLiteral("&Hledat"), icons::Search(),
                      QStringLiteral("Hledat"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    NovzGPSzznamu1 = action("NovzGPSzznamu1", QStringLiteral("Nový z &GPS záznamu…"), QIcon(), {},
+                            QKeySequence(Qt::CTRL | Qt::Key_G));
+    Novpodlevybranho1 = action("Novpodlevybranho1", QStringLiteral("Nový &podle vybraného"),
+                               QIcon(), {}, QKeySequence(Qt::CTRL | Qt::Key_D));
 
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
     QMenu* Soubor1 = bar->addMenu(QStringLiteral("&Soubor"));
     Soubor1->setObjectName(QStringLiteral("Soubor1"));
-    Soubor1->addActions({Nov1, Otevt1, Uloitjako1, Importzestarverze1, Konec1});
+    Soubor1->addActions(
+        {Nov1, Otevt1, Uloitjako1, Importzestarverze1, ExportdoCSV1, Obnovitzezalohy1, Konec1});
     QMenu* Udaj1 = bar->addMenu(QStringLiteral("&Údaj"));
     Udaj1->setObjectName(QStringLiteral("Udaj1"));
-    Udaj1->addActions({Novy1, Editovat1, Smazat1, Hledat1});
+    Udaj1->addActions({Novy1, Editovat1, Smazat1, Hledat1, NovzGPSzznamu1, Novpodlevybranho1});
     Zkratky1 = bar->addAction(QStringLiteral("&Zkratky"));
     Zkratky1->setObjectName(QStringLiteral("Zkratky1"));
     Kola1 = bar->addAction(QStringLiteral("&Kola"));
     Kola1->setObjectName(QStringLiteral("Kola1"));
     Statistika1 = bar->addAction(QStringLiteral("S&tatistika"));
     Statistika1->setObjectName(QStringLiteral("Statistika1"));
+    Prehled1 = bar->addAction(QStringLiteral("&Přehled"));
+    Prehled1->setObjectName(QStringLiteral("Prehled1"));
     Oprogramu1 = bar->addAction(QStringLiteral("&O programu"));
     Oprogramu1->setObjectName(QStringLiteral("Oprogramu1"));
 
@@ -218,6 +248,7 @@ void TMainForm::BuildMenusAndToolBar() {
     ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
     ToolBar1->toggleViewAction()->setEnabled(false);
     setContextMenuPolicy(Qt::NoContextMenu);
+    setAcceptDrops(true);
     int toolNumber = 0;
     for (QAction* a : {Nov1, Otevt1, Uloitjako1, static_cast<QAction*>(nullptr), Novy1, Editovat1,
                        Smazat1, Hledat1, static_cast<QAction*>(nullptr), Konec1}) {
@@ -247,15 +278,20 @@ void TMainForm::BuildMenusAndToolBar() {
     connect(Nov1, &QAction::triggered, this, &TMainForm::NewDiary);
     connect(Otevt1, &QAction::triggered, this, &TMainForm::OpenDiary);
     connect(Uloitjako1, &QAction::triggered, this, &TMainForm::SaveDiaryAs);
+    connect(Obnovitzezalohy1, &QAction::triggered, this, &TMainForm::RestoreFromBackup);
     connect(Importzestarverze1, &QAction::triggered, this, &TMainForm::ImportOldDiary);
+    connect(ExportdoCSV1, &QAction::triggered, this, &TMainForm::ExportList);
     connect(Konec1, &QAction::triggered, this, &QWidget::close);
     connect(Novy1, &QAction::triggered, this, &TMainForm::NewRide);
     connect(Editovat1, &QAction::triggered, this, &TMainForm::EditRide);
     connect(Smazat1, &QAction::triggered, this, &TMainForm::DeleteRide);
     connect(Hledat1, &QAction::triggered, this, &TMainForm::ShowSearch);
+    connect(NovzGPSzznamu1, &QAction::triggered, this, &TMainForm::NewRidesFromTracks);
+    connect(Novpodlevybranho1, &QAction::triggered, this, &TMainForm::NewRideLikeSelected);
     connect(Zkratky1, &QAction::triggered, this, &TMainForm::ShowPlaceLists);
     connect(Kola1, &QAction::triggered, this, &TMainForm::ShowBikes);
     connect(Statistika1, &QAction::triggered, this, &TMainForm::ShowStatistics);
+    connect(Prehled1, &QAction::triggered, this, &TMainForm::ShowOverview);
     connect(Oprogramu1, &QAction::triggered, this, &TMainForm::ShowAbout);
     connect(Seznam->header(), &QHeaderView::sectionClicked, this, &TMainForm::SortByColumn);
     connect(Seznam, &QTreeView::doubleClicked, this, &TMainForm::ShowSelectedRide);
@@ -350,17 +386,16 @@ bool TMainForm::RememberDiary() {
     });
 }
 
-bool TMainForm::MayOverwrite(const QString& path) {
-    if (!QFileInfo::exists(path)) return true;
-    return AskYesNo(this, MsgKind::Confirm,
-                    QStringLiteral("Soubor ") + path + QStringLiteral(" již existuje. Přepsat?"));
+bool TMainForm::MayOverwrite(const QString& path) { return filedialog::MayOverwrite(this, path); }
+
+QString TMainForm::DialogFolder() const {
+    // Where a desktop's own dialogs start: the folder last chosen in them, and before that
+    // the open diary's folder, not whatever folder the program was started from.
+    return dialogFolder_.isEmpty() ? QFileInfo(currentDiaryPath_).absolutePath() : dialogFolder_;
 }
 
 QString TMainForm::AskFileName(bool save, const QString& filter) {
-    // Where a desktop's own dialogs start: the folder last chosen in them, and before that
-    // the open diary's folder, not whatever folder the program was started from.
-    const QString folder =
-        dialogFolder_.isEmpty() ? QFileInfo(currentDiaryPath_).absolutePath() : dialogFolder_;
+    const QString folder = DialogFolder();
     const QString chosen = save ? filedialog::SaveFileName(this, filter, folder)
                                 : filedialog::OpenFileName(this, filter, folder);
     if (!chosen.isEmpty()) dialogFolder_ = QFileInfo(chosen).absolutePath();
@@ -431,9 +466,48 @@ bool TMainForm::RunEntryDialog(const QString& caption) {
     return result == kResultOk;
 }
 
-void TMainForm::NewRide() {
-    add_->StartNew(QString::number(model_->rowCount() + 1));
-    if (!RunEntryDialog(QStringLiteral("Nový údaj"))) return;
+void TMainForm::ExportList() {
+    const QString chosen = AskFileName(true, csvexport::Filter());
+    if (!chosen.isEmpty()) csvexport::WriteList(this, *model_, chosen, regional_);
+}
+
+void TMainForm::NewRide() { AddRide({}, QStringLiteral("Nový údaj")); }
+
+void TMainForm::NewRidesFromTracks() {
+    const QStringList chosen =
+        filedialog::OpenFileNames(this, trackrides::Filter(), DialogFolder());
+    if (chosen.isEmpty()) return;
+    dialogFolder_ = QFileInfo(chosen.first()).absolutePath();
+    AddRidesFromTracks(chosen);
+}
+
+void TMainForm::AddRidesFromTracks(const QStringList& paths) {
+    for (const trackrides::TrackRide& ride : trackrides::ReadRides(this, paths, regional_)) {
+        trackrides::SayWhatIsMissing(this, ride);
+        // The departure is read now: the ride before may have just been added.
+        AddRide(diary::WithOdometer(ride.fields, diary::LastArrival(model_->table()), regional_),
+                trackrides::Caption(ride));
+    }
+}
+
+void TMainForm::NewRideLikeSelected() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        ShowError(this, kNoSelection);
+        return;
+    }
+    const QDate today = QDate::currentDate();
+    const diary::DiaryRecord like =
+        diary::RideLike(model_->row(row), {today.year(), today.month(), today.day()}, regional_);
+    AddRide(diary::WithOdometer(like, diary::LastArrival(model_->table()), regional_),
+            QStringLiteral("Nový údaj"));
+}
+
+void TMainForm::AddRide(diary::DiaryRecord fields, const QString& caption) {
+    fields.number = std::to_string(model_->rowCount() + 1);
+    if (fields.bike.empty()) fields.bike = diary::LastBike(model_->table());
+    add_->SetRecord(fields);
+    if (!RunEntryDialog(caption)) return;
     const diary::DiaryRecord record = add_->Record();
     // The ride takes the file's first free number under the diary's lock, whatever this list
     // holds, and the row appears only once its line is in the file.
@@ -496,14 +570,58 @@ void TMainForm::DeleteRide() {
     if (!result.applied()) ShowError(this, QString::fromUtf8(result.Message()));
 }
 
-void TMainForm::KeepDailyBackup() {
+std::string TMainForm::BackupFolder() const {
+    return ToFsPath(settingsFolder_ + QStringLiteral("/zalohy"));
+}
+
+namespace {
+
+diary::Date Today() {
     const QDate today = QDate::currentDate();
+    return {today.year(), today.month(), today.day()};
+}
+
+}  // namespace
+
+void TMainForm::KeepDailyBackup() {
     // A backup that fails is said, and the change is saved all the same.
-    Guarded(this, [&] {
-        diary::KeepDailyBackup(ToFsPath(currentDiaryPath_),
-                               ToFsPath(settingsFolder_ + QStringLiteral("/zalohy")),
-                               {today.year(), today.month(), today.day()});
-    });
+    Guarded(this,
+            [&] { diary::KeepDailyBackup(ToFsPath(currentDiaryPath_), BackupFolder(), Today()); });
+}
+
+void TMainForm::RestoreFromBackup() {
+    const std::string diaryPath = ToFsPath(currentDiaryPath_);
+    std::vector<diary::BackupEntry> backups;
+    if (!Guarded(this, [&] { backups = diary::ListBackups(diaryPath, BackupFolder()); })) return;
+    const QString name = QFileInfo(currentDiaryPath_).fileName();
+    if (backups.empty()) {
+        ShowMessage(this, MsgKind::Information,
+                    QStringLiteral("Deník „%1“ zatím nemá žádnou zálohu. Záloha se ukládá před "
+                                   "první změnou deníku v každém dni.")
+                        .arg(name));
+        return;
+    }
+    setEnabled(false);
+    const std::optional<diary::BackupEntry> chosen = backup_->Choose(name, backups);
+    setEnabled(true);
+    if (!chosen) return;
+    const QString when = backup_->BackupName(*chosen);
+    if (!AskYesNo(this, MsgKind::Confirm,
+                  QStringLiteral("Obnovit deník „%1“ ze zálohy z %2? Jeho nynější stav se "
+                                 "nejdřív uloží jako záloha, takže obnovení lze vrátit.")
+                      .arg(name, when))) {
+        return;
+    }
+    if (!Guarded(this,
+                 [&] { diary::RestoreBackup(chosen->path, diaryPath, BackupFolder(), Today()); })) {
+        return;
+    }
+    std::vector<diary::RecordRow> rows;
+    Guarded(this, [&] { rows = diary::ReadDiaryRows(diaryPath); });
+    watcher_->Known();
+    ShowRows(std::move(rows), std::string());
+    ShowMessage(this, MsgKind::Information,
+                QStringLiteral("Deník „%1“ je obnoven ze zálohy z %2.").arg(name, when));
 }
 
 void TMainForm::ShowChangedDiary(const diary::ChangeResult& result, std::uint64_t select) {
@@ -547,7 +665,25 @@ void TMainForm::ShowBikes() { ShowModeless(kola_.get()); }
 
 void TMainForm::ShowStatistics() { stat_->ShowStatistics(); }
 
+void TMainForm::ShowOverview() { ShowModeless(prehled_.get()); }
+
 void TMainForm::ShowAbout() { about_->ShowAbout(); }
+
+void TMainForm::SelectRides(const std::vector<std::string>& numbers) {
+    const diary::NumberIndex rows(model_->table());
+    std::vector<int> found;
+    for (const std::string& number : numbers)
+        if (const auto row = rows.Find(number); row >= 0) found.push_back(static_cast<int>(row));
+    if (found.empty()) return;
+    std::sort(found.begin(), found.end());
+    QItemSelection selection;
+    for (const int row : found)
+        selection.select(model_->index(row, 0), model_->index(row, diary::kColumnCount - 1));
+    QItemSelectionModel* selected = Seznam->selectionModel();
+    selected->setCurrentIndex(model_->index(found.front(), 0), QItemSelectionModel::NoUpdate);
+    selected->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    Seznam->scrollTo(model_->index(found.front(), 0));
+}
 
 void TMainForm::SortByColumn(int column) {
     sortColumn_ = column;
@@ -558,6 +694,18 @@ void TMainForm::ShowSelectedRide() {
     const int row = SelectedRow();
     if (row < 0) return;
     info_->ShowRecord(model_->row(row));
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (!trackrides::LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    const QStringList files = trackrides::LocalFiles(event->mimeData());
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    // The program the files came from waits until the drop returns; the dialogs come after.
+    QTimer::singleShot(0, this, [this, files] { AddRidesFromTracks(files); });
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -24,11 +24,13 @@ class DiaryWatcher;
 class RecordModel;
 class TAboutBox;
 class TAddForm;
+class TBackupForm;
 class TCalendarForm;
 class TCasForm;
 class TFindForm;
 class TInfoForm;
 class TKolaForm;
+class TPrehledForm;
 class TStatForm;
 class TZkratkyForm;
 
@@ -55,28 +57,41 @@ public:
     const QString& CurrentDiaryPath() const { return currentDiaryPath_; }
     const RecordModel* model() const { return model_; }
 
+    // Selects the rides with these record numbers in the list (whatever its order), the first
+    // of them current and scrolled into view; numbers not in the list are passed over.
+    void SelectRides(const std::vector<std::string>& numbers);
+
 signals:
     // The main window has closed: the program ends.
     void Closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Track files dropped on the window become new rides, as "Nový z GPS záznamu…" makes them.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private slots:
-    void NewDiary();        // "Soubor" > "Nový"
-    void OpenDiary();       // "Soubor" > "Otevřít"
-    void SaveDiaryAs();     // "Soubor" > "Uložit jako"
-    void ImportOldDiary();  // "Soubor" > "Import z Vama 99"
-    void NewRide();         // "Údaj" > "Nový"
-    void EditRide();        // "Údaj" > "Editovat"
-    void DeleteRide();      // "Údaj" > "Smazat"
-    void ShowSearch();      // "Údaj" > "Hledat"
-    void ShowPlaceLists();  // "Zkratky"
-    void ShowBikes();       // "Kola"
-    void ShowStatistics();  // "Statistika"
-    void ShowAbout();       // "O programu"
+    void NewDiary();           // "Soubor" > "Nový"
+    void OpenDiary();          // "Soubor" > "Otevřít"
+    void SaveDiaryAs();        // "Soubor" > "Uložit jako"
+    void ImportOldDiary();     // "Soubor" > "Import z Vama 99"
+    void RestoreFromBackup();  // "Soubor" > "Obnovit ze zálohy…"
+    void NewRide();            // "Údaj" > "Nový"
+    void EditRide();           // "Údaj" > "Editovat"
+    void DeleteRide();         // "Údaj" > "Smazat"
+    void ShowSearch();         // "Údaj" > "Hledat"
+    void ShowPlaceLists();     // "Zkratky"
+    void ShowBikes();          // "Kola"
+    void ShowStatistics();     // "Statistika"
+    void ShowOverview();       // "Přehled"
+    void ShowAbout();          // "O programu"
     void SortByColumn(int column);
     void ShowSelectedRide();  // double click on a row
+    // "Soubor" > "Export do CSV…"; "Údaj" > "Nový z GPS záznamu…" and "Nový podle vybraného".
+    void ExportList();
+    void NewRidesFromTracks();
+    void NewRideLikeSelected();
 
 private:
     void BuildMenusAndToolBar();
@@ -94,6 +109,8 @@ private:
     // Before the day's first change of the diary: a copy of it as it was, in "zálohy" beside
     // the settings file.
     void KeepDailyBackup();
+    // Where the daily backups of every diary are kept: "zalohy" beside the settings file.
+    std::string BackupFolder() const;
     // The list after a change made under the diary's lock: the rows as the change read and
     // saved them, sorted as the list was, with ride `select` selected (0: none).
     void ShowChangedDiary(const diary::ChangeResult& result, std::uint64_t select);
@@ -109,6 +126,13 @@ private:
     bool RunEntryDialog(const QString& caption);
     // A bike typed in the entry dialog joins the bike list once its ride is saved.
     void RememberBike(const diary::DiaryRecord& record);
+    // The entry dialog for a new ride, filled with `fields`, under `caption`; on "OK" the ride
+    // is added to the diary.
+    void AddRide(diary::DiaryRecord fields, const QString& caption);
+    // One entry dialog after another, a ride for each of the track files that reads.
+    void AddRidesFromTracks(const QStringList& paths);
+    // Where a file dialog starts: the folder last chosen in one, else the open diary's.
+    QString DialogFolder() const;
     // The file dialog (save or open) for `filter`; the chosen name, or "" after a cancel.
     QString AskFileName(bool save, const QString& filter);
     // Asks before a file that exists is replaced; true when the name may be used.
@@ -136,14 +160,19 @@ private:
     QAction* Otevt1 = nullptr;
     QAction* Uloitjako1 = nullptr;
     QAction* Importzestarverze1 = nullptr;
+    QAction* ExportdoCSV1 = nullptr;
+    QAction* Obnovitzezalohy1 = nullptr;
     QAction* Konec1 = nullptr;
     QAction* Novy1 = nullptr;
     QAction* Editovat1 = nullptr;
     QAction* Smazat1 = nullptr;
     QAction* Hledat1 = nullptr;
+    QAction* NovzGPSzznamu1 = nullptr;
+    QAction* Novpodlevybranho1 = nullptr;
     QAction* Zkratky1 = nullptr;
     QAction* Kola1 = nullptr;
     QAction* Statistika1 = nullptr;
+    QAction* Prehled1 = nullptr;
     QAction* Oprogramu1 = nullptr;
 
     // The other windows, in the order they are made; none has this window as its parent, so
@@ -157,4 +186,6 @@ private:
     std::unique_ptr<TStatForm> stat_;
     std::unique_ptr<TInfoForm> info_;
     std::unique_ptr<TKolaForm> kola_;
+    std::unique_ptr<TBackupForm> backup_;
+    std::unique_ptr<TPrehledForm> prehled_;
 };

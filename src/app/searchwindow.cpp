@@ -1,6 +1,7 @@
 #include "app/searchwindow.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,7 +18,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/csvexport.h"
 #include "app/datepicker.h"
+#include "app/filedialog.h"
 #include "app/firstfield.h"
 #include "app/icons.h"
 #include "app/msgbox.h"
@@ -179,6 +182,9 @@ TFindForm::TFindForm(const RecordModel* list, const diary::RegionalSettings& reg
     CancelButton = new QPushButton(icons::Cancel(), QStringLiteral("Storno"), panel);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     for (QPushButton* b : {FindButton, CancelButton}) b->setMinimumWidth(89);
+    ExportButton = new QPushButton(QStringLiteral("Export do CSV…"), panel);
+    ExportButton->setObjectName(QStringLiteral("ExportButton"));
+    ExportButton->setAutoDefault(false);
 
     auto* row1 = new QHBoxLayout;
     row1->setSpacing(16);
@@ -198,10 +204,17 @@ TFindForm::TFindForm(const RecordModel* list, const diary::RegionalSettings& reg
     row2->addLayout(RangeBlock(panel, Chprumrych, Eprumrychod, Eprumrychdo));
     row2->addStretch();
 
-    auto* actions = new QHBoxLayout;
-    actions->setSpacing(11);
-    actions->addWidget(FindButton, 0, Qt::AlignBottom);
-    actions->addWidget(CancelButton, 0, Qt::AlignBottom);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(11);
+    buttons->addWidget(FindButton, 0, Qt::AlignBottom);
+    buttons->addWidget(CancelButton, 0, Qt::AlignBottom);
+    // The export goes over "Storno", in the height the row's conditions take anyway, so that
+    // every other control stays where it was.
+    auto* actions = new QVBoxLayout;
+    actions->setSpacing(4);
+    actions->addWidget(ExportButton, 0, Qt::AlignRight | Qt::AlignTop);
+    actions->addStretch(1);
+    actions->addLayout(buttons);
 
     auto* row3 = new QHBoxLayout;
     row3->setSpacing(16);
@@ -240,13 +253,15 @@ TFindForm::TFindForm(const RecordModel* list, const diary::RegionalSettings& reg
                         Eodjezdod,   Chprijezd, Eprijezdod, Chujeto,    Eujetood,     Chprumrych,
                         Eprumrychod, Chmax,     Emaxod,     Chcas,      Eodjezddo,    Eprijezddo,
                         Eprumrychdo, Emaxdo,    Eujetodo,   Ecasod,     Ecasdo,       Button1,
-                        Button2,     stylA,     stylNebo,   FindButton, CancelButton, List};
+                        Button2,     stylA,     stylNebo,   FindButton, CancelButton, ExportButton,
+                        List};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     resize(std::max(763, sizeHint().width()), 497);
 
     connect(FindButton, &QPushButton::clicked, this, &TFindForm::Search);
     connect(CancelButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(ExportButton, &QPushButton::clicked, this, &TFindForm::ExportResults);
     connect(SpeedButton1, &QToolButton::clicked, this, &TFindForm::PickLowerDate);
     connect(SpeedButton2, &QToolButton::clicked, this, &TFindForm::PickUpperDate);
     connect(Button1, &QPushButton::clicked, this, &TFindForm::AskLowerRideTime);
@@ -294,6 +309,15 @@ void TFindForm::Search() {
         }
         results_->Assign(std::move(found));
     });
+}
+
+void TFindForm::ExportResults() {
+    const QString folder =
+        exportFolder_.isEmpty() ? QFileInfo(currentDiaryPath_()).absolutePath() : exportFolder_;
+    const QString chosen = filedialog::SaveFileName(this, csvexport::Filter(), folder);
+    if (chosen.isEmpty()) return;
+    exportFolder_ = QFileInfo(chosen).absolutePath();
+    csvexport::WriteList(this, *results_, chosen, regional_);
 }
 
 std::vector<int> TFindForm::ResultColumnWidths() const { return ColumnWidths(List); }

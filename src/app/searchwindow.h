@@ -53,6 +53,7 @@ private slots:
     void PickUpperDate();     // the calendar button over "Do" of the date
     void AskLowerRideTime();  // "..." beside "Od" of the ride time
     void AskUpperRideTime();  // "..." beside "Do" of the ride time
+    void ExportResults();     // "Export do CSV…": the result list as it is shown
 
 private:
     // The conditions as the controls show them, in code page 1250.
@@ -63,6 +64,8 @@ private:
     std::function<QString()> currentDiaryPath_;
     Helpers helpers_;
     RecordModel *results_;
+    // The folder of the last CSV file chosen here; empty until one was.
+    QString exportFolder_;
 
     QCheckBox *Chdatum, *Chodkud, *Chkam, *CHpres, *Chodjezd, *Chprijezd, *Chujeto, *Chprumrych,
         *Chmax, *Chcas, *Chkolo;
@@ -73,6 +76,6 @@ private:
     QPushButton *Button1, *Button2;
     QGroupBox *styl;
     QRadioButton *stylA, *stylNebo;
-    QPushButton *FindButton, *CancelButton;
+    QPushButton *FindButton, *CancelButton, *ExportButton;
     QTreeView *List;
 };

@@ -278,10 +278,12 @@ std::vector<BackupEntry> ListBackups(const std::string& diaryPath,
 }
 
 std::string RestoreBackup(const std::string& backupPath, const std::string& diaryPath,
-                          const std::string& backupFolder, const Date& today) {
+                          const std::string& backupFolder, const Date& today,
+                          std::chrono::milliseconds timeout) {
     if (!IsValidDate(today)) throw InvalidValueError("impossible backup date");
     const std::optional<std::string> bytes = ReadWholeFile(backupPath);
     if (!bytes) throw ReadError(backupPath, "Záloha „" + backupPath + "“ už neexistuje.");
+    const FileLock lock(diaryPath, LockedFile::Diary, timeout);
 
     const BackupNames names(diaryPath, backupFolder);
     std::string kept;

@@ -8,11 +8,13 @@
 // (FitName) when the whole would not fit in the folder's names. The date is always the
 // caller's: nothing here reads the clock.
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "diary/file_lock.h"
 #include "diary/regional.h"
 
 namespace diary {
@@ -56,9 +58,12 @@ std::vector<BackupEntry> ListBackups(const std::string& diaryPath, const std::st
 // Puts the bytes of `backupPath` in the diary (one atomic save that keeps the diary's access).
 // First keeps the current diary as a backup dated `today` with the next free counter, so the
 // restore can itself be undone; returns that backup's path (empty when there was no diary).
-// Throws ReadError when the backup cannot be read, WriteError when a save fails; the diary is
-// not changed then.
+// The whole restore runs under the diary's lock, so that another program's change cannot fall
+// between the copy of the current diary and the restore.
+// Throws ReadError when the backup cannot be read, WriteError when a save fails, BusyError when
+// another program holds the diary longer than `timeout`; the diary is not changed then.
 std::string RestoreBackup(const std::string& backupPath, const std::string& diaryPath,
-                          const std::string& backupFolder, const Date& today);
+                          const std::string& backupFolder, const Date& today,
+                          std::chrono::milliseconds timeout = kLockTimeout);
 
 }  // namespace diary

@@ -344,6 +344,24 @@ Date MondayOf(int weekYear, int week) {
     return DateOfDayNumber(firstMonday + 7 * (week - 1));
 }
 
+DateSpan PeriodDays(const Period& period) {
+    switch (period.kind) {
+        case PeriodKind::Year:
+            return {Date{period.year, 1, 1}, Date{period.year, 12, 31}};
+        case PeriodKind::Month: {
+            const Date first{period.year, period.number, 1};
+            const Date next = period.number == 12 ? Date{period.year + 1, 1, 1}
+                                                  : Date{period.year, period.number + 1, 1};
+            return {first, DateOfDayNumber(DayOf(next) - 1)};
+        }
+        case PeriodKind::Week: {
+            const Date monday = MondayOf(period.year, period.number);
+            return {monday, DateOfDayNumber(DayOf(monday) + 6)};
+        }
+    }
+    return {};
+}
+
 struct Overview::Tally {
     std::array<PeriodSpan, 3> spans;  // by PeriodKind
     std::int32_t firstDay = 0;
@@ -529,6 +547,23 @@ PersonalRecords Overview::Records() const {
     return r;
 }
 
+std::vector<std::string> Overview::NumbersBetween(const Date& first, const Date& last) const {
+    std::vector<std::string> out;
+    for (std::int32_t d = DayOf(first); d <= DayOf(last); ++d) {
+        const DayTally* day = tally_->Day(d);
+        if (day == nullptr) {
+            // Before the first ride there is nothing yet; after the last, nothing more.
+            if (d >= tally_->firstDay) break;
+            d = tally_->firstDay - 1;
+            continue;
+        }
+        std::uint32_t ride = day->firstRide;
+        for (std::uint32_t n = 0; n < day->rides; ++n, ride = tally_->nextOnDay[ride])
+            out.push_back(rides_.Number(ride));
+    }
+    return out;
+}
+
 std::string FormatTenths(double value, const RegionalSettings& regional) {
     if (!Has(value)) return {};
     std::string text = FormatOneDecimal(value);
@@ -550,6 +585,42 @@ std::string FormatMinutes(double minutes) {
     out += " h ";
     AppendInt(out, whole % 60);
     out += " min";
+    return out;
+}
+
+std::string CzechCount(long long count, std::string_view one, std::string_view twoToFour,
+                       std::string_view many) {
+    std::string out;
+    AppendInt(out, count);
+    out += ' ';
+    if (count == 1) {
+        out += one;
+    } else if (count >= 2 && count <= 4) {
+        out += twoToFour;
+    } else {
+        out += many;
+    }
+    return out;
+}
+
+std::string LeftOutText(const LeftOut& leftOut) {
+    const std::pair<std::string_view, std::size_t> kinds[] = {
+        {"datum", leftOut.dates},
+        {"ujeto", leftOut.km},
+        {"čas jízdy", leftOut.times},
+        {"průměrná rychlost", leftOut.avgSpeeds},
+        {"maximální rychlost", leftOut.maxSpeeds},
+    };
+    std::string out;
+    for (const auto& [name, count] : kinds) {
+        if (count == 0) continue;
+        out += out.empty() ? "Vynechané údaje (prázdné nebo nečitelné): " : ", ";
+        out += name;
+        out += ' ';
+        AppendInt(out, static_cast<long long>(count));
+        out += "×";
+    }
+    if (!out.empty()) out += '.';
     return out;
 }
 

@@ -105,6 +105,14 @@ Period IsoWeekOf(const Date& date);
 // The Monday that starts an ISO week.
 Date MondayOf(int weekYear, int week);
 
+// The first and the last day of a dated period (a week runs Monday to Sunday).
+struct DateSpan {
+    Date first;
+    Date last;
+    bool operator==(const DateSpan&) const = default;
+};
+DateSpan PeriodDays(const Period& period);
+
 struct PeriodTotal {
     Period period;
     std::string label;
@@ -211,6 +219,10 @@ public:
 
     PersonalRecords Records() const;
 
+    // The record numbers of the rides dated from `first` to `last`, both included: day by day,
+    // and the rides of one day in list order.
+    std::vector<std::string> NumbersBetween(const Date& first, const Date& last) const;
+
 private:
     struct Tally;
     Rides rides_;
@@ -225,5 +237,13 @@ std::string FormatTenths(double value, const RegionalSettings& regional);
 std::string FormatTenths(std::optional<double> value, const RegionalSettings& regional);
 // "<H> h <M> min" of the minutes rounded to a whole minute, so 59.6 minutes is "1 h 0 min".
 std::string FormatMinutes(double minutes);
+
+// A count with the form of the Czech noun that goes with it: "1 den", "3 dny", "5 dní".
+std::string CzechCount(long long count, std::string_view one, std::string_view twoToFour,
+                       std::string_view many);
+
+// What was left out as empty or unreadable, for the people who typed it: "Vynechané údaje
+// (prázdné nebo nečitelné): datum 2×, ujeto 1×." Empty when nothing was left out.
+std::string LeftOutText(const LeftOut& leftOut);
 
 }  // namespace diary

@@ -95,6 +95,10 @@ void KeyboardTest::shortcutsRunTheirCommands_data() {
                           << Prep::AnswerMessage;
     QTest::newRow("delete") << "Smazat1" << QKeySequence(Qt::Key_Delete) << Prep::AnswerMessage;
     QTest::newRow("search") << "Hledat1" << QKeySequence(Qt::CTRL | Qt::Key_F) << Prep::None;
+    QTest::newRow("ride from a track")
+        << "NovzGPSzznamu1" << QKeySequence(Qt::CTRL | Qt::Key_G) << Prep::CancelFileDialog;
+    QTest::newRow("ride like the selected")
+        << "Novpodlevybranho1" << QKeySequence(Qt::CTRL | Qt::Key_D) << Prep::AnswerMessage;
 }
 
 void KeyboardTest::shortcutsRunTheirCommands() {

@@ -15,6 +15,7 @@
 #include "app/bikeswindow.h"
 #include "app/detailwindow.h"
 #include "app/entrydialog.h"
+#include "app/filedialog.h"
 #include "app/mainwindow.h"
 #include "app/msgbox.h"
 #include "app/recordmodel.h"
@@ -96,6 +97,8 @@ private slots:
     void searchCondition_data();
     void searchCondition();
     void listAndDetailShowTheBike();
+    void everyNewRideStartsWithTheLastBike_data();
+    void everyNewRideStartsWithTheLastBike();
 };
 
 void KolaTest::entryDialogToFile_data() {
@@ -377,6 +380,40 @@ void KolaTest::listAndDetailShowTheBike() {
     });
     guitest::Window<TInfoForm>("InfoForm")->ShowRecord(session.Main()->model()->row(1));
     QVERIFY(shown->done);
+}
+
+void KolaTest::everyNewRideStartsWithTheLastBike_data() {
+    QTest::addColumn<QString>("action");
+    QTest::newRow("Nový") << "Novy1";
+    // Like the selected ride in its places and times, but on the bike a new ride gets.
+    QTest::newRow("Nový podle vybraného") << "Novpodlevybranho1";
+    QTest::newRow("Nový z GPS záznamu") << "NovzGPSzznamu1";
+}
+
+void KolaTest::everyNewRideStartsWithTheLastBike() {
+    QFETCH(QString, action);
+    guitest::Session session;
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"),
+                                DiaryBytes({{"1", kAuthor}, {"2", kFav}}));
+    testsupport::WriteFileBytes(
+        session.FsPath("jizda.gpx"),
+        "<?xml version=\"1.0\"?><gpx version=\"1.1\" "
+        "xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><trkseg>"
+        "<trkpt lat=\"49.0\" lon=\"16.0\"><time>2024-07-13T05:42:00Z</time></trkpt>"
+        "<trkpt lat=\"49.02\" lon=\"16.0\"><time>2024-07-13T05:48:00Z</time></trkpt>"
+        "</trkseg></trk></gpx>");
+    session.Start();
+    TMainForm* main = session.Main();
+    main->show();
+    guitest::ClickRow(guitest::Get<QTreeView>(main, "Seznam"), 0);
+    if (action == "NovzGPSzznamu1") filedialog::SetNextFileNames({session.Path("jizda.gpx")});
+    auto shown = guitest::AnswerModal([](QWidget* modal) {
+        QCOMPARE(guitest::Get<QComboBox>(modal, "Kolo")->currentText(), QStringLiteral("Fav"));
+        guitest::Click(guitest::Get<QPushButton>(modal, "CancelButton"));
+    });
+    guitest::Get<QAction>(main, action.toLatin1().constData())->trigger();
+    QVERIFY(shown->done);
+    QVERIFY(!filedialog::HasPendingAnswer());
 }
 
 QTEST_MAIN(KolaTest)

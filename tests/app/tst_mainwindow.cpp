@@ -108,14 +108,19 @@ void MainWindowTest::menusAndToolBar() {
         {"Otevt1", "Otevřít", "Otevřít soubor"},
         {"Uloitjako1", "Uložit jako", "Uložit soubor jako"},
         {"Importzestarverze1", "Import z Vama 99", nullptr},
+        {"ExportdoCSV1", "Export do CSV…", nullptr},
+        {"Obnovitzezalohy1", "Obnovit ze zálohy…", nullptr},
         {"Konec1", "Konec", "Konec programu"},
         {"Novy1", "Nový", "Nový údaj"},
         {"Editovat1", "Editovat", "Editovat údaj"},
         {"Smazat1", "Smazat", "Smazat údaj"},
         {"Hledat1", "Hledat", "Hledat"},
+        {"NovzGPSzznamu1", "Nový z GPS záznamu…", nullptr},
+        {"Novpodlevybranho1", "Nový podle vybraného", nullptr},
         {"Zkratky1", "Zkratky", nullptr},
         {"Kola1", "Kola", nullptr},
         {"Statistika1", "Statistika", nullptr},
+        {"Prehled1", "Přehled", nullptr},
         {"Oprogramu1", "O programu", nullptr},
     };
     for (const Item& item : items) {
@@ -129,14 +134,16 @@ void MainWindowTest::menusAndToolBar() {
 
     QStringList menus;
     for (QAction* a : main->menuBar()->actions()) menus << a->text().remove(QLatin1Char('&'));
-    QCOMPARE(menus,
-             (QStringList{"Soubor", Q("Údaj"), "Zkratky", "Kola", "Statistika", "O programu"}));
+    QCOMPARE(menus, (QStringList{"Soubor", Q("Údaj"), "Zkratky", "Kola", "Statistika", Q("Přehled"),
+                                 "O programu"}));
     QStringList soubor;
     for (QAction* a : guitest::Get<QMenu>(main, "Soubor1")->actions()) soubor << a->objectName();
-    QCOMPARE(soubor, (QStringList{"Nov1", "Otevt1", "Uloitjako1", "Importzestarverze1", "Konec1"}));
+    QCOMPARE(soubor, (QStringList{"Nov1", "Otevt1", "Uloitjako1", "Importzestarverze1",
+                                  "ExportdoCSV1", "Obnovitzezalohy1", "Konec1"}));
     QStringList udaj;
     for (QAction* a : guitest::Get<QMenu>(main, "Udaj1")->actions()) udaj << a->objectName();
-    QCOMPARE(udaj, (QStringList{"Novy1", "Editovat1", "Smazat1", "Hledat1"}));
+    QCOMPARE(udaj, (QStringList{"Novy1", "Editovat1", "Smazat1", "Hledat1", "NovzGPSzznamu1",
+                                "Novpodlevybranho1"}));
 
     QStringList tools;
     for (QAction* a : guitest::Get<QToolBar>(main, "ToolBar1")->actions())

@@ -153,6 +153,7 @@ void RecordCommandsTest::commandsNeedASelection_data() {
     QTest::addColumn<QString>("action");
     QTest::newRow("Editovat") << "Editovat1";
     QTest::newRow("Smazat") << "Smazat1";
+    QTest::newRow("Nový podle vybraného") << "Novpodlevybranho1";
 }
 
 void RecordCommandsTest::commandsNeedASelection() {

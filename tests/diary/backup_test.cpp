@@ -14,6 +14,7 @@
 #include "TestText.h"
 #include "diary/atomic_file.h"
 #include "diary/errors.h"
+#include "diary/file_lock.h"
 
 namespace {
 
@@ -203,6 +204,15 @@ TEST(RestoreBackup, RestoresAndCanBeUndone) {
     EXPECT_THROW(diary::RestoreBackup(dir.File("gone.vam"), diary, folder, Day(2)),
                  diary::ReadError);
     EXPECT_EQ(ReadFileBytes(diary), Diary(7));
+    // Another program's change in progress: the restore waits for it and then gives up.
+    {
+        const diary::FileLock other(diary, diary::LockedFile::Diary);
+        EXPECT_THROW(
+            diary::RestoreBackup(undo, diary, folder, Day(2), std::chrono::milliseconds(50)),
+            diary::BusyError);
+    }
+    EXPECT_EQ(ReadFileBytes(diary), Diary(7));
+    EXPECT_EQ(diary::ListBackups(diary, folder).size(), 4u);
 }
 
 TEST(ListBackups, UnreadableBackupIsListedWithoutACount) {

@@ -349,6 +349,67 @@ TEST(PersonalRecords, LongestRunOfDaysWithARide) {
     }
 }
 
+TEST(PeriodDays, FirstAndLastDayOfEachKindOfPeriod) {
+    const struct {
+        Period period;
+        DateSpan days;
+    } cases[] = {
+        {{PeriodKind::Year, 2024, 0}, {{2024, 1, 1}, {2024, 12, 31}}},
+        {{PeriodKind::Month, 2024, 2}, {{2024, 2, 1}, {2024, 2, 29}}},
+        {{PeriodKind::Month, 2023, 2}, {{2023, 2, 1}, {2023, 2, 28}}},
+        {{PeriodKind::Month, 2025, 12}, {{2025, 12, 1}, {2025, 12, 31}}},
+        {{PeriodKind::Week, 2026, 1}, {{2025, 12, 29}, {2026, 1, 4}}},
+        {{PeriodKind::Week, 2020, 53}, {{2020, 12, 28}, {2021, 1, 3}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(PeriodLabel(c.period));
+        EXPECT_EQ(PeriodDays(c.period), c.days);
+    }
+}
+
+TEST(NumbersBetween, DayByDayAndInListOrderWithinADay) {
+    const Overview overview = Tally({{"3.1.2024"},
+                                     {"1.1.2024"},
+                                     {"včera"},
+                                     {"3.1.2024"},
+                                     {"2.1.2024"},
+                                     {"10.1.2024"},
+                                     {"1.1.2024"}});
+    const struct {
+        Date first, last;
+        std::vector<std::string> numbers;
+    } cases[] = {
+        {{2024, 1, 1}, {2024, 1, 3}, {"2", "7", "5", "1", "4"}},
+        {{2023, 12, 1}, {2024, 1, 1}, {"2", "7"}},
+        {{2024, 1, 3}, {2025, 1, 1}, {"1", "4", "6"}},
+        {{2024, 1, 4}, {2024, 1, 9}, {}},
+        {{2024, 1, 3}, {2024, 1, 1}, {}},
+        {{1800, 1, 1}, {2100, 1, 1}, {"2", "7", "5", "1", "4", "6"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(FormatDate(kCzech, c.first) + " - " + FormatDate(kCzech, c.last));
+        EXPECT_EQ(overview.NumbersBetween(c.first, c.last), c.numbers);
+    }
+    EXPECT_TRUE(Tally({{"včera"}}).NumbersBetween({2024, 1, 1}, {2024, 1, 2}).empty());
+    EXPECT_TRUE(Tally({}).NumbersBetween({1800, 1, 1}, {2100, 1, 1}).empty());
+}
+
+TEST(OverviewTexts, CountsAndWhatWasLeftOut) {
+    const struct {
+        long long count;
+        const char* text;
+    } counts[] = {{0, "0 dní"}, {1, "1 den"},   {2, "2 dny"},  {4, "4 dny"},
+                  {5, "5 dní"}, {21, "21 dní"}, {-1, "-1 dní"}};
+    for (const auto& c : counts) EXPECT_EQ(CzechCount(c.count, "den", "dny", "dní"), c.text);
+
+    EXPECT_EQ(LeftOutText(LeftOut{}), "");
+    EXPECT_EQ(LeftOutText(LeftOut{2, 0, 1, 0, 0}),
+              "Vynechané údaje (prázdné nebo nečitelné): datum 2×, čas jízdy 1×.");
+    EXPECT_EQ(LeftOutText(LeftOut{0, 1, 0, 3, 4}),
+              "Vynechané údaje (prázdné nebo nečitelné): ujeto 1×, průměrná rychlost 3×, "
+              "maximální rychlost 4×.");
+}
+
 TEST(OverviewTexts, LabelsAndNumbers) {
     EXPECT_EQ(PeriodLabel({PeriodKind::Year, 2026, 0}), "2026");
     EXPECT_EQ(PeriodLabel({PeriodKind::Month, 2026, 1}), "leden 2026");

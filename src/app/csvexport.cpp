@@ -1,0 +1,33 @@
+#include "app/csvexport.h"
+
+#include <QStringList>
+#include <array>
+#include <string>
+
+#include "app/filedialog.h"
+#include "app/msgbox.h"
+#include "app/recordmodel.h"
+#include "app/textcodec.h"
+#include "diary/csv_export.h"
+
+namespace csvexport {
+
+QString Filter() { return QStringLiteral("Soubory CSV (*.csv);;Všechny soubory (*)"); }
+
+bool WriteList(QWidget* parent, const RecordModel& list, const QString& chosen,
+               const diary::RegionalSettings& regional) {
+    QString path = chosen;
+    if (!path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) path += QStringLiteral(".csv");
+    if (!filedialog::MayOverwrite(parent, path)) return false;
+    const QStringList shown = RecordModel::Captions();
+    std::array<std::string, diary::kListColumnCount> captions;
+    for (int c = 0; c < diary::kListColumnCount; ++c) {
+        captions[static_cast<std::size_t>(c)] = shown.at(c).toStdString();
+    }
+    return Guarded(parent, [&] {
+        diary::ExportCsv(ToFsPath(path), diary::ListCsvColumns(captions), list.table().rows(),
+                         regional);
+    });
+}
+
+}  // namespace csvexport

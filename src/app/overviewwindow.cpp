@@ -1,0 +1,522 @@
+#include "app/overviewwindow.h"
+
+#include <QAbstractTableModel>
+#include <QButtonGroup>
+#include <QChart>
+#include <QChartView>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/daycalendar.h"
+#include "app/filedialog.h"
+#include "app/msgbox.h"
+#include "app/overviewcharts.h"
+#include "app/recordmodel.h"
+#include "app/textcodec.h"
+#include "diary/overview.h"
+
+namespace {
+
+QString Utf8(const std::string& text) { return QString::fromStdString(text); }
+
+QDate ToQDate(const diary::Date& date) { return {date.year, date.month, date.day}; }
+diary::Date FromQDate(const QDate& date) { return {date.year(), date.month(), date.day()}; }
+
+// The tabs, in their order.
+enum Tab { kTotalsTab, kMonthsTab, kCumulativeTab, kWeeksTab, kCalendarTab, kRecordsTab };
+
+// Where a record's double click leads: a ride by its number, or the rides of some days.
+constexpr int kNumberRole = Qt::UserRole;
+constexpr int kFirstDayRole = Qt::UserRole + 1;
+constexpr int kLastDayRole = Qt::UserRole + 2;
+
+}  // namespace
+
+// The totals of one kind of period, one row each; texts are made only for the rows a view
+// shows, as a big diary has thousands of weeks.
+class TotalsModel : public QAbstractTableModel {
+public:
+    TotalsModel(const diary::RegionalSettings& regional, QObject* parent)
+        : QAbstractTableModel(parent), regional_(regional) {}
+
+    static QStringList Captions() {
+        return {QStringLiteral("Období"),        QStringLiteral("Jízd"),
+                QStringLiteral("Ujeto (km)"),    QStringLiteral("Čas jízdy"),
+                QStringLiteral("Průměr (km/h)"), QStringLiteral("Nejdelší jízda (km)")};
+    }
+
+    void Assign(std::vector<diary::PeriodTotal> totals) {
+        beginResetModel();
+        totals_ = std::move(totals);
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(totals_.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : 6;
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 6)
+            return Captions().at(section);
+        return {};
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= rowCount()) return {};
+        const diary::PeriodTotal& t = totals_[static_cast<std::size_t>(index.row())];
+        if (role == Qt::TextAlignmentRole) {
+            return index.column() == 0 ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+                                       : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        }
+        if (role == Qt::ToolTipRole) {
+            // What the row leaves out, so that no unreadable value goes unnoticed.
+            const std::string text =
+                diary::LeftOutText(diary::LeftOut{0, t.unreadableKm, t.unreadableTimes, 0, 0});
+            return text.empty() ? QVariant() : QVariant(Utf8(text));
+        }
+        if (role != Qt::DisplayRole) return {};
+        switch (index.column()) {
+            case 0:
+                return Utf8(t.label);
+            case 1:
+                return QString::number(t.rides);
+            case 2:
+                return FromCp(diary::FormatTenths(t.km, regional_));
+            case 3:
+                return Utf8(diary::FormatMinutes(t.minutes));
+            case 4:
+                // An empty period rode at no speed; rides without a usable time have none known.
+                if (t.meanSpeed) return FromCp(diary::FormatTenths(t.meanSpeed, regional_));
+                return t.rides == 0 ? FromCp(diary::FormatTenths(0.0, regional_))
+                                    : QStringLiteral("?");
+            case 5:
+                return FromCp(diary::FormatTenths(t.longestKm, regional_));
+            default:
+                return {};
+        }
+    }
+
+private:
+    diary::RegionalSettings regional_;
+    std::vector<diary::PeriodTotal> totals_;
+};
+
+namespace {
+
+QChartView* MakeChartView(const char* name, QWidget* parent) {
+    auto* chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setAnimationOptions(QChart::NoAnimation);
+    auto* view = new QChartView(chart, parent);
+    view->setObjectName(QString::fromLatin1(name));
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setFrameShape(QFrame::NoFrame);
+    view->setMinimumSize(480, 320);
+    return view;
+}
+
+}  // namespace
+
+TPrehledForm::TPrehledForm(const RecordModel* list, const diary::RegionalSettings& regional,
+                           Helpers helpers, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      list_(list),
+      regional_(regional),
+      helpers_(std::move(helpers)) {
+    setObjectName(QStringLiteral("PrehledForm"));
+    setWindowTitle(QStringLiteral("Přehled"));
+    setModal(false);
+
+    Zalozky = new QTabWidget(this);
+    Zalozky->setObjectName(QStringLiteral("Zalozky"));
+
+    // Totals, with the switch of the kind of period above them.
+    auto* totalsPage = new QWidget;
+    PoRocich = new QRadioButton(QStringLiteral("&rok"), totalsPage);
+    PoRocich->setObjectName(QStringLiteral("PoRocich"));
+    PoMesicich = new QRadioButton(QStringLiteral("&měsíc"), totalsPage);
+    PoMesicich->setObjectName(QStringLiteral("PoMesicich"));
+    PoTydnech = new QRadioButton(QStringLiteral("&týden"), totalsPage);
+    PoTydnech->setObjectName(QStringLiteral("PoTydnech"));
+    PoMesicich->setChecked(true);
+    auto* kinds = new QButtonGroup(totalsPage);
+    for (QRadioButton* b : {PoRocich, PoMesicich, PoTydnech}) kinds->addButton(b);
+    auto* switchRow = new QHBoxLayout;
+    switchRow->addWidget(new QLabel(QStringLiteral("Součty za:"), totalsPage));
+    switchRow->addWidget(PoRocich);
+    switchRow->addWidget(PoMesicich);
+    switchRow->addWidget(PoTydnech);
+    switchRow->addStretch();
+
+    totals_ = new TotalsModel(regional_, this);
+    Soucty = new QTableView(totalsPage);
+    Soucty->setObjectName(QStringLiteral("Soucty"));
+    Soucty->setModel(totals_);
+    Soucty->verticalHeader()->hide();
+    Soucty->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Soucty->setSelectionMode(QAbstractItemView::SingleSelection);
+    Soucty->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Soucty->setWordWrap(false);
+    Soucty->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Soucty->verticalHeader()->setDefaultSectionSize(Soucty->fontMetrics().height() + 6);
+    {
+        // Widths from the font, not from the rows: measuring thousands of weeks would be slow.
+        const QFontMetrics fm(Soucty->font());
+        const QFontMetrics header(Soucty->horizontalHeader()->font());
+        const QString samples[6] = {
+            QStringLiteral("2026, týden 53"), QStringLiteral("9999"), QStringLiteral("123456,7"),
+            QStringLiteral("9999 h 59 min"),  QStringLiteral("99,9"), QStringLiteral("1234,5")};
+        for (int c = 0; c < 6; ++c) {
+            Soucty->setColumnWidth(c,
+                                   std::max(fm.horizontalAdvance(samples[c]),
+                                            header.horizontalAdvance(TotalsModel::Captions()[c])) +
+                                       24);
+        }
+        Soucty->horizontalHeader()->setStretchLastSection(true);
+    }
+    auto* totalsLayout = new QVBoxLayout(totalsPage);
+    totalsLayout->addLayout(switchRow);
+    totalsLayout->addWidget(Soucty);
+
+    // The chart views come with the first figures (BuildCharts): making them costs the
+    // program's start more than all its other windows together.
+    for (QWidget** page : {&monthsPage_, &cumulativePage_, &weeksPage_}) {
+        *page = new QWidget;
+        auto* layout = new QVBoxLayout(*page);
+        layout->setContentsMargins(0, 0, 0, 0);
+    }
+
+    Kalendar = new DayCalendar;
+    Kalendar->setObjectName(QStringLiteral("Kalendar"));
+    auto* calendarScroll = new QScrollArea;
+    calendarScroll->setWidget(Kalendar);
+    calendarScroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    calendarScroll->setFrameShape(QFrame::NoFrame);
+    calendarScroll->setBackgroundRole(QPalette::Base);
+
+    Rekordy = new QTreeWidget;
+    Rekordy->setObjectName(QStringLiteral("Rekordy"));
+    Rekordy->setRootIsDecorated(false);
+    Rekordy->setItemsExpandable(false);
+    Rekordy->setUniformRowHeights(true);
+    Rekordy->setAllColumnsShowFocus(true);
+    Rekordy->setHeaderLabels(
+        {QStringLiteral("Rekord"), QStringLiteral("Hodnota"), QStringLiteral("Kdy")});
+    Rekordy->setColumnWidth(0, Rekordy->fontMetrics().horizontalAdvance(
+                                   QStringLiteral("Nejvyšší průměrná rychlost (jízdy od 10 km)")) +
+                                   24);
+    Rekordy->setColumnWidth(
+        1, Rekordy->fontMetrics().horizontalAdvance(QStringLiteral("999 h 59 min")) + 24);
+    Rekordy->setToolTip(
+        QStringLiteral("Dvojklik ukáže jízdu, nebo jízdy období vybere v seznamu."));
+
+    Zalozky->addTab(totalsPage, QStringLiteral("Součty"));
+    Zalozky->addTab(monthsPage_, QStringLiteral("Po měsících"));
+    Zalozky->addTab(cumulativePage_, QStringLiteral("Během roku"));
+    Zalozky->addTab(weeksPage_, QStringLiteral("Po týdnech"));
+    Zalozky->addTab(calendarScroll, QStringLiteral("Kalendář"));
+    Zalozky->addTab(Rekordy, QStringLiteral("Rekordy"));
+
+    Vynechano = new QLabel(this);
+    Vynechano->setObjectName(QStringLiteral("Vynechano"));
+    Vynechano->setWordWrap(true);
+    Vynechano->hide();
+
+    auto* rokLabel = new QLabel(QStringLiteral("R&ok:"), this);
+    Rok = new QSpinBox(this);
+    Rok->setObjectName(QStringLiteral("Rok"));
+    rokLabel->setBuddy(Rok);
+    UlozitGraf = new QPushButton(QStringLiteral("&Uložit graf…"), this);
+    UlozitGraf->setObjectName(QStringLiteral("UlozitGraf"));
+    ZavritButton = new QPushButton(QStringLiteral("&Zavřít"), this);
+    ZavritButton->setObjectName(QStringLiteral("ZavritButton"));
+    // Enter in the records opens one; it must not press a button as well.
+    for (QPushButton* b : {UlozitGraf, ZavritButton}) b->setAutoDefault(false);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(rokLabel);
+    bottom->addWidget(Rok);
+    bottom->addStretch();
+    bottom->addWidget(UlozitGraf);
+    bottom->addWidget(ZavritButton);
+
+    auto* root = new QVBoxLayout(this);
+    root->addWidget(Zalozky, 1);
+    root->addWidget(Vynechano);
+    root->addLayout(bottom);
+
+    resize(std::max(860, Kalendar->sizeHint().width() + 60), 620);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize room = screen->availableGeometry().size() * 9 / 10;
+        resize(size().boundedTo(room));
+    }
+
+    connect(list_, &QAbstractItemModel::modelReset, this, &TPrehledForm::ListChanged);
+    connect(list_, &QAbstractItemModel::rowsInserted, this, &TPrehledForm::ListChanged);
+    connect(list_, &QAbstractItemModel::rowsRemoved, this, &TPrehledForm::ListChanged);
+    connect(list_, &QAbstractItemModel::dataChanged, this, &TPrehledForm::ListChanged);
+    connect(kinds, &QButtonGroup::buttonToggled, this, [this](QAbstractButton*, bool checked) {
+        if (checked) ShowPeriodKind();
+    });
+    connect(Rok, &QSpinBox::valueChanged, this, &TPrehledForm::ShowYear);
+    connect(Zalozky, &QTabWidget::currentChanged, this, &TPrehledForm::TabChanged);
+    connect(UlozitGraf, &QPushButton::clicked, this, &TPrehledForm::SaveChart);
+    connect(ZavritButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(Rekordy, &QTreeWidget::itemActivated, this, &TPrehledForm::OpenRecord);
+    connect(Kalendar, &DayCalendar::DayClicked, this, &TPrehledForm::SelectDay);
+    TabChanged();
+}
+
+TPrehledForm::~TPrehledForm() = default;
+
+void TPrehledForm::SetToday(const QDate& today) {
+    today_ = today;
+    ListChanged();
+}
+
+QDate TPrehledForm::Today() const { return today_.value_or(QDate::currentDate()); }
+
+void TPrehledForm::showEvent(QShowEvent* event) {
+    if (stale_) Recompute();
+    QDialog::showEvent(event);
+}
+
+void TPrehledForm::ListChanged() {
+    stale_ = true;
+    if (!isVisible() || refreshQueued_) return;
+    // One change of the list may come as several signals (rows removed, then renumbered):
+    // the figures are worked out once, after the last of them.
+    refreshQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        refreshQueued_ = false;
+        if (stale_ && isVisible()) Recompute();
+    });
+}
+
+bool TPrehledForm::CatchUp() {
+    if (!stale_) return false;
+    Recompute();
+    return true;
+}
+
+void TPrehledForm::BuildCharts() {
+    Mesice = MakeChartView("Mesice", monthsPage_);
+    monthsPage_->layout()->addWidget(Mesice);
+    Kumulace = MakeChartView("Kumulace", cumulativePage_);
+    cumulativePage_->layout()->addWidget(Kumulace);
+    Tydny = MakeChartView("Tydny", weeksPage_);
+    weeksPage_->layout()->addWidget(Tydny);
+    TabChanged();
+}
+
+void TPrehledForm::Recompute() {
+    if (Mesice == nullptr) BuildCharts();
+    overview_ = std::make_unique<diary::Overview>(list_->table().rows(), regional_);
+    stale_ = false;
+
+    // The years to choose from: the diary's, and this year's. The year shown first is the
+    // last one ridden, unless that lies after today.
+    const QDate today = Today();
+    const auto first = overview_->rides().FirstDate();
+    const auto last = overview_->rides().LastDate();
+    const int newest = std::max(last ? last->year : today.year(), today.year());
+    const int oldest = std::min(first ? first->year : today.year(), newest);
+    const int fallback = last ? std::min(last->year, today.year()) : today.year();
+    const int year =
+        yearSet_ && Rok->value() >= oldest && Rok->value() <= newest ? Rok->value() : fallback;
+    {
+        const QSignalBlocker quiet(Rok);
+        Rok->setRange(oldest, newest);
+        Rok->setValue(year);
+    }
+    yearSet_ = true;
+
+    FillTotals();
+    FillYear();
+    overviewcharts::FillCumulative(
+        Kumulace->chart(), overview_->CumulativeKmByYear(FromQDate(today)), today, regional_);
+    overviewcharts::FillWeeks(Tydny->chart(), overview_->KmByWeek(FromQDate(today)), regional_);
+    FillRecords();
+    const std::string leftOut = diary::LeftOutText(overview_->rides().leftOut());
+    Vynechano->setText(Utf8(leftOut));
+    Vynechano->setVisible(!leftOut.empty());
+}
+
+void TPrehledForm::FillTotals() {
+    const diary::PeriodKind kind = PoRocich->isChecked()    ? diary::PeriodKind::Year
+                                   : PoTydnech->isChecked() ? diary::PeriodKind::Week
+                                                            : diary::PeriodKind::Month;
+    totals_->Assign(overview_->TotalsBy(kind));
+    // The season in progress is what one looks at first: the newest periods are at the bottom.
+    Soucty->scrollToBottom();
+}
+
+void TPrehledForm::FillYear() {
+    const int year = Rok->value();
+    overviewcharts::FillMonths(Mesice->chart(), year, overview_->KmByMonth(year),
+                               overview_->KmByMonth(year - 1), regional_);
+    Kalendar->SetYear(year, overview_->YearCalendar(year), Today(), regional_);
+    Kalendar->resize(Kalendar->sizeHint());
+}
+
+void TPrehledForm::FillRecords() {
+    const diary::PersonalRecords r = overview_->Records();
+    Rekordy->clear();
+    const QString none = QStringLiteral("–");
+    const auto date = [this](const diary::Date& d) {
+        return FromCp(diary::FormatDate(regional_, d));
+    };
+    const auto km = [this](double value) {
+        return FromCp(diary::FormatTenths(value, regional_)) + QStringLiteral(" km");
+    };
+    const auto speed = [this](double value) {
+        return FromCp(diary::FormatTenths(value, regional_)) + QStringLiteral(" km/h");
+    };
+    const auto add = [this](const QString& name, const QString& value, const QString& when) {
+        auto* item = new QTreeWidgetItem(Rekordy, {name, value, when});
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        return item;
+    };
+    // A record one ride holds leads to that ride.
+    const auto ride = [&](const QString& name, const std::optional<diary::RideBest>& best,
+                          const std::function<QString(double)>& value) {
+        if (!best) {
+            add(name, none, QString());
+            return;
+        }
+        auto* item = add(name, value(best->value),
+                         best->date ? date(*best->date) : QStringLiteral("bez data"));
+        item->setData(0, kNumberRole, FromCp(best->number));
+    };
+    // A record of a stretch of days leads to the rides of those days.
+    const auto days = [&](const QString& name, const QString& value, const QString& when,
+                          const diary::Date& firstDay, const diary::Date& lastDay) {
+        auto* item = add(name, value, when);
+        item->setData(0, kFirstDayRole, ToQDate(firstDay));
+        item->setData(0, kLastDayRole, ToQDate(lastDay));
+    };
+    const auto period = [&](const QString& name, const std::optional<diary::PeriodBest>& best) {
+        if (!best) {
+            add(name, none, QString());
+            return;
+        }
+        const diary::DateSpan span = diary::PeriodDays(best->period);
+        QString when = Utf8(best->label);
+        if (best->period.kind == diary::PeriodKind::Week)
+            when += QStringLiteral(" (%1–%2)").arg(date(span.first), date(span.last));
+        days(name, km(best->km), when, span.first, span.last);
+    };
+
+    ride(QStringLiteral("Nejdelší jízda"), r.longestKm, km);
+    ride(QStringLiteral("Nejdelší čas jízdy"), r.longestMinutes,
+         [](double minutes) { return Utf8(diary::FormatMinutes(minutes)); });
+    ride(QStringLiteral("Nejvyšší průměrná rychlost (jízdy od 10 km)"), r.fastestAverage, speed);
+    ride(QStringLiteral("Nejvyšší maximální rychlost"), r.highestMaximum, speed);
+    if (r.bestDay) {
+        days(QStringLiteral("Nejvíc km za den"), km(r.bestDay->km), date(r.bestDay->date),
+             r.bestDay->date, r.bestDay->date);
+    } else {
+        add(QStringLiteral("Nejvíc km za den"), none, QString());
+    }
+    period(QStringLiteral("Nejvíc km za týden"), r.bestWeek);
+    period(QStringLiteral("Nejvíc km za měsíc"), r.bestMonth);
+    period(QStringLiteral("Nejvíc km za rok"), r.bestYear);
+    if (r.longestStreak) {
+        const diary::Streak& s = *r.longestStreak;
+        const QString when =
+            s.days == 1 ? date(s.first) : QStringLiteral("%1–%2").arg(date(s.first), date(s.last));
+        days(QStringLiteral("Nejvíc dní po sobě s jízdou"),
+             Utf8(diary::CzechCount(s.days, "den", "dny", "dní")), when, s.first, s.last);
+    } else {
+        add(QStringLiteral("Nejvíc dní po sobě s jízdou"), none, QString());
+    }
+}
+
+void TPrehledForm::ShowPeriodKind() {
+    if (overview_ && !stale_) FillTotals();
+}
+
+void TPrehledForm::ShowYear() {
+    if (overview_ && !stale_) FillYear();
+}
+
+void TPrehledForm::TabChanged() {
+    const int tab = Zalozky->currentIndex();
+    UlozitGraf->setEnabled(CurrentChart() != nullptr);
+    Rok->setEnabled(tab == kMonthsTab || tab == kCalendarTab);
+}
+
+QWidget* TPrehledForm::CurrentChart() const {
+    switch (Zalozky->currentIndex()) {
+        case kMonthsTab:
+            return Mesice;
+        case kCumulativeTab:
+            return Kumulace;
+        case kWeeksTab:
+            return Tydny;
+        case kCalendarTab:
+            return Kalendar;
+        default:
+            return nullptr;
+    }
+}
+
+void TPrehledForm::SaveChart() {
+    QWidget* chart = CurrentChart();
+    if (chart == nullptr) return;
+    const QString folder =
+        chartFolder_.isEmpty() ? QFileInfo(helpers_.diaryPath()).absolutePath() : chartFolder_;
+    QString name = filedialog::SaveFileName(
+        this, QStringLiteral("Obrázky PNG nebo SVG (*.png *.svg)"), folder);
+    if (name.isEmpty()) return;
+    chartFolder_ = QFileInfo(name).absolutePath();
+    const auto format = overviewcharts::FormatOfFileName(name);
+    if (!format) {
+        ShowError(this, QStringLiteral("Graf lze uložit jen jako obrázek PNG nebo SVG: "
+                                       "název souboru má končit na .png nebo .svg."));
+        return;
+    }
+    if (QFileInfo::exists(name) &&
+        !AskYesNo(this, MsgKind::Confirm,
+                  QStringLiteral("Soubor ") + name + QStringLiteral(" již existuje. Přepsat?")))
+        return;
+    QString why;
+    if (!overviewcharts::SaveChart(chart, name, *format, &why))
+        ShowError(this, QStringLiteral("Graf nelze uložit do souboru %1 (%2).").arg(name, why));
+}
+
+void TPrehledForm::OpenRecord(QTreeWidgetItem* item) {
+    if (item == nullptr || CatchUp()) return;
+    const QString number = item->data(0, kNumberRole).toString();
+    if (!number.isEmpty()) {
+        helpers_.showRide(ToCp(number));
+        return;
+    }
+    const QDate first = item->data(0, kFirstDayRole).toDate();
+    const QDate last = item->data(0, kLastDayRole).toDate();
+    if (!first.isValid() || !last.isValid()) return;
+    helpers_.selectRides(overview_->NumbersBetween(FromQDate(first), FromQDate(last)));
+}
+
+void TPrehledForm::SelectDay(const std::vector<std::string>& numbers) {
+    if (CatchUp()) return;
+    helpers_.selectRides(numbers);
+}

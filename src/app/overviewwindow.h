@@ -1,0 +1,110 @@
+#pragma once
+// The overview window ("Přehled"): totals by year, month or ISO week, four charts and the
+// personal records of the main list. It follows the list: a change marks the figures stale,
+// and they are worked out again when the window is next shown, or at once while it is open.
+
+#include <QDate>
+#include <QDialog>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "diary/regional.h"
+
+namespace diary {
+class Overview;
+}
+
+class QChartView;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+class QTableView;
+class QTreeWidget;
+class QTreeWidgetItem;
+class DayCalendar;
+class RecordModel;
+class TotalsModel;
+
+class TPrehledForm : public QDialog {
+    Q_OBJECT
+public:
+    // What the window asks of the main window, which owns the list.
+    struct Helpers {
+        // Selects the rides with these record numbers in the main list.
+        std::function<void(const std::vector<std::string>& numbers)> selectRides;
+        // Opens the detail window of the ride with this record number.
+        std::function<void(const std::string& number)> showRide;
+        // The open diary's path: a chart is first saved beside it.
+        std::function<QString()> diaryPath;
+    };
+
+    TPrehledForm(const RecordModel* list, const diary::RegionalSettings& regional, Helpers helpers,
+                 QWidget* parent = nullptr);
+    ~TPrehledForm() override;
+
+    // The day the charts count to and mark as today: the clock's date unless one is set here
+    // (the README's pictures are taken on a fixed day).
+    void SetToday(const QDate& today);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private slots:
+    void ListChanged();
+    void ShowPeriodKind();  // the switch "rok" / "měsíc" / "týden"
+    void ShowYear();        // "Rok:" chooses the year of the monthly bars and the calendar
+    void TabChanged();
+    void SaveChart();                                         // "Uložit graf…"
+    void OpenRecord(QTreeWidgetItem* item);                   // double click (or Enter) on a record
+    void SelectDay(const std::vector<std::string>& numbers);  // click on a calendar day
+
+private:
+    // The figures from the list as it is now, into every tab.
+    void Recompute();
+    void BuildCharts();
+    void FillTotals();
+    void FillYear();
+    void FillRecords();
+    QDate Today() const;
+    // The chart of the tab shown, or null when that tab holds no chart.
+    QWidget* CurrentChart() const;
+    // A click that reached the window before it caught up with the list: the figures are
+    // brought up to date and the click is not acted on, as what it pointed at may have moved.
+    bool CatchUp();
+
+    const RecordModel* list_;
+    const diary::RegionalSettings regional_;
+    Helpers helpers_;
+    std::optional<QDate> today_;
+    std::unique_ptr<diary::Overview> overview_;
+    bool stale_ = true;
+    bool refreshQueued_ = false;
+    bool yearSet_ = false;
+    // The folder of the last chart saved; empty until one was.
+    QString chartFolder_;
+
+    TotalsModel* totals_ = nullptr;
+    QWidget* monthsPage_ = nullptr;
+    QWidget* cumulativePage_ = nullptr;
+    QWidget* weeksPage_ = nullptr;
+    QTabWidget* Zalozky = nullptr;
+    QRadioButton* PoRocich = nullptr;
+    QRadioButton* PoMesicich = nullptr;
+    QRadioButton* PoTydnech = nullptr;
+    QTableView* Soucty = nullptr;
+    QChartView* Mesice = nullptr;
+    QChartView* Kumulace = nullptr;
+    QChartView* Tydny = nullptr;
+    DayCalendar* Kalendar = nullptr;
+    QTreeWidget* Rekordy = nullptr;
+    QSpinBox* Rok = nullptr;
+    QLabel* Vynechano = nullptr;
+    QPushButton* UlozitGraf = nullptr;
+    QPushButton* ZavritButton = nullptr;
+};
