@@ -5,6 +5,7 @@
 #include <cmath>
 #include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "diary/atomic_file.h"
@@ -16,6 +17,7 @@
 #include "diary/profile.h"
 #include "diary/record.h"
 #include "diary/record_table.h"
+#include "diary/sorting.h"
 
 namespace diary {
 namespace {
@@ -393,6 +395,19 @@ std::vector<BikeFigures> ComputeBikeFigures(const RecordTable& table,
     }
     if (noBike.rides > 0) figures.push_back(std::move(noBike));
     return figures;
+}
+
+std::vector<std::string> BikesOfRides(const RecordTable& table) {
+    std::unordered_set<std::string_view> seen;
+    for (const RecordRow& row : table.rows()) {
+        if (const std::string_view bike = row.Get(kBikeField); !bike.empty()) seen.insert(bike);
+    }
+    std::vector<std::string> bikes(seen.begin(), seen.end());
+    std::sort(bikes.begin(), bikes.end(), [](const std::string& a, const std::string& b) {
+        const int order = CompareTexts(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
+    return bikes;
 }
 
 std::array<std::string, 6> BikeFigureTexts(const BikeFigures& figures,

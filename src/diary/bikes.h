@@ -172,6 +172,10 @@ inline constexpr std::string_view kNoBikeName = "bez kola";
 std::array<std::string, 6> BikeFigureTexts(const BikeFigures& figures,
                                            const RegionalSettings& regional);
 
+// The bikes the rides of `table` carry, each once, in the order CompareTexts gives (then byte
+// order): what the overview offers to filter by.
+std::vector<std::string> BikesOfRides(const RecordTable& table);
+
 // A part and the kilometres its bike has ridden since it was fitted: the distances of that
 // bike's rides dated on or after the fitted day (a ride whose date does not read counts for
 // no part). Due when its interval is set and those kilometres have reached it.

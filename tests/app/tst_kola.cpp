@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -18,6 +19,7 @@
 #include "app/filedialog.h"
 #include "app/mainwindow.h"
 #include "app/msgbox.h"
+#include "app/overviewwindow.h"
 #include "app/recordmodel.h"
 #include "app/searchwindow.h"
 #include "app/textcodec.h"
@@ -99,6 +101,8 @@ private slots:
     void listAndDetailShowTheBike();
     void everyNewRideStartsWithTheLastBike_data();
     void everyNewRideStartsWithTheLastBike();
+    void overviewOfOneBike_data();
+    void overviewOfOneBike();
 };
 
 void KolaTest::entryDialogToFile_data() {
@@ -414,6 +418,46 @@ void KolaTest::everyNewRideStartsWithTheLastBike() {
     guitest::Get<QAction>(main, action.toLatin1().constData())->trigger();
     QVERIFY(shown->done);
     QVERIFY(!filedialog::HasPendingAnswer());
+}
+
+void KolaTest::overviewOfOneBike_data() {
+    QTest::addColumn<int>("choice");  // the item of "Kolo:"
+    QTest::addColumn<QString>("month");
+    QTest::addColumn<QString>("longest");
+    // Hand-computed: 15 + 20 + 30,5 + 40 km in 5 h 15 min, of which Fav 60 km in 3 h.
+    QTest::newRow("všechna kola") << 0 << Q("březen 2024 | 4 | 105,5 | 5 h 15 min | 20,1 | 40,0")
+                                  << "40,0 km";
+    QTest::newRow("Author") << 1 << Q("březen 2024 | 1 | 30,5 | 1 h 30 min | 20,3 | 30,5")
+                            << "30,5 km";
+    QTest::newRow("Fav") << 2 << Q("březen 2024 | 2 | 60,0 | 3 h 0 min | 20,0 | 40,0") << "40,0 km";
+}
+
+void KolaTest::overviewOfOneBike() {
+    QFETCH(int, choice);
+    QFETCH(QString, month);
+    QFETCH(QString, longest);
+    guitest::Session session;
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"),
+                                DiaryBytes({{"1", kNoBike},
+                                            {"2", kFav},
+                                            {"3", kAuthor},
+                                            {"4", "15.3.2024§§§§§§40§§§2 h 0 min§§Fav§"}}));
+    session.Start();
+    auto* form = guitest::Window<TPrehledForm>("PrehledForm");
+    form->SetToday(QDate(2024, 3, 31));
+    guitest::Get<QAction>(session.Main(), "Prehled1")->trigger();
+    auto* kolo = guitest::Get<QComboBox>(form, "Kolo");
+    QStringList items;
+    for (int i = 0; i < kolo->count(); ++i) items << kolo->itemText(i);
+    QCOMPARE(items, (QStringList{Q("všechna kola"), "Author", "Fav"}));
+    kolo->setCurrentIndex(choice);
+    const QAbstractItemModel* totals = guitest::Get<QTableView>(form, "Soucty")->model();
+    QCOMPARE(totals->rowCount(), 1);
+    QStringList cells;
+    for (int c = 0; c < totals->columnCount(); ++c) cells << totals->index(0, c).data().toString();
+    QCOMPARE(cells.join(QStringLiteral(" | ")), month);
+    QCOMPARE(guitest::Get<QTreeWidget>(form, "Rekordy")->topLevelItem(0)->text(1), longest);
+    form->close();
 }
 
 QTEST_MAIN(KolaTest)
