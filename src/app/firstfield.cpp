@@ -35,7 +35,11 @@ void FocusFirstField(QLineEdit* field) {
     field->selectAll();
     field->setFocus(Qt::OtherFocusReason);
     if (field->isActiveWindow()) return;
-    auto* filter = field->findChild<SelectOnActivation*>(QString(), Qt::FindDirectChildrenOnly);
+    // The filter has no meta-object of its own, so findChild would take any child for it.
+    SelectOnActivation* filter = nullptr;
+    for (QObject* child : field->children()) {
+        if ((filter = dynamic_cast<SelectOnActivation*>(child)) != nullptr) break;
+    }
     if (filter == nullptr) filter = new SelectOnActivation(field);
     field->removeEventFilter(filter);
     field->installEventFilter(filter);
