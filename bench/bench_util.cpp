@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <map>
 #include <stdexcept>
+#include <utility>
 
 #include "generator.h"
 
@@ -37,13 +38,14 @@ const std::string& RunFolder() {
     return folder.path;
 }
 
-const std::string& DiaryPath(std::size_t rides) {
-    static std::map<std::size_t, std::string> paths;
-    auto it = paths.find(rides);
+const std::string& DiaryPath(std::size_t rides, bool withBikes) {
+    static std::map<std::pair<std::size_t, bool>, std::string> paths;
+    auto it = paths.find({rides, withBikes});
     if (it == paths.end()) {
-        const std::string path = RunFolder() + "/rides-" + std::to_string(rides) + ".vam";
-        WriteDiary(path, rides);
-        it = paths.emplace(rides, path).first;
+        const std::string path =
+            RunFolder() + (withBikes ? "/bikes-" : "/rides-") + std::to_string(rides) + ".vam";
+        WriteDiary(path, rides, 2001, withBikes);
+        it = paths.emplace(std::make_pair(rides, withBikes), path).first;
     }
     return it->second;
 }

@@ -11,8 +11,9 @@ namespace bench {
 // A temp folder for this run, removed at exit.
 const std::string& RunFolder();
 
-// The path of a generated diary of `rides` rides, made on first use.
-const std::string& DiaryPath(std::size_t rides);
+// The path of a generated diary of `rides` rides, made on first use; with `withBikes` the same
+// rides, most of them on a bike.
+const std::string& DiaryPath(std::size_t rides, bool withBikes = false);
 
 // Bytes of the heap in use now (glibc's mallinfo2), for the memory an open diary adds.
 std::size_t HeapInUse();

@@ -35,8 +35,8 @@ void BM_FloorReadSplit(benchmark::State& state) {
     SetFileCounters(state, path);
 }
 
-void BM_OpenRows(benchmark::State& state) {
-    const std::string& path = bench::DiaryPath(Rides(state));
+void OpenRows(benchmark::State& state, bool withBikes) {
+    const std::string& path = bench::DiaryPath(Rides(state), withBikes);
     for (auto _ : state) {
         auto rows = diary::ReadDiaryRows(path);
         benchmark::DoNotOptimize(rows.data());
@@ -46,6 +46,8 @@ void BM_OpenRows(benchmark::State& state) {
     state.counters["heap_bytes"] = static_cast<double>(bench::HeapInUse() - before);
     SetFileCounters(state, path);
 }
+void BM_OpenRows(benchmark::State& state) { OpenRows(state, false); }
+void BM_OpenRowsBikes(benchmark::State& state) { OpenRows(state, true); }
 
 void Sort(benchmark::State& state, int column) {
     const std::string& path = bench::DiaryPath(Rides(state));
@@ -234,6 +236,7 @@ void Sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_FloorReadSplit)->Apply(Sizes);
 BENCHMARK(BM_OpenRows)->Apply(Sizes);
+BENCHMARK(BM_OpenRowsBikes)->Apply(Sizes);
 BENCHMARK(BM_SortNumber)->Apply(Sizes);
 BENCHMARK(BM_SortDecimal)->Apply(Sizes);
 BENCHMARK(BM_SortDate)->Apply(Sizes);

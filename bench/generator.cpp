@@ -46,6 +46,12 @@ constexpr std::array<std::string_view, 8> kNotes = {
     "es kopec",
 };
 
+constexpr std::array<std::string_view, 4> kBikes = {
+    "Favorit", "Author",
+    "Horsk\xE9 kolo",  // Horské kolo
+    "",                // now and then a ride on none
+};
+
 class Rng {
 public:
     explicit Rng(std::uint32_t seed) : state_(seed * 2654435761u + 1) {}
@@ -78,8 +84,10 @@ void AppendTenths(std::string& out, long long tenths, Rng& rng) {
 
 }  // namespace
 
-std::string MakeDiary(std::size_t rides, std::uint32_t seed) {
+std::string MakeDiary(std::size_t rides, std::uint32_t seed, bool withBikes) {
     Rng rng(seed);
+    // Bikes draw from their own sequence, so the rides are the same with bikes or without.
+    Rng bikeRng(seed + 1);
     std::string out;
     out.reserve(rides * 100 + 16);
     out += "[Data]\r\n";
@@ -143,13 +151,21 @@ std::string MakeDiary(std::size_t rides, std::uint32_t seed) {
         out += " min";
         out += '\xA7';
         out += kNotes[rng.Below(kNotes.size())];
-        out += "\xA7\r\n";
+        out += '\xA7';
+        if (withBikes) {
+            const std::string_view bike = kBikes[bikeRng.Below(kBikes.size())];
+            if (!bike.empty()) {
+                out += bike;
+                out += '\xA7';
+            }
+        }
+        out += "\r\n";
     }
     return out;
 }
 
-void WriteDiary(const std::string& path, std::size_t rides, std::uint32_t seed) {
-    const std::string bytes = MakeDiary(rides, seed);
+void WriteDiary(const std::string& path, std::size_t rides, std::uint32_t seed, bool withBikes) {
+    const std::string bytes = MakeDiary(rides, seed, withBikes);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);

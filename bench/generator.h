@@ -9,10 +9,12 @@
 
 namespace bench {
 
-// The bytes of a diary file with `rides` records (section "Data", keys 1..n, CRLF).
-std::string MakeDiary(std::size_t rides, std::uint32_t seed = 2001);
+// The bytes of a diary file with `rides` records (section "Data", keys 1..n, CRLF). With
+// `withBikes` most rides carry one of a few bikes; the rides are otherwise the same.
+std::string MakeDiary(std::size_t rides, std::uint32_t seed = 2001, bool withBikes = false);
 
-// Writes MakeDiary(rides) to `path`.
-void WriteDiary(const std::string& path, std::size_t rides, std::uint32_t seed = 2001);
+// Writes MakeDiary(rides, seed, withBikes) to `path`.
+void WriteDiary(const std::string& path, std::size_t rides, std::uint32_t seed = 2001,
+                bool withBikes = false);
 
 }  // namespace bench

@@ -12,6 +12,7 @@ ROWS = [
     ("Floor: read + split with memchr", "BM_FloorReadSplit"),
     ("Open: file to list model rows", "BM_OpenModel"),
     ("Open: file to rows (core only)", "BM_OpenRows"),
+    ("Open: file to rows, rides with bikes (core only)", "BM_OpenRowsBikes"),
     ("Peer: QSettings IniFormat, every key", "BM_PeerQSettings"),
     ("Sort by number (column 0)", "BM_SortNumber"),
     ("Sort by decimal number (Ujeto)", "BM_SortDecimal"),
@@ -128,6 +129,8 @@ def main():
     big, mid = 100000, 10000
     checks = [
         ("open / floor at 100,000", ratio(t("BM_OpenModel", big), t("BM_FloorReadSplit", big)), "≤ 3", lambda r: r <= 3),
+        ("open with bikes / floor at 100,000", ratio(t("BM_OpenRowsBikes", big), t("BM_FloorReadSplit", big)), "≤ 3", lambda r: r <= 3),
+        ("open with bikes / without at 100,000", ratio(t("BM_OpenRowsBikes", big), t("BM_OpenRows", big)), "≤ 1.2", lambda r: r <= 1.2),
         ("peer / open at 100,000", ratio(t("BM_PeerQSettings", big), t("BM_OpenModel", big)), "≥ 10", lambda r: r >= 10),
     ]
     for label, name in [("number", "BM_SortNumber"), ("decimal", "BM_SortDecimal"), ("date", "BM_SortDate"), ("text", "BM_SortText")]:
@@ -153,7 +156,7 @@ def main():
             checks.append((f"{label} at 100,000 (ms)", t(name, big), f"≤ {limit}", lambda r, l=limit: r <= l))
     for label, name in ROWS[1:]:
         limit = 14 if name.startswith("BM_Sort") else 12
-        if name in ("BM_FloorReadSplit", "BM_FloorSave", "BM_PeerQSettings", "BM_OpenRows") or name in END_TO_END:
+        if name in ("BM_FloorReadSplit", "BM_FloorSave", "BM_PeerQSettings", "BM_OpenRows", "BM_OpenRowsBikes") or name in END_TO_END:
             continue
         if name == "BM_FloorSaveFolder":
             continue

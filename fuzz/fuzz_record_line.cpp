@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const diary::DiaryRecord parsed = diary::ParseRecordLine("7\xA7" + line);
     const diary::RecordRow row = diary::RecordRow::FromLine("7", line);
     if (!(row.ToRecord() == parsed)) __builtin_trap();
-    for (int c = 0; c < 12; ++c) (void)row.Column(c);
+    for (int c = 0; c < diary::kColumnCount; ++c) (void)row.Column(c);
     try {
         diary::CheckRecordFields(parsed);
         const diary::DiaryRecord back =

@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <numbers>
 
@@ -38,6 +39,7 @@
 #include "app/textcodec.h"
 #include "app/translations.h"
 #include "diary/backup.h"
+#include "diary/bikes.h"
 #include "diary/diary_file.h"
 #include "diary/field_text.h"
 #include "diary/settings.h"
@@ -107,6 +109,12 @@ const Ride kRides[] = {
      "Lesní cesty, bláto"},
 };
 
+// The bike of each ride above: the road bike, and the mountain bike for the hills and forests.
+const char* const kRideBikes[] = {"Favorit", "Favorit",     "Favorit",     "Horské kolo",
+                                  "Favorit", "Favorit",     "Favorit",     "Favorit",
+                                  "Favorit", "Horské kolo", "Horské kolo", "Horské kolo"};
+static_assert(std::size(kRideBikes) == std::size(kRides));
+
 std::string Cp(const char* utf8) { return ToCp(QString::fromUtf8(utf8)); }
 
 std::string Number(double value) { return diary::DotToComma(diary::FormatOneDecimal(value)); }
@@ -115,7 +123,8 @@ void WriteSample(const QString& folder, const diary::RegionalSettings& regional)
     std::vector<diary::DiaryRecord> records;
     // A bicycle with some years on its odometer.
     double odometer = 12843.0;
-    for (const Ride& ride : kRides) {
+    for (std::size_t i = 0; i < std::size(kRides); ++i) {
+        const Ride& ride = kRides[i];
         diary::DiaryRecord r;
         r[diary::Field::Date] = ToCp(DateText(regional, ride.date));
         r[diary::Field::From] = Cp(ride.from);
@@ -129,6 +138,7 @@ void WriteSample(const QString& folder, const diary::RegionalSettings& regional)
         r[diary::Field::MaxSpeed] = Number(ride.maximum);
         r[diary::Field::RideTime] = diary::FormatRideTime(ride.km / ride.average);
         r[diary::Field::Note] = Cp(ride.note);
+        r.bike = Cp(kRideBikes[i]);
         records.push_back(r);
     }
     const std::string diaryPath = ToFsPath(folder + QStringLiteral("/jizdy-2024.vam"));
@@ -152,6 +162,11 @@ void WriteSample(const QString& folder, const diary::RegionalSettings& regional)
     diary::WritePlaceLists(settings, list({"Brno", "Tišnov", "Blansko", "Mikulov"}),
                            list({"Tišnov", "Blansko", "Mikulov", "Lednice", "Žďár nad Sázavou"}),
                            list({"Kuřim", "Adamov", "Pohořelice", "Valtice"}));
+    // The road bike's chain is due: the status bar says so at start.
+    diary::WriteBikeSettings(settings, list({"Favorit", "Horské kolo", "Městské"}),
+                             {{Cp("Favorit"), Cp("řetěz"), {2024, 4, 1}, 250},
+                              {Cp("Favorit"), Cp("pláště"), {2024, 4, 1}, 5000},
+                              {Cp("Horské kolo"), Cp("brzdové destičky"), {2024, 5, 1}, 1500}});
 }
 
 // A morning ride from Brno to Kuřim as a bike computer records it: a point every five seconds,
@@ -382,6 +397,8 @@ int main(int argc, char* argv[]) {
                      [&] { trigger("Statistika1"); });
     shooter.Modeless(QStringLiteral("zkratky"), Window<QWidget>("ZkratkyForm"),
                      [&] { trigger("Zkratky1"); });
+    shooter.Modeless(QStringLiteral("kola"), Window<QWidget>("KolaForm"),
+                     [&] { trigger("Kola1"); });
     shooter.Modeless(QStringLiteral("about"), Window<QWidget>("AboutBox"),
                      [&] { trigger("Oprogramu1"); });
 

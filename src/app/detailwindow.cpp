@@ -13,7 +13,7 @@
 
 namespace {
 
-const char16_t* const kCaptions[12] = {
+const char16_t* const kCaptions[diary::kColumnCount] = {
     u"Pořadové číslo",
     u"Datum",
     u"Odkud",
@@ -26,6 +26,7 @@ const char16_t* const kCaptions[12] = {
     u"Průměrná rychlost",
     u"Maximální rychlost",
     u"Poznámky",
+    u"Kolo",
 };
 
 }  // namespace
@@ -53,7 +54,7 @@ TInfoForm::TInfoForm(QWidget* mainWindow, QWidget* parent)
     Grid->setColumnWidth(1, std::max(419, fm.horizontalAdvance(QLatin1Char('0')) * 50));
     const int frame = 2 * Grid->frameWidth();
     int height = Grid->horizontalHeader()->sizeHint().height() + frame;
-    for (int r = 0; r < 12; ++r) height += Grid->rowHeight(r);
+    for (int r = 0; r < diary::kColumnCount; ++r) height += Grid->rowHeight(r);
     Grid->setFixedSize(Grid->columnWidth(0) + Grid->columnWidth(1) + frame, height);
 
     OKButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
@@ -78,7 +79,7 @@ TInfoForm::TInfoForm(QWidget* mainWindow, QWidget* parent)
 }
 
 void TInfoForm::Fill(const diary::RecordRow& row) {
-    for (int r = 0; r < 12; ++r) {
+    for (int r = 0; r < diary::kColumnCount; ++r) {
         const QString text = FromCp(row.Column(r));
         QTableWidgetItem* item = Grid->item(r, 1);
         item->setText(text);

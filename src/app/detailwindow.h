@@ -15,7 +15,7 @@ public:
     // would disable this window too).
     explicit TInfoForm(QWidget* mainWindow, QWidget* parent = nullptr);
 
-    // Shows the row's own number and its eleven texts exactly as the list shows them, modally,
+    // Shows the row's own number and its twelve texts exactly as the list shows them, modally,
     // with the main window disabled for that time.
     void ShowRecord(const diary::RecordRow& row);
 

@@ -141,6 +141,7 @@ TAddForm::TAddForm(const RecordModel* list, const diary::RegionalSettings& regio
     Mr = MakeEdit(this, "Mr", 109);
     Pozn = MakeEdit(this, "Pozn", 469);
     Pozn->setMaxLength(TypingLimit(Field::Note));
+    Kolo = MakeCombo(this, "Kolo", 164);
     OKButton = MakeButton(this, "OKButton", QStringLiteral("OK"), 91);
     OKButton->setIcon(icons::Ok());
     OKButton->setFixedWidth(std::max(OKButton->width(), Scaled(this, 91)));
@@ -191,6 +192,7 @@ TAddForm::TAddForm(const RecordModel* list, const diary::RegionalSettings& regio
     root->addLayout(speedRow);
 
     root->addLayout(Group(this, "Label11", QStringLiteral("Poznámka:"), {Pozn}));
+    root->addLayout(Group(this, "Label12", QStringLiteral("Kolo:"), {Kolo}));
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);
@@ -200,8 +202,8 @@ TAddForm::TAddForm(const RecordModel* list, const diary::RegionalSettings& regio
     buttonRow->addStretch(1);
     root->addLayout(buttonRow);
 
-    QWidget* order[] = {Dat, od, pres, kam,      Odj,          Ujeto,      Pri,     Pr,
-                        Cj,  Mr, Pozn, OKButton, CancelButton, DnesButton, Button2, Button1};
+    QWidget* order[] = {Dat, od,   pres, kam,      Odj,          Ujeto,      Pri,     Pr,     Cj,
+                        Mr,  Pozn, Kolo, OKButton, CancelButton, DnesButton, Button2, Button1};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     connect(DnesButton, &QPushButton::clicked, this, &TAddForm::FillToday);
@@ -217,6 +219,7 @@ TAddForm::TAddForm(const RecordModel* list, const diary::RegionalSettings& regio
 }
 
 QWidget* TAddForm::FieldWidget(Field field) const {
+    if (field == diary::kBikeField) return Kolo;
     switch (field) {
         case Field::Date:
             return Dat;
@@ -270,7 +273,7 @@ void TAddForm::SetFieldText(Field field, const QString& text) {
 
 void TAddForm::SetRecord(const diary::DiaryRecord& record) {
     Cislo->setText(FromCp(record.number));
-    for (int i = 0; i < diary::kFieldCount; ++i) {
+    for (int i = 0; i < diary::kAllFieldCount; ++i) {
         const auto field = static_cast<Field>(i);
         SetFieldText(field, FromCp(record[field]));
     }
@@ -279,16 +282,17 @@ void TAddForm::SetRecord(const diary::DiaryRecord& record) {
 diary::DiaryRecord TAddForm::Record() const {
     diary::DiaryRecord record;
     record.number = ToCp(Cislo->text());
-    for (int i = 0; i < diary::kFieldCount; ++i) {
+    for (int i = 0; i < diary::kAllFieldCount; ++i) {
         const auto field = static_cast<Field>(i);
         record[field] = ToCp(FieldText(field));
     }
+    record.bike = ToCp(FieldText(diary::kBikeField).trimmed());
     return record;
 }
 
 void TAddForm::StartNew(const QString& number) {
     Cislo->setText(number);
-    for (int i = 0; i < diary::kFieldCount; ++i) SetFieldText(static_cast<Field>(i), QString());
+    for (int i = 0; i < diary::kAllFieldCount; ++i) SetFieldText(static_cast<Field>(i), QString());
 }
 
 void TAddForm::SetPlaceLists(const std::vector<std::string>& from,
@@ -302,6 +306,13 @@ void TAddForm::SetPlaceLists(const std::vector<std::string>& from,
     fill(od, from);
     fill(kam, to);
     fill(pres, via);
+}
+
+void TAddForm::SetBikeList(const std::vector<std::string>& bikes) {
+    const QString text = Kolo->currentText();
+    Kolo->clear();
+    for (const std::string& bike : bikes) Kolo->addItem(FromCp(bike));
+    Kolo->setEditText(text);
 }
 
 void TAddForm::FillToday() {
@@ -364,7 +375,7 @@ void TAddForm::AskRideTime() {
 void TAddForm::AcceptRide() {
     // "§" ends a field in the diary file, so a field holding it would split the ride's line.
     const QChar separator(u'\u00A7');
-    for (int i = 0; i < diary::kFieldCount; ++i) {
+    for (int i = 0; i < diary::kAllFieldCount; ++i) {
         if (FieldText(static_cast<Field>(i)).contains(separator)) {
             ShowError(this, QStringLiteral("Znak § nelze použít."));
             return;
@@ -372,7 +383,7 @@ void TAddForm::AcceptRide() {
     }
     // A long text loaded from the diary may stay as it is, but once the user changed it the
     // typing limit applies; saying so beats cutting the text behind the user's back.
-    for (int i = 0; i < diary::kFieldCount; ++i) {
+    for (int i = 0; i < diary::kAllFieldCount; ++i) {
         const auto field = static_cast<Field>(i);
         const QString text = FieldText(field);
         if (text.size() > TypingLimit(field) && text != loaded_[static_cast<std::size_t>(i)]) {

@@ -37,7 +37,8 @@ public:
     TAddForm(const RecordModel* list, const diary::RegionalSettings& regional, Helpers helpers,
              QWidget* parent = nullptr);
 
-    // The number in Cislo and the eleven fields, as code page 1250 texts.
+    // The number in Cislo and the eleven fields and the bike, as code page 1250 texts. The
+    // bike is read without blanks at its ends: it is a name, matched to the bike list.
     void SetRecord(const diary::DiaryRecord& record);
     diary::DiaryRecord Record() const;
     // Empties every field and shows `number`; the place lists stay.
@@ -45,6 +46,8 @@ public:
     // The place lists offered by od, kam and pres, in file order.
     void SetPlaceLists(const std::vector<std::string>& from, const std::vector<std::string>& to,
                        const std::vector<std::string>& via);
+    // The bikes Kolo offers, in the settings file's order; the text in Kolo stays.
+    void SetBikeList(const std::vector<std::string>& bikes);
 
     // Esc and the close box end the dialog as "Storno" does.
     void reject() override;
@@ -73,7 +76,7 @@ private:
     diary::RegionalSettings regional_;
     Helpers helpers_;
     // Each field's text as it was last set (loaded or emptied), before the user typed.
-    std::array<QString, diary::kFieldCount> loaded_;
+    std::array<QString, diary::kAllFieldCount> loaded_;
 
     QLabel* Cislo = nullptr;
     QLineEdit* Dat = nullptr;
@@ -87,6 +90,7 @@ private:
     QLineEdit* Cj = nullptr;
     QLineEdit* Mr = nullptr;
     QLineEdit* Pozn = nullptr;
+    QComboBox* Kolo = nullptr;
     QPushButton* DnesButton = nullptr;
     QToolButton* SpeedButton1 = nullptr;
     QPushButton* Button2 = nullptr;

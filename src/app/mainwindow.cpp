@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QStringDecoder>
 #include <QTimer>
 #include <QToolBar>
@@ -22,6 +23,7 @@
 
 #include "app/aboutdialog.h"
 #include "app/backupdialog.h"
+#include "app/bikeswindow.h"
 #include "app/csvexport.h"
 #include "app/datepicker.h"
 #include "app/detailwindow.h"
@@ -39,6 +41,7 @@
 #include "app/textcodec.h"
 #include "app/trackrides.h"
 #include "diary/backup.h"
+#include "diary/bikes.h"
 #include "diary/diary_file.h"
 #include "diary/diary_transaction.h"
 #include "diary/errors.h"
@@ -133,6 +136,17 @@ void TMainForm::CreateWindows() {
                                   info_->ShowRecord(model_->row(static_cast<int>(row)));
                               },
                               [this] { return currentDiaryPath_; }});
+    kola_ = std::make_unique<TKolaForm>(
+        model_, regional_, SettingsFile(), [this] { return currentDiaryPath_; },
+        TKolaForm::Helpers{[this] { KeepDailyBackup(); },
+                           [this](std::vector<diary::RecordRow> rows) {
+                               const int row = SelectedRow();
+                               watcher_->Known();
+                               ShowRows(std::move(rows),
+                                        row < 0 ? std::string()
+                                                : std::string(model_->row(row).Number()));
+                           }});
+    if (!settingsUnreadable_) statusBar()->showMessage(kola_->DuePartsNote());
     RestoreListWidths();
 }
 
@@ -217,6 +231,8 @@ void TMainForm::BuildMenusAndToolBar() {
     Udaj1->addActions({Novy1, Editovat1, Smazat1, Hledat1, NovzGPSzznamu1, Novpodlevybranho1});
     Zkratky1 = bar->addAction(QStringLiteral("&Zkratky"));
     Zkratky1->setObjectName(QStringLiteral("Zkratky1"));
+    Kola1 = bar->addAction(QStringLiteral("&Kola"));
+    Kola1->setObjectName(QStringLiteral("Kola1"));
     Statistika1 = bar->addAction(QStringLiteral("S&tatistika"));
     Statistika1->setObjectName(QStringLiteral("Statistika1"));
     Prehled1 = bar->addAction(QStringLiteral("&Přehled"));
@@ -273,6 +289,7 @@ void TMainForm::BuildMenusAndToolBar() {
     connect(NovzGPSzznamu1, &QAction::triggered, this, &TMainForm::NewRidesFromTracks);
     connect(Novpodlevybranho1, &QAction::triggered, this, &TMainForm::NewRideLikeSelected);
     connect(Zkratky1, &QAction::triggered, this, &TMainForm::ShowPlaceLists);
+    connect(Kola1, &QAction::triggered, this, &TMainForm::ShowBikes);
     connect(Statistika1, &QAction::triggered, this, &TMainForm::ShowStatistics);
     connect(Prehled1, &QAction::triggered, this, &TMainForm::ShowOverview);
     connect(Oprogramu1, &QAction::triggered, this, &TMainForm::ShowAbout);
@@ -347,7 +364,7 @@ void TMainForm::ReloadFromDisk() {
     std::vector<diary::RecordRow> rows;
     Guarded(this, [&] { rows = diary::ReadDiaryRows(ToFsPath(currentDiaryPath_)); });
     const auto sameRide = [&was](const diary::RecordRow& row) {
-        for (int i = 0; i < diary::kFieldCount; ++i) {
+        for (int i = 0; i < diary::kAllFieldCount; ++i) {
             const auto field = static_cast<diary::Field>(i);
             if (row.Get(field) != was->Get(field)) return false;
         }
@@ -441,6 +458,8 @@ void TMainForm::ImportOldDiary() {
 
 bool TMainForm::RunEntryDialog(const QString& caption) {
     add_->setWindowTitle(caption);
+    if (!settingsUnreadable_)
+        Guarded(this, [&] { add_->SetBikeList(diary::ReadBikeList(SettingsFile())); });
     setEnabled(false);
     const int result = add_->exec();
     setEnabled(true);
@@ -486,6 +505,7 @@ void TMainForm::NewRideLikeSelected() {
 
 void TMainForm::AddRide(diary::DiaryRecord fields, const QString& caption) {
     fields.number = std::to_string(model_->rowCount() + 1);
+    if (fields.bike.empty()) fields.bike = diary::LastBike(model_->table());
     add_->SetRecord(fields);
     if (!RunEntryDialog(caption)) return;
     const diary::DiaryRecord record = add_->Record();
@@ -496,6 +516,7 @@ void TMainForm::AddRide(diary::DiaryRecord fields, const QString& caption) {
     if (!Guarded(this, [&] { result = diary::AddRecord(ToFsPath(currentDiaryPath_), record); }))
         return;
     ShowChangedDiary(result, result.number);
+    RememberBike(record);
     if (std::to_string(result.number) != record.number) {
         ShowMessage(this, MsgKind::Information,
                     QStringLiteral("Deník mezitím změnil jiný program. Jízda byla přidána "
@@ -521,7 +542,13 @@ void TMainForm::EditRide() {
         }))
         return;
     ShowChangedDiary(result, result.number);
+    if (result.applied()) RememberBike(record);
     if (!result.applied()) ShowError(this, QString::fromUtf8(result.Message()));
+}
+
+void TMainForm::RememberBike(const diary::DiaryRecord& record) {
+    if (record.bike.empty() || settingsUnreadable_) return;
+    Guarded(this, [&] { diary::AddBike(SettingsFile(), record.bike); });
 }
 
 void TMainForm::DeleteRide() {
@@ -634,6 +661,8 @@ void TMainForm::ShowSearch() {
 
 void TMainForm::ShowPlaceLists() { ShowModeless(zkratky_.get()); }
 
+void TMainForm::ShowBikes() { ShowModeless(kola_.get()); }
+
 void TMainForm::ShowStatistics() { stat_->ShowStatistics(); }
 
 void TMainForm::ShowOverview() { ShowModeless(prehled_.get()); }
@@ -648,7 +677,8 @@ void TMainForm::SelectRides(const std::vector<std::string>& numbers) {
     if (found.empty()) return;
     std::sort(found.begin(), found.end());
     QItemSelection selection;
-    for (const int row : found) selection.select(model_->index(row, 0), model_->index(row, 11));
+    for (const int row : found)
+        selection.select(model_->index(row, 0), model_->index(row, diary::kColumnCount - 1));
     QItemSelectionModel* selected = Seznam->selectionModel();
     selected->setCurrentIndex(model_->index(found.front(), 0), QItemSelectionModel::NoUpdate);
     selected->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

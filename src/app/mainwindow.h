@@ -29,6 +29,7 @@ class TCalendarForm;
 class TCasForm;
 class TFindForm;
 class TInfoForm;
+class TKolaForm;
 class TPrehledForm;
 class TStatForm;
 class TZkratkyForm;
@@ -81,6 +82,7 @@ private slots:
     void DeleteRide();         // "Údaj" > "Smazat"
     void ShowSearch();         // "Údaj" > "Hledat"
     void ShowPlaceLists();     // "Zkratky"
+    void ShowBikes();          // "Kola"
     void ShowStatistics();     // "Statistika"
     void ShowOverview();       // "Přehled"
     void ShowAbout();          // "O programu"
@@ -122,6 +124,8 @@ private:
     void RememberListWidths();
     // Runs the entry dialog with the main window disabled; true when it ended with "OK".
     bool RunEntryDialog(const QString& caption);
+    // A bike typed in the entry dialog joins the bike list once its ride is saved.
+    void RememberBike(const diary::DiaryRecord& record);
     // The entry dialog for a new ride, filled with `fields`, under `caption`; on "OK" the ride
     // is added to the diary.
     void AddRide(diary::DiaryRecord fields, const QString& caption);
@@ -166,6 +170,7 @@ private:
     QAction* NovzGPSzznamu1 = nullptr;
     QAction* Novpodlevybranho1 = nullptr;
     QAction* Zkratky1 = nullptr;
+    QAction* Kola1 = nullptr;
     QAction* Statistika1 = nullptr;
     QAction* Prehled1 = nullptr;
     QAction* Oprogramu1 = nullptr;
@@ -180,6 +185,7 @@ private:
     std::unique_ptr<TCalendarForm> calendar_;
     std::unique_ptr<TStatForm> stat_;
     std::unique_ptr<TInfoForm> info_;
+    std::unique_ptr<TKolaForm> kola_;
     std::unique_ptr<TBackupForm> backup_;
     std::unique_ptr<TPrehledForm> prehled_;
 };

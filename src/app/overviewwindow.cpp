@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QChart>
 #include <QChartView>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -27,7 +28,9 @@
 #include "app/overviewcharts.h"
 #include "app/recordmodel.h"
 #include "app/textcodec.h"
+#include "diary/bikes.h"
 #include "diary/overview.h"
+#include "diary/record_table.h"
 
 namespace {
 
@@ -251,7 +254,18 @@ TPrehledForm::TPrehledForm(const RecordModel* list, const diary::RegionalSetting
     // Enter in the records opens one; it must not press a button as well.
     for (QPushButton* b : {UlozitGraf, ZavritButton}) b->setAutoDefault(false);
 
+    // Every total, chart and record is of the bike chosen here.
+    auto* koloLabel = new QLabel(QStringLiteral("&Kolo:"), this);
+    Kolo = new QComboBox(this);
+    Kolo->setObjectName(QStringLiteral("Kolo"));
+    Kolo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    Kolo->addItem(QStringLiteral("všechna kola"));
+    koloLabel->setBuddy(Kolo);
+
     auto* bottom = new QHBoxLayout;
+    bottom->addWidget(koloLabel);
+    bottom->addWidget(Kolo);
+    bottom->addSpacing(12);
     bottom->addWidget(rokLabel);
     bottom->addWidget(Rok);
     bottom->addStretch();
@@ -277,6 +291,7 @@ TPrehledForm::TPrehledForm(const RecordModel* list, const diary::RegionalSetting
         if (checked) ShowPeriodKind();
     });
     connect(Rok, &QSpinBox::valueChanged, this, &TPrehledForm::ShowYear);
+    connect(Kolo, &QComboBox::currentIndexChanged, this, &TPrehledForm::ShowBike);
     connect(Zalozky, &QTabWidget::currentChanged, this, &TPrehledForm::TabChanged);
     connect(UlozitGraf, &QPushButton::clicked, this, &TPrehledForm::SaveChart);
     connect(ZavritButton, &QPushButton::clicked, this, &QWidget::close);
@@ -329,7 +344,10 @@ void TPrehledForm::BuildCharts() {
 
 void TPrehledForm::Recompute() {
     if (Mesice == nullptr) BuildCharts();
-    overview_ = std::make_unique<diary::Overview>(list_->table().rows(), regional_);
+    FillBikes();
+    overview_ = std::make_unique<diary::Overview>(
+        list_->table().rows(), regional_,
+        bike_.empty() ? diary::RideFilter() : diary::OnBike(bike_));
     stale_ = false;
 
     // The years to choose from: the diary's, and this year's. The year shown first is the
@@ -448,6 +466,25 @@ void TPrehledForm::FillRecords() {
     } else {
         add(QStringLiteral("Nejvíc dní po sobě s jízdou"), none, QString());
     }
+}
+
+void TPrehledForm::FillBikes() {
+    const std::vector<std::string> bikes = diary::BikesOfRides(list_->table());
+    if (std::find(bikes.begin(), bikes.end(), bike_) == bikes.end()) bike_.clear();
+    const QSignalBlocker quiet(Kolo);
+    while (Kolo->count() > 1) Kolo->removeItem(1);
+    for (const std::string& bike : bikes) {
+        Kolo->addItem(FromCp(bike));
+        if (bike == bike_) Kolo->setCurrentIndex(Kolo->count() - 1);
+    }
+    if (bike_.empty()) Kolo->setCurrentIndex(0);
+}
+
+void TPrehledForm::ShowBike() {
+    const int index = Kolo->currentIndex();
+    bike_ = index <= 0 ? std::string() : ToCp(Kolo->itemText(index));
+    stale_ = true;
+    if (isVisible()) Recompute();
 }
 
 void TPrehledForm::ShowPeriodKind() {

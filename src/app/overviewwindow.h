@@ -1,7 +1,8 @@
 #pragma once
 // The overview window ("Přehled"): totals by year, month or ISO week, four charts and the
-// personal records of the main list. It follows the list: a change marks the figures stale,
-// and they are worked out again when the window is next shown, or at once while it is open.
+// personal records of the main list, of every bike or of one. It follows the list: a change marks
+// the figures stale, and they are worked out again when the window is next shown, or at once while
+// it is open.
 
 #include <QDate>
 #include <QDialog>
@@ -19,6 +20,7 @@ class Overview;
 }
 
 class QChartView;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -59,6 +61,7 @@ private slots:
     void ListChanged();
     void ShowPeriodKind();  // the switch "rok" / "měsíc" / "týden"
     void ShowYear();        // "Rok:" chooses the year of the monthly bars and the calendar
+    void ShowBike();        // "Kolo:" chooses every bike or one
     void TabChanged();
     void SaveChart();                                         // "Uložit graf…"
     void OpenRecord(QTreeWidgetItem* item);                   // double click (or Enter) on a record
@@ -71,6 +74,9 @@ private:
     void FillTotals();
     void FillYear();
     void FillRecords();
+    // The bikes "Kolo:" offers, from the list as it is now; the bike chosen stays while the
+    // list has a ride on it.
+    void FillBikes();
     QDate Today() const;
     // The chart of the tab shown, or null when that tab holds no chart.
     QWidget* CurrentChart() const;
@@ -83,6 +89,8 @@ private:
     Helpers helpers_;
     std::optional<QDate> today_;
     std::unique_ptr<diary::Overview> overview_;
+    // The bike every figure is of, code page 1250; empty: every bike ("všechna kola").
+    std::string bike_;
     bool stale_ = true;
     bool refreshQueued_ = false;
     bool yearSet_ = false;
@@ -104,6 +112,7 @@ private:
     DayCalendar* Kalendar = nullptr;
     QTreeWidget* Rekordy = nullptr;
     QSpinBox* Rok = nullptr;
+    QComboBox* Kolo = nullptr;
     QLabel* Vynechano = nullptr;
     QPushButton* UlozitGraf = nullptr;
     QPushButton* ZavritButton = nullptr;

@@ -7,7 +7,10 @@
 #include "app/textcodec.h"
 #include "diary/regional.h"
 
-const int RecordModel::kColumnWidths[12] = {20, 75, 90, 90, 90, 50, 50, 50, 80, 60, 60, 200};
+// The program's own widths; the bike's column comes last, so it takes the rest of the view.
+const int RecordModel::kColumnWidths[diary::kColumnCount] = {
+    20, 75, 90, 90, 90, 50, 50, 50, 80, 60, 60, 200, 90,
+};
 
 RecordModel::RecordModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -23,17 +26,21 @@ QStringList RecordModel::Captions() {
             QStringLiteral("Čas jízdy"),
             QStringLiteral("Prům. r."),
             QStringLiteral("Max. r."),
-            QStringLiteral("Poznámky")};
+            QStringLiteral("Poznámky"),
+            QStringLiteral("Kolo")};
 }
 
 int RecordModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(table_.size());
 }
 
-int RecordModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 12; }
+int RecordModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : diary::kColumnCount;
+}
 
 QVariant RecordModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount() || index.column() >= 12) return {};
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= diary::kColumnCount)
+        return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         return FromCp(row(index.row()).Column(index.column()));
     }
@@ -41,7 +48,8 @@ QVariant RecordModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant RecordModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 12) {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < diary::kColumnCount) {
         return Captions().at(section);
     }
     return {};
@@ -62,7 +70,7 @@ void RecordModel::Append(diary::RecordRow row) {
 
 void RecordModel::Replace(int i, diary::RecordRow row) {
     table_.Replace(static_cast<std::size_t>(i), std::move(row));
-    emit dataChanged(index(i, 0), index(i, 11));
+    emit dataChanged(index(i, 0), index(i, diary::kColumnCount - 1));
 }
 
 void RecordModel::RemoveAndRenumber(int i) {
@@ -158,7 +166,7 @@ void SetUpRecordView(QTreeView* view, RecordModel* model, const diary::RegionalS
     view->header()->setStretchLastSection(true);
     const QFontMetrics cells(view->font());
     const QFontMetrics captions(view->header()->font());
-    for (int c = 0; c < 12; ++c) {
+    for (int c = 0; c < diary::kColumnCount; ++c) {
         const int caption = captions.horizontalAdvance(RecordModel::Captions().at(c));
         const int content = cells.horizontalAdvance(SampleText(c, regional));
         view->setColumnWidth(

@@ -1,6 +1,7 @@
 #pragma once
-// The record list as a model: twelve columns (number, then the eleven fields in display order)
-// over a diary::RecordTable. Texts are converted to QString only when a view asks for them.
+// The record list as a model: thirteen columns (number, the eleven fields in display order, then
+// the bike) over a diary::RecordTable. Texts are converted to QString only when a view asks for
+// them.
 
 #include <QAbstractTableModel>
 #include <QStringList>
@@ -14,8 +15,8 @@ class RecordModel : public QAbstractTableModel {
 public:
     explicit RecordModel(QObject* parent = nullptr);
 
-    static QStringList Captions();  // "", "Datum", "Odkud", "Přes", "Kam", ...
-    static const int kColumnWidths[12];
+    static QStringList Captions();  // "", "Datum", "Odkud", "Přes", "Kam", ..., "Kolo"
+    static const int kColumnWidths[diary::kColumnCount];
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

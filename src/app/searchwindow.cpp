@@ -122,6 +122,7 @@ TFindForm::TFindForm(const RecordModel* list, const diary::RegionalSettings& reg
     Chprumrych = MakeCheck(panel, "Chprumrych", QStringLiteral("Průměrná rychlost"));
     Chmax = MakeCheck(panel, "Chmax", QStringLiteral("Maximální rychlost"));
     Chcas = MakeCheck(panel, "Chcas", QStringLiteral("Čas jízdy"));
+    Chkolo = MakeCheck(panel, "Chkolo", QStringLiteral("Kolo"));
 
     Edatumod = MakeEdit(panel, "Edatumod", 89, "31.12.2001");
     EDatumdo = MakeEdit(panel, "EDatumdo", 97, "31.12.2001");
@@ -140,6 +141,7 @@ TFindForm::TFindForm(const RecordModel* list, const diary::RegionalSettings& reg
     Emaxdo = MakeEdit(panel, "Emaxdo", 65, "12345,5");
     Ecasod = MakeEdit(panel, "Ecasod", 65, "10 h 30 min");
     Ecasdo = MakeEdit(panel, "Ecasdo", 65, "10 h 30 min");
+    Ekolo = MakeEdit(panel, "Ekolo", 97, "Horske kolo");
 
     const QIcon calendarIcon = icons::Calendar();
     SpeedButton1 = new QToolButton(panel);
@@ -190,6 +192,8 @@ TFindForm::TFindForm(const RecordModel* list, const diary::RegionalSettings& reg
     row1->addLayout(TextBlock(panel, Chodkud, QStringLiteral("Odkud"), Eodkud));
     row1->addLayout(TextBlock(panel, Chkam, QStringLiteral("Kam"), Ekam));
     row1->addLayout(TextBlock(panel, CHpres, QStringLiteral("Přes"), Epres));
+    // The bike is a text condition like the places, so it stands beside them.
+    row1->addLayout(TextBlock(panel, Chkolo, QStringLiteral("Kolo"), Ekolo));
     row1->addStretch();
 
     auto* row2 = new QHBoxLayout;
@@ -241,14 +245,16 @@ TFindForm::TFindForm(const RecordModel* list, const diary::RegionalSettings& reg
     root->addWidget(panel);
     root->addWidget(List, 1);
 
-    // Keyboard order as the window has always had it: row one left to right, then the check
-    // boxes of rows two and three each with its lower bound, then the upper bounds.
-    QWidget* order[] = {Chdatum,    Edatumod,   EDatumdo,     Chodkud,      Eodkud,      Chkam,
-                        Ekam,       CHpres,     Epres,        Chodjezd,     Eodjezdod,   Chprijezd,
-                        Eprijezdod, Chujeto,    Eujetood,     Chprumrych,   Eprumrychod, Chmax,
-                        Emaxod,     Chcas,      Eodjezddo,    Eprijezddo,   Eprumrychdo, Emaxdo,
-                        Eujetodo,   Ecasod,     Ecasdo,       Button1,      Button2,     stylA,
-                        stylNebo,   FindButton, CancelButton, ExportButton, List};
+    // Keyboard order as the window has always had it: row one left to right (the bike last),
+    // then the check boxes of rows two and three each with its lower bound, then the upper
+    // bounds.
+    QWidget* order[] = {Chdatum,     Edatumod,  EDatumdo,   Chodkud,    Eodkud,       Chkam,
+                        Ekam,        CHpres,    Epres,      Chkolo,     Ekolo,        Chodjezd,
+                        Eodjezdod,   Chprijezd, Eprijezdod, Chujeto,    Eujetood,     Chprumrych,
+                        Eprumrychod, Chmax,     Emaxod,     Chcas,      Eodjezddo,    Eprijezddo,
+                        Eprumrychdo, Emaxdo,    Eujetodo,   Ecasod,     Ecasdo,       Button1,
+                        Button2,     stylA,     stylNebo,   FindButton, CancelButton, ExportButton,
+                        List};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     resize(std::max(763, sizeHint().width()), 497);
@@ -268,15 +274,16 @@ diary::SearchConditions TFindForm::Conditions() const {
         QLineEdit* lower;
         QLineEdit* upper;
     };
-    const Slot conds[10] = {
+    const Slot conds[diary::kSearchConditionCount] = {
         {Chdatum, Edatumod, EDatumdo},    {Chodkud, Eodkud, nullptr},
         {Chkam, Ekam, nullptr},           {CHpres, Epres, nullptr},
         {Chodjezd, Eodjezdod, Eodjezddo}, {Chprijezd, Eprijezdod, Eprijezddo},
         {Chujeto, Eujetood, Eujetodo},    {Chprumrych, Eprumrychod, Eprumrychdo},
         {Chmax, Emaxod, Emaxdo},          {Chcas, Ecasod, Ecasdo},
+        {Chkolo, Ekolo, nullptr},
     };
     diary::SearchConditions c;
-    for (std::size_t i = 0; i < 10; ++i) {
+    for (std::size_t i = 0; i < diary::kSearchConditionCount; ++i) {
         c.enabled[i] = conds[i].check->isChecked();
         c.lower[i] = ToCp(conds[i].lower->text());
         if (conds[i].upper) c.upper[i] = ToCp(conds[i].upper->text());

@@ -1,5 +1,5 @@
 #pragma once
-// The search window: up to ten conditions over the open diary's records, joined by "A" (all)
+// The search window: up to eleven conditions over the open diary's records, joined by "A" (all)
 // or "nebo" (any); the matches are listed as the main list shows them.
 
 #include <QDate>
@@ -68,10 +68,10 @@ private:
     QString exportFolder_;
 
     QCheckBox *Chdatum, *Chodkud, *Chkam, *CHpres, *Chodjezd, *Chprijezd, *Chujeto, *Chprumrych,
-        *Chmax, *Chcas;
+        *Chmax, *Chcas, *Chkolo;
     QLineEdit *Edatumod, *EDatumdo, *Eodkud, *Ekam, *Epres, *Eodjezdod, *Eodjezddo, *Eprijezdod,
         *Eprijezddo, *Eujetood, *Eujetodo, *Eprumrychod, *Eprumrychdo, *Emaxod, *Emaxdo, *Ecasod,
-        *Ecasdo;
+        *Ecasdo, *Ekolo;
     QToolButton *SpeedButton1, *SpeedButton2;
     QPushButton *Button1, *Button2;
     QGroupBox *styl;

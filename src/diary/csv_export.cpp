@@ -150,6 +150,8 @@ void WriteCsv(CsvWriter& w, const std::vector<CsvColumn>& columns,
             sources.push_back(kNumber);
         } else if (list >= 1 && list <= kFieldCount) {
             sources.push_back(static_cast<int>(kDisplayOrder[static_cast<std::size_t>(list - 1)]));
+        } else if (list == kColumnCount - 1) {
+            sources.push_back(static_cast<int>(kBikeField));
         } else {
             sources.push_back(kCall);
         }

@@ -20,13 +20,13 @@ struct RegionalSettings;
 struct CsvColumn {
     std::string caption;                                     // UTF-8
     std::function<std::string_view(const RecordRow&)> text;  // code page 1250
-    int listColumn = -1;                                     // 0..11, or -1 to call `text`
+    int listColumn = -1;                                     // 0..12, or -1 to call `text`
 };
 
-inline constexpr int kListColumnCount = 12;
+inline constexpr int kListColumnCount = kColumnCount;
 
-// The list's columns, the number and then the eleven fields in display order, each under its
-// caption (UTF-8). More columns may follow them.
+// The list's columns, the number, the eleven fields in display order and the bike, each under
+// its caption (UTF-8). More columns may follow them.
 std::vector<CsvColumn> ListCsvColumns(const std::array<std::string, kListColumnCount>& captions);
 
 // ";" where the decimal separator is a comma, so that "21,5" stays one field; "," otherwise.

@@ -31,8 +31,8 @@ template <typename Record, typename GetField>
 std::string BuildKeyLines(const std::vector<Record>& records, GetField field) {
     std::size_t size = 0;
     for (const Record& r : records) {
-        size += 24 + kFieldCount;
-        for (int i = 0; i < kFieldCount; ++i) size += field(r, i).size();
+        size += 24 + kAllFieldCount;
+        for (int i = 0; i < kAllFieldCount; ++i) size += field(r, i).size();
     }
     std::string out;
     out.reserve(size);
@@ -43,6 +43,11 @@ std::string BuildKeyLines(const std::vector<Record>& records, GetField field) {
         const std::size_t valueStart = out.size();
         for (int i = 0; i < kFieldCount; ++i) {
             out.append(field(r, i));
+            out += kSeparator;
+        }
+        // As FormatRecordLine: the bike only when there is one.
+        if (const std::string_view bike = field(r, kFieldCount); !bike.empty()) {
+            out.append(bike);
             out += kSeparator;
         }
         CheckProfileValue(std::string_view(out).substr(valueStart));
@@ -158,16 +163,15 @@ void DeleteRecordAndRenumber(const std::string& path, std::string_view number) {
 
 void SaveDiary(const std::string& path, const std::vector<DiaryRecord>& records) {
     for (const DiaryRecord& r : records) CheckRecordFields(r);
-    const std::string keyLines =
-        BuildKeyLines(records, [](const DiaryRecord& r, int i) -> std::string_view {
-            return r.fields[static_cast<std::size_t>(i)];
-        });
+    const std::string keyLines = BuildKeyLines(
+        records,
+        [](const DiaryRecord& r, int i) -> std::string_view { return r[static_cast<Field>(i)]; });
     SaveKeyLines(path, keyLines);
 }
 
 void SaveDiary(const std::string& path, const std::vector<RecordRow>& rows) {
     for (const RecordRow& row : rows) {
-        for (int i = 0; i < kFieldCount; ++i) CheckRecordField(row.Get(static_cast<Field>(i)));
+        for (int i = 0; i < kAllFieldCount; ++i) CheckRecordField(row.Get(static_cast<Field>(i)));
     }
     const std::string keyLines =
         BuildKeyLines(rows, [](const RecordRow& r, int i) { return r.Get(static_cast<Field>(i)); });

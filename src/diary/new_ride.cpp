@@ -11,6 +11,11 @@ std::string LastArrival(const RecordTable& list) {
     return std::string(list[list.size() - 1].Get(Field::ArrivalKm));
 }
 
+std::string LastBike(const RecordTable& list) {
+    if (list.empty()) return {};
+    return std::string(list[list.size() - 1].Get(kBikeField));
+}
+
 DiaryRecord WithOdometer(DiaryRecord fields, const std::string& departure,
                          const RegionalSettings& regional) {
     fields[Field::DepartureKm] = departure;

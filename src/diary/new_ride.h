@@ -16,6 +16,11 @@ class RecordTable;
 // shown, "0" for an empty list.
 std::string LastArrival(const RecordTable& list);
 
+// The bike a new ride starts with, whether typed, like another ride or from a track: that of the
+// list's last row as it is shown (the row "Posledni" reads), "" for an empty list. Riders mostly
+// ride the bike of their last ride again.
+std::string LastBike(const RecordTable& list);
+
 // `fields` with the departure reading `departure` and the arrival departure + distance, one
 // decimal with the user's separator. The arrival stays empty where the departure or the
 // distance does not read as a number, or the distance is negative (as the calculator refuses).

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "diary/field_text.h"
 
@@ -259,6 +260,10 @@ std::optional<Date> Rides::FirstDate() const {
 std::optional<Date> Rides::LastDate() const {
     if (lastDay_ < firstDay_) return std::nullopt;
     return DateOfDayNumber(lastDay_);
+}
+
+RideFilter OnBike(std::string bike) {
+    return [bike = std::move(bike)](const RecordRow& row) { return row.Get(kBikeField) == bike; };
 }
 
 Rides ReadRides(const std::vector<RecordRow>& rows, const RegionalSettings& regional,

@@ -74,6 +74,9 @@ private:
     std::int32_t lastDay_ = -1;
 };
 
+// Only the rides on `bike`, its name as the rides carry it (the overview's switch of bikes).
+RideFilter OnBike(std::string bike);
+
 // The rows (in list order) that `keep` accepts, each read once: the date in the user's short
 // date format, the distance, both speeds and the ride time.
 Rides ReadRides(const std::vector<RecordRow>& rows, const RegionalSettings& regional,

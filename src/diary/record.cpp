@@ -29,15 +29,15 @@ int FindSeparators(std::string_view text, std::size_t* ends, int max) {
 
 DiaryRecord ParseRecordLine(std::string_view text) {
     DiaryRecord record;
-    std::size_t ends[kFieldCount + 1];
-    const int found = FindSeparators(text, ends, kFieldCount + 1);
+    std::size_t ends[kAllFieldCount + 1];
+    const int found = FindSeparators(text, ends, kAllFieldCount + 1);
     std::size_t start = 0;
     for (int part = 0; part < found; ++part) {
         std::string_view piece = text.substr(start, ends[part] - start);
         if (part == 0) {
             record.number.assign(piece);
         } else {
-            record.fields[static_cast<std::size_t>(part - 1)].assign(piece);
+            record[static_cast<Field>(part - 1)].assign(piece);
         }
         start = ends[part] + 1;
     }
@@ -45,12 +45,16 @@ DiaryRecord ParseRecordLine(std::string_view text) {
 }
 
 std::string FormatRecordLine(const DiaryRecord& record) {
-    std::size_t size = kFieldCount;
+    std::size_t size = kFieldCount + 1 + record.bike.size();
     for (const std::string& f : record.fields) size += f.size();
     std::string line;
     line.reserve(size);
     for (const std::string& f : record.fields) {
         line += f;
+        line += kSeparator;
+    }
+    if (!record.bike.empty()) {
+        line += record.bike;
         line += kSeparator;
     }
     return line;
@@ -68,8 +72,22 @@ void CheckRecordField(std::string_view field) {
     }
 }
 
+void CheckBikeName(std::string_view name) {
+    if (name.empty()) throw InvalidValueError("Název kola nesmí být prázdný.");
+    CheckRecordField(name);
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v'; };
+    if (blank(name.front()) || blank(name.back())) {
+        throw InvalidValueError("Název kola nesmí začínat ani končit mezerou.");
+    }
+    if (name.size() >= 2 && (name.front() == '"' || name.front() == '\'') &&
+        name.back() == name.front()) {
+        throw InvalidValueError("Název kola nesmí být celý v uvozovkách.");
+    }
+}
+
 void CheckRecordFields(const DiaryRecord& record) {
     for (const std::string& f : record.fields) CheckRecordField(f);
+    if (!record.bike.empty()) CheckBikeName(record.bike);
 }
 
 namespace {
@@ -84,10 +102,10 @@ void CheckRowSize(std::size_t size) {
 }  // namespace
 
 RecordRow RecordRow::Own(std::string_view number, const std::string_view* fields) {
-    // "<number>§<date>§...§<note>§" with the offsets taken from the parts themselves, so that a
+    // "<number>§<date>§...§<note>§<bike>§" with the offsets taken from the parts themselves, so a
     // field holding "§" (which no writer accepts, but a row may carry) keeps its text.
-    std::size_t size = number.size() + 1 + kFieldCount;
-    for (int i = 0; i < kFieldCount; ++i) size += fields[i].size();
+    std::size_t size = number.size() + 1 + kAllFieldCount;
+    for (int i = 0; i < kAllFieldCount; ++i) size += fields[i].size();
     CheckRowSize(size);
     std::string text;
     text.reserve(size);
@@ -95,7 +113,7 @@ RecordRow RecordRow::Own(std::string_view number, const std::string_view* fields
     text += kSeparator;
     RecordRow row;
     row.begin_[0] = static_cast<std::uint32_t>(text.size());
-    for (std::size_t i = 0; i < kFieldCount; ++i) {
+    for (std::size_t i = 0; i < kAllFieldCount; ++i) {
         text.append(fields[i]);
         text += kSeparator;
         row.begin_[i + 1] = static_cast<std::uint32_t>(text.size());
@@ -103,13 +121,13 @@ RecordRow RecordRow::Own(std::string_view number, const std::string_view* fields
     row.bytes_ = std::make_shared<const std::string>(std::move(text));
     row.text_ = row.bytes_->data();
     row.numberSize_ = static_cast<std::uint32_t>(number.size());
-    row.fields_ = kFieldCount;
+    row.fields_ = kAllFieldCount;
     return row;
 }
 
 RecordRow::RecordRow(const DiaryRecord& record) {
-    std::string_view fields[kFieldCount];
-    for (int i = 0; i < kFieldCount; ++i) fields[i] = record.fields[static_cast<std::size_t>(i)];
+    std::string_view fields[kAllFieldCount];
+    for (int i = 0; i < kAllFieldCount; ++i) fields[i] = record[static_cast<Field>(i)];
     *this = Own(record.number, fields);
 }
 
@@ -140,7 +158,7 @@ RecordRow RecordRow::FromShared(std::shared_ptr<const std::string> bytes, std::s
     const char* base = line.data();
     std::size_t pos = 0;
     std::size_t field = 0;
-    while (field < kFieldCount) {
+    while (field < kAllFieldCount) {
         const void* hit = std::memchr(base + pos, kSeparator, line.size() - pos);
         if (hit == nullptr) break;
         pos = static_cast<std::size_t>(static_cast<const char*>(hit) - base) + 1;
@@ -151,13 +169,14 @@ RecordRow RecordRow::FromShared(std::shared_ptr<const std::string> bytes, std::s
 }
 
 RecordRow RecordRow::WithNumber(std::string_view number) const {
-    std::string_view fields[kFieldCount];
-    for (int i = 0; i < kFieldCount; ++i) fields[i] = Get(static_cast<Field>(i));
+    std::string_view fields[kAllFieldCount];
+    for (int i = 0; i < kAllFieldCount; ++i) fields[i] = Get(static_cast<Field>(i));
     return Own(number, fields);
 }
 
 std::string_view RecordRow::Column(int column) const {
     if (column == 0) return Number();
+    if (column == kColumnCount - 1) return Get(kBikeField);
     if (column < 1 || column > kFieldCount) return {};
     return Get(kDisplayOrder[static_cast<std::size_t>(column - 1)]);
 }
@@ -165,14 +184,14 @@ std::string_view RecordRow::Column(int column) const {
 DiaryRecord RecordRow::ToRecord() const {
     DiaryRecord record;
     record.number.assign(Number());
-    for (int i = 0; i < kFieldCount; ++i) {
-        record.fields[static_cast<std::size_t>(i)].assign(Get(static_cast<Field>(i)));
+    for (int i = 0; i < kAllFieldCount; ++i) {
+        record[static_cast<Field>(i)].assign(Get(static_cast<Field>(i)));
     }
     return record;
 }
 
 bool RecordRow::operator==(const RecordRow& other) const {
-    for (int i = 0; i <= kFieldCount; ++i) {
+    for (int i = 0; i <= kAllFieldCount; ++i) {
         if (Slice(i) != other.Slice(i)) return false;
     }
     return true;

@@ -2,6 +2,7 @@
 // The ride record, its one-line form in a diary file and the compact row the lists hold.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,7 +14,7 @@ namespace diary {
 // The record separator "§" of code page 1250.
 inline constexpr char kSeparator = '\xA7';
 
-// The eleven fields in the order of a record line in the file.
+// The eleven fields every ride has, in the order of a record line in the file.
 enum class Field : int {
     Date = 0,
     From,
@@ -27,7 +28,16 @@ enum class Field : int {
     RideTime,
     Note,
 };
+// The eleven fields every diary has always had (date to note): what `DiaryRecord::fields` holds.
 inline constexpr int kFieldCount = 11;
+// The bike: the twelfth field, after the note, which a line carries only when the ride has a
+// bike. It is a value of Field but no enumerator, so that every switch over the eleven fields
+// stays complete as it is.
+inline constexpr Field kBikeField = static_cast<Field>(kFieldCount);
+// With the bike: every field a record line can carry.
+inline constexpr int kAllFieldCount = kFieldCount + 1;
+// The list's columns: the number, the eleven fields in display order, then the bike ("Kolo").
+inline constexpr int kColumnCount = kAllFieldCount + 1;
 
 // The eleven fields in the order of the list columns 1..11 (column 0 is the number):
 // date, from, via, to, departure, distance, arrival, ride time, average, maximum, note.
@@ -39,28 +49,43 @@ inline constexpr std::array<Field, kFieldCount> kDisplayOrder = {
 
 struct DiaryRecord {
     std::string number;
-    std::array<std::string, kFieldCount> fields;  // indexed by Field (file order)
+    std::array<std::string, kFieldCount> fields;  // indexed by Field (file order), bike apart
+    std::string bike;                             // empty: a ride without a bike
 
-    std::string& operator[](Field f) { return fields[static_cast<int>(f)]; }
-    const std::string& operator[](Field f) const { return fields[static_cast<int>(f)]; }
+    std::string& operator[](Field f) { return f == kBikeField ? bike : fields[Index(f)]; }
+    const std::string& operator[](Field f) const {
+        return f == kBikeField ? bike : fields[Index(f)];
+    }
     bool operator==(const DiaryRecord&) const = default;
+
+private:
+    static std::size_t Index(Field f) { return static_cast<std::size_t>(f); }
 };
 
-// Splits "<number>§<date>§...§<note>§" at its separators into number and the eleven fields.
-// Text after the twelfth separator is ignored; fields whose separator is missing stay empty.
+// Splits "<number>§<date>§...§<note>§<bike>§" at its separators into number and the twelve
+// fields. Text after the thirteenth separator is ignored; fields whose separator is missing
+// stay empty, so a line of the eleven classic fields reads as a ride without a bike.
 // Kept for the fuzzers and tests: the diary readers split lines into RecordRows.
 DiaryRecord ParseRecordLine(std::string_view text);
 
-// "<date>§<from>§<to>§<via>§...§<note>§": eleven fields, each followed by "§" (no number).
+// "<date>§<from>§<to>§<via>§...§<note>§": eleven fields, each followed by "§" (no number),
+// then "<bike>§" only when the ride has a bike. A ride without one is written as it always
+// was, and a reader that knows eleven fields ignores the bike.
 std::string FormatRecordLine(const DiaryRecord& record);
 
 // Throws InvalidValueError when a field holds "§", CR, LF or NUL, any of which would split or
-// corrupt the record's line. Every writer calls it before touching a file.
+// corrupt the record's line, or when the bike's name breaks CheckBikeName. Every writer calls
+// it before touching a file.
 void CheckRecordFields(const DiaryRecord& record);
 // The same check for one field's text.
 void CheckRecordField(std::string_view field);
+// A bike's name is matched byte for byte between the rides and the settings' list of bikes,
+// where a value loses its edge blanks and outer quotes: a name with either would not find its
+// rides again, so it is refused (InvalidValueError), as are an empty name and what
+// CheckRecordField refuses.
+void CheckBikeName(std::string_view name);
 
-// One row of a record list: the number and the eleven field texts, read in place from bytes
+// One row of a record list: the number and the twelve field texts, read in place from bytes
 // the row shares (with the other rows read from the same file, or its own), so that a list of
 // a hundred thousand rides costs little more than the file it was read from.
 class RecordRow {
@@ -90,7 +115,7 @@ public:
 
     std::string_view Number() const { return Slice(0); }
     std::string_view Get(Field f) const { return Slice(static_cast<int>(f) + 1); }
-    // Column 0 is the number, columns 1..11 the fields in display order.
+    // Column 0 is the number, columns 1..11 the fields in display order, column 12 the bike.
     std::string_view Column(int column) const;
 
     // The same row under another record number.
@@ -115,7 +140,7 @@ private:
     std::uint32_t numberSize_ = 0;
     // Field f (file order) runs from text_ + begin_[f] up to the separator before begin_[f + 1];
     // fields from fields_ on had no separator in their line and are empty.
-    std::array<std::uint32_t, kFieldCount + 1> begin_{};
+    std::array<std::uint32_t, kAllFieldCount + 1> begin_{};
     std::uint8_t fields_ = 0;
 };
 

@@ -40,7 +40,7 @@ public:
     // one: removes its row and renumbers the rows above it, keeping the list order.
     void RemoveAndRenumber(std::string_view number);
 
-    // Ascending sort by list column 0..11 (see sorting.h); rows keep their texts and numbers.
+    // Ascending sort by list column 0..12 (see sorting.h); rows keep their texts and numbers.
     void SortByColumn(int column, const RegionalSettings& regional);
 
 private:

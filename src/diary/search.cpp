@@ -10,9 +10,10 @@ namespace diary {
 
 namespace {
 
-constexpr std::array<Field, 10> kConditionFields = {
-    Field::Date,      Field::From,       Field::To,       Field::Via,      Field::DepartureKm,
-    Field::ArrivalKm, Field::DistanceKm, Field::AvgSpeed, Field::MaxSpeed, Field::RideTime,
+constexpr std::array<Field, kSearchConditionCount> kConditionFields = {
+    Field::Date,        Field::From,      Field::To,         Field::Via,
+    Field::DepartureKm, Field::ArrivalKm, Field::DistanceKm, Field::AvgSpeed,
+    Field::MaxSpeed,    Field::RideTime,  kBikeField,
 };
 
 enum class Test { Date, Text, Number, RideTime };
@@ -24,6 +25,7 @@ Test TestOf(std::size_t condition) {
         case 1:
         case 2:
         case 3:
+        case 10:
             return Test::Text;
         case 9:
             return Test::RideTime;

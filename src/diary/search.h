@@ -1,7 +1,8 @@
 #pragma once
-// The search: ten conditions over the fields of a record, joined by "A" (all) or "nebo" (any).
+// The search: eleven conditions over the fields of a record, joined by "A" (all) or "nebo" (any).
 
 #include <array>
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,12 +21,15 @@ struct RegionalSettings;
 std::optional<double> ReadSearchRideTime(std::string_view text);
 
 // The conditions in the window's order: 0 date, 1 from, 2 to, 3 via, 4 departure, 5 arrival,
-// 6 distance, 7 average speed, 8 maximum speed, 9 ride time.
+// 6 distance, 7 average speed, 8 maximum speed, 9 ride time, 10 bike ("Kolo": exact text like
+// "Odkud", so an empty edit finds the rides without a bike). `lower` is the edit of a text
+// condition or the "Od" bound, `upper` the "Do" bound (unused for text conditions).
+inline constexpr std::size_t kSearchConditionCount = 11;
 struct SearchConditions {
-    std::array<bool, 10> enabled{};
-    std::array<std::string, 10> lower;  // the edit of a text condition, or the "Od" bound
-    std::array<std::string, 10> upper;  // the "Do" bound (unused for text conditions)
-    bool any = false;                   // false: "A", true: "nebo"
+    std::array<bool, kSearchConditionCount> enabled{};
+    std::array<std::string, kSearchConditionCount> lower;
+    std::array<std::string, kSearchConditionCount> upper;
+    bool any = false;  // false: "A", true: "nebo"
 };
 
 // A ticked text condition (from, to, via) holds when the field is exactly its edit. A ticked

@@ -27,6 +27,7 @@ KeyKind KindOfSortColumn(int sortColumn) {
         case 3:
         case 7:
         case 10:
+        case 11:  // the bike, sorted as the note is
             return KeyKind::Text;
         case 4:
         case 5:

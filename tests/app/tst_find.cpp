@@ -79,7 +79,7 @@ private slots:
         CONTROL(a, QRadioButton, form_.get(), "stylA");
         QVERIFY(a->isChecked());
         CONTROL(list, QTreeView, form_.get(), "List");
-        QCOMPARE(list->model()->columnCount(), 12);
+        QCOMPARE(list->model()->columnCount(), 13);
     }
 
     void search_data() {

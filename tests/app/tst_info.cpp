@@ -24,14 +24,15 @@ private slots:
     void captionsAndPlaceholders() {
         QCOMPARE(form_->windowTitle(), QStringLiteral("Info"));
         CONTROL(grid, QTableWidget, form_.get(), "Grid");
-        QCOMPARE(grid->rowCount(), 12);
+        QCOMPARE(grid->rowCount(), 13);
         QCOMPARE(grid->columnCount(), 2);
         QCOMPARE(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Údaj"));
         QCOMPARE(grid->horizontalHeaderItem(1)->text(), QStringLiteral("Obsah"));
         QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("Pořadové číslo"));
         QCOMPARE(grid->item(4, 0)->text(), QStringLiteral("Kam"));
         QCOMPARE(grid->item(11, 0)->text(), QStringLiteral("Poznámky"));
-        for (int r = 0; r < 12; ++r) {
+        QCOMPARE(grid->item(12, 0)->text(), QStringLiteral("Kolo"));
+        for (int r = 0; r < 13; ++r) {
             QCOMPARE(grid->item(r, 1)->text(), QStringLiteral("-"));
             QVERIFY(!(grid->item(r, 0)->flags() & Qt::ItemIsEditable));
         }

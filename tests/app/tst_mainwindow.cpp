@@ -118,6 +118,7 @@ void MainWindowTest::menusAndToolBar() {
         {"NovzGPSzznamu1", "Nový z GPS záznamu…", nullptr},
         {"Novpodlevybranho1", "Nový podle vybraného", nullptr},
         {"Zkratky1", "Zkratky", nullptr},
+        {"Kola1", "Kola", nullptr},
         {"Statistika1", "Statistika", nullptr},
         {"Prehled1", "Přehled", nullptr},
         {"Oprogramu1", "O programu", nullptr},
@@ -133,7 +134,7 @@ void MainWindowTest::menusAndToolBar() {
 
     QStringList menus;
     for (QAction* a : main->menuBar()->actions()) menus << a->text().remove(QLatin1Char('&'));
-    QCOMPARE(menus, (QStringList{"Soubor", Q("Údaj"), "Zkratky", "Statistika", Q("Přehled"),
+    QCOMPARE(menus, (QStringList{"Soubor", Q("Údaj"), "Zkratky", "Kola", "Statistika", Q("Přehled"),
                                  "O programu"}));
     QStringList soubor;
     for (QAction* a : guitest::Get<QMenu>(main, "Soubor1")->actions()) soubor << a->objectName();
@@ -155,7 +156,7 @@ void MainWindowTest::menusAndToolBar() {
     QVERIFY(!first->icon().isNull());
 
     GT_FIND(list, QTreeView, main, "Seznam");
-    QCOMPARE(list->model()->columnCount(), 12);
+    QCOMPARE(list->model()->columnCount(), 13);
     QVERIFY(list->columnWidth(0) >=
             list->fontMetrics().horizontalAdvance(QStringLiteral("999999")));
     QCOMPARE(main->size(), QSize(698, 510));

@@ -115,7 +115,7 @@ void PrehledTest::opensFromTheMenuOnce() {
     Start(session);
     QStringList menus;
     for (QAction* a : session.Main()->menuBar()->actions()) menus << a->text().remove('&');
-    QCOMPARE(menus, (QStringList{"Soubor", Q("Údaj"), "Zkratky", "Statistika", Q("Přehled"),
+    QCOMPARE(menus, (QStringList{"Soubor", Q("Údaj"), "Zkratky", "Kola", "Statistika", Q("Přehled"),
                                  "O programu"}));
 
     auto* form = Open(session, kTotals);

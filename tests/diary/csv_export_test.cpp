@@ -22,15 +22,17 @@ namespace {
 using diary::Field;
 
 std::array<std::string, diary::kListColumnCount> Captions() {
-    return {"",      "Datum",   "Odkud",     "Přes",     "Kam",     "Odjezd",
-            "Ujeto", "Příjezd", "Čas jízdy", "Prům. r.", "Max. r.", "Poznámky"};
+    return {"",        "Datum",     "Odkud",    "Přes",    "Kam",      "Odjezd", "Ujeto",
+            "Příjezd", "Čas jízdy", "Prům. r.", "Max. r.", "Poznámky", "Kolo"};
 }
 
 // A row from UTF-8 field texts in file order, stored as the diary stores them (code page 1250).
-diary::RecordRow Row(const std::string& number, const std::array<std::string, 11>& utf8) {
+diary::RecordRow Row(const std::string& number, const std::array<std::string, 11>& utf8,
+                     const std::string& bike = "") {
     diary::DiaryRecord r;
     r.number = number;
     for (std::size_t i = 0; i < utf8.size(); ++i) r.fields[i] = diary::Utf8ToCp1250(utf8[i]);
+    r.bike = diary::Utf8ToCp1250(bike);
     return diary::RecordRow(r);
 }
 
@@ -38,8 +40,10 @@ diary::RegionalSettings Us() { return {"%m/%d/%Y", "."}; }
 
 TEST(FormatCsv, WritesTheListAsExactBytes) {
     const std::vector<diary::RecordRow> rows = {
-        Row("1", {"18.5.2024", "Doma", "Lhota", "Ves", "1200", "1235", "35", "21,5", "41",
-                  "1 h 45 min", "vítr \"od západu\""}),
+        Row("1",
+            {"18.5.2024", "Doma", "Lhota", "Ves", "1200", "1235", "35", "21,5", "41", "1 h 45 min",
+             "vítr \"od západu\""},
+            "Horské, 26\""),
         Row("2", {"", "", "", "", "", "", "", "", "", "", ""}),
     };
     const std::string bom = "\xEF\xBB\xBF";
@@ -49,15 +53,17 @@ TEST(FormatCsv, WritesTheListAsExactBytes) {
         std::string bytes;
     } cases[] = {
         {"decimal comma: semicolons", diary::RegionalSettings::Czech(),
-         bom + ";Datum;Odkud;Přes;Kam;Odjezd;Ujeto;Příjezd;Čas jízdy;Prům. r.;Max. r.;Poznámky\r\n"
+         bom + ";Datum;Odkud;Přes;Kam;Odjezd;Ujeto;Příjezd;Čas jízdy;Prům. r.;Max. r.;Poznámky;"
+               "Kolo\r\n"
                "1;18.5.2024;Doma;Ves;Lhota;1200;35;1235;1 h 45 min;21,5;41;"
-               "\"vítr \"\"od západu\"\"\"\r\n"
-               "2;;;;;;;;;;;\r\n"},
+               "\"vítr \"\"od západu\"\"\";\"Horské, 26\"\"\"\r\n"
+               "2;;;;;;;;;;;;\r\n"},
         {"decimal point: commas", Us(),
-         bom + ",Datum,Odkud,Přes,Kam,Odjezd,Ujeto,Příjezd,Čas jízdy,Prům. r.,Max. r.,Poznámky\r\n"
+         bom + ",Datum,Odkud,Přes,Kam,Odjezd,Ujeto,Příjezd,Čas jízdy,Prům. r.,Max. r.,Poznámky,"
+               "Kolo\r\n"
                "1,18.5.2024,Doma,Ves,Lhota,1200,35,1235,1 h 45 min,\"21,5\",41,"
-               "\"vítr \"\"od západu\"\"\"\r\n"
-               "2,,,,,,,,,,,\r\n"},
+               "\"vítr \"\"od západu\"\"\",\"Horské, 26\"\"\"\r\n"
+               "2,,,,,,,,,,,,\r\n"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(diary::FormatCsv(diary::ListCsvColumns(Captions()), rows,
@@ -68,7 +74,7 @@ TEST(FormatCsv, WritesTheListAsExactBytes) {
     EXPECT_EQ(diary::FormatCsv(diary::ListCsvColumns(Captions()), {}, ';'),
               bom +
                   ";Datum;Odkud;Přes;Kam;Odjezd;Ujeto;Příjezd;Čas jízdy;Prům. r.;Max. r.;"
-                  "Poznámky\r\n")
+                  "Poznámky;Kolo\r\n")
         << "no rides: the captions alone";
 }
 
@@ -109,7 +115,7 @@ TEST(ExportCsv, ARealCsvReaderReadsEveryCellBack) {
                   "", "", "", "", "", "", "   "}),
         Row("10", {"", "a\"b", "\"", ";", ",", "\"\"", "x;y,z", "", "", "", ""}),
     };
-    // One more column after the list's twelve, as a bike would be.
+    // One more column after the list's own.
     std::vector<diary::CsvColumn> columns = diary::ListCsvColumns(captions);
     columns.push_back({"Kolo \"silniční\"", [](const diary::RecordRow& row) {
                            return row.Get(Field::Note).substr(0, 2);

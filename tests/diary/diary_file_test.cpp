@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -414,6 +415,37 @@ TEST(SaveDiary, RowsAndRecordsGiveTheSameBytes) {
     diary::SaveDiary(dir.File("rows.vam"), rows);
     EXPECT_EQ(ReadFileBytes(dir.File("records.vam")), ReadFileBytes(dir.File("rows.vam")));
     EXPECT_EQ(diary::ReadDiary(dir.File("rows.vam")), records);
+}
+
+// A ride with a bike gains one field; one without stays byte for byte as it always was.
+TEST(SaveDiary, EveryWriterKeepsTheBike) {
+    DiaryRecord withBike = Ride("1", "a");
+    withBike.bike = "Favorit";
+    const DiaryRecord without = Ride("2", "b");
+    const std::string expected =
+        "[Data]\r\n1=" + RideLine("a") + L("Favorit§") + "\r\n2=" + RideLine("b") + "\r\n";
+    const std::vector<DiaryRecord> records = {withBike, without};
+    const std::vector<RecordRow> rows = {RecordRow(withBike), RecordRow(without)};
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> save;
+    } writers[] = {
+        {"SaveDiaryRecords", [&](const std::string& p) { diary::SaveDiary(p, records); }},
+        {"SaveDiaryRows", [&](const std::string& p) { diary::SaveDiary(p, rows); }},
+        {"WriteRecord",
+         [&](const std::string& p) {
+             WriteFileBytes(p, "[Data]\r\n");
+             for (const DiaryRecord& r : records) diary::WriteRecord(p, r.number, r);
+         }},
+    };
+    for (const auto& w : writers) {
+        SCOPED_TRACE(w.name);
+        TempDir dir;
+        const std::string path = dir.File("kola.vam");
+        w.save(path);
+        EXPECT_EQ(ReadFileBytes(path), expected);
+        EXPECT_EQ(diary::ReadDiary(path), records);
+    }
 }
 
 TEST(SaveDiary, RoundTripsManyRecords) {

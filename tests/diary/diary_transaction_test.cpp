@@ -12,11 +12,13 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "TempDir.h"
+#include "diary/bikes.h"
 #include "diary/diary_file.h"
 #include "diary/profile.h"
 
@@ -196,6 +198,35 @@ INSTANTIATE_TEST_SUITE_P(Table, TwoPrograms,
                          [](const testing::TestParamInfo<Interleaving>& info) {
                              return std::string(info.param.name);
                          });
+
+// A ride whose bike alone changed since the list was read is another ride now: a stale edit
+// would put the old bike back, a stale delete would remove a ride the user never saw.
+TEST(StaleList, EditOrDeleteIsRefusedWhenOnlyTheBikeChanged) {
+    const struct {
+        const char* name;
+        std::function<ChangeResult(const std::string&, const RecordRow&)> change;
+    } cases[] = {
+        {"Edit", [](const std::string& path,
+                    const RecordRow& row) { return diary::EditRecord(path, row, Ride("b")); }},
+        {"Delete", [](const std::string& path,
+                      const RecordRow& row) { return diary::DeleteRecord(path, row); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir.File("rides.vam");
+        DiaryRecord onBike = Ride("r2");
+        onBike.bike = "Favorit";
+        diary::SaveDiary(path, std::vector<DiaryRecord>{Ride("r1"), onBike, Ride("r3")});
+        const std::vector<RecordRow> list = diary::ReadDiaryRows(path);
+        ASSERT_EQ(diary::RenameBikeInDiary(path, "Favorit", "Author").rides, 1u);
+        const std::string renamed = ReadFileBytes(path);
+
+        const ChangeResult result = c.change(path, list.at(1));
+        EXPECT_EQ(result.status, kChanged);
+        EXPECT_EQ(ReadFileBytes(path), renamed);
+    }
+}
 
 struct AddCase {
     const char* name;

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "TempDir.h"
+#include "diary/bikes.h"
 #include "diary/diary_file.h"
 #include "diary/diary_transaction.h"
 #include "diary/errors.h"
@@ -196,6 +197,10 @@ INSTANTIATE_TEST_SUITE_P(
                                  [](const std::string&, const std::string& ini) {
                                      (void)diary::ReplacePlaceLists(ini, diary::ReadPlaceLists(ini),
                                                                     {{"X"}, {}, {}}, kWait);
+                                 }},
+                    LockedChange{"RenameBikeInDiary", LockedFile::Diary,
+                                 [](const std::string& d, const std::string&) {
+                                     (void)diary::RenameBikeInDiary(d, "A", "B", {}, kWait);
                                  }}),
     [](const testing::TestParamInfo<LockedChange>& info) { return std::string(info.param.name); });
 
@@ -217,26 +222,45 @@ TEST_P(EveryWriter, WaitsForTheHolderToFinish) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, EveryWriter,
-    testing::Values(LockedChange{"WriteRecord", LockedFile::Diary,
-                                 [](const std::string& d, const std::string&) {
-                                     diary::WriteRecord(d, "3", Ride("c"));
-                                 }},
-                    LockedChange{"DeleteRecordAndRenumber", LockedFile::Diary,
-                                 [](const std::string& d, const std::string&) {
-                                     diary::DeleteRecordAndRenumber(d, "1");
-                                 }},
-                    LockedChange{"SaveDiary", LockedFile::Diary,
-                                 [](const std::string& d, const std::string&) {
-                                     diary::SaveDiary(d, std::vector<DiaryRecord>{});
-                                 }},
-                    LockedChange{"WriteLastDiary", LockedFile::Settings,
-                                 [](const std::string& d, const std::string& ini) {
-                                     diary::WriteLastDiary(ini, d);
-                                 }},
-                    LockedChange{"WritePlaceLists", LockedFile::Settings,
-                                 [](const std::string&, const std::string& ini) {
-                                     diary::WritePlaceLists(ini, {"A"}, {}, {});
-                                 }}),
+    testing::Values(
+        LockedChange{"WriteRecord", LockedFile::Diary,
+                     [](const std::string& d, const std::string&) {
+                         diary::WriteRecord(d, "3", Ride("c"));
+                     }},
+        LockedChange{"DeleteRecordAndRenumber", LockedFile::Diary,
+                     [](const std::string& d, const std::string&) {
+                         diary::DeleteRecordAndRenumber(d, "1");
+                     }},
+        LockedChange{"SaveDiary", LockedFile::Diary,
+                     [](const std::string& d, const std::string&) {
+                         diary::SaveDiary(d, std::vector<DiaryRecord>{});
+                     }},
+        LockedChange{
+            "WriteLastDiary", LockedFile::Settings,
+            [](const std::string& d, const std::string& ini) { diary::WriteLastDiary(ini, d); }},
+        LockedChange{"WritePlaceLists", LockedFile::Settings,
+                     [](const std::string&, const std::string& ini) {
+                         diary::WritePlaceLists(ini, {"A"}, {}, {});
+                     }},
+        LockedChange{"RemoveBikeFromDiary", LockedFile::Diary,
+                     [](const std::string& d, const std::string&) {
+                         (void)diary::RemoveBikeFromDiary(d, "A");
+                     }},
+        LockedChange{"WriteBikeSettings", LockedFile::Settings,
+                     [](const std::string&, const std::string& ini) {
+                         diary::WriteBikeSettings(ini, {"A"}, {});
+                     }},
+        LockedChange{"AddBike", LockedFile::Settings,
+                     [](const std::string&, const std::string& ini) { diary::AddBike(ini, "A"); }},
+        LockedChange{"RenameBikeInSettings", LockedFile::Settings,
+                     [](const std::string&, const std::string& ini) {
+                         diary::RenameBikeInSettings(ini, "A", "B");
+                     }},
+        LockedChange{"ChangeServicePart", LockedFile::Settings,
+                     [](const std::string&, const std::string& ini) {
+                         diary::ChangeServicePart(ini, std::nullopt,
+                                                  diary::ServicePart{"A", "x", {2024, 1, 1}, 1});
+                     }}),
     [](const testing::TestParamInfo<LockedChange>& info) { return std::string(info.param.name); });
 
 TEST(KilledHolder, LetsGoOfTheLockAtOnce) {

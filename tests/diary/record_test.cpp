@@ -16,16 +16,20 @@ namespace {
 using namespace std::string_literals;
 using diary::DiaryRecord;
 using diary::Field;
+using diary::kBikeField;
 using diary::RecordRow;
 
 using testsupport::L;
 
-DiaryRecord Make(std::string number, std::vector<std::string> fields) {
+DiaryRecord Make(std::string number, std::vector<std::string> fields, std::string bike = {}) {
     DiaryRecord r;
     r.number = std::move(number);
     for (std::size_t i = 0; i < fields.size(); ++i) r.fields[i] = std::move(fields[i]);
+    r.bike = std::move(bike);
     return r;
 }
+
+const std::vector<std::string> kAtoK = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"};
 
 // ---------------------------------------------------------------------------------------------
 
@@ -59,8 +63,16 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"SpecExample", L("3§a§b§c§d§1§2§1§4§5§0 h 10 min§note§"),
                   Make("3", {"a", "b", "c", "d", "1", "2", "1", "4", "5", "0 h 10 min", "note"})},
         ParseCase{"KeepsEmptyFields", L("1§§§§§§§§§§§§"), Make("1", {})},
-        ParseCase{"IgnoresTextAfterTwelfthSeparator", L("1§a§b§c§d§e§f§g§h§i§j§k§extra§"),
-                  Make("1", {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"})},
+        // Before rides had bikes, the text up to the thirteenth separator was ignored; it is
+        // the bike now.
+        ParseCase{"TwelfthFieldIsTheBike", L("1§a§b§c§d§e§f§g§h§i§j§k§extra§"),
+                  Make("1", kAtoK, "extra")},
+        ParseCase{"IgnoresTextAfterThirteenthSeparator",
+                  L("1§a§b§c§d§e§f§g§h§i§j§k§Favorit§extra§more§"), Make("1", kAtoK, "Favorit")},
+        ParseCase{"EmptyBikeBeforeIgnoredText", L("1§a§b§c§d§e§f§g§h§i§j§k§§extra§"),
+                  Make("1", kAtoK)},
+        ParseCase{"UnterminatedBikeIsNoBike", L("1§a§b§c§d§e§f§g§h§i§j§k§Favorit"),
+                  Make("1", kAtoK)},
         ParseCase{"IgnoresUnterminatedTail", L("1§a§b§c§d§e§f§g§h§i§j§k§tail"),
                   Make("1", {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"})},
         ParseCase{"FewerSeparatorsLeaveFieldsEmpty", L("7§a§b§c"), Make("7", {"a", "b"})},
@@ -78,6 +90,58 @@ TEST(FormatRecordLine, EachFieldFollowedBySeparator) {
     EXPECT_EQ(diary::FormatRecordLine(r),
               L("12.5.2001§Doma§Lhota§Ves§1200§1235§35§20§41§1 h 45 min§§"));
     EXPECT_EQ(diary::FormatRecordLine(DiaryRecord{}), std::string(11, diary::kSeparator));
+}
+
+TEST(FormatRecordLine, AddsTheBikeFieldOnlyForARideWithABike) {
+    const struct {
+        const char* name;
+        DiaryRecord record;
+        std::string line;
+    } cases[] = {
+        {"NoBikeAsBefore", Make("1", kAtoK), L("a§b§c§d§e§f§g§h§i§j§k§")},
+        {"Bike", Make("1", kAtoK, "Favorit"), L("a§b§c§d§e§f§g§h§i§j§k§Favorit§")},
+        {"BikeOfEmptyRide", Make("1", {}, "\x8Ak\xE1"), std::string(11, '\xA7') + "\x8Ak\xE1\xA7"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(diary::FormatRecordLine(c.record), c.line);
+        EXPECT_EQ(diary::ParseRecordLine("1" + std::string(1, diary::kSeparator) + c.line),
+                  c.record);
+    }
+}
+
+// The reader before bikes: parts 0..11 of the line, each ended by its separator, the rest
+// ignored.
+std::vector<std::string> ElevenFieldReader(std::string_view text) {
+    std::vector<std::string> parts(12);
+    int counter = -1;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != diary::kSeparator) continue;
+        if (++counter <= 11)
+            parts[static_cast<std::size_t>(counter)] = text.substr(start, i - start);
+        start = i + 1;
+    }
+    return parts;
+}
+
+TEST(FormatRecordLine, ReaderOfElevenFieldsIgnoresTheBike) {
+    const DiaryRecord rides[] = {
+        Make("4",
+             {"1.5.2001", "Doma", "Lhota", "", "1200", "1235", "35", "20", "41", "1 h 45 min",
+              "v\xEDtr"},
+             "Favorit"),
+        Make("5", {}, "Author"),
+        Make("6", {"1.5.2001"}),
+    };
+    for (const DiaryRecord& ride : rides) {
+        SCOPED_TRACE(ride.number);
+        const std::vector<std::string> old =
+            ElevenFieldReader(ride.number + diary::kSeparator + diary::FormatRecordLine(ride));
+        EXPECT_EQ(old[0], ride.number);
+        EXPECT_EQ(std::vector<std::string>(old.begin() + 1, old.end()),
+                  std::vector<std::string>(ride.fields.begin(), ride.fields.end()));
+    }
 }
 
 TEST(FormatRecordLine, RoundTripsThroughParse) {
@@ -122,6 +186,35 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusedField{"Nul", "\0"s, "Nulový znak nelze použít."}),
     [](const testing::TestParamInfo<RefusedField>& info) { return std::string(info.param.name); });
 
+TEST(CheckRecordFields, RefusesABikeTheSettingsCouldNotHold) {
+    const struct {
+        std::string bike;
+        const char* message;  // nullptr: accepted
+    } cases[] = {
+        {"", nullptr},
+        {"Favorit", nullptr},
+        {"\"Favorit", nullptr},
+        {" Favorit", "Název kola nesmí začínat ani končit mezerou."},
+        {"\"Favorit\"", "Název kola nesmí být celý v uvozovkách."},
+        {L("a§b"), "Znak § nelze použít."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bike);
+        const DiaryRecord r = Make("1", {"1.1.2001"}, c.bike);
+        if (c.message == nullptr) {
+            EXPECT_NO_THROW(diary::CheckRecordFields(r));
+            continue;
+        }
+        try {
+            diary::CheckRecordFields(r);
+            ADD_FAILURE() << "accepted";
+        } catch (const diary::InvalidValueError& e) {
+            EXPECT_STREQ(e.what(), c.message);
+        }
+    }
+    EXPECT_THROW(diary::CheckBikeName(""), diary::InvalidValueError);
+}
+
 TEST(CheckRecordFields, AcceptsEveryOtherByte) {
     DiaryRecord r;
     for (int b = 1; b < 256; ++b) {
@@ -153,6 +246,27 @@ TEST(RecordRow, ColumnsFollowDisplayOrder) {
         EXPECT_EQ(row.Column(c), expected[static_cast<std::size_t>(c)]) << c;
     EXPECT_EQ(row.Column(-1), "");
     EXPECT_EQ(row.Column(12), "");
+}
+
+TEST(RecordRow, BikeIsTheLastColumnAndSurvivesEveryCopy) {
+    const DiaryRecord r = Make("5", {"d", "from"}, "Favorit");
+    const std::string file = "[Data]\r\n5=" + L("d§from§§§§§§§§§§Favorit§tail§") + "\r\n";
+    const auto bytes = std::make_shared<const std::string>(file);
+    const std::string_view all(*bytes);
+    const RecordRow rows[] = {
+        RecordRow(r),
+        RecordRow::FromShared(bytes, all.substr(8, 1), all.substr(10, all.size() - 12)),
+        RecordRow(Make("7", {"d", "from"}, "Favorit")).WithNumber("5"),
+    };
+    for (const RecordRow& row : rows) {
+        EXPECT_EQ(row.Column(diary::kColumnCount - 1), "Favorit");
+        EXPECT_EQ(row.Get(kBikeField), "Favorit");
+        EXPECT_EQ(row.Column(11), "");  // the note
+        EXPECT_EQ(row.ToRecord(), r);
+        EXPECT_EQ(row, rows[0]);
+    }
+    EXPECT_FALSE(rows[0] == RecordRow(Make("5", {"d", "from"})));
+    EXPECT_EQ(rows[0].Column(diary::kColumnCount), "");
 }
 
 TEST(RecordRow, EmptyRowHasEmptyTexts) {

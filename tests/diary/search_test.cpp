@@ -7,16 +7,19 @@
 #include <random>
 
 #include "TempDir.h"
+#include "TestText.h"
 #include "diary/field_text.h"
 #include "diary/regional.h"
 
 using diary::DiaryRecord;
 using diary::Field;
+using diary::kBikeField;
 using diary::ReadSearchRideTime;
 using diary::RecordRow;
 using diary::RegionalSettings;
 using diary::SearchConditions;
 using diary::SearchQuery;
+using testsupport::L;
 
 namespace {
 
@@ -30,12 +33,14 @@ enum Condition {
     kDistance,
     kAverage,
     kMaximum,
-    kTime
+    kTime,
+    kBike
 };
 
-constexpr std::array<Field, 10> kFields = {
-    Field::Date,      Field::From,       Field::To,       Field::Via,      Field::DepartureKm,
-    Field::ArrivalKm, Field::DistanceKm, Field::AvgSpeed, Field::MaxSpeed, Field::RideTime,
+constexpr std::array<Field, diary::kSearchConditionCount> kFields = {
+    Field::Date,        Field::From,      Field::To,         Field::Via,
+    Field::DepartureKm, Field::ArrivalKm, Field::DistanceKm, Field::AvgSpeed,
+    Field::MaxSpeed,    Field::RideTime,  kBikeField,
 };
 
 SearchConditions& Tick(SearchConditions& c, int condition, std::string lower,
@@ -227,6 +232,7 @@ TEST(SearchQuery, AgreesWithTheRecordByRecordRules) {
                       std::optional<double> value) {
         return lower && upper && value && *lower <= *value && *value <= *upper;
     };
+    constexpr int kConditions = static_cast<int>(diary::kSearchConditionCount);
     const std::vector<std::vector<std::string>> pools = {
         {"1.5.2001", "15.5.2001", "31.5.2001", "1.6.2001", "", "2001-05-15", "31.2.2001"},
         {"Doma", "doma", "Doma ", ""},
@@ -238,6 +244,7 @@ TEST(SearchQuery, AgreesWithTheRecordByRecordRules) {
         {"20", "21,5", "", "x"},
         {"0", "41", "", "."},
         {"1 h 0 min", "1 h 5 min", "1 h 30 min", "0 h 59 min", "", " h  min", "1h 0 min"},
+        {"Favorit", "favorit", "Favorit ", "", "\x8Akoda"},
     };
     std::mt19937 rng(3);
     auto pick = [&](const std::vector<std::string>& pool) {
@@ -246,18 +253,18 @@ TEST(SearchQuery, AgreesWithTheRecordByRecordRules) {
     for (int trial = 0; trial < 2000; ++trial) {
         SearchConditions c;
         c.any = rng() % 2 == 0;
-        for (int i = 0; i < 10; ++i) {
+        for (int i = 0; i < kConditions; ++i) {
             c.enabled[i] = rng() % 3 == 0;
             c.lower[i] = pick(pools[i]);
             c.upper[i] = pick(pools[i]);
         }
         DiaryRecord r;
         r.number = "1";
-        for (int i = 0; i < 10; ++i) r[kFields[i]] = pick(pools[i]);
+        for (int i = 0; i < kConditions; ++i) r[kFields[i]] = pick(pools[i]);
         const RecordRow row(r);
 
         int ticked = 0, hits = 0;
-        for (int i = 0; i < 10; ++i) {
+        for (int i = 0; i < kConditions; ++i) {
             if (!c.enabled[i]) continue;
             ++ticked;
             const std::string& v = r[kFields[i]];
@@ -270,7 +277,7 @@ TEST(SearchQuery, AgreesWithTheRecordByRecordRules) {
             } else if (i == kTime) {
                 hit = lower.size() > 8 && between(ReadSearchRideTime(lower),
                                                   ReadSearchRideTime(upper), ReadSearchRideTime(v));
-            } else if (i >= kDeparture) {
+            } else if (i >= kDeparture && i <= kMaximum) {
                 hit = between(diary::ParseCommaNumber(lower), diary::ParseCommaNumber(upper),
                               diary::ParseCommaNumber(v));
             } else {
@@ -306,6 +313,43 @@ TEST(SearchDiary, ReadsTheFileUpToTheFirstGapInNumberOrder) {
 
     EXPECT_TRUE(
         diary::SearchDiary(dir.File("missing.vam"), cond, RegionalSettings::Czech()).empty());
+}
+
+TEST(SearchDiary, BikeIsAnExactTextCondition) {
+    testsupport::TempDir dir;
+    const std::string path = dir.File("kola.vam");
+    // A ride from `from` whose line goes on with `rest` after the note's separator.
+    const auto ride = [](const char* number, const std::string& from, const std::string& rest) {
+        return number + ("=1.5.2001\xA7" + from) + std::string(10, '\xA7') + rest + "\r\n";
+    };
+    testsupport::WriteFileBytes(
+        path, "[Data]\r\n" + ride("1", "Doma", "") + ride("2", "Doma", L("Favorit§")) +
+                  ride("3", "Lhota", L("favorit§")) + ride("4", "Doma", L("Favorit§tail§")) +
+                  ride("5", "Doma", "Favorit"));
+    const struct {
+        const char* bike;
+        const char* from;  // nullptr: "Odkud" not ticked
+        bool any;
+        std::vector<std::string> found;
+    } cases[] = {
+        {"Favorit", nullptr, false, {"2", "4"}},
+        {"", nullptr, false, {"1", "5"}},  // 5's bike has no separator: no bike
+        {"favorit", nullptr, false, {"3"}},
+        {"Favorit", "Doma", false, {"2", "4"}},
+        {"favorit", "Doma", true, {"1", "2", "3", "4", "5"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.bike) + "/" + (c.from ? c.from : "-") +
+                     (c.any ? " nebo" : " A"));
+        SearchConditions cond;
+        cond.any = c.any;
+        Tick(cond, kBike, c.bike);
+        if (c.from != nullptr) Tick(cond, kFrom, c.from);
+        std::vector<std::string> numbers;
+        for (const RecordRow& row : diary::SearchDiary(path, cond, RegionalSettings::Czech()))
+            numbers.emplace_back(row.Number());
+        EXPECT_EQ(numbers, c.found);
+    }
 }
 
 TEST(SearchDiary, HundredThousandRecordsSearchQuickly) {

@@ -15,6 +15,7 @@
 using diary::CompareTexts;
 using diary::DiaryRecord;
 using diary::Field;
+using diary::kBikeField;
 using diary::RecordRow;
 using diary::RecordTable;
 using diary::RegionalSettings;
@@ -23,7 +24,7 @@ namespace {
 
 // List columns as the window numbers them.
 constexpr int kNumberColumn = 0, kDateColumn = 1, kFromColumn = 2, kDepartureColumn = 5,
-              kDistanceColumn = 6, kRideTimeColumn = 8;
+              kDistanceColumn = 6, kRideTimeColumn = 8, kBikeColumn = 12;
 
 RecordRow Row(std::string number, Field field, std::string text) {
     DiaryRecord r;
@@ -63,6 +64,7 @@ int PairRule(const RecordRow& first, const RecordRow& second, int column,
         case 4:
         case 8:
         case 11:
+        case 12:
             return CompareTexts(a, b);
         case 5:
         case 6:
@@ -167,7 +169,13 @@ TEST(SortOrder, EachColumnHasItsOwnRule) {
         {Row("1", Field::AvgSpeed, "10"), Row("2", Field::AvgSpeed, "9,5"), 9, true},
         {Row("1", Field::MaxSpeed, "41"), Row("2", Field::MaxSpeed, ""), 10, false},
         {Row("1", Field::Note, "b"), Row("2", Field::Note, "A"), 11, true},
-        {Row("1", Field::Note, "b"), Row("2", Field::Note, "A"), 12, false},
+        {Row("1", Field::Note, "b"), Row("2", Field::Note, "A"), 13, false},
+        // The bike sorts as a text; the note column does not look at it.
+        {Row("1", kBikeField, "favorit"), Row("2", kBikeField, "Favorit"), 12, false},
+        {Row("1", kBikeField, "b"), Row("2", kBikeField, "A"), 12, true},
+        {Row("1", kBikeField, ""), Row("2", kBikeField, "Author"), 12, false},
+        {Row("1", kBikeField, "\x8Akoda"), Row("2", kBikeField, "Zeta"), 12, true},
+        {Row("1", kBikeField, "b"), Row("2", kBikeField, "a"), 11, false},
         {Row("1", Field::Note, "b"), Row("2", Field::Note, "A"), -1, false},
     };
     for (const auto& c : cases) {
@@ -245,7 +253,8 @@ TEST(SortOrder, AgreesWithTheRuleAppliedPairByPair) {
         DiaryRecord r;
         r.number = pick(wholes);
         r[Field::Date] = pick(dates);
-        for (Field f : {Field::From, Field::To, Field::Via, Field::RideTime, Field::Note})
+        for (Field f :
+             {Field::From, Field::To, Field::Via, Field::RideTime, Field::Note, kBikeField})
             r[f] = pick(texts);
         for (Field f : {Field::DepartureKm, Field::ArrivalKm, Field::DistanceKm, Field::AvgSpeed,
                         Field::MaxSpeed})
@@ -253,7 +262,7 @@ TEST(SortOrder, AgreesWithTheRuleAppliedPairByPair) {
         rows.emplace_back(r);
     }
     const RegionalSettings cz = RegionalSettings::Czech();
-    for (int column = 0; column <= 11; ++column) {
+    for (int column = 0; column <= kBikeColumn; ++column) {
         SCOPED_TRACE(column);
         auto expected = diary::MergeSortOrder(rows.size(), [&](std::uint32_t a, std::uint32_t b) {
             return PairRule(rows[a], rows[b], column, cz);
@@ -300,8 +309,17 @@ TEST(SortByColumn, TextAndDateColumns) {
     EXPECT_EQ(ColumnTexts(dates, kDateColumn),
               (std::vector<std::string>{"10.4.2001", "2.5.2001", "1.1.2002"}));
 
+    RecordTable bikes({Row("1", kBikeField, "\x8Akoda"), Row("2", kBikeField, "author"),
+                       Row("3", kBikeField, ""), Row("4", kBikeField, "Zeta"),
+                       Row("5", kBikeField, "Author")});
+    bikes.SortByColumn(kBikeColumn, cz);
+    EXPECT_EQ(ColumnTexts(bikes, kBikeColumn),
+              (std::vector<std::string>{"", "author", "Author", "Zeta", "\x8Akoda"}));
+    EXPECT_EQ(ColumnTexts(bikes, kNumberColumn),
+              (std::vector<std::string>{"3", "2", "5", "4", "1"}));
+
     RecordTable unchanged({Row("2", Field::Note, "b"), Row("1", Field::Note, "a")});
-    unchanged.SortByColumn(12, cz);
+    unchanged.SortByColumn(13, cz);
     EXPECT_EQ(ColumnTexts(unchanged, kNumberColumn), (std::vector<std::string>{"2", "1"}));
 }
 

@@ -1,0 +1,125 @@
+#pragma once
+// The bikes window ("Kola"): each bike with what its rides in the open diary add up to, the
+// bikes added, renamed or removed, and each bike's parts with the kilometres done since they
+// were fitted. Figures come from the main list; the bikes and parts from the settings file,
+// read anew each time the window shows them.
+
+#include <QDialog>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "diary/bikes.h"
+#include "diary/record.h"
+#include "diary/regional.h"
+
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+class RecordModel;
+
+// The name of a bike, typed in for a new bike or a rename.
+class TKoloNameForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TKoloNameForm(QWidget* parent);
+    // Shows `name` under `caption`; exec() then ends with kResultOk once the name is one a
+    // ride can carry, or with kResultCancel.
+    void Start(const QString& caption, const QString& name);
+    // The name typed, without blanks at its ends, in code page 1250.
+    std::string Name() const;
+
+private:
+    void Accept();
+    QLineEdit* Nazev = nullptr;
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+};
+
+// One part of a bike: its name, the day it was fitted, its interval.
+class TDilForm : public QDialog {
+    Q_OBJECT
+public:
+    TDilForm(const diary::RegionalSettings& regional, QWidget* parent);
+    // Shows `part` (its texts in the user's formats) under `caption`; exec() then ends with
+    // kResultOk once the texts make a part the settings file can hold, or with kResultCancel.
+    void Start(const QString& caption, const diary::ServicePart& part);
+    // The part as typed, for the bike Start was given.
+    const diary::ServicePart& Part() const { return part_; }
+
+private:
+    void Accept();
+    diary::RegionalSettings regional_;
+    diary::ServicePart part_;
+    QLineEdit* Nazev = nullptr;
+    QLineEdit* Datum = nullptr;
+    QLineEdit* Interval = nullptr;
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+};
+
+class TKolaForm : public QWidget {
+    Q_OBJECT
+public:
+    struct Helpers {
+        // Runs before this window changes the open diary (the day's backup).
+        std::function<void()> beforeDiaryChange;
+        // The diary's rows after this window changed it: the main list shows them.
+        std::function<void(std::vector<diary::RecordRow>)> showRows;
+    };
+
+    // `list` is the main list: the figures are its rides. `currentDiaryPath` names the diary a
+    // rename or a removal changes.
+    TKolaForm(const RecordModel* list, const diary::RegionalSettings& regional,
+              std::string settingsPath, std::function<QString()> currentDiaryPath, Helpers helpers,
+              QWidget* parent = nullptr);
+    ~TKolaForm() override;
+
+    // The note for the status bar about the parts past their interval (empty when none is).
+    // A settings file that cannot be read gives no note: the start-up load has said so.
+    QString DuePartsNote() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private slots:
+    void AddBike();     // "Přidat kolo"
+    void RenameBike();  // "Přejmenovat"
+    void RemoveBike();  // "Smazat kolo"
+    void AddPart();     // "Přidat díl"
+    void EditPart();    // "Upravit díl"
+    void RemovePart();  // "Smazat díl"
+    void ShowParts();   // the selected bike's parts, below the bikes
+
+private:
+    // The bikes and their figures from the list and the settings file, with `select` (or the
+    // bike selected before) selected.
+    void Refresh(const std::optional<std::string>& select = std::nullopt);
+    // The row of the bikes list selected, or nothing; the rides without a bike are a row too.
+    const diary::BikeFigures* SelectedBike() const;
+    const diary::PartStatus* SelectedPart() const;
+    bool HasBike(const std::string& name) const;
+    void UpdateButtons();
+
+    const RecordModel* list_;
+    diary::RegionalSettings regional_;
+    std::string settingsPath_;
+    std::function<QString()> currentDiaryPath_;
+    Helpers helpers_;
+    // What the lists show, as last read.
+    diary::BikeSettings settings_;
+    std::vector<diary::BikeFigures> figures_;
+    std::vector<diary::PartStatus> parts_;
+
+    QTreeWidget* SeznamKol = nullptr;
+    QTreeWidget* SeznamDilu = nullptr;
+    QPushButton *PridatKolo, *PrejmenovatKolo, *SmazatKolo;
+    QPushButton *PridatDil, *UpravitDil, *SmazatDil;
+    QPushButton* OKButton = nullptr;
+    TKoloNameForm* nameForm_ = nullptr;
+    TDilForm* partForm_ = nullptr;
+};
