@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/datepicker.h"
 #include "app/firstfield.h"
 #include "app/icons.h"
 #include "app/msgbox.h"
@@ -451,9 +452,7 @@ void TKolaForm::AddPart() {
     const diary::BikeFigures* bike = SelectedBike();
     if (bike == nullptr || bike->bike.empty()) return;
     const std::string name = bike->bike;
-    const QDate today = QDate::currentDate();
-    partForm_->Start(QStringLiteral("Nový díl"),
-                     {name, {}, {today.year(), today.month(), today.day()}, 0});
+    partForm_->Start(QStringLiteral("Nový díl"), {name, {}, Today(), 0});
     if (partForm_->exec() != kResultOk) return;
     Guarded(this, [&] {
         diary::ChangeServicePart(settingsPath_, std::nullopt, partForm_->Part());

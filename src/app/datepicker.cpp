@@ -10,8 +10,12 @@
 #include "app/textcodec.h"
 #include "diary/regional.h"
 
+diary::Date DiaryDate(const QDate& date) { return {date.year(), date.month(), date.day()}; }
+
+diary::Date Today() { return DiaryDate(QDate::currentDate()); }
+
 QString DateText(const diary::RegionalSettings& regional, const QDate& date) {
-    return FromCp(diary::FormatDate(regional, {date.year(), date.month(), date.day()}));
+    return FromCp(diary::FormatDate(regional, DiaryDate(date)));
 }
 
 TCalendarForm::TCalendarForm(QWidget* mainWindow, QWidget* parent)

@@ -10,6 +10,9 @@
 class QCalendarWidget;
 class QPushButton;
 
+// `date` as the core keeps dates, and today's date so.
+diary::Date DiaryDate(const QDate& date);
+diary::Date Today();
 // `date` in the user's short date format (Czech: 1.3.2001).
 QString DateText(const diary::RegionalSettings& regional, const QDate& date);
 

@@ -315,11 +315,7 @@ void TAddForm::SetBikeList(const std::vector<std::string>& bikes) {
     Kolo->setEditText(text);
 }
 
-void TAddForm::FillToday() {
-    const QDate today = QDate::currentDate();
-    const diary::Date date{today.year(), today.month(), today.day()};
-    Dat->setText(FromCp(diary::FormatDate(regional_, date)));
-}
+void TAddForm::FillToday() { Dat->setText(DateText(regional_, QDate::currentDate())); }
 
 void TAddForm::PickDate() {
     // The picker has no cancel: whatever day it shows when it closes is taken.

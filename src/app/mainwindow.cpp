@@ -496,9 +496,7 @@ void TMainForm::NewRideLikeSelected() {
         ShowError(this, kNoSelection);
         return;
     }
-    const QDate today = QDate::currentDate();
-    const diary::DiaryRecord like =
-        diary::RideLike(model_->row(row), {today.year(), today.month(), today.day()}, regional_);
+    const diary::DiaryRecord like = diary::RideLike(model_->row(row), Today(), regional_);
     AddRide(diary::WithOdometer(like, diary::LastArrival(model_->table()), regional_),
             QStringLiteral("Nový údaj"));
 }
@@ -574,15 +572,6 @@ std::string TMainForm::BackupFolder() const {
     return ToFsPath(settingsFolder_ + QStringLiteral("/zalohy"));
 }
 
-namespace {
-
-diary::Date Today() {
-    const QDate today = QDate::currentDate();
-    return {today.year(), today.month(), today.day()};
-}
-
-}  // namespace
-
 void TMainForm::KeepDailyBackup() {
     // A backup that fails is said, and the change is saved all the same.
     Guarded(this,
@@ -632,13 +621,7 @@ void TMainForm::ShowChangedDiary(const diary::ChangeResult& result, std::uint64_
 void TMainForm::ShowRows(std::vector<diary::RecordRow> rows, const std::string& selectNumber) {
     model_->Assign(std::move(rows));
     if (sortColumn_ > 0) model_->SortByColumn(sortColumn_, regional_);
-    if (selectNumber.empty()) return;
-    const auto found = model_->table().FindNumber(selectNumber);
-    if (found < 0) return;
-    const QModelIndex index = model_->index(static_cast<int>(found), 0);
-    Seznam->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    Seznam->scrollTo(index);
+    if (!selectNumber.empty()) SelectRides({selectNumber});
 }
 
 void TMainForm::ShowSearch() {
