@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "diary/errors.h"
+#include "diary/unique_fd.h"
 
 namespace diary {
 namespace {
@@ -28,30 +29,6 @@ namespace {
 constexpr std::string_view kTempMarker = ".vamo-";
 constexpr std::size_t kTempRandom = 6;  // the XXXXXX of mkostemp
 constexpr const char* kAclAttribute = "system.posix_acl_access";
-
-// Closes a descriptor on every way out of a scope unless it was handed over.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    int release() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    void reset(int fd) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
 
 std::string DirectoryOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -226,7 +203,8 @@ mode_t AclOwningGroupBits(std::string_view acl) {
 // The file whose metadata a save carries over: the file it replaces, or the one named in
 // AtomicWriteOptions::metadataFrom.
 struct Original {
-    Fd fd;  // open for reading, or -1 when only its path serves (a file the saver may not read)
+    // Open for reading, or not open when only its path serves (a file the saver may not read).
+    UniqueFd fd;
     struct stat st {};
     std::string path;
 };
@@ -235,9 +213,9 @@ struct Original {
 // (with `reported` as its path) when it exists but is no regular file or cannot be looked at.
 bool OpenOriginal(const std::string& path, const std::string& reported, Original& original) {
     original.path = path;
-    original.fd.reset(OpenNoWait(path, O_RDONLY | O_NOFOLLOW));
-    if (original.fd.get() >= 0) {
-        if (::fstat(original.fd.get(), &original.st) != 0) throw WriteError(reported);
+    original.fd.Reset(OpenNoWait(path, O_RDONLY | O_NOFOLLOW));
+    if (original.fd.Open()) {
+        if (::fstat(original.fd.Descriptor(), &original.st) != 0) throw WriteError(reported);
     } else if (errno == ENOENT) {
         return false;
     } else if (errno == EACCES) {
@@ -282,7 +260,7 @@ bool KeepMetadata(int temp, const struct stat& tempStat, const Original& origina
     // Every attribute, the ACL among them. The temporary is still the saver's own (or root's),
     // so whatever the file system takes can be set; what it refuses (a security label, a
     // trusted.* name for anyone but root) is lost, which narrows nothing but the ACL.
-    const AttributeSource source{original.fd.get(), original.path};
+    const AttributeSource source{original.fd.Descriptor(), original.path};
     const std::vector<std::string> names = AttributeNames(source);
     bool hadAcl = false;
     std::optional<std::string> lostAcl;
@@ -333,16 +311,16 @@ int CreateLockedTemp(const std::string& folder, const std::string& prefix, std::
                      struct stat& st) {
     for (int attempt = 0; attempt < 8; ++attempt) {
         temp = folder + "/" + prefix + std::string(kTempRandom, 'X');
-        Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
-        if (fd.get() < 0) return -1;
+        UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+        if (!fd.Open()) return -1;
         // A file system without locks cannot lock it for the cleaner either, which then leaves
         // it alone.
-        LockExclusive(fd.get(), LOCK_EX);
-        if (::fstat(fd.get(), &st) != 0) {
+        LockExclusive(fd.Descriptor(), LOCK_EX);
+        if (::fstat(fd.Descriptor(), &st) != 0) {
             ::unlink(temp.c_str());
             return -1;
         }
-        if (st.st_nlink > 0) return fd.release();
+        if (st.st_nlink > 0) return fd.Release();
     }
     return -1;
 }
@@ -366,14 +344,14 @@ ScanResult ScanForAbandonedTemps(const std::string& folder,
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     for (const std::string& name : candidates) {
-        Fd fd(
+        UniqueFd fd(
             ::openat(dfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         struct stat st;
-        if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (!fd.Open() || ::fstat(fd.Descriptor(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
         // Young files are left even when unlocked: a save takes its lock just after creating
         // its temporary, and a cleaner must not slip in between.
         if (now.tv_sec - st.st_mtim.tv_sec < kAbandonedTempSeconds) continue;
-        if (LockExclusive(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
+        if (LockExclusive(fd.Descriptor(), LOCK_EX | LOCK_NB) != 0) continue;
         // Still the same file under that name (a save creates names afresh, never reuses one).
         struct stat named;
         if (::fstatat(dfd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
@@ -440,13 +418,13 @@ void AtomicWrite(const std::string& path, std::string_view bytes, const std::str
     const std::string prefix = TempNamePrefix(BaseNameOf(target), MaxNameLength(folder));
     std::string temp;
     struct stat tempStat;
-    Fd fd(CreateLockedTemp(folder, prefix, temp, tempStat));
-    if (fd.get() < 0) throw WriteError(path);
+    UniqueFd fd(CreateLockedTemp(folder, prefix, temp, tempStat));
+    if (!fd.Open()) throw WriteError(path);
 
-    bool ok = WriteTemp(fd.get(), tempStat, bytes, original);
+    bool ok = WriteTemp(fd.Descriptor(), tempStat, bytes, original);
     // A second descriptor keeps the lock past the checked close, until the name is gone.
-    const Fd lock(::dup(fd.get()));
-    ok = ::close(fd.release()) == 0 && ok;
+    const UniqueFd lock(::dup(fd.Descriptor()));
+    ok = ::close(fd.Release()) == 0 && ok;
     if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());
         throw WriteError(path);
@@ -455,8 +433,8 @@ void AtomicWrite(const std::string& path, std::string_view bytes, const std::str
     // The new file is in place from here on. A folder that cannot be fsync'ed (some file systems
     // refuse it) is not reported: saying the write failed would make the caller's list disagree
     // with a file that already holds the change. Nor is a leftover that cannot be removed.
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
+    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Open()) ::fsync(dir.Descriptor());
     const std::time_t now = std::time(nullptr);
     if (Leftovers().Due(folder, now)) {
         const ScanResult scan = ScanForAbandonedTemps(
@@ -468,8 +446,8 @@ void AtomicWrite(const std::string& path, std::string_view bytes, const std::str
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    Fd fd(OpenNoWait(path, O_RDONLY));
-    if (fd.get() < 0) {
+    UniqueFd fd(OpenNoWait(path, O_RDONLY));
+    if (!fd.Open()) {
         const int error = errno;
         // A path through a plain file names nothing, as a missing file does.
         if (error == ENOENT || error == ENOTDIR) return std::nullopt;
@@ -480,11 +458,11 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
         throw ReadError(path, "");
     }
     struct stat st;
-    if (::fstat(fd.get(), &st) != 0) throw ReadError(path, "");
+    if (::fstat(fd.Descriptor(), &st) != 0) throw ReadError(path, "");
     if (!S_ISREG(st.st_mode)) ThrowNotRegular(path, st.st_mode);
     // Regular files ignore O_NONBLOCK on Linux, but a FUSE file system may see it; reads wait.
-    const int flags = ::fcntl(fd.get(), F_GETFL);
-    if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+    const int flags = ::fcntl(fd.Descriptor(), F_GETFL);
+    if (flags >= 0) ::fcntl(fd.Descriptor(), F_SETFL, flags & ~O_NONBLOCK);
 
     std::string bytes;
     bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
@@ -492,7 +470,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     for (;;) {
         // A file can hold more than fstat said: /proc files say 0, and a file may grow meanwhile.
         if (got == bytes.size()) bytes.resize(bytes.size() * 2);
-        const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
+        const ssize_t n = ::read(fd.Descriptor(), bytes.data() + got, bytes.size() - got);
         if (n < 0) {
             if (errno == EINTR) continue;
             throw ReadError(path, "");

@@ -14,6 +14,7 @@
 #include "diary/atomic_file.h"
 #include "diary/errors.h"
 #include "diary/profile.h"
+#include "diary/unique_fd.h"
 
 namespace diary {
 namespace {
@@ -25,20 +26,6 @@ constexpr int kMaxSequence = 99999;
 // "-99999" (6) and ".vam" (4); and a copy is written through a temporary whose name adds what
 // TempNamePrefix adds, so that this too fits without being cut.
 constexpr std::size_t kFixedLength = 10 + kDateLength + 6 + 4;
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // The diary's one name, whatever path reached it: links resolved, "." and ".." gone.
 std::string CanonicalPath(const std::string& path) {
@@ -175,7 +162,7 @@ void MakeFolder(const std::string& folder) {
 
 // Opens the diary (through any symlink) without waiting on what is not a regular file; -1 when
 // there is none. Throws WriteError(reported) for anything that cannot be kept.
-int OpenDiary(const std::string& diaryPath, const std::string& reported) {
+int OpenDiaryToKeep(const std::string& diaryPath, const std::string& reported) {
     int fd;
     do {
         fd = ::open(diaryPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -201,9 +188,9 @@ bool KeepCopy(int fd, const std::string& diaryPath, const std::string& backup) {
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, backup.c_str(), AT_SYMLINK_FOLLOW) == 0) {
         // As a save does for its rename: the new name outlives a crash. A folder that refuses
         // fsync still has the link.
-        const Fd folder(::open(std::filesystem::path(backup).parent_path().c_str(),
-                               O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (folder.get() >= 0) ::fsync(folder.get());
+        const UniqueFd folder(::open(std::filesystem::path(backup).parent_path().c_str(),
+                                     O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder.Open()) ::fsync(folder.Descriptor());
         return true;
     }
     if (errno == EEXIST) return false;
@@ -243,13 +230,14 @@ BackupResult KeepDailyBackup(const std::string& diaryPath, const std::string& ba
             return result;
         }
     }
-    const Fd diary(OpenDiary(diaryPath, path));
-    if (diary.get() < 0) return result;
+    const UniqueFd diary(OpenDiaryToKeep(diaryPath, path));
+    if (!diary.Open()) return result;
 
     MakeFolder(names.folder);
     result.path = path;
-    result.action = KeepCopy(diary.get(), diaryPath, path) ? BackupResult::Action::Kept
-                                                           : BackupResult::Action::AlreadyKept;
+    result.action = KeepCopy(diary.Descriptor(), diaryPath, path)
+                        ? BackupResult::Action::Kept
+                        : BackupResult::Action::AlreadyKept;
     if (result.action != BackupResult::Action::Kept) return result;
 
     const std::vector<BackupEntry> entries = names.Scan();
@@ -291,13 +279,13 @@ std::string RestoreBackup(const std::string& backupPath, const std::string& diar
     for (const BackupEntry& e : names.Scan()) {
         if (e.date == today) sequence = std::max(sequence, e.sequence);
     }
-    const Fd diary(OpenDiary(diaryPath, diaryPath));
-    if (diary.get() >= 0) {
+    const UniqueFd diary(OpenDiaryToKeep(diaryPath, diaryPath));
+    if (diary.Open()) {
         MakeFolder(names.folder);
         do {
             if (++sequence > kMaxSequence) throw WriteError(names.Path(today, sequence));
             kept = names.Path(today, sequence);
-        } while (!KeepCopy(diary.get(), diaryPath, kept));
+        } while (!KeepCopy(diary.Descriptor(), diaryPath, kept));
     }
     AtomicWriteFile(diaryPath, *bytes);
     return kept;

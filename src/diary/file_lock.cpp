@@ -61,23 +61,21 @@ std::string LockFilePath(const std::string& path) {
 
 FileLock::FileLock(const std::string& path, LockedFile what, std::chrono::milliseconds timeout) {
     const std::string lockPath = LockFilePath(path);
-    int fd;
+    int opened;
     do {
         // Read-only is enough for flock, so a lock file made by another user of a shared
         // folder serves everyone who may read it. O_NONBLOCK: a FIFO in its place must not
         // hang the open.
-        fd = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
-                    0644);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
+        opened = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
+                        0644);
+    } while (opened < 0 && errno == EINTR);
+    if (opened < 0) {
         if (!FolderWritable(lockPath)) return;
         throw WriteError(lockPath);
     }
+    UniqueFd fd(opened);
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw WriteError(lockPath);
-    }
+    if (::fstat(fd.Descriptor(), &st) != 0 || !S_ISREG(st.st_mode)) throw WriteError(lockPath);
 
     // Polled rather than blocking, so that the wait has an end without signals. The pauses stay
     // short: a save takes milliseconds, and the lock lying idle while every waiter sleeps would
@@ -85,14 +83,13 @@ FileLock::FileLock(const std::string& path, LockedFile what, std::chrono::millis
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::chrono::microseconds pause(250);
     for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            fd_ = fd;
+        if (::flock(fd.Descriptor(), LOCK_EX | LOCK_NB) == 0) {
+            fd_.Reset(fd.Release());
             return;
         }
         const int error = errno;
         if (error == EINTR) continue;
         if (error != EWOULDBLOCK) {
-            ::close(fd);
             // A file system without locks (some network shares) must not make the diary
             // unusable: there the change goes ahead as it always did.
             if (error == ENOLCK || error == EOPNOTSUPP) return;
@@ -100,17 +97,12 @@ FileLock::FileLock(const std::string& path, LockedFile what, std::chrono::millis
         }
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) {
-            ::close(fd);
             throw BusyError(path, BusyMessage(path, what));
         }
         std::this_thread::sleep_for(
             std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
         pause = std::min(pause * 2, std::chrono::microseconds(2000));
     }
-}
-
-FileLock::~FileLock() {
-    if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace diary

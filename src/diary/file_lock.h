@@ -11,6 +11,8 @@
 #include <chrono>
 #include <string>
 
+#include "diary/unique_fd.h"
+
 namespace diary {
 
 // How long a change waits for another instance to finish its own before it gives up.
@@ -37,15 +39,14 @@ public:
     // diary unusable.
     FileLock(const std::string& path, LockedFile what,
              std::chrono::milliseconds timeout = kLockTimeout);
-    ~FileLock();
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
     // False where the folder takes no lock (see above) or its file system has no locks.
-    bool held() const { return fd_ >= 0; }
+    bool held() const { return fd_.Open(); }
 
 private:
-    int fd_ = -1;
+    UniqueFd fd_;
 };
 
 }  // namespace diary
