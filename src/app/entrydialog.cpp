@@ -39,7 +39,7 @@ int Scaled(const QWidget* w, int pixels) {
     return static_cast<int>(std::lround(pixels * Scale(w)));
 }
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, int width) {
+QLineEdit* MakeFieldEdit(QWidget* parent, const char* name, int width) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setFixedWidth(Scaled(parent, width));
@@ -115,31 +115,31 @@ TAddForm::TAddForm(const RecordModel* list, const diary::RegionalSettings& regio
     Cislo->setAlignment(Qt::AlignCenter);
     Cislo->setMinimumWidth(QFontMetrics(big).horizontalAdvance(QStringLiteral("0000000")));
 
-    Dat = MakeEdit(this, "Dat", 121);
+    Dat = MakeFieldEdit(this, "Dat", 121);
     DnesButton = MakeButton(this, "DnesButton", QStringLiteral("Dnes"), 34);
     SpeedButton1 =
         MakePictureButton(this, "SpeedButton1", icons::Calendar(), QStringLiteral("Kalendář"));
     od = MakeCombo(this, "od", 148);
     pres = MakeCombo(this, "pres", 164);
     kam = MakeCombo(this, "kam", 148);
-    Odj = MakeEdit(this, "Odj", 101);
+    Odj = MakeFieldEdit(this, "Odj", 101);
     Button2 = MakeButton(this, "Button2", QStringLiteral("Posledni"), 55);
     Button2->setToolTip(QStringLiteral("Poslední příjezdové km."));
-    Ujeto = MakeEdit(this, "Ujeto", 101);
+    Ujeto = MakeFieldEdit(this, "Ujeto", 101);
     SpeedButton3 =
         MakePictureButton(this, "SpeedButton3", icons::Calculator(), QStringLiteral("Výpočet"));
-    Pri = MakeEdit(this, "Pri", 101);
+    Pri = MakeFieldEdit(this, "Pri", 101);
     SpeedButton2 =
         MakePictureButton(this, "SpeedButton2", icons::Calculator(), QStringLiteral("Výpočet"));
-    Pr = MakeEdit(this, "Pr", 106);
+    Pr = MakeFieldEdit(this, "Pr", 106);
     SpeedButton5 =
         MakePictureButton(this, "SpeedButton5", icons::Calculator(), QStringLiteral("Výpočet"));
-    Cj = MakeEdit(this, "Cj", 101);
+    Cj = MakeFieldEdit(this, "Cj", 101);
     Button1 = MakeButton(this, "Button1", QStringLiteral("..."), 21);
     SpeedButton4 =
         MakePictureButton(this, "SpeedButton4", icons::Calculator(), QStringLiteral("Výpočet"));
-    Mr = MakeEdit(this, "Mr", 109);
-    Pozn = MakeEdit(this, "Pozn", 469);
+    Mr = MakeFieldEdit(this, "Mr", 109);
+    Pozn = MakeFieldEdit(this, "Pozn", 469);
     Pozn->setMaxLength(TypingLimit(Field::Note));
     Kolo = MakeCombo(this, "Kolo", 164);
     OKButton = MakeButton(this, "OKButton", QStringLiteral("OK"), 91);

@@ -293,7 +293,7 @@ void TMainForm::BuildMenusAndToolBar() {
     connect(Statistika1, &QAction::triggered, this, &TMainForm::ShowStatistics);
     connect(Prehled1, &QAction::triggered, this, &TMainForm::ShowOverview);
     connect(Oprogramu1, &QAction::triggered, this, &TMainForm::ShowAbout);
-    connect(Seznam->header(), &QHeaderView::sectionClicked, this, &TMainForm::SortByColumn);
+    connect(Seznam->header(), &QHeaderView::sectionClicked, this, &TMainForm::SortByHeader);
     connect(Seznam, &QTreeView::doubleClicked, this, &TMainForm::ShowSelectedRide);
 }
 
@@ -668,7 +668,7 @@ void TMainForm::SelectRides(const std::vector<std::string>& numbers) {
     Seznam->scrollTo(model_->index(found.front(), 0));
 }
 
-void TMainForm::SortByColumn(int column) {
+void TMainForm::SortByHeader(int column) {
     sortColumn_ = column;
     model_->SortByColumn(column, regional_);
 }

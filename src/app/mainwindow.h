@@ -72,22 +72,22 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private slots:
-    void NewDiary();           // "Soubor" > "Nový"
-    void OpenDiary();          // "Soubor" > "Otevřít"
-    void SaveDiaryAs();        // "Soubor" > "Uložit jako"
-    void ImportOldDiary();     // "Soubor" > "Import z Vama 99"
-    void RestoreFromBackup();  // "Soubor" > "Obnovit ze zálohy…"
-    void NewRide();            // "Údaj" > "Nový"
-    void EditRide();           // "Údaj" > "Editovat"
-    void DeleteRide();         // "Údaj" > "Smazat"
-    void ShowSearch();         // "Údaj" > "Hledat"
-    void ShowPlaceLists();     // "Zkratky"
-    void ShowBikes();          // "Kola"
-    void ShowStatistics();     // "Statistika"
-    void ShowOverview();       // "Přehled"
-    void ShowAbout();          // "O programu"
-    void SortByColumn(int column);
-    void ShowSelectedRide();  // double click on a row
+    void NewDiary();                // "Soubor" > "Nový"
+    void OpenDiary();               // "Soubor" > "Otevřít"
+    void SaveDiaryAs();             // "Soubor" > "Uložit jako"
+    void ImportOldDiary();          // "Soubor" > "Import z Vama 99"
+    void RestoreFromBackup();       // "Soubor" > "Obnovit ze zálohy…"
+    void NewRide();                 // "Údaj" > "Nový"
+    void EditRide();                // "Údaj" > "Editovat"
+    void DeleteRide();              // "Údaj" > "Smazat"
+    void ShowSearch();              // "Údaj" > "Hledat"
+    void ShowPlaceLists();          // "Zkratky"
+    void ShowBikes();               // "Kola"
+    void ShowStatistics();          // "Statistika"
+    void ShowOverview();            // "Přehled"
+    void ShowAbout();               // "O programu"
+    void SortByHeader(int column);  // a click on a column header
+    void ShowSelectedRide();        // double click on a row
     // "Soubor" > "Export do CSV…"; "Údaj" > "Nový z GPS záznamu…" and "Nový podle vybraného".
     void ExportList();
     void NewRidesFromTracks();

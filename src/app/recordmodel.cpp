@@ -176,13 +176,12 @@ void SetUpRecordView(QTreeView* view, RecordModel* model, const diary::RegionalS
 
 std::vector<int> ColumnWidths(const QTreeView* view) {
     std::vector<int> widths;
-    for (int c = 0; c + 1 < view->model()->columnCount(); ++c)
-        widths.push_back(view->columnWidth(c));
+    for (int c = 0; c + 1 < view->header()->count(); ++c) widths.push_back(view->columnWidth(c));
     return widths;
 }
 
 void RestoreColumnWidths(QTreeView* view, const std::vector<int>& widths) {
-    const int n = std::min(static_cast<int>(widths.size()), view->model()->columnCount() - 1);
+    const int n = std::min(static_cast<int>(widths.size()), view->header()->count() - 1);
     for (int c = 0; c < n; ++c) {
         if (widths[static_cast<std::size_t>(c)] > 0)
             view->setColumnWidth(c, widths[static_cast<std::size_t>(c)]);

@@ -36,7 +36,7 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption) 
 }
 
 // Wide enough for `sample` (a typical bound) in the current font, never narrower than `width`.
-QLineEdit* MakeEdit(QWidget* parent, const char* name, int width, const char* sample) {
+QLineEdit* MakeConditionEdit(QWidget* parent, const char* name, int width, const char* sample) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
     const int needed = edit->fontMetrics().horizontalAdvance(QString::fromLatin1(sample)) + 16;
@@ -124,24 +124,24 @@ TFindForm::TFindForm(const RecordModel* list, const diary::RegionalSettings& reg
     Chcas = MakeCheck(panel, "Chcas", QStringLiteral("Čas jízdy"));
     Chkolo = MakeCheck(panel, "Chkolo", QStringLiteral("Kolo"));
 
-    Edatumod = MakeEdit(panel, "Edatumod", 89, "31.12.2001");
-    EDatumdo = MakeEdit(panel, "EDatumdo", 97, "31.12.2001");
-    Eodkud = MakeEdit(panel, "Eodkud", 97, "Kostelec n. L.");
-    Ekam = MakeEdit(panel, "Ekam", 97, "Kostelec n. L.");
-    Epres = MakeEdit(panel, "Epres", 137, "Kostelec nad Labem");
-    Eodjezdod = MakeEdit(panel, "Eodjezdod", 65, "12345,5");
-    Eodjezddo = MakeEdit(panel, "Eodjezddo", 65, "12345,5");
-    Eprijezdod = MakeEdit(panel, "Eprijezdod", 65, "12345,5");
-    Eprijezddo = MakeEdit(panel, "Eprijezddo", 65, "12345,5");
-    Eujetood = MakeEdit(panel, "Eujetood", 65, "12345,5");
-    Eujetodo = MakeEdit(panel, "Eujetodo", 65, "12345,5");
-    Eprumrychod = MakeEdit(panel, "Eprumrychod", 65, "12345,5");
-    Eprumrychdo = MakeEdit(panel, "Eprumrychdo", 65, "12345,5");
-    Emaxod = MakeEdit(panel, "Emaxod", 65, "12345,5");
-    Emaxdo = MakeEdit(panel, "Emaxdo", 65, "12345,5");
-    Ecasod = MakeEdit(panel, "Ecasod", 65, "10 h 30 min");
-    Ecasdo = MakeEdit(panel, "Ecasdo", 65, "10 h 30 min");
-    Ekolo = MakeEdit(panel, "Ekolo", 97, "Horske kolo");
+    Edatumod = MakeConditionEdit(panel, "Edatumod", 89, "31.12.2001");
+    EDatumdo = MakeConditionEdit(panel, "EDatumdo", 97, "31.12.2001");
+    Eodkud = MakeConditionEdit(panel, "Eodkud", 97, "Kostelec n. L.");
+    Ekam = MakeConditionEdit(panel, "Ekam", 97, "Kostelec n. L.");
+    Epres = MakeConditionEdit(panel, "Epres", 137, "Kostelec nad Labem");
+    Eodjezdod = MakeConditionEdit(panel, "Eodjezdod", 65, "12345,5");
+    Eodjezddo = MakeConditionEdit(panel, "Eodjezddo", 65, "12345,5");
+    Eprijezdod = MakeConditionEdit(panel, "Eprijezdod", 65, "12345,5");
+    Eprijezddo = MakeConditionEdit(panel, "Eprijezddo", 65, "12345,5");
+    Eujetood = MakeConditionEdit(panel, "Eujetood", 65, "12345,5");
+    Eujetodo = MakeConditionEdit(panel, "Eujetodo", 65, "12345,5");
+    Eprumrychod = MakeConditionEdit(panel, "Eprumrychod", 65, "12345,5");
+    Eprumrychdo = MakeConditionEdit(panel, "Eprumrychdo", 65, "12345,5");
+    Emaxod = MakeConditionEdit(panel, "Emaxod", 65, "12345,5");
+    Emaxdo = MakeConditionEdit(panel, "Emaxdo", 65, "12345,5");
+    Ecasod = MakeConditionEdit(panel, "Ecasod", 65, "10 h 30 min");
+    Ecasdo = MakeConditionEdit(panel, "Ecasdo", 65, "10 h 30 min");
+    Ekolo = MakeConditionEdit(panel, "Ekolo", 97, "Horske kolo");
 
     const QIcon calendarIcon = icons::Calendar();
     SpeedButton1 = new QToolButton(panel);

@@ -8,8 +8,7 @@
 
 QString FromCp(std::string_view bytes) {
     const std::u16string wide = diary::Cp1250ToUtf16(bytes);
-    return QString(reinterpret_cast<const QChar*>(wide.data()),
-                   static_cast<qsizetype>(wide.size()));
+    return QString::fromUtf16(wide.c_str(), static_cast<qsizetype>(wide.size()));
 }
 
 std::string ToCp(const QString& text) {
@@ -36,7 +35,7 @@ bool IsCp1250Text(const QString& text) {
 std::string ToFsPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 QString FromFsPath(std::string_view bytes) {
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return QFile::decodeName(QByteArrayView(bytes).toByteArray());
 }
 
 QValidator::State Cp1250Validator::validate(QString& input, int&) const {
