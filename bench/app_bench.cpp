@@ -2,7 +2,8 @@
 // shown, and the peer: QSettings reading the same "Data" section. Then what a user waits for,
 // through the real widgets: "Vyhledat" to the results shown, a header click to the list
 // reordered, "Nový údaj" OK to the row shown and the file saved, "Smazat" to the list
-// renumbered, "Statistika" to the window shown, "Přehled" to the window shown with its charts.
+// renumbered, "Statistika" to the window shown, "Přehled" to the window shown with its charts,
+// and a diary replaced by another program to the list reloaded, beside opening the same diary.
 
 #include <benchmark/benchmark.h>
 
@@ -24,6 +25,7 @@
 #include <memory>
 #include <string>
 
+#include "app/diarywatcher.h"
 #include "app/mainwindow.h"
 #include "app/msgbox.h"
 #include "app/overviewwindow.h"
@@ -250,6 +252,39 @@ void BM_OverviewWindow(benchmark::State& state) {
     }
 }
 
+// Opening the diary in the window: read, rows in the list, the list shown and the diary
+// remembered in the settings file, as "Otevřít" does after its file dialog.
+void BM_OpenInWindow(benchmark::State& state) {
+    auto main = MainOverCopy(Rides(state), "open");
+    const QString path = main->CurrentDiaryPath();
+    for (auto _ : state) {
+        main->Otevri(path);
+        Settle();
+    }
+}
+
+// Another program replaced the diary (a rename over it, as every save does): from the watcher's
+// word until the list shows the file again, with a ride in the middle selected before and after.
+void BM_OutsideReload(benchmark::State& state) {
+    auto main = MainOverCopy(Rides(state), "reload");
+    const std::string path = main->CurrentDiaryPath().toStdString();
+    const std::string other = path + ".other";
+    auto* watcher = main->findChild<DiaryWatcher*>();
+    if (watcher == nullptr) std::abort();
+    main->SelectRides({std::to_string(Rides(state) / 2)});
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::copy_file(path, other, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::rename(other, path);
+        // The reload is set off by hand below, so the watcher's own word must not add a second.
+        watcher->Known();
+        state.ResumeTiming();
+        emit watcher->ChangedOnDisk();
+        Settle();
+    }
+    state.counters["rows"] = main->model()->rowCount();
+}
+
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 }
@@ -268,6 +303,8 @@ BENCHMARK(BM_NewRideOk)->Apply(LargeOnly)->UseManualTime();
 BENCHMARK(BM_DeleteFirst)->Apply(LargeOnly);
 BENCHMARK(BM_StatisticsWindow)->Apply(LargeOnly);
 BENCHMARK(BM_OverviewWindow)->Apply(LargeOnly);
+BENCHMARK(BM_OpenInWindow)->Apply(LargeOnly);
+BENCHMARK(BM_OutsideReload)->Apply(LargeOnly);
 
 }  // namespace
 

@@ -36,6 +36,8 @@ ROWS = [
     ("Smazat (first ride) to list renumbered", "BM_DeleteFirst"),
     ("Statistika to window shown", "BM_StatisticsWindow"),
     ("Přehled to window shown with charts", "BM_OverviewWindow"),
+    ("Otevřít: diary to list shown", "BM_OpenInWindow"),
+    ("Outside change to list reloaded", "BM_OutsideReload"),
 ]
 # Tracks (the columns count points) and the CSV export (rides), from tracks_bench.
 ROWS += [
@@ -51,7 +53,8 @@ ROWS += [
 # Figures through the real widgets, measured at 1,000 (the smoke run) and 100,000 rides only,
 # with what each may take at 100,000 rides (ms).
 END_TO_END = {"BM_HeaderClick": 100, "BM_NewRideOk": 100, "BM_DeleteFirst": 100,
-              "BM_StatisticsWindow": 100, "BM_OverviewWindow": 150}
+              "BM_StatisticsWindow": 100, "BM_OverviewWindow": 150,
+              "BM_OpenInWindow": 100, "BM_OutsideReload": 100}
 
 
 def load(paths):
@@ -140,6 +143,7 @@ def main():
         ("statistics / open at 100,000", ratio(t("BM_Statistics", big), t("BM_OpenModel", big)), "≤ 0.5", lambda r: r <= 0.5),
         ("overview / open (core) at 100,000", ratio(t("BM_Overview", big), t("BM_OpenRows", big)), "≤ 0.5", lambda r: r <= 0.5),
         ("search window / core search, every ride a hit, at 100,000", ratio(t("BM_SearchWindow", big), t("BM_SearchEveryHit", big)), "≤ 2", lambda r: r <= 2),
+        ("outside change reloaded / Otevřít at 100,000", ratio(t("BM_OutsideReload", big), t("BM_OpenInWindow", big)), "≤ 1", lambda r: r <= 1),
         ("search window at 100,000 (ms)", t("BM_SearchWindow", big), "≤ 200", lambda r: r <= 200),
         ("saved edit / save floor at 10,000", ratio(t("BM_SaveEdit", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
         ("checked edit under the lock / save floor at 10,000", ratio(t("BM_SaveEditLocked", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
