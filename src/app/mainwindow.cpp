@@ -323,12 +323,12 @@ void TMainForm::FormCreate() {
     }
     if (!settingsUnreadable_)
         Guarded(this, [&] {
-            const auto from = diary::ReadPlaceList(settings, "odkud");
-            const auto to = diary::ReadPlaceList(settings, "kam");
-            const auto via = diary::ReadPlaceList(settings, "pres");
-            add_->SetPlaceLists(from, to, via);
+            // One read: the entry dialog and the shortcut editor start from one state of the
+            // file, which the editor's OK later compares with what the file then holds.
+            const diary::PlaceLists lists = diary::ReadPlaceLists(settings);
+            add_->SetPlaceLists(lists.from, lists.to, lists.via);
             int k = 0;
-            for (const auto* list : {&from, &to, &via}) {
+            for (const auto* list : {&lists.from, &lists.to, &lists.via}) {
                 for (const std::string& place : *list) placeLists_[k].append(FromCp(place));
                 ++k;
             }
