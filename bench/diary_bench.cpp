@@ -153,20 +153,6 @@ std::string ScratchCopy(std::size_t rides, const char* name) {
     return copy;
 }
 
-void BM_SaveEdit(benchmark::State& state) {
-    const std::string path = ScratchCopy(Rides(state), "save");
-    const auto records = diary::ReadDiary(path);
-    const std::size_t middle = records.size() / 2;
-    diary::DiaryRecord record = records[middle];
-    const std::string number = record.number;
-    int round = 0;
-    for (auto _ : state) {
-        record[diary::Field::Note] = "upraveno " + std::to_string(++round);
-        diary::WriteRecord(path, number, record);
-    }
-    SetFileCounters(state, path);
-}
-
 // The edit of the record commands: under the lock, checked against the file, saved. `reload`
 // adds what the list needs next: the rows from the bytes the edit saved, or from a second read.
 enum class Reload { None, FromResult, ReadAgain };
@@ -246,7 +232,6 @@ BENCHMARK(BM_SearchEveryHit)->Apply(Sizes);
 BENCHMARK(BM_Statistics)->Apply(Sizes);
 BENCHMARK(BM_Overview)->Apply(Sizes);
 BENCHMARK(BM_OverviewRead)->Apply(Sizes);
-BENCHMARK(BM_SaveEdit)->Apply(Sizes);
 BENCHMARK(BM_SaveEditLocked)->Apply(Sizes);
 BENCHMARK(BM_SaveEditRows)->Apply(Sizes);
 BENCHMARK(BM_SaveEditReread)->Apply(Sizes);

@@ -24,7 +24,6 @@ ROWS = [
     ("Statistics", "BM_Statistics"),
     ("Overview: totals, charts, records", "BM_Overview"),
     ("Overview: of which reading the rows", "BM_OverviewRead"),
-    ("Saved edit (atomic, fsync)", "BM_SaveEdit"),
     ("Saved edit checked under the lock", "BM_SaveEditLocked"),
     ("… and the list's rows from the saved bytes", "BM_SaveEditRows"),
     ("… and the list's rows from a second read", "BM_SaveEditReread"),
@@ -145,7 +144,6 @@ def main():
         ("search window / core search, every ride a hit, at 100,000", ratio(t("BM_SearchWindow", big), t("BM_SearchEveryHit", big)), "≤ 2", lambda r: r <= 2),
         ("outside change reloaded / Otevřít at 100,000", ratio(t("BM_OutsideReload", big), t("BM_OpenInWindow", big)), "≤ 1", lambda r: r <= 1),
         ("search window at 100,000 (ms)", t("BM_SearchWindow", big), "≤ 200", lambda r: r <= 200),
-        ("saved edit / save floor at 10,000", ratio(t("BM_SaveEdit", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
         ("checked edit under the lock / save floor at 10,000", ratio(t("BM_SaveEditLocked", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
         ("checked edit under the lock / floor with folder fsync at 10,000", ratio(t("BM_SaveEditLocked", mid), t("BM_FloorSaveFolder", mid)), "≤ 1.5", lambda r: r <= 1.5),
     ]

@@ -19,6 +19,7 @@
 #include "app/firstfield.h"
 #include "app/icons.h"
 #include "app/msgbox.h"
+#include "app/opendiary.h"
 #include "app/recordmodel.h"
 #include "app/textcodec.h"
 #include "diary/errors.h"
@@ -200,17 +201,14 @@ void TDilForm::Accept() {
 
 // ---------------------------------------------------------------------------------------------
 
-TKolaForm::TKolaForm(const RecordModel* list, const diary::RegionalSettings& regional,
-                     std::string settingsPath, std::function<QString()> currentDiaryPath,
-                     Helpers helpers, QWidget* parent)
+TKolaForm::TKolaForm(OpenDiary& diary, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      list_(list),
-      regional_(regional),
-      settingsPath_(std::move(settingsPath)),
-      currentDiaryPath_(std::move(currentDiaryPath)),
-      helpers_(std::move(helpers)) {
+      list_(&diary.model()),
+      regional_(diary.regional()),
+      settingsPath_(diary.SettingsFile()),
+      diary_(diary) {
     setObjectName(QStringLiteral("KolaForm"));
     setWindowTitle(QStringLiteral("Kola"));
 
@@ -409,10 +407,10 @@ void TKolaForm::RenameBike() {
     // The rides first, in one save of the diary; the settings follow only once they are
     // renamed, so a busy or unwritable diary leaves everything as it was.
     Guarded(this, [&] {
-        helpers_.beforeDiaryChange();
+        diary_.KeepDailyBackup(this);
         const diary::BikeRideChange change =
-            diary::RenameBikeInDiary(ToFsPath(currentDiaryPath_()), from, to);
-        helpers_.showRows(change.Rows());
+            diary::RenameBikeInDiary(ToFsPath(diary_.path()), from, to);
+        diary_.ShowSaved(change.Rows());
         diary::RenameBikeInSettings(settingsPath_, from, to);
         diary::AddBike(settingsPath_, to);
     });
@@ -435,10 +433,10 @@ void TKolaForm::RemoveBike() {
     Guarded(this, [&] {
         // Only the rides the user was told of: one another program put on the bike meanwhile
         // is not stripped of it unasked.
-        if (rides > 0) helpers_.beforeDiaryChange();
+        if (rides > 0) diary_.KeepDailyBackup(this);
         const diary::BikeRideChange change =
-            diary::RemoveBikeFromDiary(ToFsPath(currentDiaryPath_()), name, rides);
-        helpers_.showRows(change.Rows());
+            diary::RemoveBikeFromDiary(ToFsPath(diary_.path()), name, rides);
+        diary_.ShowSaved(change.Rows());
         if (!change.applied) {
             ShowError(this, QString::fromUtf8(change.Message()));
             return;

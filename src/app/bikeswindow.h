@@ -19,6 +19,7 @@
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
+class OpenDiary;
 class RecordModel;
 
 // The name of a bike, typed in for a new bike or a rename.
@@ -64,18 +65,8 @@ private:
 class TKolaForm : public QWidget {
     Q_OBJECT
 public:
-    struct Helpers {
-        // Runs before this window changes the open diary (the day's backup).
-        std::function<void()> beforeDiaryChange;
-        // The diary's rows after this window changed it: the main list shows them.
-        std::function<void(std::vector<diary::RecordRow>)> showRows;
-    };
-
-    // `list` is the main list: the figures are its rides. `currentDiaryPath` names the diary a
-    // rename or a removal changes.
-    TKolaForm(const RecordModel* list, const diary::RegionalSettings& regional,
-              std::string settingsPath, std::function<QString()> currentDiaryPath, Helpers helpers,
-              QWidget* parent = nullptr);
+    // The figures are the open diary's rides; a rename or a removal changes that diary.
+    explicit TKolaForm(OpenDiary& diary, QWidget* parent = nullptr);
     ~TKolaForm() override;
 
     // The note for the status bar about the parts past their interval (empty when none is).
@@ -108,8 +99,7 @@ private:
     const RecordModel* list_;
     diary::RegionalSettings regional_;
     std::string settingsPath_;
-    std::function<QString()> currentDiaryPath_;
-    Helpers helpers_;
+    OpenDiary& diary_;
     // What the lists show, as last read.
     diary::BikeSettings settings_;
     std::vector<diary::BikeFigures> figures_;

@@ -15,12 +15,13 @@
 #include "app/firstfield.h"
 #include "app/icons.h"
 #include "app/msgbox.h"
+#include "app/opendiary.h"
 #include "app/recordmodel.h"
 #include "app/textcodec.h"
 #include "diary/calculators.h"
+#include "diary/diary_transaction.h"
 #include "diary/errors.h"
 #include "diary/new_ride.h"
-#include "diary/profile.h"
 #include "diary/record.h"
 #include "diary/regional.h"
 
@@ -98,9 +99,12 @@ QVBoxLayout* Group(QWidget* parent, const char* labelName, const QString& captio
 
 }  // namespace
 
-TAddForm::TAddForm(const RecordModel* list, const diary::RegionalSettings& regional,
-                   Helpers helpers, QWidget* parent)
-    : QDialog(parent), list_(list), regional_(regional), helpers_(std::move(helpers)) {
+TAddForm::TAddForm(OpenDiary& diary, Helpers helpers, QWidget* parent)
+    : QDialog(parent),
+      diary_(diary),
+      list_(&diary.model()),
+      regional_(diary.regional()),
+      helpers_(std::move(helpers)) {
     setObjectName(QStringLiteral("AddForm"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -290,9 +294,20 @@ diary::DiaryRecord TAddForm::Record() const {
     return record;
 }
 
-void TAddForm::StartNew(const QString& number) {
-    Cislo->setText(number);
-    for (int i = 0; i < diary::kAllFieldCount; ++i) SetFieldText(static_cast<Field>(i), QString());
+bool TAddForm::AddRide(const diary::DiaryRecord& fields, const QString& caption) {
+    SetRecord(fields);
+    setWindowTitle(caption);
+    save_ = [this](const diary::DiaryRecord& record) { return diary_.AddRide(this, record); };
+    return exec() == kResultOk;
+}
+
+bool TAddForm::EditRide(const diary::RecordRow& ride) {
+    SetRecord(ride.ToRecord());
+    setWindowTitle(QStringLiteral("Editovat údaj"));
+    save_ = [this, ride](const diary::DiaryRecord& record) {
+        return diary_.EditRide(this, ride, record);
+    };
+    return exec() == kResultOk;
 }
 
 void TAddForm::SetPlaceLists(const std::vector<std::string>& from,
@@ -369,14 +384,6 @@ void TAddForm::AskRideTime() {
 }
 
 void TAddForm::AcceptRide() {
-    // "§" ends a field in the diary file, so a field holding it would split the ride's line.
-    const QChar separator(u'\u00A7');
-    for (int i = 0; i < diary::kAllFieldCount; ++i) {
-        if (FieldText(static_cast<Field>(i)).contains(separator)) {
-            ShowError(this, QStringLiteral("Znak § nelze použít."));
-            return;
-        }
-    }
     // A long text loaded from the diary may stay as it is, but once the user changed it the
     // typing limit applies; saying so beats cutting the text behind the user's back.
     for (int i = 0; i < diary::kAllFieldCount; ++i) {
@@ -391,16 +398,17 @@ void TAddForm::AcceptRide() {
             return;
         }
     }
-    // Whatever else the diary file could not hold as typed (a date that starts with a blank
-    // would lose it on the next read) is refused here, while the typing can still be mended.
+    // What the diary file could not hold as typed is refused here, while the typing can still
+    // be mended.
+    const diary::DiaryRecord record = Record();
     try {
-        const diary::DiaryRecord record = Record();
-        diary::CheckRecordFields(record);
-        diary::CheckProfileValue(diary::FormatRecordLine(record));
+        diary::CheckRideWritable(record);
     } catch (const diary::InvalidValueError& e) {
         ShowError(this, QString::fromUtf8(e.what()));
         return;
     }
+    // The dialog stays open, with everything typed, until the ride is in the file.
+    if (save_ && !save_(record)) return;
     done(kResultOk);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The record entry dialog: one ride typed in or corrected, with the helpers that fill a field.
-// The opener fills it (a new ride's number, or a ride to correct), runs it with exec() and, on
-// "OK" (result 1), reads the ride back with Record().
+// "OK" saves the ride through the open diary; the dialog closes only once the ride is in the
+// file, and stays open with everything typed when the save failed or was refused.
 
 #include <QDate>
 #include <QDialog>
@@ -20,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
+class OpenDiary;
 class RecordModel;
 
 class TAddForm : public QDialog {
@@ -33,16 +34,19 @@ public:
         std::function<std::optional<QString>()> askRideTime;
     };
 
-    // `list` is the main list ("Posledni" reads its last row).
-    TAddForm(const RecordModel* list, const diary::RegionalSettings& regional, Helpers helpers,
-             QWidget* parent = nullptr);
+    // "Posledni" reads the last row of the open diary's list.
+    TAddForm(OpenDiary& diary, Helpers helpers, QWidget* parent = nullptr);
+
+    // A new ride, starting from `fields` (its number the one the list would give it), under
+    // `caption`; true once it is in the file.
+    bool AddRide(const diary::DiaryRecord& fields, const QString& caption);
+    // Corrects `ride`, the row as the user chose it; true once the correction is in the file.
+    bool EditRide(const diary::RecordRow& ride);
 
     // The number in Cislo and the eleven fields and the bike, as code page 1250 texts. The
     // bike is read without blanks at its ends: it is a name, matched to the bike list.
     void SetRecord(const diary::DiaryRecord& record);
     diary::DiaryRecord Record() const;
-    // Empties every field and shows `number`; the place lists stay.
-    void StartNew(const QString& number);
     // The place lists offered by od, kam and pres, in file order.
     void SetPlaceLists(const std::vector<std::string>& from, const std::vector<std::string>& to,
                        const std::vector<std::string>& via);
@@ -72,9 +76,12 @@ private:
     QString FieldText(diary::Field field) const;
     void SetFieldText(diary::Field field, const QString& text);
 
+    OpenDiary& diary_;
     const RecordModel* list_;
     diary::RegionalSettings regional_;
     Helpers helpers_;
+    // Saves the ride of this opening; true once it is in the file.
+    std::function<bool(const diary::DiaryRecord&)> save_;
     // Each field's text as it was last set (loaded or emptied), before the user typed.
     std::array<QString, diary::kAllFieldCount> loaded_;
 

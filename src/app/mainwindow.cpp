@@ -27,11 +27,11 @@
 #include "app/csvexport.h"
 #include "app/datepicker.h"
 #include "app/detailwindow.h"
-#include "app/diarywatcher.h"
 #include "app/entrydialog.h"
 #include "app/filedialog.h"
 #include "app/icons.h"
 #include "app/msgbox.h"
+#include "app/opendiary.h"
 #include "app/overviewwindow.h"
 #include "app/placelisteditor.h"
 #include "app/recordmodel.h"
@@ -97,58 +97,75 @@ QString WithDiaryExtension(const QString& name) {
 }
 
 TMainForm::TMainForm(const QString& settingsFolder, const diary::RegionalSettings& regional)
-    : settingsFolder_(settingsFolder), regional_(regional) {
+    : settingsFolder_(settingsFolder),
+      regional_(regional),
+      diary_(new OpenDiary(settingsFolder, regional, this)) {
     BuildMenusAndToolBar();
     CreateWindows();
 }
 
 TMainForm::~TMainForm() = default;
 
+const QString& TMainForm::CurrentDiaryPath() const { return diary_->path(); }
+
+const RecordModel* TMainForm::model() const { return &diary_->model(); }
+
 void TMainForm::CreateWindows() {
-    watcher_ = new DiaryWatcher(this);
-    connect(watcher_, &DiaryWatcher::ChangedOnDisk, this, &TMainForm::ReloadFromDisk);
-    add_ = std::make_unique<TAddForm>(
-        model_, regional_,
-        TAddForm::Helpers{[this](QWidget* opener) { return calendar_->Pick(opener); },
-                          [this] { return cas_->Ask(TCasForm::Start::Empty); }});
-    // The start-up load fills the entry dialog's place lists, so it runs once that exists and
-    // before the shortcut editor, which starts from the same lists.
+    connect(diary_, &OpenDiary::ChangedOnDisk, this, &TMainForm::ReloadFromDisk);
+    connect(diary_, &OpenDiary::PathChanged, this, [this](const QString& path) {
+        setWindowTitle(QStringLiteral("Vamo 2001 [") + path + QStringLiteral("]"));
+    });
+    connect(diary_, &OpenDiary::ChangeShown, this,
+            [this](const std::string& number) { SelectRides({number}); });
+    connect(diary_, &OpenDiary::RidesToSelect, this, &TMainForm::SelectRides);
+    connect(diary_, &OpenDiary::RideToShow, this, [this](const std::string& number) {
+        const auto row = diary_->model().table().FindNumber(number);
+        if (row < 0) return;
+        SelectRides({number});
+        DetailWindow().ShowRecord(diary_->model().row(static_cast<int>(row)));
+    });
+    connect(diary_, &OpenDiary::Waiting, this, [this](bool waiting) {
+        if (waiting) {
+            statusBar()->showMessage(
+                QStringLiteral("Čekám, až jiný program dokončí zápis do deníku…"));
+        } else {
+            statusBar()->clearMessage();
+        }
+    });
     FormCreate();
-    about_ = std::make_unique<TAboutBox>();
-    find_ = std::make_unique<TFindForm>(
-        model_, regional_, [this] { return currentDiaryPath_; },
-        TFindForm::Helpers{[this](QWidget* opener) { return calendar_->Pick(opener); },
-                           [this] { return cas_->Ask(TCasForm::Start::AsLeft); }});
-    zkratky_ = std::make_unique<TZkratkyForm>(placeLists_[0], placeLists_[1], placeLists_[2],
-                                              SettingsFile());
+    // The entry dialog's place lists are those of the start.
+    add_ = std::make_unique<TAddForm>(
+        *diary_,
+        TAddForm::Helpers{[this](QWidget* opener) { return DatePicker().Pick(opener); },
+                          [this] { return RideTimeDialog().Ask(TCasForm::Start::Empty); }});
+    add_->SetPlaceLists(placeLists_.from, placeLists_.to, placeLists_.via);
     cas_ = std::make_unique<TCasForm>();
     calendar_ = std::make_unique<TCalendarForm>(this);
-    stat_ = std::make_unique<TStatForm>(model_, regional_);
     info_ = std::make_unique<TInfoForm>(this);
-    backup_ = std::make_unique<TBackupForm>(regional_);
-    prehled_ = std::make_unique<TPrehledForm>(
-        model_, regional_,
-        TPrehledForm::Helpers{[this](const std::vector<std::string>& n) { SelectRides(n); },
-                              [this](const std::string& number) {
-                                  const auto row = model_->table().FindNumber(number);
-                                  if (row < 0) return;
-                                  SelectRides({number});
-                                  info_->ShowRecord(model_->row(static_cast<int>(row)));
-                              },
-                              [this] { return currentDiaryPath_; }});
-    kola_ = std::make_unique<TKolaForm>(
-        model_, regional_, SettingsFile(), [this] { return currentDiaryPath_; },
-        TKolaForm::Helpers{[this] { KeepDailyBackup(); },
-                           [this](std::vector<diary::RecordRow> rows) {
-                               const int row = SelectedRow();
-                               watcher_->Known();
-                               ShowRows(std::move(rows),
-                                        row < 0 ? std::string()
-                                                : std::string(model_->row(row).Number()));
-                           }});
+    RecordModel* list = &diary_->model();
+    const auto path = [this] { return diary_->path(); };
+    find_ = std::make_unique<TFindForm>(
+        list, regional_, path,
+        TFindForm::Helpers{[this](QWidget* opener) { return DatePicker().Pick(opener); },
+                           [this] { return RideTimeDialog().Ask(TCasForm::Start::AsLeft); }});
+    stat_ = std::make_unique<TStatForm>(list, regional_);
+    prehled_ = std::make_unique<TPrehledForm>(*diary_);
+    kola_ = std::make_unique<TKolaForm>(*diary_);
     if (!settingsUnreadable_) statusBar()->showMessage(kola_->DuePartsNote());
     RestoreListWidths();
 }
+
+TAddForm& TMainForm::EntryDialog() {
+    if (!settingsUnreadable_)
+        Guarded(this, [&] { add_->SetBikeList(diary::ReadBikeList(SettingsFile())); });
+    return *add_;
+}
+
+TCasForm& TMainForm::RideTimeDialog() { return *cas_; }
+
+TCalendarForm& TMainForm::DatePicker() { return *calendar_; }
+
+TInfoForm& TMainForm::DetailWindow() { return *info_; }
 
 void TMainForm::RestoreListWidths() {
     try {
@@ -265,9 +282,7 @@ void TMainForm::BuildMenusAndToolBar() {
 
     Seznam = new QTreeView(this);
     Seznam->setObjectName(QStringLiteral("Seznam"));
-    model_ = new RecordModel(this);
-    model_->setObjectName(QStringLiteral("SeznamModel"));
-    SetUpRecordView(Seznam, model_, regional_);
+    SetUpRecordView(Seznam, &diary_->model(), regional_);
     setCentralWidget(Seznam);
     // Enter on a row edits it, as a double click shows it.
     for (const QKeySequence& keys : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
@@ -276,7 +291,7 @@ void TMainForm::BuildMenusAndToolBar() {
     }
 
     connect(Nov1, &QAction::triggered, this, &TMainForm::NewDiary);
-    connect(Otevt1, &QAction::triggered, this, &TMainForm::OpenDiary);
+    connect(Otevt1, &QAction::triggered, this, &TMainForm::OpenDiaryFile);
     connect(Uloitjako1, &QAction::triggered, this, &TMainForm::SaveDiaryAs);
     connect(Obnovitzezalohy1, &QAction::triggered, this, &TMainForm::RestoreFromBackup);
     connect(Importzestarverze1, &QAction::triggered, this, &TMainForm::ImportOldDiary);
@@ -297,53 +312,35 @@ void TMainForm::BuildMenusAndToolBar() {
     connect(Seznam, &QTreeView::doubleClicked, this, &TMainForm::ShowSelectedRide);
 }
 
-std::string TMainForm::SettingsFile() const {
-    return diary::SettingsPath(ToFsPath(settingsFolder_));
-}
+std::string TMainForm::SettingsFile() const { return diary_->SettingsFile(); }
 
 void TMainForm::FormCreate() {
     const std::string settings = SettingsFile();
-    currentDiaryPath_ = FromFsPath(diary::DefaultDiaryPath(ToFsPath(settingsFolder_)));
+    QString path = FromFsPath(diary::DefaultDiaryPath(ToFsPath(settingsFolder_)));
     try {
         // An empty default tells "no entry" apart from a stored path, which is read in the
         // settings file's own coding.
         const std::string stored = diary::ReadLastDiary(settings, std::string());
-        if (!stored.empty()) currentDiaryPath_ = DiaryPathFromSettings(stored);
+        if (!stored.empty()) path = DiaryPathFromSettings(stored);
     } catch (const diary::ReadError& e) {
         // Said once, with what follows from it; the later reads and writes of the same file
         // would only repeat it, so this session leaves the file alone.
         settingsUnreadable_ = true;
-        ShowError(this,
-                  QStringLiteral("Soubor nastavení %1 nelze přečíst (%2).\n"
-                                 "Nelze zjistit, který deník byl otevřen naposledy; "
-                                 "otevírá se %3.")
-                      .arg(FromFsPath(settings), QString::fromUtf8(e.what()), currentDiaryPath_));
+        ShowError(this, QStringLiteral("Soubor nastavení %1 nelze přečíst (%2).\n"
+                                       "Nelze zjistit, který deník byl otevřen naposledy; "
+                                       "otevírá se %3.")
+                            .arg(FromFsPath(settings), QString::fromUtf8(e.what()), path));
     } catch (const std::exception& e) {
         ShowException(this, e);
     }
-    if (!settingsUnreadable_)
-        Guarded(this, [&] {
-            // One read: the entry dialog and the shortcut editor start from one state of the
-            // file, which the editor's OK later compares with what the file then holds.
-            const diary::PlaceLists lists = diary::ReadPlaceLists(settings);
-            add_->SetPlaceLists(lists.from, lists.to, lists.via);
-            int k = 0;
-            for (const auto* list : {&lists.from, &lists.to, &lists.via}) {
-                for (const std::string& place : *list) placeLists_[k].append(FromCp(place));
-                ++k;
-            }
-        });
-    Guarded(this, [&] { model_->Assign(diary::ReadDiaryRows(ToFsPath(currentDiaryPath_))); });
-    FollowDiary();
+    // The entry dialog offers the place lists of the start.
+    if (!settingsUnreadable_) Guarded(this, [&] { placeLists_ = diary::ReadPlaceLists(settings); });
+    diary_->Load(path, this);
 }
 
 void TMainForm::Otevri(const QString& path) {
-    currentDiaryPath_ = path;
-    sortColumn_ = 0;
+    diary_->Load(path, this);
     RememberDiary();
-    model_->Clear();
-    Guarded(this, [&] { model_->Assign(diary::ReadDiaryRows(ToFsPath(currentDiaryPath_))); });
-    FollowDiary();
 }
 
 int TMainForm::SelectedRow() const {
@@ -351,39 +348,26 @@ int TMainForm::SelectedRow() const {
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-void TMainForm::FollowDiary() {
-    setWindowTitle(QStringLiteral("Vamo 2001 [") + currentDiaryPath_ + QStringLiteral("]"));
-    watcher_->Watch(currentDiaryPath_);
+std::optional<diary::RecordRow> TMainForm::ChosenRide() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        ShowError(this, kNoSelection);
+        return std::nullopt;
+    }
+    return diary_->model().row(row);
 }
 
 void TMainForm::ReloadFromDisk() {
-    // The selected ride is found again by its contents: another program may have renumbered it;
-    // its own number wins where the same ride stands twice.
     std::optional<diary::RecordRow> was;
-    if (const int row = SelectedRow(); row >= 0) was = model_->row(row);
-    std::vector<diary::RecordRow> rows;
-    Guarded(this, [&] { rows = diary::ReadDiaryRows(ToFsPath(currentDiaryPath_)); });
-    const auto sameRide = [&was](const diary::RecordRow& row) {
-        for (int i = 0; i < diary::kAllFieldCount; ++i) {
-            const auto field = static_cast<diary::Field>(i);
-            if (row.Get(field) != was->Get(field)) return false;
-        }
-        return true;
-    };
-    std::string number;
-    for (std::size_t i = 0; was && i < rows.size(); ++i) {
-        if (!sameRide(rows[i])) continue;
-        number = rows[i].Number();
-        if (number == was->Number()) break;
-    }
-    ShowRows(std::move(rows), number);
+    if (const int row = SelectedRow(); row >= 0) was = diary_->model().row(row);
+    const std::string number = diary_->Reload(this, was);
+    if (!number.empty()) SelectRides({number});
 }
 
 bool TMainForm::RememberDiary() {
     if (settingsUnreadable_) return false;
-    return Guarded(this, [&] {
-        diary::WriteLastDiary(SettingsFile(), DiaryPathToSettings(currentDiaryPath_));
-    });
+    return Guarded(
+        this, [&] { diary::WriteLastDiary(SettingsFile(), DiaryPathToSettings(diary_->path())); });
 }
 
 bool TMainForm::MayOverwrite(const QString& path) { return filedialog::MayOverwrite(this, path); }
@@ -391,7 +375,7 @@ bool TMainForm::MayOverwrite(const QString& path) { return filedialog::MayOverwr
 QString TMainForm::DialogFolder() const {
     // Where a desktop's own dialogs start: the folder last chosen in them, and before that
     // the open diary's folder, not whatever folder the program was started from.
-    return dialogFolder_.isEmpty() ? QFileInfo(currentDiaryPath_).absolutePath() : dialogFolder_;
+    return dialogFolder_.isEmpty() ? QFileInfo(diary_->path()).absolutePath() : dialogFolder_;
 }
 
 QString TMainForm::AskFileName(bool save, const QString& filter) {
@@ -413,14 +397,11 @@ void TMainForm::NewDiary() {
             this, [&] { diary::SaveDiary(ToFsPath(path), std::vector<diary::DiaryRecord>{}); });
         if (!emptied) return;
     }
-    model_->Clear();
-    sortColumn_ = 0;
-    currentDiaryPath_ = path;
+    diary_->StartEmpty(path);
     RememberDiary();
-    FollowDiary();
 }
 
-void TMainForm::OpenDiary() {
+void TMainForm::OpenDiaryFile() {
     const QString chosen = AskFileName(false, kDiaryFilter);
     if (chosen.isEmpty()) return;
     Otevri(chosen);
@@ -430,15 +411,14 @@ void TMainForm::SaveDiaryAs() {
     const QString chosen = AskFileName(true, kDiaryFilter);
     if (chosen.isEmpty()) return;
     const QString path = WithDiaryExtension(chosen);
-    if (SameFile(path, currentDiaryPath_)) return;
+    if (SameFile(path, diary_->path())) return;
     if (!MayOverwrite(path)) return;
     // The whole list in one save: a file with more records than the list keeps none of them.
-    const bool saved =
-        Guarded(this, [&] { diary::SaveDiary(ToFsPath(path), model_->table().InNumberOrder()); });
+    const bool saved = Guarded(
+        this, [&] { diary::SaveDiary(ToFsPath(path), diary_->model().table().InNumberOrder()); });
     if (!saved) return;
-    currentDiaryPath_ = path;
+    diary_->SavedAs(path);
     RememberDiary();
-    FollowDiary();
 }
 
 void TMainForm::ImportOldDiary() {
@@ -456,19 +436,18 @@ void TMainForm::ImportOldDiary() {
     Otevri(target);
 }
 
-bool TMainForm::RunEntryDialog(const QString& caption) {
-    add_->setWindowTitle(caption);
-    if (!settingsUnreadable_)
-        Guarded(this, [&] { add_->SetBikeList(diary::ReadBikeList(SettingsFile())); });
+template <typename Run>
+bool TMainForm::RunEntryDialog(Run&& run) {
+    TAddForm& dialog = EntryDialog();
     setEnabled(false);
-    const int result = add_->exec();
+    const bool saved = run(dialog);
     setEnabled(true);
-    return result == kResultOk;
+    return saved;
 }
 
 void TMainForm::ExportList() {
     const QString chosen = AskFileName(true, csvexport::Filter());
-    if (!chosen.isEmpty()) csvexport::WriteList(this, *model_, chosen, regional_);
+    if (!chosen.isEmpty()) csvexport::WriteList(this, diary_->model(), chosen, regional_);
 }
 
 void TMainForm::NewRide() { AddRide({}, QStringLiteral("Nový údaj")); }
@@ -485,63 +464,46 @@ void TMainForm::AddRidesFromTracks(const QStringList& paths) {
     for (const trackrides::TrackRide& ride : trackrides::ReadRides(this, paths, regional_)) {
         trackrides::SayWhatIsMissing(this, ride);
         // The departure is read now: the ride before may have just been added.
-        AddRide(diary::WithOdometer(ride.fields, diary::LastArrival(model_->table()), regional_),
+        AddRide(diary::WithOdometer(ride.fields, diary::LastArrival(diary_->model().table()),
+                                    regional_),
                 trackrides::Caption(ride));
     }
 }
 
 void TMainForm::NewRideLikeSelected() {
-    const int row = SelectedRow();
-    if (row < 0) {
-        ShowError(this, kNoSelection);
-        return;
-    }
-    const diary::DiaryRecord like = diary::RideLike(model_->row(row), Today(), regional_);
-    AddRide(diary::WithOdometer(like, diary::LastArrival(model_->table()), regional_),
+    const std::optional<diary::RecordRow> like = ChosenRide();
+    if (!like) return;
+    const diary::DiaryRecord fields = diary::RideLike(*like, Today(), regional_);
+    AddRide(diary::WithOdometer(fields, diary::LastArrival(diary_->model().table()), regional_),
             QStringLiteral("Nový údaj"));
 }
 
 void TMainForm::AddRide(diary::DiaryRecord fields, const QString& caption) {
-    fields.number = std::to_string(model_->rowCount() + 1);
-    if (fields.bike.empty()) fields.bike = diary::LastBike(model_->table());
-    add_->SetRecord(fields);
-    if (!RunEntryDialog(caption)) return;
-    const diary::DiaryRecord record = add_->Record();
-    // The ride takes the file's first free number under the diary's lock, whatever this list
-    // holds, and the row appears only once its line is in the file.
-    KeepDailyBackup();
-    diary::ChangeResult result;
-    if (!Guarded(this, [&] { result = diary::AddRecord(ToFsPath(currentDiaryPath_), record); }))
+    fields.number = std::to_string(diary_->model().rowCount() + 1);
+    if (fields.bike.empty()) fields.bike = diary::LastBike(diary_->model().table());
+    diary::DiaryRecord saved;
+    if (!RunEntryDialog([&](TAddForm& dialog) {
+            if (!dialog.AddRide(fields, caption)) return false;
+            saved = dialog.Record();
+            return true;
+        }))
         return;
-    ShowChangedDiary(result, result.number);
-    RememberBike(record);
-    if (std::to_string(result.number) != record.number) {
-        ShowMessage(this, MsgKind::Information,
-                    QStringLiteral("Deník mezitím změnil jiný program. Jízda byla přidána "
-                                   "pod číslem %1.")
-                        .arg(result.number));
-    }
+    RememberBike(saved);
 }
 
 void TMainForm::EditRide() {
-    const int row = SelectedRow();
-    if (row < 0) {
-        ShowError(this, kNoSelection);
-        return;
-    }
-    const diary::RecordRow expected = model_->row(row);
-    add_->SetRecord(expected.ToRecord());
-    if (!RunEntryDialog(QStringLiteral("Editovat údaj"))) return;
-    const diary::DiaryRecord record = add_->Record();
-    KeepDailyBackup();
-    diary::ChangeResult result;
-    if (!Guarded(this, [&] {
-            result = diary::EditRecord(ToFsPath(currentDiaryPath_), expected, record);
+    // The ride is named now, as the user chose it: whatever the list shows later, the edit
+    // goes to this ride or to none.
+    const std::optional<diary::RecordRow> ride = ChosenRide();
+    if (!ride) return;
+    diary::DiaryRecord saved;
+    if (!RunEntryDialog([&](TAddForm& dialog) {
+            if (!dialog.EditRide(*ride)) return false;
+            saved = dialog.Record();
+            return true;
         }))
         return;
-    ShowChangedDiary(result, result.number);
-    if (result.applied()) RememberBike(record);
-    if (!result.applied()) ShowError(this, QString::fromUtf8(result.Message()));
+    RememberBike(saved);
 }
 
 void TMainForm::RememberBike(const diary::DiaryRecord& record) {
@@ -550,39 +512,21 @@ void TMainForm::RememberBike(const diary::DiaryRecord& record) {
 }
 
 void TMainForm::DeleteRide() {
-    const int row = SelectedRow();
-    if (row < 0) {
-        ShowError(this, kNoSelection);
-        return;
-    }
+    // Named before the question: while it is open, another program may change the list.
+    const std::optional<diary::RecordRow> ride = ChosenRide();
+    if (!ride) return;
     if (!AskYesNo(this, MsgKind::Warning, QStringLiteral("Opravdu smazat?"))) return;
-    const diary::RecordRow expected = model_->row(row);
     // The rides after it move down by one in the file, so the numbers stay 1..n and the next
     // start reads every remaining ride; only the ride the row showed is ever deleted.
-    KeepDailyBackup();
-    diary::ChangeResult result;
-    if (!Guarded(this,
-                 [&] { result = diary::DeleteRecord(ToFsPath(currentDiaryPath_), expected); }))
-        return;
-    ShowChangedDiary(result, result.applied() ? 0 : result.number);
-    if (!result.applied()) ShowError(this, QString::fromUtf8(result.Message()));
-}
-
-std::string TMainForm::BackupFolder() const {
-    return ToFsPath(settingsFolder_ + QStringLiteral("/zalohy"));
-}
-
-void TMainForm::KeepDailyBackup() {
-    // A backup that fails is said, and the change is saved all the same.
-    Guarded(this,
-            [&] { diary::KeepDailyBackup(ToFsPath(currentDiaryPath_), BackupFolder(), Today()); });
+    diary_->DeleteRide(this, *ride);
 }
 
 void TMainForm::RestoreFromBackup() {
-    const std::string diaryPath = ToFsPath(currentDiaryPath_);
+    const std::string diaryPath = ToFsPath(diary_->path());
     std::vector<diary::BackupEntry> backups;
-    if (!Guarded(this, [&] { backups = diary::ListBackups(diaryPath, BackupFolder()); })) return;
-    const QString name = QFileInfo(currentDiaryPath_).fileName();
+    if (!Guarded(this, [&] { backups = diary::ListBackups(diaryPath, diary_->BackupFolder()); }))
+        return;
+    const QString name = QFileInfo(diary_->path()).fileName();
     if (backups.empty()) {
         ShowMessage(this, MsgKind::Information,
                     QStringLiteral("Deník „%1“ zatím nemá žádnou zálohu. Záloha se ukládá před "
@@ -590,6 +534,7 @@ void TMainForm::RestoreFromBackup() {
                         .arg(name));
         return;
     }
+    if (!backup_) backup_ = std::make_unique<TBackupForm>(regional_);
     setEnabled(false);
     const std::optional<diary::BackupEntry> chosen = backup_->Choose(name, backups);
     setEnabled(true);
@@ -601,27 +546,9 @@ void TMainForm::RestoreFromBackup() {
                       .arg(name, when))) {
         return;
     }
-    if (!Guarded(this,
-                 [&] { diary::RestoreBackup(chosen->path, diaryPath, BackupFolder(), Today()); })) {
-        return;
-    }
-    std::vector<diary::RecordRow> rows;
-    Guarded(this, [&] { rows = diary::ReadDiaryRows(diaryPath); });
-    watcher_->Known();
-    ShowRows(std::move(rows), std::string());
+    if (!diary_->RestoreBackup(this, *chosen)) return;
     ShowMessage(this, MsgKind::Information,
                 QStringLiteral("Deník „%1“ je obnoven ze zálohy z %2.").arg(name, when));
-}
-
-void TMainForm::ShowChangedDiary(const diary::ChangeResult& result, std::uint64_t select) {
-    watcher_->Known();
-    ShowRows(result.Rows(), select == 0 ? std::string() : std::to_string(select));
-}
-
-void TMainForm::ShowRows(std::vector<diary::RecordRow> rows, const std::string& selectNumber) {
-    model_->Assign(std::move(rows));
-    if (sortColumn_ > 0) model_->SortByColumn(sortColumn_, regional_);
-    if (!selectNumber.empty()) SelectRides({selectNumber});
 }
 
 void TMainForm::ShowSearch() {
@@ -642,7 +569,18 @@ void TMainForm::ShowSearch() {
     ShowModeless(find_.get());
 }
 
-void TMainForm::ShowPlaceLists() { ShowModeless(zkratky_.get()); }
+void TMainForm::ShowPlaceLists() {
+    // The lists as the settings file holds them when the editor opens, not as they were at
+    // start: another program may have saved others since.
+    diary::PlaceLists lists;
+    if (!settingsUnreadable_ &&
+        !Guarded(this, [&] { lists = diary::ReadPlaceLists(SettingsFile()); }))
+        return;
+    if (!zkratky_)
+        zkratky_ = std::make_unique<TZkratkyForm>(QStringList(), QStringList(), QStringList(),
+                                                  SettingsFile());
+    zkratky_->Open(lists);
+}
 
 void TMainForm::ShowBikes() { ShowModeless(kola_.get()); }
 
@@ -650,10 +588,14 @@ void TMainForm::ShowStatistics() { stat_->ShowStatistics(); }
 
 void TMainForm::ShowOverview() { ShowModeless(prehled_.get()); }
 
-void TMainForm::ShowAbout() { about_->ShowAbout(); }
+void TMainForm::ShowAbout() {
+    if (!about_) about_ = std::make_unique<TAboutBox>();
+    about_->ShowAbout();
+}
 
 void TMainForm::SelectRides(const std::vector<std::string>& numbers) {
-    const diary::NumberIndex rows(model_->table());
+    const RecordModel& model = diary_->model();
+    const diary::NumberIndex rows(model.table());
     std::vector<int> found;
     for (const std::string& number : numbers)
         if (const auto row = rows.Find(number); row >= 0) found.push_back(static_cast<int>(row));
@@ -661,22 +603,19 @@ void TMainForm::SelectRides(const std::vector<std::string>& numbers) {
     std::sort(found.begin(), found.end());
     QItemSelection selection;
     for (const int row : found)
-        selection.select(model_->index(row, 0), model_->index(row, diary::kColumnCount - 1));
+        selection.select(model.index(row, 0), model.index(row, diary::kColumnCount - 1));
     QItemSelectionModel* selected = Seznam->selectionModel();
-    selected->setCurrentIndex(model_->index(found.front(), 0), QItemSelectionModel::NoUpdate);
+    selected->setCurrentIndex(model.index(found.front(), 0), QItemSelectionModel::NoUpdate);
     selected->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    Seznam->scrollTo(model_->index(found.front(), 0));
+    Seznam->scrollTo(model.index(found.front(), 0));
 }
 
-void TMainForm::SortByHeader(int column) {
-    sortColumn_ = column;
-    model_->SortByColumn(column, regional_);
-}
+void TMainForm::SortByHeader(int column) { diary_->SortBy(column); }
 
 void TMainForm::ShowSelectedRide() {
     const int row = SelectedRow();
     if (row < 0) return;
-    info_->ShowRecord(model_->row(row));
+    DetailWindow().ShowRecord(diary_->model().row(row));
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {

@@ -7,20 +7,19 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "diary/record.h"
 #include "diary/regional.h"
-
-namespace diary {
-struct ChangeResult;
-}
+#include "diary/settings.h"
 
 class QAction;
 class QTreeView;
-class DiaryWatcher;
+class OpenDiary;
+class OpenDiary;
 class RecordModel;
 class TAboutBox;
 class TAddForm;
@@ -54,8 +53,8 @@ public:
     // Opens the diary at `path` (a missing file is an empty diary) and remembers it.
     void Otevri(const QString& path);
 
-    const QString& CurrentDiaryPath() const { return currentDiaryPath_; }
-    const RecordModel* model() const { return model_; }
+    const QString& CurrentDiaryPath() const;
+    const RecordModel* model() const;
 
     // Selects the rides with these record numbers in the list (whatever its order), the first
     // of them current and scrolled into view; numbers not in the list are passed over.
@@ -73,7 +72,7 @@ protected:
 
 private slots:
     void NewDiary();                // "Soubor" > "Nový"
-    void OpenDiary();               // "Soubor" > "Otevřít"
+    void OpenDiaryFile();           // "Soubor" > "Otevřít"
     void SaveDiaryAs();             // "Soubor" > "Uložit jako"
     void ImportOldDiary();          // "Soubor" > "Import z Vama 99"
     void RestoreFromBackup();       // "Soubor" > "Obnovit ze zálohy…"
@@ -101,29 +100,27 @@ private:
     void FormCreate();
     std::string SettingsFile() const;
     int SelectedRow() const;
-    // The open diary is another one, or was emptied: the title and the watch follow it.
-    void FollowDiary();
+    // The row the user chose, as the list showed it when asked; nothing when none is selected
+    // (said in a box).
+    std::optional<diary::RecordRow> ChosenRide();
     // Another program changed the diary: the list shows it as it is now, in the same order and
     // with the same ride selected where it still exists.
     void ReloadFromDisk();
-    // Before the day's first change of the diary: a copy of it as it was, in "zálohy" beside
-    // the settings file.
-    void KeepDailyBackup();
-    // Where the daily backups of every diary are kept: "zalohy" beside the settings file.
-    std::string BackupFolder() const;
-    // The list after a change made under the diary's lock: the rows as the change read and
-    // saved them, sorted as the list was, with ride `select` selected (0: none).
-    void ShowChangedDiary(const diary::ChangeResult& result, std::uint64_t select);
-    // `rows` in the list, sorted as it was, with ride `selectNumber` selected (empty: none).
-    void ShowRows(std::vector<diary::RecordRow> rows, const std::string& selectNumber);
     // Remembers CurrentDiaryPath in the settings file; a failure is shown and changes nothing.
     bool RememberDiary();
     // The column widths of both lists from the settings file, and back when the user changed
     // them.
     void RestoreListWidths();
     void RememberListWidths();
-    // Runs the entry dialog with the main window disabled; true when it ended with "OK".
-    bool RunEntryDialog(const QString& caption);
+    // The entry dialog, made when first needed, its bike list read anew; the main window is
+    // disabled while it is open.
+    TAddForm& EntryDialog();
+    template <typename Run>
+    bool RunEntryDialog(Run&& run);
+    // The small modal helpers, made when first asked for.
+    TCasForm& RideTimeDialog();
+    TCalendarForm& DatePicker();
+    TInfoForm& DetailWindow();
     // A bike typed in the entry dialog joins the bike list once its ride is saved.
     void RememberBike(const diary::DiaryRecord& record);
     // The entry dialog for a new ride, filled with `fields`, under `caption`; on "OK" the ride
@@ -140,11 +137,10 @@ private:
 
     const QString settingsFolder_;
     const diary::RegionalSettings regional_;
-    QString currentDiaryPath_;
     // The settings file could not be read at start: said once, then left alone for the session.
     bool settingsUnreadable_ = false;
-    // The place lists as the start-up load read them: the shortcut editor starts from them.
-    QStringList placeLists_[3];
+    // The place lists as the start-up load read them: the entry dialog offers them.
+    diary::PlaceLists placeLists_;
     // The widths of the main list and the search results after the start, to tell whether the
     // user changed them.
     std::pair<std::vector<int>, std::vector<int>> startWidths_;
@@ -152,9 +148,7 @@ private:
     // The folder of the last file chosen in a file dialog; empty until one was.
     QString dialogFolder_;
 
-    RecordModel* model_ = nullptr;
-    DiaryWatcher* watcher_ = nullptr;
-    int sortColumn_ = 0;  // the column the list was last sorted by; 0 is the file's order
+    OpenDiary* diary_ = nullptr;
     QTreeView* Seznam = nullptr;
     QAction* Nov1 = nullptr;
     QAction* Otevt1 = nullptr;
@@ -175,8 +169,9 @@ private:
     QAction* Prehled1 = nullptr;
     QAction* Oprogramu1 = nullptr;
 
-    // The other windows, in the order they are made; none has this window as its parent, so
-    // that disabling this window around a modal one leaves that one usable.
+    // The other windows. The modal ones have no parent, so that disabling this window around
+    // one of them leaves that one usable; they are made when first asked for. The windows that
+    // follow the list are made at start.
     std::unique_ptr<TAddForm> add_;
     std::unique_ptr<TAboutBox> about_;
     std::unique_ptr<TFindForm> find_;

@@ -25,6 +25,7 @@
 #include "app/daycalendar.h"
 #include "app/filedialog.h"
 #include "app/msgbox.h"
+#include "app/opendiary.h"
 #include "app/overviewcharts.h"
 #include "app/recordmodel.h"
 #include "app/textcodec.h"
@@ -137,13 +138,12 @@ QChartView* MakeChartView(const char* name, QWidget* parent) {
 
 }  // namespace
 
-TPrehledForm::TPrehledForm(const RecordModel* list, const diary::RegionalSettings& regional,
-                           Helpers helpers, QWidget* parent)
+TPrehledForm::TPrehledForm(OpenDiary& diary, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-      list_(list),
-      regional_(regional),
-      helpers_(std::move(helpers)) {
+      list_(&diary.model()),
+      regional_(diary.regional()),
+      diary_(diary) {
     setObjectName(QStringLiteral("PrehledForm"));
     setWindowTitle(QStringLiteral("Přehled"));
     setModal(false);
@@ -520,7 +520,7 @@ void TPrehledForm::SaveChart() {
     QWidget* chart = CurrentChart();
     if (chart == nullptr) return;
     const QString folder =
-        chartFolder_.isEmpty() ? QFileInfo(helpers_.diaryPath()).absolutePath() : chartFolder_;
+        chartFolder_.isEmpty() ? QFileInfo(diary_.path()).absolutePath() : chartFolder_;
     QString name = filedialog::SaveFileName(
         this, QStringLiteral("Obrázky PNG nebo SVG (*.png *.svg)"), folder);
     if (name.isEmpty()) return;
@@ -544,16 +544,16 @@ void TPrehledForm::OpenRecord(QTreeWidgetItem* item) {
     if (item == nullptr || CatchUp()) return;
     const QString number = item->data(0, kNumberRole).toString();
     if (!number.isEmpty()) {
-        helpers_.showRide(ToCp(number));
+        diary_.ShowRide(ToCp(number));
         return;
     }
     const QDate first = item->data(0, kFirstDayRole).toDate();
     const QDate last = item->data(0, kLastDayRole).toDate();
     if (!first.isValid() || !last.isValid()) return;
-    helpers_.selectRides(overview_->NumbersBetween(FromQDate(first), FromQDate(last)));
+    diary_.SelectRides(overview_->NumbersBetween(FromQDate(first), FromQDate(last)));
 }
 
 void TPrehledForm::SelectDay(const std::vector<std::string>& numbers) {
     if (CatchUp()) return;
-    helpers_.selectRides(numbers);
+    diary_.SelectRides(numbers);
 }

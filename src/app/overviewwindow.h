@@ -30,24 +30,15 @@ class QTableView;
 class QTreeWidget;
 class QTreeWidgetItem;
 class DayCalendar;
+class OpenDiary;
 class RecordModel;
 class TotalsModel;
 
 class TPrehledForm : public QDialog {
     Q_OBJECT
 public:
-    // What the window asks of the main window, which owns the list.
-    struct Helpers {
-        // Selects the rides with these record numbers in the main list.
-        std::function<void(const std::vector<std::string>& numbers)> selectRides;
-        // Opens the detail window of the ride with this record number.
-        std::function<void(const std::string& number)> showRide;
-        // The open diary's path: a chart is first saved beside it.
-        std::function<QString()> diaryPath;
-    };
-
-    TPrehledForm(const RecordModel* list, const diary::RegionalSettings& regional, Helpers helpers,
-                 QWidget* parent = nullptr);
+    // The figures are the open diary's rides; a click leads back to them in the main list.
+    explicit TPrehledForm(OpenDiary& diary, QWidget* parent = nullptr);
     ~TPrehledForm() override;
 
     // The day the charts count to and mark as today: the clock's date unless one is set here
@@ -86,7 +77,7 @@ private:
 
     const RecordModel* list_;
     const diary::RegionalSettings regional_;
-    Helpers helpers_;
+    OpenDiary& diary_;
     std::optional<QDate> today_;
     std::unique_ptr<diary::Overview> overview_;
     // The bike every figure is of, code page 1250; empty: every bike ("všechna kola").

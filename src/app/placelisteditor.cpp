@@ -208,6 +208,16 @@ void TZkratkyForm::SaveAndRestart() {
     if (restarter) restarter(QCoreApplication::applicationFilePath());
 }
 
+void TZkratkyForm::Open(const diary::PlaceLists& lists) {
+    if (!isVisible()) {
+        opened_ = lists;
+        ShowLists(opened_);
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
 void TZkratkyForm::ShowLists(const diary::PlaceLists& lists) {
     const auto fill = [](QListWidget* list, const std::vector<std::string>& places) {
         list->clear();

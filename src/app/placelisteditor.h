@@ -27,6 +27,10 @@ public:
     // exits without running the main window's close query; tests put a recorder here.
     static std::function<void(const QString& exe)> restarter;
 
+    // Shows `lists`, as the settings file holds them now, unless the window is open already
+    // (then what the user typed stays); "OK" compares the file with them.
+    void Open(const diary::PlaceLists& lists);
+
 protected:
     // Every opening starts in the first column's edit.
     void showEvent(QShowEvent* event) override;

@@ -14,6 +14,7 @@
 #include "diary/errors.h"
 #include "diary/field_text.h"
 #include "diary/file_lock.h"
+#include "diary/locked_change.h"
 #include "diary/profile.h"
 #include "diary/record.h"
 #include "diary/record_table.h"
@@ -137,18 +138,17 @@ BikeSettings SettingsIn(std::string_view bytes) {
     return {BikeListIn(bytes), ServicePartsIn(bytes)};
 }
 
-// Rewrites the sections of whichever list is given in one save of `bytes`, the file as read
-// under the lock; each list is checked before anything is written.
-void SaveBikeSettings(const std::string& settingsPath, std::string bytes,
-                      const std::vector<std::string>* bikes,
-                      const std::vector<ServicePart>* parts) {
+// `bytes`, the file as read under the lock, with the sections of whichever list is given
+// rewritten; each list is checked before anything is written.
+std::string WithBikeSettings(std::string bytes, const std::vector<std::string>* bikes,
+                             const std::vector<ServicePart>* parts) {
     if (bikes != nullptr) CheckBikeList(*bikes);
     const std::vector<std::string> lines =
         parts != nullptr ? ServiceLines(*parts) : std::vector<std::string>();
     Profile profile(std::move(bytes));
     if (bikes != nullptr) ReplaceNumberedSection(profile, kBikeSection, *bikes);
     if (parts != nullptr) ReplaceNumberedSection(profile, kServiceSection, lines);
-    profile.Save(settingsPath);
+    return std::move(profile).TakeBytes();
 }
 
 // One change of the bikes or parts, as every settings write is made: under the settings
@@ -157,12 +157,16 @@ void SaveBikeSettings(const std::string& settingsPath, std::string bytes,
 // saved, both sections in one save.
 template <typename Change>
 bool ChangeBikeSettings(const std::string& settingsPath, Change change) {
-    const FileLock lock(settingsPath, LockedFile::Settings);
-    std::string bytes = ReadWholeFile(settingsPath).value_or(std::string());
-    BikeSettings settings = SettingsIn(bytes);
-    if (!change(settings)) return false;
-    SaveBikeSettings(settingsPath, std::move(bytes), &settings.bikes, &settings.parts);
-    return true;
+    bool changed = false;
+    (void)ChangeUnderLock(
+        settingsPath, LockedFile::Settings, kLockTimeout, [&](std::string& bytes) {
+            BikeSettings settings = SettingsIn(bytes);
+            if (!change(settings)) return false;
+            bytes = WithBikeSettings(std::move(bytes), &settings.bikes, &settings.parts);
+            changed = true;
+            return true;
+        });
+    return changed;
 }
 
 void SaveUnderLock(const std::string& settingsPath, const std::vector<std::string>* bikes,
@@ -170,9 +174,11 @@ void SaveUnderLock(const std::string& settingsPath, const std::vector<std::strin
     // Checked before the lock is even taken: a refused list never waits for another program.
     if (bikes != nullptr) CheckBikeList(*bikes);
     if (parts != nullptr) (void)ServiceLines(*parts);
-    const FileLock lock(settingsPath, LockedFile::Settings);
-    SaveBikeSettings(settingsPath, ReadWholeFile(settingsPath).value_or(std::string()), bikes,
-                     parts);
+    (void)ChangeUnderLock(settingsPath, LockedFile::Settings, kLockTimeout,
+                          [&](std::string& bytes) {
+                              bytes = WithBikeSettings(std::move(bytes), bikes, parts);
+                              return true;
+                          });
 }
 
 }  // namespace
@@ -339,18 +345,16 @@ BikeRideChange RenameBikeInDiary(const std::string& path, std::string_view from,
                                  std::string_view to, std::optional<std::size_t> expectedRides,
                                  std::chrono::milliseconds timeout) {
     if (!to.empty()) CheckBikeName(to);
-    const FileLock lock(path, LockedFile::Diary, timeout);
-    auto bytes = ReadWholeFile(path);
     BikeRideChange change;
     change.bike = from;
-    std::string out =
-        RenameBikeInDiaryBytes(bytes ? *bytes : std::string(), from, to, change.rides);
-    change.applied = !expectedRides || *expectedRides == change.rides;
-    if (change.applied && change.rides > 0) {
-        AtomicWriteFile(path, out);
-        bytes = std::move(out);
-    }
-    change.bytes = std::make_shared<const std::string>(std::move(bytes).value_or(std::string()));
+    std::string bytes = ChangeUnderLock(path, LockedFile::Diary, timeout, [&](std::string& found) {
+        std::string out = RenameBikeInDiaryBytes(found, from, to, change.rides);
+        change.applied = !expectedRides || *expectedRides == change.rides;
+        if (!change.applied || change.rides == 0) return false;
+        found = std::move(out);
+        return true;
+    });
+    change.bytes = std::make_shared<const std::string>(std::move(bytes));
     return change;
 }
 

@@ -6,7 +6,7 @@
 
 #include "diary/atomic_file.h"
 #include "diary/errors.h"
-#include "diary/file_lock.h"
+#include "diary/locked_change.h"
 #include "diary/profile.h"
 
 namespace diary {
@@ -57,10 +57,12 @@ std::string BuildKeyLines(const std::vector<Record>& records, GetField field) {
 }
 
 void SaveKeyLines(const std::string& path, std::string_view keyLines) {
-    const FileLock lock(path, LockedFile::Diary);
-    Profile profile = Profile::Load(path);
-    profile.ReplaceSectionLines(kReadSection, kReadSection, keyLines);
-    profile.Save(path);
+    (void)ChangeUnderLock(path, LockedFile::Diary, kLockTimeout, [&](std::string& bytes) {
+        Profile profile(std::move(bytes));
+        profile.ReplaceSectionLines(kReadSection, kReadSection, keyLines);
+        bytes = std::move(profile).TakeBytes();
+        return true;
+    });
 }
 
 }  // namespace
@@ -92,12 +94,6 @@ std::optional<ProfileLine> RecordLineAt(std::string_view bytes, std::string_view
     return NumberedKeyLine(bytes, kReadSection, *k);
 }
 
-std::optional<RecordRow> RecordAt(std::string_view bytes, std::string_view number) {
-    const std::optional<ProfileLine> line = RecordLineAt(bytes, number);
-    if (!line) return std::nullopt;
-    return RecordRow::FromLine(line->name, line->value);
-}
-
 std::string WithRecord(std::string bytes, std::string_view number, const DiaryRecord& record) {
     CheckRecordFields(record);
     Profile profile(std::move(bytes));
@@ -109,11 +105,6 @@ std::vector<DiaryRecord> ReadDiary(const std::string& path) {
     std::vector<DiaryRecord> records;
     for (const RecordRow& row : ReadDiaryRows(path)) records.push_back(row.ToRecord());
     return records;
-}
-
-void WriteRecord(const std::string& path, std::string_view number, const DiaryRecord& record) {
-    const FileLock lock(path, LockedFile::Diary);
-    AtomicWriteFile(path, WithRecord(ReadWholeFile(path).value_or(std::string()), number, record));
 }
 
 std::optional<std::string> WithoutRecord(std::string_view bytes, std::string_view number) {
@@ -151,14 +142,6 @@ std::optional<std::string> WithoutRecord(std::string_view bytes, std::string_vie
     }
     out.append(bytes.substr(pos));
     return out;
-}
-
-void DeleteRecordAndRenumber(const std::string& path, std::string_view number) {
-    const FileLock lock(path, LockedFile::Diary);
-    const auto bytes = ReadWholeFile(path);
-    if (!bytes) return;
-    const std::optional<std::string> changed = WithoutRecord(*bytes, number);
-    if (changed) AtomicWriteFile(path, *changed);
 }
 
 void SaveDiary(const std::string& path, const std::vector<DiaryRecord>& records) {

@@ -25,15 +25,6 @@ std::vector<RecordRow> ReadDiaryRows(const std::string& path);
 // The same records, each a DiaryRecord of its own. Kept for the benchmarks and tests.
 std::vector<DiaryRecord> ReadDiary(const std::string& path);
 
-// Writes key `number` of section "data" (adding it after the section's last key, or replacing
-// its line in place; the file and section are created when missing). Refuses a field holding
-// "§", CR, LF or NUL with InvalidValueError; a failed write throws WriteError.
-void WriteRecord(const std::string& path, std::string_view number, const DiaryRecord& record);
-
-// Deletes record `number` and moves the records after it down by one, so the keys stay 1..n-1
-// without a gap; one atomic save. Keys that do not belong to the 1..n run are left as they are.
-void DeleteRecordAndRenumber(const std::string& path, std::string_view number);
-
 // Writes the whole diary in one save: the "Data" section of `path` (created if missing) ends
 // up holding exactly keys 1..n with `records` in their order (their own numbers are ignored);
 // every other section and line of an existing file stays.
@@ -50,13 +41,11 @@ std::uint64_t RecordCount(std::string_view bytes);
 // The key line of record `number`, where the readers find it; nullopt when it is no record of
 // the diary.
 std::optional<ProfileLine> RecordLineAt(std::string_view bytes, std::string_view number);
-// Record `number` as the readers see it; nullopt when it is no record of the diary.
-std::optional<RecordRow> RecordAt(std::string_view bytes, std::string_view number);
-// The bytes with key `number` of section "data" set to the record's line, as WriteRecord saves
-// them. Throws InvalidValueError for a field or key that would not read back.
+// The bytes with key `number` of section "data" set to the record's line, as AddRecord and
+// EditRecord save them. Throws InvalidValueError for a field or key that would not read back.
 std::string WithRecord(std::string bytes, std::string_view number, const DiaryRecord& record);
 // The bytes with record `number` cut out and the records after it moved down by one, as
-// DeleteRecordAndRenumber saves them; nullopt when `number` is no record of the diary.
+// DeleteRecord saves them; nullopt when `number` is no record of the diary.
 std::optional<std::string> WithoutRecord(std::string_view bytes, std::string_view number);
 
 }  // namespace diary

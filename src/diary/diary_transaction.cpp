@@ -4,8 +4,8 @@
 #include <optional>
 #include <utility>
 
-#include "diary/atomic_file.h"
 #include "diary/diary_file.h"
+#include "diary/locked_change.h"
 #include "diary/profile.h"
 
 namespace diary {
@@ -16,20 +16,16 @@ std::string NumberText(std::uint64_t n) {
     return std::string(buf, std::to_chars(buf, buf + sizeof buf, n).ptr);
 }
 
-// A record that could not be written is refused before the diary is even locked.
-void CheckWritable(const DiaryRecord& record) {
-    CheckRecordFields(record);
-    CheckProfileValue(FormatRecordLine(record));
-}
-
-// Locks the diary, reads it and hands its bytes to `change`, which fills in the result and, when
-// it changes the bytes, returns true: they are saved before the lock is let go.
+// Hands the diary's bytes under its lock to `change`, which fills in the result and returns true
+// when it changed them.
 template <typename Change>
-ChangeResult Transact(const std::string& path, std::chrono::milliseconds timeout, Change change) {
-    const FileLock lock(path, LockedFile::Diary, timeout);
-    std::string bytes = ReadWholeFile(path).value_or(std::string());
+ChangeResult Transact(const std::string& path, std::chrono::milliseconds timeout,
+                      const std::shared_ptr<const std::string>& known, Change change) {
     ChangeResult result;
-    if (change(bytes, result)) AtomicWriteFile(path, bytes);
+    std::string bytes = ChangeUnderLock(path, LockedFile::Diary, timeout, [&](std::string& found) {
+        result.followsKnown = known && *known == found;
+        return change(found, result);
+    });
     result.bytes = std::make_shared<const std::string>(std::move(bytes));
     return result;
 }
@@ -51,6 +47,11 @@ std::optional<ProfileLine> StillThere(std::string_view bytes, const RecordRow& e
 
 }  // namespace
 
+void CheckRideWritable(const DiaryRecord& record) {
+    CheckRecordFields(record);
+    CheckProfileValue(FormatRecordLine(record));
+}
+
 std::vector<RecordRow> ChangeResult::Rows() const {
     if (!bytes) return {};
     return DiaryRows(bytes);
@@ -71,9 +72,10 @@ std::string ChangeResult::Message() const {
 }
 
 ChangeResult AddRecord(const std::string& path, const DiaryRecord& record,
-                       std::chrono::milliseconds timeout) {
-    CheckWritable(record);
-    return Transact(path, timeout, [&](std::string& bytes, ChangeResult& result) {
+                       std::chrono::milliseconds timeout,
+                       const std::shared_ptr<const std::string>& known) {
+    CheckRideWritable(record);
+    return Transact(path, timeout, known, [&](std::string& bytes, ChangeResult& result) {
         result.number = RecordCount(bytes) + 1;
         bytes = WithRecord(std::move(bytes), NumberText(result.number), record);
         return true;
@@ -81,9 +83,10 @@ ChangeResult AddRecord(const std::string& path, const DiaryRecord& record,
 }
 
 ChangeResult EditRecord(const std::string& path, const RecordRow& expected,
-                        const DiaryRecord& record, std::chrono::milliseconds timeout) {
-    CheckWritable(record);
-    return Transact(path, timeout, [&](std::string& bytes, ChangeResult& result) {
+                        const DiaryRecord& record, std::chrono::milliseconds timeout,
+                        const std::shared_ptr<const std::string>& known) {
+    CheckRideWritable(record);
+    return Transact(path, timeout, known, [&](std::string& bytes, ChangeResult& result) {
         const std::optional<ProfileLine> line = StillThere(bytes, expected, result);
         // Replaced where it was found: a second search for the key would cost as much again.
         if (line) ReplaceKeyLine(bytes, *line, FormatRecordLine(record));
@@ -92,8 +95,9 @@ ChangeResult EditRecord(const std::string& path, const RecordRow& expected,
 }
 
 ChangeResult DeleteRecord(const std::string& path, const RecordRow& expected,
-                          std::chrono::milliseconds timeout) {
-    return Transact(path, timeout, [&](std::string& bytes, ChangeResult& result) {
+                          std::chrono::milliseconds timeout,
+                          const std::shared_ptr<const std::string>& known) {
+    return Transact(path, timeout, known, [&](std::string& bytes, ChangeResult& result) {
         if (!StillThere(bytes, expected, result)) return false;
         bytes = std::move(WithoutRecord(bytes, expected.Number()).value());
         return true;

@@ -24,6 +24,8 @@ enum class ChangeStatus {
     Gone,
 };
 
+// What a record command did: applied, or refused because the file no longer holds the ride the
+// user chose. The one answer of every checked change of a diary.
 struct ChangeResult {
     ChangeStatus status = ChangeStatus::Applied;
     // The number the record has in the file: the new ride's for AddRecord, the addressed one's
@@ -32,6 +34,9 @@ struct ChangeResult {
     // The diary's bytes as they are after the call: with the change when it was applied, as
     // found otherwise. Shared with the rows that Rows() makes.
     std::shared_ptr<const std::string> bytes;
+    // The file held exactly the caller's `known` bytes when the lock was taken: the change is
+    // the only difference, so a list of those bytes needs only that one ride changed.
+    bool followsKnown = false;
 
     bool applied() const { return status == ChangeStatus::Applied; }
     // The diary's rows as they are after the call, without reading the file again: what the
@@ -41,22 +46,34 @@ struct ChangeResult {
     std::string Message() const;
 };
 
+// Refuses with InvalidValueError (its message Czech, for the user) a ride that the diary file
+// could not hold as typed: "§", CR, LF or NUL in a field, a bike's name that would not be found
+// again, a line the profile reader would read back otherwise. The entry dialog asks it before
+// it saves; every change below asks it again before the diary is even locked.
+void CheckRideWritable(const DiaryRecord& record);
+
+// Each change takes `known`, the bytes the caller's list was read from (null: none), only to
+// tell in the result whether the file still held them.
+
 // Adds `record` under the diary's first free number (the length of its run 1..n plus one),
 // whatever the caller's list holds; its own number is ignored. A missing file is created.
 [[nodiscard]] ChangeResult AddRecord(const std::string& path, const DiaryRecord& record,
-                                     std::chrono::milliseconds timeout = kLockTimeout);
+                                     std::chrono::milliseconds timeout = kLockTimeout,
+                                     const std::shared_ptr<const std::string>& known = nullptr);
 
 // Replaces record `expected.Number()` by `record` (whose own number is ignored) only when the
 // file still holds exactly the ride `expected` was read as; otherwise writes nothing and says
 // why.
 [[nodiscard]] ChangeResult EditRecord(const std::string& path, const RecordRow& expected,
                                       const DiaryRecord& record,
-                                      std::chrono::milliseconds timeout = kLockTimeout);
+                                      std::chrono::milliseconds timeout = kLockTimeout,
+                                      const std::shared_ptr<const std::string>& known = nullptr);
 
 // Deletes record `expected.Number()` and moves the records after it down by one, only when the
 // file still holds exactly the ride `expected` was read as; otherwise writes nothing.
 [[nodiscard]] ChangeResult DeleteRecord(const std::string& path, const RecordRow& expected,
-                                        std::chrono::milliseconds timeout = kLockTimeout);
+                                        std::chrono::milliseconds timeout = kLockTimeout,
+                                        const std::shared_ptr<const std::string>& known = nullptr);
 
 // Every one of them refuses a field that would corrupt the line with InvalidValueError before
 // anything is read, throws BusyError when another instance holds the diary too long, ReadError

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "diary/atomic_file.h"
+#include "diary/locked_change.h"
 #include "diary/profile.h"
 
 namespace diary {
@@ -52,10 +53,11 @@ void CheckPlaces(const PlaceLists& lists) {
     }
 }
 
-// Erases the three sections of `profile`, writes the lists in their place and saves. Every copy
+// Erases the three sections of `profile`, writes the lists in their place and hands back the
+// bytes to save. Every copy
 // of a section goes: with only the first erased, a forgotten duplicate section further down
 // would come to light with its stale places.
-void SaveLists(const std::string& settingsPath, Profile profile, const PlaceLists& lists) {
+std::string WithLists(Profile profile, const PlaceLists& lists) {
     for (std::string_view section : kPlaceSections) {
         while (profile.RemoveSection(section)) {
         }
@@ -66,7 +68,7 @@ void SaveLists(const std::string& settingsPath, Profile profile, const PlaceList
         profile.ReplaceSectionLines(kPlaceSections[i], kPlaceSections[i],
                                     NumberedLines(*ordered[i]));
     }
-    profile.Save(settingsPath);
+    return std::move(profile).TakeBytes();
 }
 
 }  // namespace
@@ -80,8 +82,14 @@ std::string ReadLastDiary(const std::string& settingsPath, const std::string& de
 }
 
 void WriteLastDiary(const std::string& settingsPath, const std::string& diaryPath) {
-    const FileLock lock(settingsPath, LockedFile::Settings);
-    WriteProfileString(settingsPath, kFileSection, kFileKey, diaryPath);
+    CheckProfileValue(diaryPath);
+    (void)ChangeUnderLock(settingsPath, LockedFile::Settings, kLockTimeout,
+                          [&](std::string& bytes) {
+                              Profile profile(std::move(bytes));
+                              profile.Set(kFileSection, kFileKey, diaryPath);
+                              bytes = std::move(profile).TakeBytes();
+                              return true;
+                          });
 }
 
 std::vector<std::string> ReadPlaceList(const std::string& settingsPath, std::string_view section) {
@@ -99,8 +107,11 @@ void WritePlaceLists(const std::string& settingsPath, const std::vector<std::str
                      const std::vector<std::string>& viaList) {
     const PlaceLists lists{fromList, toList, viaList};
     CheckPlaces(lists);
-    const FileLock lock(settingsPath, LockedFile::Settings);
-    SaveLists(settingsPath, Profile::Load(settingsPath), lists);
+    (void)ChangeUnderLock(settingsPath, LockedFile::Settings, kLockTimeout,
+                          [&](std::string& bytes) {
+                              bytes = WithLists(Profile(std::move(bytes)), lists);
+                              return true;
+                          });
 }
 
 std::string PlaceListsChange::Message() const {
@@ -112,14 +123,15 @@ std::string PlaceListsChange::Message() const {
 PlaceListsChange ReplacePlaceLists(const std::string& settingsPath, const PlaceLists& opened,
                                    const PlaceLists& lists, std::chrono::milliseconds timeout) {
     CheckPlaces(lists);
-    const FileLock lock(settingsPath, LockedFile::Settings, timeout);
-    std::string bytes = ReadWholeFile(settingsPath).value_or(std::string());
     PlaceListsChange change;
-    change.lists = ListsOf(bytes);
-    if (change.lists != opened) return change;
-    SaveLists(settingsPath, Profile(std::move(bytes)), lists);
-    change.applied = true;
-    change.lists = lists;
+    (void)ChangeUnderLock(settingsPath, LockedFile::Settings, timeout, [&](std::string& bytes) {
+        change.lists = ListsOf(bytes);
+        if (change.lists != opened) return false;
+        bytes = WithLists(Profile(std::move(bytes)), lists);
+        change.applied = true;
+        change.lists = lists;
+        return true;
+    });
     return change;
 }
 

@@ -346,21 +346,20 @@ void KeyboardTest::placeEditorTakesTypingAndEnter() {
     session.Start();
     TMainForm* main = session.Main();
     ShowActive(main);
-    TZkratkyForm* places = guitest::Window<TZkratkyForm>("ZkratkyForm");
-    CONTROL(list1, QListWidget, places, "List1");
-
+    // Each opening reads the lists anew: what was typed and not saved is gone.
     for (const char* place : {"Brno", "Tišnov"}) {
         guitest::Get<QAction>(main, "Zkratky1")->trigger();
+        TZkratkyForm* places = guitest::Window<TZkratkyForm>("ZkratkyForm");
+        CONTROL(list1, QListWidget, places, "List1");
         QVERIFY(QTest::qWaitForWindowActive(places));
         QCoreApplication::processEvents();
         QCOMPARE(FocusName(), QStringLiteral("Edit1"));
         TypeHere(Q(place));
         PressHere(Qt::Key_Return);
         QCOMPARE(list1->item(list1->count() - 1)->text(), Q(place));
-        list1->setFocus();
+        QCOMPARE(list1->count(), 1);
         places->close();
     }
-    QCOMPARE(list1->count(), 2);
 }
 
 QTEST_MAIN(KeyboardTest)

@@ -187,7 +187,7 @@ TEST(ReadDiary, RecordLineOfAnyLengthReadWhole) {
 TEST(WriteRecord, CreatesFileWithDataSection) {
     TempDir dir;
     const std::string path = dir.File("a.vam");
-    diary::WriteRecord(path, "1", Ride("1", "12.5.2001"));
+    testsupport::WriteRide(path, "1", Ride("1", "12.5.2001"));
     EXPECT_EQ(ReadFileBytes(path), "[data]\r\n1=" + RideLine("12.5.2001") + "\r\n");
 }
 
@@ -197,9 +197,9 @@ TEST(WriteRecord, AppendsAfterLastKeyAndReplacesInPlace) {
     const std::string head = "; my diary\n[Data]\n1=" + RideLine("a") + "\n";
     const std::string tail = "; end of rides\n\n[other]\nx=1\n";
     WriteFileBytes(path, head + tail);
-    diary::WriteRecord(path, "2", Ride("2", "b"));
+    testsupport::WriteRide(path, "2", Ride("2", "b"));
     EXPECT_EQ(ReadFileBytes(path), head + "2=" + RideLine("b") + "\r\n" + tail);
-    diary::WriteRecord(path, "1", Ride("1", "A", "changed"));
+    testsupport::WriteRide(path, "1", Ride("1", "A", "changed"));
     EXPECT_EQ(ReadFileBytes(path), "; my diary\n[Data]\n1=" + RideLine("A", "changed") +
                                        "\r\n2=" + RideLine("b") + "\r\n" + tail);
     EXPECT_EQ(Dates(diary::ReadDiary(path)), (std::vector<std::string>{"A", "b"}));
@@ -215,7 +215,7 @@ TEST(WriteRecord, RoundTripsEveryByteAFieldMayHold) {
         r.fields[static_cast<std::size_t>(b % diary::kFieldCount)] += static_cast<char>(b);
     }
     r[diary::Field::Date] = "1.1.2001";  // a line may not start with a blank
-    diary::WriteRecord(path, "1", r);
+    testsupport::WriteRide(path, "1", r);
     const auto records = diary::ReadDiary(path);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0], r);
@@ -248,8 +248,8 @@ TEST_P(WriteRefuses, FieldThatWouldCorruptTheLineBeforeWriting) {
         }
         EXPECT_EQ(ReadFileBytes(path), before);
     };
-    expectRefusal([&] { diary::WriteRecord(path, "2", bad); });
-    expectRefusal([&] { diary::WriteRecord(dir.File("new.vam"), "1", bad); });
+    expectRefusal([&] { testsupport::WriteRide(path, "2", bad); });
+    expectRefusal([&] { testsupport::WriteRide(dir.File("new.vam"), "1", bad); });
     expectRefusal([&] { diary::SaveDiary(path, std::vector<DiaryRecord>{Ride("1", "a"), bad}); });
     expectRefusal([&] { diary::SaveDiary(path, std::vector<RecordRow>{RecordRow(bad)}); });
     EXPECT_FALSE(testsupport::FileExists(dir.File("new.vam")));
@@ -274,12 +274,12 @@ TEST(WriteRecord, ReadOnlyDiaryIsWriteErrorAndStaysWhole) {
     WriteFileBytes(path, before);
     ::chmod(path.c_str(), 0444);
     try {
-        diary::WriteRecord(path, "2", Ride("2", "b"));
+        testsupport::WriteRide(path, "2", Ride("2", "b"));
         FAIL() << "no error";
     } catch (const diary::WriteError& e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
     }
-    EXPECT_THROW(diary::DeleteRecordAndRenumber(path, "1"), diary::WriteError);
+    EXPECT_THROW(testsupport::DeleteRide(path, "1"), diary::WriteError);
     EXPECT_THROW(diary::SaveDiary(path, std::vector<DiaryRecord>{}), diary::WriteError);
     EXPECT_EQ(ReadFileBytes(path), before);
 }
@@ -287,7 +287,7 @@ TEST(WriteRecord, ReadOnlyDiaryIsWriteErrorAndStaysWhole) {
 TEST(WriteRecord, MissingFolderIsWriteError) {
     TempDir dir;
     const std::string path = dir.File("gone/a.vam");
-    EXPECT_THROW(diary::WriteRecord(path, "1", Ride("1", "a")), diary::WriteError);
+    EXPECT_THROW(testsupport::WriteRide(path, "1", Ride("1", "a")), diary::WriteError);
     EXPECT_THROW(diary::SaveDiary(path, std::vector<DiaryRecord>{Ride("1", "a")}),
                  diary::WriteError);
 }
@@ -308,7 +308,7 @@ TEST(DeleteRecordAndRenumber, MovesLaterRecordsDownByOne) {
     TempDir dir;
     const std::string path = dir.File("a.vam");
     WriteFileBytes(path, FiveRides());
-    diary::DeleteRecordAndRenumber(path, "2");
+    testsupport::DeleteRide(path, "2");
     std::string expected = "; my rides\r\n[other]\r\nk=v\r\n[Data]\r\n1=" + RideLine("a") +
                            "\r\n2=" + RideLine("c") + "\r\n3=" + RideLine("d") +
                            "\r\n4=" + RideLine("e") + "\r\n; tail\r\n[last]\r\nz=1\r\n";
@@ -322,13 +322,13 @@ TEST(DeleteRecordAndRenumber, FirstLastAndOnly) {
     TempDir dir;
     const std::string path = dir.File("a.vam");
     WriteFileBytes(path, FiveRides());
-    diary::DeleteRecordAndRenumber(path, "1");
+    testsupport::DeleteRide(path, "1");
     EXPECT_EQ(Dates(diary::ReadDiary(path)), (std::vector<std::string>{"b", "c", "d", "e"}));
-    diary::DeleteRecordAndRenumber(path, "4");
+    testsupport::DeleteRide(path, "4");
     EXPECT_EQ(Dates(diary::ReadDiary(path)), (std::vector<std::string>{"b", "c", "d"}));
-    diary::DeleteRecordAndRenumber(path, "1");
-    diary::DeleteRecordAndRenumber(path, "1");
-    diary::DeleteRecordAndRenumber(path, "1");
+    testsupport::DeleteRide(path, "1");
+    testsupport::DeleteRide(path, "1");
+    testsupport::DeleteRide(path, "1");
     EXPECT_TRUE(diary::ReadDiary(path).empty());
     EXPECT_EQ(ReadFileBytes(path),
               "; my rides\r\n[other]\r\nk=v\r\n[Data]\r\n; tail\r\n[last]\r\nz=1\r\n");
@@ -339,7 +339,7 @@ TEST(DeleteRecordAndRenumber, KeepsTheRestOfEachRenumberedLine) {
     const std::string path = dir.File("a.vam");
     WriteFileBytes(
         path, "[Data]\n1=" + RideLine("a") + "\n  2 = " + RideLine("b") + "\r3=" + RideLine("c"));
-    diary::DeleteRecordAndRenumber(path, "1");
+    testsupport::DeleteRide(path, "1");
     EXPECT_EQ(ReadFileBytes(path), "[Data]\n  1 = " + RideLine("b") + "\r2=" + RideLine("c"));
 }
 
@@ -349,7 +349,7 @@ TEST(DeleteRecordAndRenumber, LeavesKeysOutsideTheRun) {
     const std::string stray = "01=zero\r\nx=note\r\n9=after the gap\r\nnoequals\r\n";
     WriteFileBytes(path,
                    "[Data]\r\n1=" + RideLine("a") + "\r\n" + stray + "2=" + RideLine("b") + "\r\n");
-    diary::DeleteRecordAndRenumber(path, "1");
+    testsupport::DeleteRide(path, "1");
     EXPECT_EQ(ReadFileBytes(path), "[Data]\r\n" + stray + "1=" + RideLine("b") + "\r\n");
 }
 
@@ -361,7 +361,7 @@ TEST(DeleteRecordAndRenumber, DropsShadowedCopiesThatWouldResurface) {
     WriteFileBytes(path, "[Data]\r\n1=" + RideLine("a") + "\r\n2=" + RideLine("b") +
                              "\r\n2=" + RideLine("stale") + "\r\n3=" + RideLine("c") + "\r\n");
     ASSERT_EQ(Dates(diary::ReadDiary(path)), (std::vector<std::string>{"a", "b", "c"}));
-    diary::DeleteRecordAndRenumber(path, "1");
+    testsupport::DeleteRide(path, "1");
     EXPECT_EQ(Dates(diary::ReadDiary(path)), (std::vector<std::string>{"b", "c"}));
 }
 
@@ -371,11 +371,11 @@ TEST(DeleteRecordAndRenumber, NumberNotInDiaryWritesNothing) {
     WriteFileBytes(path, FiveRides());
     const ino_t before = Inode(path);
     for (const char* n : {"0", "6", "01", "", "x", "99999999999999999999999"}) {
-        diary::DeleteRecordAndRenumber(path, n);
+        testsupport::DeleteRide(path, n);
     }
     EXPECT_EQ(Inode(path), before);
     EXPECT_EQ(ReadFileBytes(path), FiveRides());
-    diary::DeleteRecordAndRenumber(dir.File("none.vam"), "1");
+    testsupport::DeleteRide(dir.File("none.vam"), "1");
     EXPECT_FALSE(testsupport::FileExists(dir.File("none.vam")));
 }
 
@@ -435,7 +435,7 @@ TEST(SaveDiary, EveryWriterKeepsTheBike) {
         {"WriteRecord",
          [&](const std::string& p) {
              WriteFileBytes(p, "[Data]\r\n");
-             for (const DiaryRecord& r : records) diary::WriteRecord(p, r.number, r);
+             for (const DiaryRecord& r : records) testsupport::WriteRide(p, r.number, r);
          }},
     };
     for (const auto& w : writers) {
@@ -455,7 +455,7 @@ TEST(SaveDiary, RoundTripsManyRecords) {
     for (int i = 1; i <= 2000; ++i) records.push_back(Ride(std::to_string(i), std::to_string(i)));
     diary::SaveDiary(path, records);
     EXPECT_EQ(diary::ReadDiary(path), records);
-    diary::DeleteRecordAndRenumber(path, "1000");
+    testsupport::DeleteRide(path, "1000");
     records.erase(records.begin() + 999);
     for (std::size_t i = 0; i < records.size(); ++i) records[i].number = std::to_string(i + 1);
     EXPECT_EQ(diary::ReadDiary(path), records);

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "TestText.h"
 #include "diary/atomic_file.h"
 #include "diary/diary_file.h"
 #include "diary/errors.h"
@@ -399,7 +400,7 @@ protected:
         }
         if (save) {
             // The writers read before they change: their read refuses it first.
-            EXPECT_THROW(diary::WriteRecord(path, "1", diary::DiaryRecord{}), diary::ReadError);
+            EXPECT_THROW(testsupport::WriteRide(path, "1", diary::DiaryRecord{}), diary::ReadError);
             EXPECT_THROW(diary::WriteLastDiary(path, "x.vam"), diary::ReadError);
             EXPECT_THROW(diary::AtomicWriteFile(path, "[Data]\r\n"), diary::WriteError);
         }

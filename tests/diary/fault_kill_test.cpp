@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "TestText.h"
 #include "diary/atomic_file.h"
 #include "diary/backup.h"
 #include "diary/diary_file.h"
@@ -124,10 +125,10 @@ void Perform(const std::string& path, const Op& op) {
     switch (op.kind) {
         case OpKind::Append:
         case OpKind::Overwrite:
-            diary::WriteRecord(path, number, op.record);
+            testsupport::WriteRide(path, number, op.record);
             break;
         case OpKind::Delete:
-            diary::DeleteRecordAndRenumber(path, number);
+            testsupport::DeleteRide(path, number);
             break;
         case OpKind::SaveAll:
             diary::SaveDiary(path, op.all);
@@ -362,7 +363,7 @@ TEST(KilledSave, DiaryHoldsEverySavedRideAndAtMostTheOneUnderWay) {
     const DiaryRecord last = RandomRecord(rng);
     const auto saveStart = std::chrono::steady_clock::now();
     diary::KeepDailyBackup(path, backups.path(), DayOf(next + 100));
-    diary::WriteRecord(path, std::to_string(state.size() + 1), last);
+    testsupport::WriteRide(path, std::to_string(state.size() + 1), last);
     const double saveSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - saveStart).count();
     state.push_back(last);

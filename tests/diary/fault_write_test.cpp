@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "TestText.h"
 #include "diary/diary_file.h"
 #include "diary/errors.h"
 #include "diary/record.h"
@@ -44,8 +45,9 @@ enum class Condition {
 };
 
 enum class Operation {
-    WriteRecord,
-    DeleteRecordAndRenumber,
+    AddRecord,
+    EditRecord,
+    DeleteRecord,
     SaveDiary,
     WriteLastDiary,
     WritePlaceLists
@@ -71,10 +73,12 @@ const char* Name(Condition c) {
 
 const char* Name(Operation o) {
     switch (o) {
-        case Operation::WriteRecord:
-            return "WriteRecord";
-        case Operation::DeleteRecordAndRenumber:
-            return "DeleteRecordAndRenumber";
+        case Operation::AddRecord:
+            return "AddRecord";
+        case Operation::EditRecord:
+            return "EditRecord";
+        case Operation::DeleteRecord:
+            return "DeleteRecord";
         case Operation::SaveDiary:
             return "SaveDiary";
         case Operation::WriteLastDiary:
@@ -131,11 +135,14 @@ std::string SettingsBytes() {
 
 void Perform(Operation op, const std::string& path) {
     switch (op) {
-        case Operation::WriteRecord:
-            diary::WriteRecord(path, "31", Ride(31));
+        case Operation::AddRecord:
+            testsupport::WriteRide(path, "31", Ride(31));
             break;
-        case Operation::DeleteRecordAndRenumber:
-            diary::DeleteRecordAndRenumber(path, "1");
+        case Operation::EditRecord:
+            testsupport::WriteRide(path, "1", Ride(31));
+            break;
+        case Operation::DeleteRecord:
+            testsupport::DeleteRide(path, "1");
             break;
         case Operation::SaveDiary: {
             std::vector<DiaryRecord> reversed;
@@ -290,7 +297,7 @@ TEST_P(FailedSave, IsWriteErrorAndChangesNothing) {
     const Outcome outcome = RunInChild(condition, op, path);
     if (outcome.kind == 'S') GTEST_SKIP() << outcome.text;
 
-    if (op == Operation::DeleteRecordAndRenumber && !fileExists) {
+    if ((op == Operation::DeleteRecord || op == Operation::EditRecord) && !fileExists) {
         // No diary, no record 1: there is nothing to delete and so nothing to save.
         EXPECT_TRUE(outcome.kind == 'K' || outcome.kind == 'W') << outcome.kind << outcome.text;
     } else {
@@ -308,9 +315,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Combine(testing::Values(Condition::ReadOnlyFile, Condition::ReadOnlyFolder,
                                      Condition::ReadOnlyFolderNoFile, Condition::MissingFolder,
                                      Condition::ParentIsFile, Condition::FullDisk),
-                     testing::Values(Operation::WriteRecord, Operation::DeleteRecordAndRenumber,
-                                     Operation::SaveDiary, Operation::WriteLastDiary,
-                                     Operation::WritePlaceLists)),
+                     testing::Values(Operation::AddRecord, Operation::EditRecord,
+                                     Operation::DeleteRecord, Operation::SaveDiary,
+                                     Operation::WriteLastDiary, Operation::WritePlaceLists)),
     [](const testing::TestParamInfo<std::tuple<Condition, Operation>>& info) {
         return std::string(Name(std::get<0>(info.param))) + "_" + Name(std::get<1>(info.param));
     });
@@ -322,11 +329,11 @@ TEST(FailedSave, NextSaveSucceedsOnceThereIsRoomAgain) {
     const std::string path = dir.File("diary.vam");
     WriteFileBytes(path, DiaryBytes());
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const Outcome outcome = RunInChild(Condition::FullDisk, Operation::WriteRecord, path);
+        const Outcome outcome = RunInChild(Condition::FullDisk, Operation::AddRecord, path);
         ASSERT_EQ(outcome.kind, 'W') << outcome.text;
     }
     EXPECT_EQ(ReadFileBytes(path), DiaryBytes());
-    diary::WriteRecord(path, "31", Ride(31));
+    testsupport::WriteRide(path, "31", Ride(31));
     const std::vector<DiaryRecord> read = diary::ReadDiary(path);
     ASSERT_EQ(read.size(), 31u);
     EXPECT_EQ(read[30].fields, Ride(31).fields);

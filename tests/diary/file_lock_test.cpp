@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "TempDir.h"
+#include "TestText.h"
 #include "diary/bikes.h"
 #include "diary/diary_file.h"
 #include "diary/diary_transaction.h"
@@ -225,12 +226,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         LockedChange{"WriteRecord", LockedFile::Diary,
                      [](const std::string& d, const std::string&) {
-                         diary::WriteRecord(d, "3", Ride("c"));
+                         testsupport::WriteRide(d, "3", Ride("c"));
                      }},
-        LockedChange{"DeleteRecordAndRenumber", LockedFile::Diary,
-                     [](const std::string& d, const std::string&) {
-                         diary::DeleteRecordAndRenumber(d, "1");
-                     }},
+        LockedChange{
+            "DeleteRecordAndRenumber", LockedFile::Diary,
+            [](const std::string& d, const std::string&) { testsupport::DeleteRide(d, "1"); }},
         LockedChange{"SaveDiary", LockedFile::Diary,
                      [](const std::string& d, const std::string&) {
                          diary::SaveDiary(d, std::vector<DiaryRecord>{});

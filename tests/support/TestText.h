@@ -10,3 +10,17 @@ namespace testsupport {
 std::string L(std::string_view utf8);
 
 }  // namespace testsupport
+
+#include "diary/record.h"
+
+namespace testsupport {
+
+// The record commands as the program runs them (diary_transaction.h): `record` added when the
+// diary has no ride `number` (it takes the next free number), else the ride under `number`
+// replaced as it stands in the file now.
+void WriteRide(const std::string& path, const std::string& number,
+               const diary::DiaryRecord& record);
+// The ride under `number` deleted as it stands now, the later ones moved down; none: nothing.
+void DeleteRide(const std::string& path, const std::string& number);
+
+}  // namespace testsupport

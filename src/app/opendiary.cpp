@@ -1,0 +1,281 @@
+#include "app/opendiary.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QWidget>
+#include <chrono>
+#include <utility>
+
+#include "app/datepicker.h"
+#include "app/diarywatcher.h"
+#include "app/msgbox.h"
+#include "app/recordmodel.h"
+#include "app/textcodec.h"
+#include "diary/atomic_file.h"
+#include "diary/diary_file.h"
+#include "diary/diary_transaction.h"
+#include "diary/errors.h"
+#include "diary/settings.h"
+
+namespace {
+
+// One try for the lock: short enough that the windows repaint between tries.
+constexpr std::chrono::milliseconds kLockStep{50};
+// From then on the user is told why nothing happens yet.
+constexpr qint64 kSayWaitingAfterMs = 500;
+
+}  // namespace
+
+OpenDiary::OpenDiary(const QString& settingsFolder, const diary::RegionalSettings& regional,
+                     QObject* parent)
+    : QObject(parent),
+      settingsFolder_(settingsFolder),
+      regional_(regional),
+      model_(new RecordModel(this)),
+      watcher_(new DiaryWatcher(this)) {
+    model_->setObjectName(QStringLiteral("SeznamModel"));
+    connect(watcher_, &DiaryWatcher::ChangedOnDisk, this, [this] {
+        // A change of ours shows the file as its result found it; one from outside meanwhile
+        // is in that result too.
+        if (changing_) {
+            changedMeanwhile_ = true;
+            return;
+        }
+        emit ChangedOnDisk();
+    });
+}
+
+std::string OpenDiary::SettingsFile() const {
+    return diary::SettingsPath(ToFsPath(settingsFolder_));
+}
+
+std::string OpenDiary::BackupFolder() const {
+    return ToFsPath(settingsFolder_ + QStringLiteral("/zalohy"));
+}
+
+void OpenDiary::Follow() {
+    watcher_->Watch(path_);
+    emit PathChanged(path_);
+}
+
+void OpenDiary::Load(const QString& path, QWidget* parent) {
+    path_ = path;
+    sortColumn_ = 0;
+    known_.reset();
+    model_->Clear();
+    Guarded(parent, [&] {
+        std::optional<std::string> bytes = diary::ReadWholeFile(ToFsPath(path_));
+        known_ = std::make_shared<const std::string>(std::move(bytes).value_or(std::string()));
+        model_->Assign(diary::DiaryRows(known_));
+    });
+    Follow();
+}
+
+void OpenDiary::SavedAs(const QString& path) {
+    path_ = path;
+    // Written from the rows, not from the bytes they were read from: the next change reads
+    // the list anew.
+    known_.reset();
+    Follow();
+}
+
+void OpenDiary::StartEmpty(const QString& path) {
+    path_ = path;
+    sortColumn_ = 0;
+    known_ = std::make_shared<const std::string>();
+    model_->Clear();
+    Follow();
+}
+
+std::string OpenDiary::Reload(QWidget* parent, const std::optional<diary::RecordRow>& selected) {
+    std::vector<diary::RecordRow> rows;
+    Guarded(parent, [&] {
+        std::optional<std::string> bytes = diary::ReadWholeFile(ToFsPath(path_));
+        known_ = std::make_shared<const std::string>(std::move(bytes).value_or(std::string()));
+        rows = diary::DiaryRows(known_);
+    });
+    const auto sameRide = [&selected](const diary::RecordRow& row) {
+        for (int i = 0; i < diary::kAllFieldCount; ++i) {
+            const auto field = static_cast<diary::Field>(i);
+            if (row.Get(field) != selected->Get(field)) return false;
+        }
+        return true;
+    };
+    std::string number;
+    for (std::size_t i = 0; selected && i < rows.size(); ++i) {
+        if (!sameRide(rows[i])) continue;
+        number = rows[i].Number();
+        if (number == selected->Number()) break;
+    }
+    ShowRows(std::move(rows), {});
+    return number;
+}
+
+void OpenDiary::SortBy(int column) {
+    sortColumn_ = column;
+    model_->SortByColumn(column, regional_);
+}
+
+void OpenDiary::ShowRows(std::vector<diary::RecordRow> rows, const std::string& select) {
+    model_->Assign(std::move(rows));
+    if (sortColumn_ > 0) model_->SortByColumn(sortColumn_, regional_);
+    if (!select.empty()) emit ChangeShown(select);
+}
+
+void OpenDiary::ShowSaved(std::vector<diary::RecordRow> rows) {
+    watcher_->Known();
+    known_.reset();
+    ShowRows(std::move(rows), {});
+}
+
+void OpenDiary::KeepDailyBackup(QWidget* parent) {
+    // A backup that fails is said, and the change is saved all the same.
+    Guarded(parent, [&] { diary::KeepDailyBackup(ToFsPath(path_), BackupFolder(), Today()); });
+}
+
+template <typename Call>
+bool OpenDiary::Change(QWidget* parent, Call&& call) {
+    changing_ = true;
+    changedMeanwhile_ = false;
+    QElapsedTimer waited;
+    waited.start();
+    bool waiting = false;
+    bool done = false;
+    const auto stopWaiting = [&] {
+        if (!waiting) return;
+        waiting = false;
+        QApplication::restoreOverrideCursor();
+        emit Waiting(false);
+    };
+    // Tried in short steps, so that the windows repaint while another program holds the diary;
+    // the user's input waits meanwhile, so nothing else can start.
+    for (;;) {
+        try {
+            call(kLockStep);
+            done = true;
+            break;
+        } catch (const diary::BusyError& e) {
+            if (waited.elapsed() + kLockStep.count() >= diary::kLockTimeout.count()) {
+                stopWaiting();
+                ShowException(parent, e);
+                break;
+            }
+            if (!waiting && waited.elapsed() >= kSayWaitingAfterMs) {
+                waiting = true;
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+                emit Waiting(true);
+            }
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        } catch (const std::exception& e) {
+            stopWaiting();
+            ShowException(parent, e);
+            break;
+        }
+    }
+    stopWaiting();
+    changing_ = false;
+    if (done) {
+        watcher_->Known();
+    } else if (changedMeanwhile_) {
+        emit ChangedOnDisk();
+    }
+    return done;
+}
+
+void OpenDiary::ShowResult(const diary::ChangeResult& result, const diary::DiaryRecord* record,
+                           bool added) {
+    const std::string number = std::to_string(result.number);
+    const bool followed = result.followsKnown && result.applied();
+    known_ = result.bytes;
+    const auto row = static_cast<int>(model_->table().FindNumber(number));
+    if (followed && record != nullptr && (added || row >= 0)) {
+        diary::DiaryRecord saved = *record;
+        saved.number = number;
+        if (added) {
+            model_->Append(diary::RecordRow(saved));
+        } else {
+            model_->Replace(row, diary::RecordRow(saved));
+        }
+        emit ChangeShown(number);
+        return;
+    }
+    if (followed && record == nullptr && row >= 0) {
+        model_->RemoveAndRenumber(row);
+        return;
+    }
+    std::vector<diary::RecordRow> rows = result.Rows();
+    if (added && result.applied() && sortColumn_ > 0) {
+        // A new ride goes to the end of the list, however the list is sorted.
+        diary::RecordRow fresh = std::move(rows.back());
+        rows.pop_back();
+        ShowRows(std::move(rows), {});
+        model_->Append(std::move(fresh));
+        emit ChangeShown(number);
+        return;
+    }
+    const bool select =
+        result.applied() ? record != nullptr : result.status == diary::ChangeStatus::Changed;
+    ShowRows(std::move(rows), select ? number : std::string());
+}
+
+bool OpenDiary::AddRide(QWidget* parent, const diary::DiaryRecord& record) {
+    KeepDailyBackup(parent);
+    diary::ChangeResult result;
+    const std::string path = ToFsPath(path_);
+    if (!Change(parent, [&](std::chrono::milliseconds timeout) {
+            result = diary::AddRecord(path, record, timeout, known_);
+        }))
+        return false;
+    ShowResult(result, &record, true);
+    if (std::to_string(result.number) != record.number) {
+        ShowMessage(parent, MsgKind::Information,
+                    QStringLiteral("Deník mezitím změnil jiný program. Jízda byla přidána "
+                                   "pod číslem %1.")
+                        .arg(result.number));
+    }
+    return true;
+}
+
+bool OpenDiary::EditRide(QWidget* parent, const diary::RecordRow& expected,
+                         const diary::DiaryRecord& record) {
+    KeepDailyBackup(parent);
+    diary::ChangeResult result;
+    const std::string path = ToFsPath(path_);
+    if (!Change(parent, [&](std::chrono::milliseconds timeout) {
+            result = diary::EditRecord(path, expected, record, timeout, known_);
+        }))
+        return false;
+    ShowResult(result, &record, false);
+    if (!result.applied()) ShowError(parent, QString::fromUtf8(result.Message()));
+    return result.applied();
+}
+
+bool OpenDiary::DeleteRide(QWidget* parent, const diary::RecordRow& expected) {
+    KeepDailyBackup(parent);
+    diary::ChangeResult result;
+    const std::string path = ToFsPath(path_);
+    if (!Change(parent, [&](std::chrono::milliseconds timeout) {
+            result = diary::DeleteRecord(path, expected, timeout, known_);
+        }))
+        return false;
+    ShowResult(result, nullptr, false);
+    if (!result.applied()) ShowError(parent, QString::fromUtf8(result.Message()));
+    return result.applied();
+}
+
+bool OpenDiary::RestoreBackup(QWidget* parent, const diary::BackupEntry& backup) {
+    const std::string path = ToFsPath(path_);
+    if (!Change(parent, [&](std::chrono::milliseconds timeout) {
+            diary::RestoreBackup(backup.path, path, BackupFolder(), Today(), timeout);
+        }))
+        return false;
+    std::vector<diary::RecordRow> rows;
+    Guarded(parent, [&] {
+        known_ =
+            std::make_shared<const std::string>(diary::ReadWholeFile(path).value_or(std::string()));
+        rows = diary::DiaryRows(known_);
+    });
+    watcher_->Known();
+    ShowRows(std::move(rows), {});
+    return true;
+}

@@ -1,0 +1,108 @@
+#pragma once
+// The open diary: its path, the list of its rides, the watch on its file and every command that
+// changes it. Windows get a reference to it and to nothing else of the main window; each
+// command names its ride by the row the user saw, captured when the user chose it, and the core
+// checks that against the file under the lock. A command returns true only once its change is
+// in the file; otherwise it has said why in a box over the window that started it.
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "diary/backup.h"
+#include "diary/record.h"
+#include "diary/regional.h"
+
+namespace diary {
+struct ChangeResult;
+}
+
+class DiaryWatcher;
+class QWidget;
+class RecordModel;
+
+class OpenDiary : public QObject {
+    Q_OBJECT
+public:
+    // `settingsFolder` holds the settings file and the backups.
+    OpenDiary(const QString& settingsFolder, const diary::RegionalSettings& regional,
+              QObject* parent = nullptr);
+
+    const QString& path() const { return path_; }
+    RecordModel& model() const { return *model_; }
+    const diary::RegionalSettings& regional() const { return regional_; }
+    std::string SettingsFile() const;
+    // Where the daily backups of every diary are kept: "zalohy" beside the settings file.
+    std::string BackupFolder() const;
+
+    // Reads the diary at `path` into the list (a missing file is an empty diary) and watches
+    // it; a file that cannot be read is said over `parent` and leaves the list empty.
+    void Load(const QString& path, QWidget* parent);
+    // The list was saved whole as `path`, which is the open diary from now on; the list stays
+    // as it is shown.
+    void SavedAs(const QString& path);
+    // `path` is a new, empty diary from now on.
+    void StartEmpty(const QString& path);
+    // Reads the file again after another program changed it: the list keeps its order, and the
+    // ride `selected` (by its contents: another program may have renumbered it) comes back as
+    // the returned number, empty where it is gone.
+    std::string Reload(QWidget* parent, const std::optional<diary::RecordRow>& selected);
+
+    // The record commands. `record.number` of a new ride is the number the dialog showed.
+    bool AddRide(QWidget* parent, const diary::DiaryRecord& record);
+    bool EditRide(QWidget* parent, const diary::RecordRow& expected,
+                  const diary::DiaryRecord& record);
+    bool DeleteRide(QWidget* parent, const diary::RecordRow& expected);
+    bool RestoreBackup(QWidget* parent, const diary::BackupEntry& backup);
+    // A change the bikes window made to the rides' bikes, already saved under the lock: the
+    // list shows `rows`, as saved.
+    void ShowSaved(std::vector<diary::RecordRow> rows);
+    // Before a change of the diary the bikes window makes itself.
+    void KeepDailyBackup(QWidget* parent);
+
+    // The list sorted by `column` (0: the file's order), and so after every reload.
+    void SortBy(int column);
+
+    // Windows that lead to rides (the overview) ask for them through here.
+    void SelectRides(const std::vector<std::string>& numbers) { emit RidesToSelect(numbers); }
+    void ShowRide(const std::string& number) { emit RideToShow(number); }
+
+signals:
+    void PathChanged(const QString& path);
+    // Another program changed the file: the owner of the list's selection calls Reload.
+    void ChangedOnDisk();
+    // After a change: the ride to select (empty: none).
+    void ChangeShown(const std::string& number);
+    // A change waits for another program's lock (true) or stopped waiting (false).
+    void Waiting(bool waiting);
+    void RidesToSelect(const std::vector<std::string>& numbers);
+    void RideToShow(const std::string& number);
+
+private:
+    // Runs `call(timeout)`, one change under the lock, waiting for another program in short
+    // steps while the windows repaint; false after a failure, said over `parent`.
+    template <typename Call>
+    bool Change(QWidget* parent, Call&& call);
+    // The list after a change the core made under the lock.
+    void ShowResult(const diary::ChangeResult& result, const diary::DiaryRecord* record,
+                    bool added);
+    void ShowRows(std::vector<diary::RecordRow> rows, const std::string& select);
+    void Follow();
+
+    const QString settingsFolder_;
+    const diary::RegionalSettings regional_;
+    QString path_;
+    RecordModel* model_;
+    DiaryWatcher* watcher_;
+    // The bytes the list was read from or last saved as: a change that finds the file holding
+    // them touches one row of the list instead of all.
+    std::shared_ptr<const std::string> known_;
+    int sortColumn_ = 0;
+    // A change is under way; the watcher's news waits for its end.
+    bool changing_ = false;
+    bool changedMeanwhile_ = false;
+};
