@@ -1,7 +1,10 @@
 // Two copies of the program on one diary: whatever order their changes come in, the file keeps
 // every ride either side saved, its keys stay 1..n, and each list comes to show the file.
 
+#include <sys/resource.h>
+
 #include <QTest>
+#include <csignal>
 #include <functional>
 #include <memory>
 
@@ -11,6 +14,7 @@
 #include "app/recordmodel.h"
 #include "app/textcodec.h"
 #include "diary/diary_file.h"
+#include "diary/file_lock.h"
 #include "guitest.h"
 
 using diary::Field;
@@ -142,6 +146,113 @@ private slots:
             QCOMPARE(records[i].number, std::to_string(i + 1));
         QTRY_COMPARE_WITH_TIMEOUT(ListNotes(a), file, 2000);
         QTRY_COMPARE_WITH_TIMEOUT(ListNotes(b.get()), file, 2000);
+    }
+
+    // "Opravdu smazat?" is open while another program changes the diary and the list reloads
+    // behind the box: Yes deletes the ride the user chose, or nothing, and says why.
+    void deleteWhileTheQuestionIsOpen_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QStringList>("outside");  // the notes another program leaves
+        QTest::addColumn<QStringList>("file");
+        QTest::addColumn<QString>("message");
+        const QStringList five = {"jedna", "dva", Q("tři"), Q("čtyři"), Q("pět")};
+        QTest::newRow("a ride before it deleted")
+            << "dva" << five.mid(1) << five.mid(1) << Q("Údaj č. 2 mezitím změnil jiný program.");
+        QTest::newRow("the list cut short under the last ride")
+            << Q("pět") << QStringList{"jedna"} << QStringList{"jedna"}
+            << Q("Údaj č. 5 už v deníku není");
+        QTest::newRow("the ride edited")
+            << "dva" << QStringList{"jedna", "dva!", Q("tři")}
+            << QStringList{"jedna", "dva!", Q("tři")} << Q("Údaj č. 2 mezitím změnil");
+        QTest::newRow("nothing else changed")
+            << "dva" << five << (QStringList(five) << "") << QString();
+    }
+
+    void deleteWhileTheQuestionIsOpen() {
+        QFETCH(QString, chosen);
+        QFETCH(QStringList, outside);
+        QFETCH(QStringList, file);
+        QFETCH(QString, message);
+        file.removeAll(QString());
+        if (message.isEmpty()) file.removeAll(chosen);
+        guitest::Session session;
+        const std::string path = session.FsPath("vamo2001.vam");
+        testsupport::WriteFileBytes(path, kFive);
+        session.Start();
+        TMainForm* main = session.Main();
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main));
+        Select(main, chosen.toUtf8().constData());
+
+        auto question = guitest::AnswerModal([&](QWidget* box) {
+            if (outside != ListNotes(main)) {
+                std::string bytes = "[Data]\r\n";
+                for (int i = 0; i < outside.size(); ++i)
+                    bytes += std::to_string(i + 1) + "=" + Cp("1.5.2001§Doma§§§§§§§§§") +
+                             ToCp(outside[i]) + Cp("§") + "\r\n";
+                testsupport::WriteFileBytes(path + ".new", bytes);
+                QCOMPARE(::rename((path + ".new").c_str(), path.c_str()), 0);
+                QTRY_COMPARE_WITH_TIMEOUT(ListNotes(main), outside, 2000);
+            }
+            SetNextMessageAnswer(kResultOk);
+            guitest::Get<QAbstractButton>(box, "Yes")->click();
+        });
+        guitest::Get<QAction>(main, "Smazat1")->trigger();
+        QVERIFY(question->done);
+        QCOMPARE(HasPendingMessageAnswer(), message.isEmpty());
+        ClearNextMessageAnswer();
+        if (!message.isEmpty())
+            QVERIFY2(LastAnsweredMessage().text.startsWith(message),
+                     qPrintable(LastAnsweredMessage().text));
+        QCOMPARE(Notes(path), file);
+        QCOMPARE(ListNotes(main), file);
+    }
+
+    // OK in the entry dialog that cannot save yet (another program holds the diary, the disk
+    // is full) says why and keeps the dialog open with what was typed; the next OK saves.
+    void entryDialogKeepsTheRideUntilItIsSaved_data() {
+        QTest::addColumn<bool>("busy");
+        QTest::newRow("diary busy") << true;
+        QTest::newRow("disk full") << false;
+    }
+
+    void entryDialogKeepsTheRideUntilItIsSaved() {
+        QFETCH(bool, busy);
+        guitest::Session session;
+        const std::string path = session.FsPath("vamo2001.vam");
+        testsupport::WriteFileBytes(path, kFive);
+        session.Start();
+        TMainForm* main = session.Main();
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit was{};
+        ::getrlimit(RLIMIT_FSIZE, &was);
+        auto entry = guitest::AnswerModal([&](QWidget* dialog) {
+            guitest::Get<QLineEdit>(dialog, "Pozn")->setText(QStringLiteral("šestá"));
+            {
+                std::unique_ptr<diary::FileLock> lock;
+                if (busy) {
+                    lock = std::make_unique<diary::FileLock>(path, diary::LockedFile::Diary);
+                } else {
+                    rlimit tight = was;
+                    tight.rlim_cur = 64;
+                    ::setrlimit(RLIMIT_FSIZE, &tight);
+                }
+                SetNextMessageAnswer(kResultOk);
+                guitest::Get<QPushButton>(dialog, "OKButton")->click();
+                ::setrlimit(RLIMIT_FSIZE, &was);
+                QVERIFY(!HasPendingMessageAnswer());
+                QCOMPARE(LastAnsweredMessage().caption, QStringLiteral("Error"));
+            }
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(guitest::Get<QLineEdit>(dialog, "Pozn")->text(), QStringLiteral("šestá"));
+            QCOMPARE(Notes(path).size(), 5);
+            guitest::Get<QPushButton>(dialog, "OKButton")->click();
+            QVERIFY(!dialog->isVisible());
+        });
+        guitest::Get<QAction>(main, "Novy1")->trigger();
+        QVERIFY(entry->done);
+        QCOMPARE(Notes(path).last(), QStringLiteral("šestá"));
+        QCOMPARE(ListNotes(main).last(), QStringLiteral("šestá"));
     }
 };
 
