@@ -12,7 +12,8 @@
 #include "app/icons.h"
 #include "app/msgbox.h"
 
-TBackupForm::TBackupForm(const diary::RegionalSettings& regional) : regional_(regional) {
+TBackupForm::TBackupForm(const diary::RegionalSettings& regional, QWidget* parent)
+    : QDialog(parent), regional_(regional) {
     setObjectName(QStringLiteral("BackupForm"));
     setWindowTitle(QStringLiteral("Obnovit ze zálohy"));
     setModal(true);

@@ -16,7 +16,7 @@ class QTreeWidget;
 class TBackupForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TBackupForm(const diary::RegionalSettings& regional);
+    explicit TBackupForm(const diary::RegionalSettings& regional, QWidget* parent = nullptr);
 
     // Shows `backups` of the diary named `diaryName` modally; the one chosen with "Obnovit" (or
     // a double click), or nothing after "Storno", Esc or the close box.

@@ -18,9 +18,8 @@ QString DateText(const diary::RegionalSettings& regional, const QDate& date) {
     return FromCp(diary::FormatDate(regional, DiaryDate(date)));
 }
 
-TCalendarForm::TCalendarForm(QWidget* mainWindow, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      mainWindow_(mainWindow) {
+TCalendarForm::TCalendarForm(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("CalendarForm"));
     setWindowTitle(QStringLiteral("Kalendář"));
     setModal(true);
@@ -58,13 +57,9 @@ QDate TCalendarForm::Pick(QWidget* opener) {
     Calendar->setSelectedDate(QDate::currentDate());
     // The days take the keyboard at every opening: the arrows move the day.
     Calendar->setFocus(Qt::OtherFocusReason);
-    QWidget* main = mainWindow_;
-    const bool mainWasEnabled = main != nullptr && main->isEnabled();
-    if (main) main->setEnabled(false);
-    if (opener) opener->setEnabled(false);
+    // Over the window it fills a field of; no other window takes input meanwhile.
+    if (opener != nullptr) move(opener->frameGeometry().center() - rect().center());
     exec();
-    if (opener) opener->setEnabled(true);
-    if (main) main->setEnabled(mainWasEnabled);
     return Calendar->selectedDate();
 }
 

@@ -19,20 +19,16 @@ QString DateText(const diary::RegionalSettings& regional, const QDate& date);
 class TCalendarForm : public QDialog {
     Q_OBJECT
 public:
-    // `mainWindow` is disabled while the picker is up (no parent: a disabled parent would
-    // disable the picker too).
-    explicit TCalendarForm(QWidget* mainWindow, QWidget* parent = nullptr);
+    explicit TCalendarForm(QWidget* parent = nullptr);
 
-    // Opens on today, with the main window and `opener` disabled for the time it is up; the
-    // main window gets back the enabled state it had (it stays disabled under the entry dialog).
-    // There is no cancel: however the picker closes, the calendar's day is the answer.
+    // Opens on today over `opener`, application-modal: no other window takes input while it is
+    // up. There is no cancel: however the picker closes, the calendar's day is the answer.
     QDate Pick(QWidget* opener);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QWidget* mainWindow_;
     QCalendarWidget* Calendar = nullptr;
     QPushButton* BitBtn1 = nullptr;  // "OK"
 };

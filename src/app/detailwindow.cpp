@@ -31,10 +31,9 @@ const char16_t* const kCaptions[diary::kColumnCount] = {
 
 }  // namespace
 
-TInfoForm::TInfoForm(QWidget* mainWindow, QWidget* parent)
+TInfoForm::TInfoForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      mainWindow_(mainWindow) {
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("InfoForm"));
     setWindowTitle(QStringLiteral("Info"));
     setModal(true);
@@ -90,9 +89,6 @@ void TInfoForm::Fill(const diary::RecordRow& row) {
 
 void TInfoForm::ShowRecord(const diary::RecordRow& row) {
     Fill(row);
-    QWidget* main = mainWindow_;
-    if (main) main->setEnabled(false);
     OKButton->setFocus();
     exec();
-    if (main) main->setEnabled(true);
 }

@@ -11,18 +11,15 @@ class QPushButton;
 class TInfoForm : public QDialog {
     Q_OBJECT
 public:
-    // `mainWindow` is disabled while the window is up (so it is no parent: a disabled parent
-    // would disable this window too).
-    explicit TInfoForm(QWidget* mainWindow, QWidget* parent = nullptr);
+    explicit TInfoForm(QWidget* parent = nullptr);
 
-    // Shows the row's own number and its twelve texts exactly as the list shows them, modally,
-    // with the main window disabled for that time.
+    // Shows the row's own number and its twelve texts exactly as the list shows them,
+    // application-modal: no other window takes input while it is up.
     void ShowRecord(const diary::RecordRow& row);
 
 private:
     void Fill(const diary::RecordRow& row);
 
-    QWidget* mainWindow_;
     QTableWidget* Grid = nullptr;
     QPushButton* OKButton = nullptr;
 };

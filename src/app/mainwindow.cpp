@@ -578,7 +578,7 @@ void TMainForm::ShowPlaceLists() {
         return;
     if (!zkratky_)
         zkratky_ = std::make_unique<TZkratkyForm>(QStringList(), QStringList(), QStringList(),
-                                                  SettingsFile());
+                                                  SettingsFile(), this);
     zkratky_->Open(lists);
 }
 

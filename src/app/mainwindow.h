@@ -112,8 +112,7 @@ private:
     // them.
     void RestoreListWidths();
     void RememberListWidths();
-    // The entry dialog, made when first needed, its bike list read anew; the main window is
-    // disabled while it is open.
+    // The entry dialog with its bike list read anew.
     TAddForm& EntryDialog();
     template <typename Run>
     bool RunEntryDialog(Run&& run);
@@ -169,9 +168,9 @@ private:
     QAction* Prehled1 = nullptr;
     QAction* Oprogramu1 = nullptr;
 
-    // The other windows. The modal ones have no parent, so that disabling this window around
-    // one of them leaves that one usable; they are made when first asked for. The windows that
-    // follow the list are made at start.
+    // The other windows, each with this window as its parent (the modal ones are application
+    // modal while they are up). About, the backup list and the shortcut editor are made when
+    // first opened.
     std::unique_ptr<TAddForm> add_;
     std::unique_ptr<TAboutBox> about_;
     std::unique_ptr<TFindForm> find_;

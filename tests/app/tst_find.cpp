@@ -225,10 +225,8 @@ private slots:
         edatumod->setText(QStringLiteral("7.7.1999"));
         auto disabledMeanwhile = std::make_shared<bool>(false);
         auto openedOnToday = std::make_shared<bool>(false);
-        QWidget* main = main_.get();
-        TFindForm* find = form_.get();
         auto ran = guitest::AnswerModal([=](QWidget* modal) {
-            *disabledMeanwhile = !main->isEnabled() && !find->isEnabled();
+            *disabledMeanwhile = modal->windowModality() == Qt::ApplicationModal;
             auto* calendar = guitest::Get<QCalendarWidget>(modal, "Calendar");
             auto* ok = guitest::Get<QPushButton>(modal, "BitBtn1");
             *openedOnToday = calendar->selectedDate() == QDate::currentDate();

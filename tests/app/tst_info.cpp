@@ -65,9 +65,8 @@ private slots:
 
     void showRecordDisablesTheMainWindowOnlyWhileShown() {
         auto sawMainDisabled = std::make_shared<bool>(false);
-        QWidget* main = main_.get();
-        auto ran = guitest::AnswerModal([sawMainDisabled, main](QWidget* modal) {
-            *sawMainDisabled = !main->isEnabled();
+        auto ran = guitest::AnswerModal([sawMainDisabled](QWidget* modal) {
+            *sawMainDisabled = modal->windowModality() == Qt::ApplicationModal;
             guitest::Get<QPushButton>(modal, "OKButton")->click();
         });
         form_->ShowRecord(Row("7", {"3.5.2001", "", "", "", "", "", "12,5", "", "", "", ""}));

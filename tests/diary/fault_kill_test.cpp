@@ -68,7 +68,7 @@ DiaryRecord RandomRecord(std::mt19937_64& rng) {
     return r;
 }
 
-enum class OpKind { Append, Overwrite, Delete, SaveAll };
+enum class OpKind { Append, Overwrite, Delete, SaveAll, Restore };
 
 struct Op {
     OpKind kind = OpKind::Append;
@@ -77,13 +77,27 @@ struct Op {
     std::vector<DiaryRecord> all;  // SaveAll
 };
 
+// What a restore puts back, and where the saver finds it and keeps the restored-over diary
+// (set before the first fork).
+std::vector<DiaryRecord> EarlierState() {
+    std::mt19937_64 rng(1999);
+    return {RandomRecord(rng), RandomRecord(rng), RandomRecord(rng)};
+}
+std::string restoreSource;
+std::string restoreBackups;
+
+diary::Date DayOf(std::uint64_t op);
+
 // Op number `i` is a function of `i` and the diary before it, so the killed saver and the
 // checking parent agree on every op without talking.
 Op MakeOp(std::uint64_t i, const std::vector<DiaryRecord>& state) {
     std::mt19937_64 rng(0x5eed0000u + i);
     Op op;
     const unsigned roll = static_cast<unsigned>(rng() % 100);
-    if (state.empty() || (roll < 60 && state.size() < 40)) {
+    if (roll >= 96 && !state.empty()) {
+        op.kind = OpKind::Restore;
+        op.index = i;
+    } else if (state.empty() || (roll < 60 && state.size() < 40)) {
         op.kind = OpKind::Append;
         op.index = state.size();
         op.record = RandomRecord(rng);
@@ -117,6 +131,9 @@ void Apply(const Op& op, std::vector<DiaryRecord>& state) {
         case OpKind::SaveAll:
             state = op.all;
             break;
+        case OpKind::Restore:
+            state = EarlierState();
+            break;
     }
 }
 
@@ -132,6 +149,9 @@ void Perform(const std::string& path, const Op& op) {
             break;
         case OpKind::SaveAll:
             diary::SaveDiary(path, op.all);
+            break;
+        case OpKind::Restore:
+            (void)diary::RestoreBackup(restoreSource, path, restoreBackups, DayOf(op.index));
             break;
     }
 }
@@ -257,7 +277,11 @@ TEST(KilledSave, DiaryHoldsEverySavedRideAndAtMostTheOneUnderWay) {
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     const BackupFolder backups(dir);
     // Every state the diary has been in: a backup must be one of them, whole.
-    std::set<std::string> states = {ExpectedBytes({})};
+    std::set<std::string> states = {ExpectedBytes({}), ExpectedBytes(EarlierState())};
+    TempDir sources;
+    restoreSource = sources.File("earlier.vam");
+    restoreBackups = backups.path();
+    WriteFileBytes(restoreSource, ExpectedBytes(EarlierState()));
 
     std::vector<DiaryRecord> state;
     std::uint64_t next = 0;  // the first op not yet known to be in the file
