@@ -1,18 +1,23 @@
 // Every save that cannot be made fails loudly with WriteError and leaves the folder exactly as
 // it was: the old file byte for byte, no temporary file, nothing created but the lock file,
-// which every change takes and nobody removes.
+// which every change takes and nobody removes. The error carries the system's reason (errno),
+// each produced for real: a full or read-only file system where this test may mount one.
 
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -41,7 +46,39 @@ enum class Condition {
     MissingFolder,
     ParentIsFile,
     FullDisk,
+    SymlinkLoop,
+    FullFileSystem,
+    ReadOnlyFileSystem,
 };
+
+// What each condition must be reported as: the error's kind ('W' WriteError, 'R' ReadError, for
+// a file that the change must read first) and the reason the window words.
+struct Expected {
+    char kind;
+    int error;
+};
+
+Expected ExpectedError(Condition c) {
+    switch (c) {
+        case Condition::ReadOnlyFile:
+        case Condition::ReadOnlyFolder:
+        case Condition::ReadOnlyFolderNoFile:
+            return {'W', EACCES};
+        case Condition::MissingFolder:
+            return {'W', ENOENT};
+        case Condition::ParentIsFile:
+            return {'W', ENOTDIR};
+        case Condition::FullDisk:
+            return {'W', EFBIG};
+        case Condition::SymlinkLoop:
+            return {'R', ELOOP};
+        case Condition::FullFileSystem:
+            return {'W', ENOSPC};
+        case Condition::ReadOnlyFileSystem:
+            return {'W', EROFS};
+    }
+    return {};
+}
 
 enum class Operation {
     WriteRecord,
@@ -65,6 +102,12 @@ const char* Name(Condition c) {
             return "ParentIsFile";
         case Condition::FullDisk:
             return "FullDisk";
+        case Condition::SymlinkLoop:
+            return "SymlinkLoop";
+        case Condition::FullFileSystem:
+            return "FullFileSystem";
+        case Condition::ReadOnlyFileSystem:
+            return "ReadOnlyFileSystem";
     }
     return "";
 }
@@ -155,23 +198,28 @@ void Perform(Operation op, const std::string& path) {
 // Everything under a folder: each entry's kind, mode, owner and bytes.
 std::map<std::string, std::string> Snapshot(const std::string& root) {
     std::map<std::string, std::string> entries;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    std::error_code ec;  // a loop of links cannot be followed, only listed
+    for (std::filesystem::recursive_directory_iterator it(root, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const auto& entry = *it;
         const std::string name = entry.path().filename().string();
         if (name.front() == '.' && name.ends_with(".lock")) continue;
         struct stat st {};
         ::lstat(entry.path().c_str(), &st);
         std::string facts = std::to_string(st.st_mode) + " " + std::to_string(st.st_uid) + " ";
         if (S_ISREG(st.st_mode)) facts += ReadFileBytes(entry.path());
-        entries[std::filesystem::relative(entry.path(), root).string()] = facts;
+        entries[entry.path().lexically_relative(root).string()] = facts;
     }
     return entries;
 }
 
 // What an operation run in a child process came to.
 struct Outcome {
-    char kind = '?';   // 'W' WriteError, 'E' another exception, 'K' no error, 'S' could not set up
+    char kind = '?';   // 'W' WriteError, 'R' ReadError, 'E' another exception, 'K' no error,
+                       // 'S' could not set up
     std::string text;  // what(), or why the set-up failed
     std::string path;  // WriteError::path()
+    int error = 0;     // WriteError::error(), ReadError::error()
 };
 
 // Runs the operation in a child, so that dropping privileges and limiting file sizes stay there.
@@ -208,7 +256,11 @@ Outcome RunInChild(Condition condition, Operation op, const std::string& path) {
             Perform(op, path);
             message = "K";
         } catch (const diary::WriteError& e) {
-            message = std::string("W") + e.what() + '\n' + e.path();
+            message =
+                std::string("W") + e.what() + '\n' + e.path() + '\n' + std::to_string(e.error());
+        } catch (const diary::ReadError& e) {
+            message =
+                std::string("R") + e.what() + '\n' + e.path() + '\n' + std::to_string(e.error());
         } catch (const std::exception& e) {
             message = std::string("E") + e.what();
         }
@@ -231,9 +283,41 @@ Outcome RunInChild(Condition condition, Operation op, const std::string& path) {
     const std::string rest = reply.substr(1);
     const auto newline = rest.find('\n');
     outcome.text = rest.substr(0, newline);
-    if (newline != std::string::npos) outcome.path = rest.substr(newline + 1);
+    if (newline != std::string::npos) {
+        outcome.path = rest.substr(newline + 1);
+        const auto last = outcome.path.rfind('\n');
+        if (last != std::string::npos) {
+            outcome.error = std::stoi(outcome.path.substr(last + 1));
+            outcome.path.resize(last);
+        }
+    }
     return outcome;
 }
+
+// A small tmpfs on `folder` for as long as it lives, when this process may mount one.
+class SmallFileSystem {
+public:
+    explicit SmallFileSystem(const std::string& folder) : folder_(folder) {
+        mounted_ = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k,mode=0755") == 0;
+    }
+    ~SmallFileSystem() {
+        if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    bool MakeReadOnly() {
+        return ::mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+    // Takes every block that is left, so that the next write finds no room.
+    void Fill() const {
+        std::ofstream filler(folder_ + "/filler", std::ios::binary);
+        const std::string block(4096, 'x');
+        while (filler.write(block.data(), block.size())) filler.flush();
+    }
+
+private:
+    std::string folder_;
+    bool mounted_ = false;
+};
 
 class FailedSave : public testing::TestWithParam<std::tuple<Condition, Operation>> {};
 
@@ -248,6 +332,7 @@ TEST_P(FailedSave, IsWriteErrorAndChangesNothing) {
     ASSERT_GT(original.size(), kDiskRoom);
     std::string path = folder + "/" + name;
     bool fileExists = true;
+    std::optional<SmallFileSystem> mounted;
 
     switch (condition) {
         case Condition::ReadOnlyFile:
@@ -284,21 +369,41 @@ TEST_P(FailedSave, IsWriteErrorAndChangesNothing) {
             ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
             WriteFileBytes(path, original);
             break;
+        case Condition::SymlinkLoop:
+            ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+            ASSERT_EQ(::symlink(name.c_str(), path.c_str()), 0);
+            fileExists = false;
+            break;
+        case Condition::FullFileSystem:
+        case Condition::ReadOnlyFileSystem:
+            ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+            mounted.emplace(folder);
+            if (!mounted->mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+            WriteFileBytes(path, original);
+            if (condition == Condition::FullFileSystem)
+                mounted->Fill();
+            else if (!mounted->MakeReadOnly())
+                GTEST_SKIP() << "the tmpfs cannot be made read-only";
+            break;
     }
 
     const auto before = Snapshot(dir.path());
     const Outcome outcome = RunInChild(condition, op, path);
     if (outcome.kind == 'S') GTEST_SKIP() << outcome.text;
 
-    if (op == Operation::DeleteRecordAndRenumber && !fileExists) {
+    const Expected expected = ExpectedError(condition);
+    if (op == Operation::DeleteRecordAndRenumber && !fileExists && expected.kind == 'W') {
         // No diary, no record 1: there is nothing to delete and so nothing to save.
         EXPECT_TRUE(outcome.kind == 'K' || outcome.kind == 'W') << outcome.kind << outcome.text;
     } else {
-        EXPECT_EQ(outcome.kind, 'W') << outcome.text;
+        EXPECT_EQ(outcome.kind, expected.kind) << outcome.text;
         EXPECT_EQ(outcome.path, path);
     }
     if (outcome.kind == 'W') {
         EXPECT_EQ(outcome.text, "Unable to write to " + path);
+    }
+    if (outcome.kind == expected.kind) {
+        EXPECT_EQ(outcome.error, expected.error) << std::strerror(outcome.error);
     }
     EXPECT_EQ(Snapshot(dir.path()), before) << "the failed save changed the folder";
 }
@@ -307,7 +412,9 @@ INSTANTIATE_TEST_SUITE_P(
     EveryWriter, FailedSave,
     testing::Combine(testing::Values(Condition::ReadOnlyFile, Condition::ReadOnlyFolder,
                                      Condition::ReadOnlyFolderNoFile, Condition::MissingFolder,
-                                     Condition::ParentIsFile, Condition::FullDisk),
+                                     Condition::ParentIsFile, Condition::FullDisk,
+                                     Condition::SymlinkLoop, Condition::FullFileSystem,
+                                     Condition::ReadOnlyFileSystem),
                      testing::Values(Operation::WriteRecord, Operation::DeleteRecordAndRenumber,
                                      Operation::SaveDiary, Operation::WriteLastDiary,
                                      Operation::WritePlaceLists)),
