@@ -136,6 +136,24 @@ TEST(ReadDiary, MissingFileIsEmptyDiary) {
     EXPECT_TRUE(diary::ReadDiaryRows(dir.File("none.vam")).empty());
 }
 
+// A file that reads as no rides: an empty diary, or no diary at all, which the window says.
+TEST(HasRideSection, TellsAnEmptyDiaryFromAFileThatIsNone) {
+    const struct {
+        std::string bytes;
+        bool rides;
+    } cases[] = {
+        {"[Data]\r\n", true},
+        {"; notes\r\n[Kola]\r\n1=Favorit\r\n [data] x\r\n", true},
+        {"", false},
+        {"; [Data]\r\n[Jine]\r\nData=1\r\n", false},
+        {"\x7F"
+         "ELF\x02\x01\x01\0\0[Dat\0a]\n" +
+             std::string(4096, '\xFF'),
+         false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(diary::HasRideSection(c.bytes), c.rides) << c.bytes;
+}
+
 TEST(ReadDiary, FolderIsReadError) {
     TempDir dir;
     EXPECT_THROW(diary::ReadDiary(dir.path()), diary::ReadError);
