@@ -1,7 +1,7 @@
 // Every save that cannot be made fails loudly with WriteError and leaves the folder exactly as
 // it was: the old file byte for byte, no temporary file, nothing created but the lock file,
-// which every change takes and nobody removes. The error carries the system's reason (errno),
-// each produced for real: a full or read-only file system where this test may mount one.
+// which every change takes and nobody removes. The error carries the system's reason, each
+// produced for real: a full or read-only file system where this test may mount one.
 
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -51,34 +51,11 @@ enum class Condition {
     ReadOnlyFileSystem,
 };
 
-// What each condition must be reported as: the error's kind ('W' WriteError, 'R' ReadError, for
-// a file that the change must read first) and the reason the window words.
-struct Expected {
-    char kind;
-    int error;
-};
-
-Expected ExpectedError(Condition c) {
-    switch (c) {
-        case Condition::ReadOnlyFile:
-        case Condition::ReadOnlyFolder:
-        case Condition::ReadOnlyFolderNoFile:
-            return {'W', EACCES};
-        case Condition::MissingFolder:
-            return {'W', ENOENT};
-        case Condition::ParentIsFile:
-            return {'W', ENOTDIR};
-        case Condition::FullDisk:
-            return {'W', EFBIG};
-        case Condition::SymlinkLoop:
-            return {'R', ELOOP};
-        case Condition::FullFileSystem:
-            return {'W', ENOSPC};
-        case Condition::ReadOnlyFileSystem:
-            return {'W', EROFS};
-    }
-    return {};
-}
+// How each condition is reported, in its order: the error ('W' WriteError, 'R' ReadError for a
+// file the change must read first) and the errno whose reason the window words.
+const std::pair<char, int> kExpected[] = {{'W', EACCES}, {'W', EACCES},  {'W', EACCES},
+                                          {'W', ENOENT}, {'W', ENOTDIR}, {'W', EFBIG},
+                                          {'R', ELOOP},  {'W', ENOSPC},  {'W', EROFS}};
 
 enum class Operation {
     WriteRecord,
@@ -215,11 +192,10 @@ std::map<std::string, std::string> Snapshot(const std::string& root) {
 
 // What an operation run in a child process came to.
 struct Outcome {
-    char kind = '?';   // 'W' WriteError, 'R' ReadError, 'E' another exception, 'K' no error,
-                       // 'S' could not set up
+    char kind = '?';   // 'W' Write-, 'R' ReadError, 'E' another, 'K' no error, 'S' no set-up
     std::string text;  // what(), or why the set-up failed
     std::string path;  // WriteError::path()
-    int error = 0;     // WriteError::error(), ReadError::error()
+    int error = 0;     // the error's errno
 };
 
 // Runs the operation in a child, so that dropping privileges and limiting file sizes stay there.
@@ -256,11 +232,9 @@ Outcome RunInChild(Condition condition, Operation op, const std::string& path) {
             Perform(op, path);
             message = "K";
         } catch (const diary::WriteError& e) {
-            message =
-                std::string("W") + e.what() + '\n' + e.path() + '\n' + std::to_string(e.error());
+            message = "W" + std::to_string(e.error()) + " " + e.what() + '\n' + e.path();
         } catch (const diary::ReadError& e) {
-            message =
-                std::string("R") + e.what() + '\n' + e.path() + '\n' + std::to_string(e.error());
+            message = "R" + std::to_string(e.error()) + " " + e.what() + '\n' + e.path();
         } catch (const std::exception& e) {
             message = std::string("E") + e.what();
         }
@@ -280,43 +254,22 @@ Outcome RunInChild(Condition condition, Operation op, const std::string& path) {
     }
     Outcome outcome;
     outcome.kind = reply[0];
-    const std::string rest = reply.substr(1);
+    std::string rest = reply.substr(1);
+    if (outcome.kind == 'W' || outcome.kind == 'R') {
+        std::size_t digits = 0;
+        outcome.error = std::stoi(rest, &digits);
+        rest.erase(0, digits + 1);
+    }
     const auto newline = rest.find('\n');
     outcome.text = rest.substr(0, newline);
-    if (newline != std::string::npos) {
-        outcome.path = rest.substr(newline + 1);
-        const auto last = outcome.path.rfind('\n');
-        if (last != std::string::npos) {
-            outcome.error = std::stoi(outcome.path.substr(last + 1));
-            outcome.path.resize(last);
-        }
-    }
+    if (newline != std::string::npos) outcome.path = rest.substr(newline + 1);
     return outcome;
 }
 
-// A small tmpfs on `folder` for as long as it lives, when this process may mount one.
-class SmallFileSystem {
-public:
-    explicit SmallFileSystem(const std::string& folder) : folder_(folder) {
-        mounted_ = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k,mode=0755") == 0;
-    }
-    ~SmallFileSystem() {
-        if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-    bool MakeReadOnly() {
-        return ::mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-    }
-    // Takes every block that is left, so that the next write finds no room.
-    void Fill() const {
-        std::ofstream filler(folder_ + "/filler", std::ios::binary);
-        const std::string block(4096, 'x');
-        while (filler.write(block.data(), block.size())) filler.flush();
-    }
-
-private:
-    std::string folder_;
-    bool mounted_ = false;
+// Unmounts at the end of a test what it mounted.
+struct Unmount {
+    std::string folder;
+    ~Unmount() { ::umount2(folder.c_str(), MNT_DETACH); }
 };
 
 class FailedSave : public testing::TestWithParam<std::tuple<Condition, Operation>> {};
@@ -332,7 +285,7 @@ TEST_P(FailedSave, IsWriteErrorAndChangesNothing) {
     ASSERT_GT(original.size(), kDiskRoom);
     std::string path = folder + "/" + name;
     bool fileExists = true;
-    std::optional<SmallFileSystem> mounted;
+    std::optional<Unmount> unmount;
 
     switch (condition) {
         case Condition::ReadOnlyFile:
@@ -377,13 +330,14 @@ TEST_P(FailedSave, IsWriteErrorAndChangesNothing) {
         case Condition::FullFileSystem:
         case Condition::ReadOnlyFileSystem:
             ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-            mounted.emplace(folder);
-            if (!mounted->mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+            if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k,mode=0755") != 0)
+                GTEST_SKIP() << "no tmpfs can be mounted here";
+            unmount.emplace(folder);
             WriteFileBytes(path, original);
             if (condition == Condition::FullFileSystem)
-                mounted->Fill();
-            else if (!mounted->MakeReadOnly())
-                GTEST_SKIP() << "the tmpfs cannot be made read-only";
+                std::ofstream(folder + "/filler") << std::string(64 << 10, 'x');  // what is left
+            else
+                ASSERT_EQ(::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, 0), 0);
             break;
     }
 
@@ -391,19 +345,19 @@ TEST_P(FailedSave, IsWriteErrorAndChangesNothing) {
     const Outcome outcome = RunInChild(condition, op, path);
     if (outcome.kind == 'S') GTEST_SKIP() << outcome.text;
 
-    const Expected expected = ExpectedError(condition);
-    if (op == Operation::DeleteRecordAndRenumber && !fileExists && expected.kind == 'W') {
+    const auto [kind, error] = kExpected[static_cast<int>(condition)];
+    if (op == Operation::DeleteRecordAndRenumber && !fileExists && kind == 'W') {
         // No diary, no record 1: there is nothing to delete and so nothing to save.
         EXPECT_TRUE(outcome.kind == 'K' || outcome.kind == 'W') << outcome.kind << outcome.text;
     } else {
-        EXPECT_EQ(outcome.kind, expected.kind) << outcome.text;
+        EXPECT_EQ(outcome.kind, kind) << outcome.text;
         EXPECT_EQ(outcome.path, path);
     }
     if (outcome.kind == 'W') {
         EXPECT_EQ(outcome.text, "Unable to write to " + path);
     }
-    if (outcome.kind == expected.kind) {
-        EXPECT_EQ(outcome.error, expected.error) << std::strerror(outcome.error);
+    if (outcome.kind == kind) {
+        EXPECT_EQ(outcome.error, error) << std::strerror(outcome.error);
     }
     EXPECT_EQ(Snapshot(dir.path()), before) << "the failed save changed the folder";
 }
