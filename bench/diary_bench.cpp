@@ -13,6 +13,7 @@
 #include "diary/atomic_file.h"
 #include "diary/diary_file.h"
 #include "diary/diary_transaction.h"
+#include "diary/errors.h"
 #include "diary/overview.h"
 #include "diary/record_table.h"
 #include "diary/regional.h"
@@ -216,6 +217,23 @@ void BM_PeakMemory(benchmark::State& state) {
     SetFileCounters(state, path);
 }
 
+// A 2 GB sparse file chosen as a diary: refused by its size, before anything is read.
+void BM_RefuseHugeFile(benchmark::State& state) {
+    const std::string path = bench::RunFolder() + "/huge.vam";
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || ::ftruncate(fd, off_t{2048} << 20) != 0) state.SkipWithError("no sparse file");
+    if (fd >= 0) ::close(fd);
+    for (auto _ : state) {
+        try {
+            benchmark::DoNotOptimize(diary::ReadDiaryRows(path));
+            state.SkipWithError("a 2 GB file was read");
+        } catch (const diary::ReadError& e) {
+            benchmark::DoNotOptimize(e.what());
+        }
+    }
+    std::filesystem::remove(path);
+}
+
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 }
@@ -238,6 +256,7 @@ BENCHMARK(BM_SaveEditReread)->Apply(Sizes);
 BENCHMARK(BM_FloorSave)->Apply(Sizes);
 BENCHMARK(BM_FloorSaveFolder)->Apply(Sizes);
 BENCHMARK(BM_PeakMemory)->Apply(Sizes)->Iterations(1);
+BENCHMARK(BM_RefuseHugeFile)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -28,6 +28,7 @@ ROWS = [
     ("… and the list's rows from the saved bytes", "BM_SaveEditRows"),
     ("… and the list's rows from a second read", "BM_SaveEditReread"),
     ("Floor: write temp + fsync + rename", "BM_FloorSave"),
+    ("A 2 GB sparse file refused (one figure)", "BM_RefuseHugeFile"),
     ("Floor: the same + fsync of the folder", "BM_FloorSaveFolder"),
     ("Start-up to main window shown", "BM_Startup"),
     ("Header click (Ujeto) to list reordered", "BM_HeaderClick"),
@@ -144,6 +145,7 @@ def main():
         ("search window / core search, every ride a hit, at 100,000", ratio(t("BM_SearchWindow", big), t("BM_SearchEveryHit", big)), "≤ 2", lambda r: r <= 2),
         ("outside change reloaded / Otevřít at 100,000", ratio(t("BM_OutsideReload", big), t("BM_OpenInWindow", big)), "≤ 1", lambda r: r <= 1),
         ("search window at 100,000 (ms)", t("BM_SearchWindow", big), "≤ 200", lambda r: r <= 200),
+        ("a 2 GB sparse file refused (ms)", t("BM_RefuseHugeFile", big), "≤ 50", lambda r: r <= 50),
         ("checked edit under the lock / save floor at 10,000", ratio(t("BM_SaveEditLocked", mid), t("BM_FloorSave", mid)), "≤ 1.5", lambda r: r <= 1.5),
         ("checked edit under the lock / floor with folder fsync at 10,000", ratio(t("BM_SaveEditLocked", mid), t("BM_FloorSaveFolder", mid)), "≤ 1.5", lambda r: r <= 1.5),
     ]
@@ -160,7 +162,7 @@ def main():
         limit = 14 if name.startswith("BM_Sort") else 12
         if name in ("BM_FloorReadSplit", "BM_FloorSave", "BM_PeerQSettings", "BM_OpenRows", "BM_OpenRowsBikes") or name in END_TO_END:
             continue
-        if name == "BM_FloorSaveFolder":
+        if name in ("BM_FloorSaveFolder", "BM_RefuseHugeFile"):
             continue
         checks.append((f"growth 10,000 → 100,000: {label}", ratio(t(name, big), t(name, mid)), f"≤ {limit}", lambda r, l=limit: r <= l))
     b = counters.get(("BM_PeakMemory", big))

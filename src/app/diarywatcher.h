@@ -7,7 +7,9 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <cstddef>
 #include <optional>
+#include <string_view>
 
 #include "diary/file_stamp.h"
 
@@ -20,6 +22,9 @@ public:
     void Watch(const QString& path);
     // The file as it is now is known (this program just saved or read it): no signal for it.
     void Known();
+    // The same, for a caller that holds the bytes it just saved or read: the file is not read
+    // again for its checksum.
+    void Known(std::string_view bytes);
 
 signals:
     // The file is not as this program last knew it; emitted once the writer has settled.
@@ -27,9 +32,15 @@ signals:
 
 private:
     void Check();
+    void KnowStamp();
 
     QFileSystemWatcher watcher_;
     QTimer settle_;
     QString path_;
     std::optional<diary::FileStamp> known_;
+    // The bytes' checksum as last known: a write in place that keeps the size and puts the old
+    // modification time back leaves the stamp as it was.
+    std::optional<std::size_t> knownSum_;
+    // The file itself was written or touched since the last look, not only its folder.
+    bool fileEvent_ = false;
 };

@@ -6,6 +6,8 @@
 #include <deque>
 #include <exception>
 
+#include "app/errortext.h"
+
 namespace {
 
 std::deque<int> nextAnswers;
@@ -71,9 +73,6 @@ int ShowMessage(QWidget* parent, MsgKind kind, const QString& text, MsgButtons b
     return box.clickedButton() == yes ? kResultYes : kResultNo;
 }
 
-void ShowException(QWidget* parent, const std::exception& e) {
-    // Exception texts are UTF-8: they carry file system paths, which are UTF-8 here.
-    ShowError(parent, QString::fromUtf8(e.what()));
-}
+void ShowException(QWidget* parent, const std::exception& e) { ShowError(parent, ErrorText(e)); }
 
 void ShowUnknownException(QWidget* parent) { ShowError(parent, QStringLiteral("Unknown error")); }

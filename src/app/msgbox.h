@@ -42,7 +42,8 @@ inline bool AskYesNo(QWidget* parent, MsgKind kind, const QString& text) {
 }
 
 // The application's default error handler: runs `action`, and shows any exception that
-// escapes it (a failed write, an input/output error) in an "Error" box with its text.
+// escapes it (a failed write, an input/output error) in an "Error" box with its text, and for
+// a file error the system's reason beneath it (ErrorText).
 // Returns false when something was caught.
 template <typename F>
 bool Guarded(QWidget* parent, F&& action);

@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <time.h>
@@ -12,10 +14,12 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -42,9 +46,16 @@ std::string BaseNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Sets errno for a refusal of our own that stands for one the system would give, so that the
+// message says the same as it would.
+bool Fail(int error) {
+    errno = error;
+    return false;
+}
+
 // Follows a chain of symbolic links to the path that is really written, so that saving through
 // a link replaces the file it names and the link itself survives. A dangling link leads to the
-// file it would name, which the save then creates.
+// file it would name, which the save then creates. False with errno set when it cannot.
 bool ResolveLinks(const std::string& path, std::string& resolved) {
     resolved = path;
     for (int hops = 0; hops < 40; ++hops) {
@@ -53,18 +64,19 @@ bool ResolveLinks(const std::string& path, std::string& resolved) {
         if (!S_ISLNK(st.st_mode)) return true;
         std::string target(PATH_MAX, '\0');
         const ssize_t n = ::readlink(resolved.c_str(), target.data(), target.size());
-        if (n < 0 || static_cast<std::size_t>(n) >= target.size()) return false;
+        if (n < 0) return false;
+        if (static_cast<std::size_t>(n) >= target.size()) return Fail(ENAMETOOLONG);
         target.resize(static_cast<std::size_t>(n));
-        if (target.empty()) return false;
+        if (target.empty()) return Fail(ENOENT);
         resolved = target.front() == '/' ? target : DirectoryOf(resolved) + "/" + target;
     }
-    return false;  // a loop of links
+    return Fail(ELOOP);
 }
 
 // An existing file or folder that nobody may write is read-only even for root, who passes every
 // access() check: a diary marked read-only must not be replaced behind its owner's back.
 bool Writable(const std::string& path, const struct stat& st) {
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return Fail(EACCES);
     return ::access(path.c_str(), W_OK) == 0;
 }
 
@@ -118,7 +130,7 @@ bool WriteAll(int fd, std::string_view bytes) {
             if (errno == EINTR) continue;
             return false;  // ENOSPC, EFBIG, EIO, ...: never retried
         }
-        if (n == 0) return false;
+        if (n == 0) return Fail(EIO);
         p += n;
         left -= static_cast<std::size_t>(n);
     }
@@ -215,15 +227,16 @@ bool OpenOriginal(const std::string& path, const std::string& reported, Original
     original.path = path;
     original.fd.Reset(OpenNoWait(path, O_RDONLY | O_NOFOLLOW));
     if (original.fd.Open()) {
-        if (::fstat(original.fd.Descriptor(), &original.st) != 0) throw WriteError(reported);
+        if (::fstat(original.fd.Descriptor(), &original.st) != 0) throw WriteError(reported, errno);
     } else if (errno == ENOENT) {
         return false;
     } else if (errno == EACCES) {
         // A file the saver may write but not read (mode 0200) is still replaced; its attributes
         // are read through the path where permissions allow.
-        if (::stat(path.c_str(), &original.st) != 0) throw WriteError(reported);
+        if (::stat(path.c_str(), &original.st) != 0) throw WriteError(reported, errno);
     } else {
-        throw WriteError(reported);  // ENXIO (a socket), ELOOP (a link put there meanwhile), ...
+        throw WriteError(reported,
+                         errno);  // ENXIO (a socket), ELOOP (a link put there meanwhile), ...
     }
     if (!S_ISREG(original.st.st_mode)) throw WriteError(reported);
     return true;
@@ -285,9 +298,39 @@ bool KeepMetadata(int temp, const struct stat& tempStat, const Original& origina
     return ::fchmod(temp, mode) == 0;
 }
 
-bool WriteTemp(int fd, const struct stat& tempStat, std::string_view bytes,
+// What a save puts in its temporary: bytes at hand, or the whole of another open file.
+struct Content {
+    std::string_view bytes;
+    int cloneFrom = -1;
+};
+
+bool CopyAll(int from, int to) {
+    constexpr std::size_t kChunk = std::size_t{1} << 16;
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kChunk);
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(from, buffer.get(), kChunk, at);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) return true;
+        if (!WriteAll(to, {buffer.get(), static_cast<std::size_t>(n)})) return false;
+        at += n;
+    }
+}
+
+// A reflink shares the source's blocks until either file is written, so the copy costs no room
+// and no time, and a later write to the source (even in place) leaves the copy as it was.
+// Where the file system has none (ext4, tmpfs, another file system than the source's), a copy.
+bool Fill(int fd, const Content& content) {
+    if (content.cloneFrom < 0) return WriteAll(fd, content.bytes);
+    if (::ioctl(fd, FICLONE, content.cloneFrom) == 0) return true;
+    return CopyAll(content.cloneFrom, fd);
+}
+
+bool WriteTemp(int fd, const struct stat& tempStat, const Content& content,
                const Original* original) {
-    if (!WriteAll(fd, bytes)) return false;
+    if (!Fill(fd, content)) return false;
     if (original != nullptr) {
         if (!KeepMetadata(fd, tempStat, *original)) return false;
     } else if (::fchmod(fd, 0644 & ~CurrentUmask()) != 0) {
@@ -317,11 +360,15 @@ int CreateLockedTemp(const std::string& folder, const std::string& prefix, std::
         // it alone.
         LockExclusive(fd.Descriptor(), LOCK_EX);
         if (::fstat(fd.Descriptor(), &st) != 0) {
+            const int error = errno;
             ::unlink(temp.c_str());
+            fd.Reset();
+            errno = error;
             return -1;
         }
         if (st.st_nlink > 0) return fd.Release();
     }
+    errno = EAGAIN;
     return -1;
 }
 
@@ -393,41 +440,58 @@ LeftoverSchedule& Leftovers() {
     return schedule;
 }
 
-void AtomicWrite(const std::string& path, std::string_view bytes, const std::string& metadataFrom) {
-    std::string target;
-    if (!ResolveLinks(path, target)) throw WriteError(path);
+// Puts the temporary at the target's name. A name that must not be replaced (a backup's) is
+// taken only where no file is; EEXIST otherwise. Returns 0 or the errno.
+int Place(const std::string& temp, const std::string& target, bool keepExisting) {
+    if (!keepExisting) return ::rename(temp.c_str(), target.c_str()) == 0 ? 0 : errno;
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // A file system without RENAME_NOREPLACE still refuses a second name that is taken.
+    if (::link(temp.c_str(), target.c_str()) != 0) return errno;
+    ::unlink(temp.c_str());
+    return 0;
+}
 
+bool AtomicWrite(const std::string& path, const Content& content,
+                 const AtomicWriteOptions& options) {
+    std::string target;
+    if (!ResolveLinks(path, target)) throw WriteError(path, errno);
+
+    struct stat there;
+    if (options.keepExisting && ::lstat(target.c_str(), &there) == 0) return false;
     Original replaced;
     const bool exists = OpenOriginal(target, path, replaced);
-    if (exists && !Writable(target, replaced.st)) throw WriteError(path);
+    if (exists && !Writable(target, replaced.st)) throw WriteError(path, errno);
     Original other;
     const Original* original = exists ? &replaced : nullptr;
-    if (!metadataFrom.empty()) {
+    if (!options.metadataFrom.empty()) {
         std::string source;
-        if (!ResolveLinks(metadataFrom, source)) throw WriteError(path);
+        if (!ResolveLinks(options.metadataFrom, source)) throw WriteError(path, errno);
         if (OpenOriginal(source, path, other)) original = &other;
     }
 
     const std::string folder = DirectoryOf(target);
     struct stat folderStat;
-    if (::stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode) ||
-        !Writable(folder, folderStat)) {
-        throw WriteError(path);
-    }
+    if (::stat(folder.c_str(), &folderStat) != 0) throw WriteError(path, errno);
+    if (!S_ISDIR(folderStat.st_mode)) throw WriteError(path, ENOTDIR);
+    if (!Writable(folder, folderStat)) throw WriteError(path, errno);
 
     const std::string prefix = TempNamePrefix(BaseNameOf(target), MaxNameLength(folder));
     std::string temp;
     struct stat tempStat;
     UniqueFd fd(CreateLockedTemp(folder, prefix, temp, tempStat));
-    if (!fd.Open()) throw WriteError(path);
+    if (!fd.Open()) throw WriteError(path, errno);
 
-    bool ok = WriteTemp(fd.Descriptor(), tempStat, bytes, original);
+    int error = WriteTemp(fd.Descriptor(), tempStat, content, original) ? 0 : errno;
     // A second descriptor keeps the lock past the checked close, until the name is gone.
     const UniqueFd lock(::dup(fd.Descriptor()));
-    ok = ::close(fd.Release()) == 0 && ok;
-    if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
+    if (::close(fd.Release()) != 0 && error == 0) error = errno;
+    if (error == 0) error = Place(temp, target, options.keepExisting);
+    if (error != 0) {
         ::unlink(temp.c_str());
-        throw WriteError(path);
+        if (error == EEXIST && options.keepExisting) return false;
+        throw WriteError(path, error);
     }
 
     // The new file is in place from here on. A folder that cannot be fsync'ed (some file systems
@@ -441,11 +505,21 @@ void AtomicWrite(const std::string& path, std::string_view bytes, const std::str
             folder, [&](std::string_view name) { return IsTempName(name, prefix); });
         Leftovers().Scanned(folder, scan.entries, now);
     }
+    return true;
+}
+
+std::string TooLargeMessage(const std::string& path, std::uint64_t bytes, std::uint64_t largest) {
+    const auto megabytes = [](std::uint64_t n) {
+        return std::to_string((n + (1u << 20) - 1) >> 20);
+    };
+    return "Soubor „" + path + "“ má " + megabytes(bytes) +
+           " MB. Tak velký deník ani soubor nastavení být nemůže (nejvýš " + megabytes(largest) +
+           " MB), proto nebyl načten.";
 }
 
 }  // namespace
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
+std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t largest) {
     UniqueFd fd(OpenNoWait(path, O_RDONLY));
     if (!fd.Open()) {
         const int error = errno;
@@ -455,11 +529,15 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
         struct stat st;
         if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
             ThrowNotRegular(path, st.st_mode);
-        throw ReadError(path, "");
+        throw ReadError(path, "", error);
     }
     struct stat st;
-    if (::fstat(fd.Descriptor(), &st) != 0) throw ReadError(path, "");
+    if (::fstat(fd.Descriptor(), &st) != 0) throw ReadError(path, "", errno);
     if (!S_ISREG(st.st_mode)) ThrowNotRegular(path, st.st_mode);
+    // Refused before a byte is read or a byte of memory taken: a sparse file of gigabytes would
+    // otherwise cost as much memory, and seconds of reading zeros, to end as an empty list.
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    if (size > largest) throw ReadError(path, TooLargeMessage(path, size, largest));
     // Regular files ignore O_NONBLOCK on Linux, but a FUSE file system may see it; reads wait.
     const int flags = ::fcntl(fd.Descriptor(), F_GETFL);
     if (flags >= 0) ::fcntl(fd.Descriptor(), F_SETFL, flags & ~O_NONBLOCK);
@@ -469,11 +547,14 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     std::size_t got = 0;
     for (;;) {
         // A file can hold more than fstat said: /proc files say 0, and a file may grow meanwhile.
-        if (got == bytes.size()) bytes.resize(bytes.size() * 2);
+        if (got == bytes.size()) {
+            if (got > largest) throw ReadError(path, TooLargeMessage(path, got, largest));
+            bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(got * 2, largest + 1)));
+        }
         const ssize_t n = ::read(fd.Descriptor(), bytes.data() + got, bytes.size() - got);
         if (n < 0) {
             if (errno == EINTR) continue;
-            throw ReadError(path, "");
+            throw ReadError(path, "", errno);
         }
         if (n == 0) break;
         got += static_cast<std::size_t>(n);
@@ -483,12 +564,16 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 void AtomicWriteFile(const std::string& path, std::string_view bytes) {
-    AtomicWrite(path, bytes, {});
+    AtomicWrite(path, Content{bytes}, {});
 }
 
-void AtomicWriteFile(const std::string& path, std::string_view bytes,
+bool AtomicWriteFile(const std::string& path, std::string_view bytes,
                      const AtomicWriteOptions& options) {
-    AtomicWrite(path, bytes, options.metadataFrom);
+    return AtomicWrite(path, Content{bytes}, options);
+}
+
+bool AtomicCopyFile(int source, const std::string& path, const AtomicWriteOptions& options) {
+    return AtomicWrite(path, Content{{}, source}, options);
 }
 
 std::string FitName(std::string_view name, std::size_t maxBytes) {

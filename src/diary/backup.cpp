@@ -150,14 +150,14 @@ struct BackupNames {
 void MakeFolder(const std::string& folder) {
     struct stat st;
     if (::stat(folder.c_str(), &st) == 0) {
-        if (!S_ISDIR(st.st_mode)) throw WriteError(folder);
+        if (!S_ISDIR(st.st_mode)) throw WriteError(folder, ENOTDIR);
         return;
     }
     std::error_code ec;
     const std::filesystem::path parent = std::filesystem::path(folder).parent_path();
     if (!parent.empty()) std::filesystem::create_directories(parent, ec);
     // Backups hold the whole diary: only its owner looks into them.
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) throw WriteError(folder);
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) throw WriteError(folder, errno);
 }
 
 // Opens the diary (through any symlink) without waiting on what is not a regular file; -1 when
@@ -169,77 +169,43 @@ int OpenDiaryToKeep(const std::string& diaryPath, const std::string& reported) {
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) return -1;
-        throw WriteError(reported);
+        throw WriteError(reported, errno);
     }
+    UniqueFd diary(fd);
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw WriteError(reported);
-    }
-    return fd;
+    if (::fstat(fd, &st) != 0) throw WriteError(reported, errno);
+    if (!S_ISREG(st.st_mode)) throw WriteError(reported);
+    return diary.Release();
 }
 
-// Puts the diary open on `fd` at `backup`: a hard link to the very file that was checked, where
-// the file system allows it, else an atomic copy with the diary's access. False when `backup`
-// exists already.
+// A backup is never a second name of the diary's file: a program that writes the diary in
+// place (cp, an editor that truncates) would change the backup with it. Written atomically,
+// open to exactly those the diary is open to. False when `backup` exists already.
 bool KeepCopy(int fd, const std::string& diaryPath, const std::string& backup) {
-    std::string self = "/proc/self/fd/";
-    self += std::to_string(fd);
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, backup.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-        // As a save does for its rename: the new name outlives a crash. A folder that refuses
-        // fsync still has the link.
-        const UniqueFd folder(::open(std::filesystem::path(backup).parent_path().c_str(),
-                                     O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (folder.Open()) ::fsync(folder.Descriptor());
-        return true;
-    }
-    if (errno == EEXIST) return false;
-    // EXDEV (another file system), EPERM (protected_hardlinks, a file of someone else's),
-    // EMLINK, a file system without links, no /proc: copy.
-    std::optional<std::string> bytes;
-    try {
-        bytes = ReadWholeFile(diaryPath);
-    } catch (const ReadError&) {
-        throw WriteError(backup);
-    }
-    if (!bytes) throw WriteError(backup);
-    AtomicWriteFile(backup, *bytes, AtomicWriteOptions{diaryPath});
-    return true;
+    return AtomicCopyFile(fd, backup, AtomicWriteOptions{diaryPath, true});
 }
 
-}  // namespace
-
-BackupResult KeepDailyBackup(const std::string& diaryPath, const std::string& backupFolder,
-                             const Date& today) {
-    if (!IsValidDate(today)) throw InvalidValueError("impossible backup date");
-    BackupResult result;
-    const BackupNames names(diaryPath, backupFolder);
+// The day's backup when the diary has one already: every save of the day after the first stops
+// here. A copy kept by a restore today counts too (it holds the day's first state).
+std::optional<BackupResult> KeptToday(const BackupNames& names, const Date& today) {
     const std::string path = names.Path(today, 0);
-    // The cheap answer first: every save of the day after the first stops here. A copy kept
-    // by a restore today counts as the day's backup too (it holds the day's first state).
     struct stat st;
-    if (::lstat(path.c_str(), &st) == 0) {
-        result.action = BackupResult::Action::AlreadyKept;
-        result.path = path;
-        return result;
-    }
+    if (::lstat(path.c_str(), &st) == 0)
+        return BackupResult{BackupResult::Action::AlreadyKept, path, 0};
     for (const BackupEntry& e : names.Scan()) {
-        if (e.date == today) {
-            result.action = BackupResult::Action::AlreadyKept;
-            result.path = e.path;
-            return result;
-        }
+        if (e.date == today) return BackupResult{BackupResult::Action::AlreadyKept, e.path, 0};
     }
-    const UniqueFd diary(OpenDiaryToKeep(diaryPath, path));
-    if (!diary.Open()) return result;
+    return std::nullopt;
+}
 
+// Keeps today's backup with `write` (false: another took the name first), then lets the oldest
+// go beyond kBackupsKept.
+template <typename Write>
+BackupResult KeepToday(const BackupNames& names, const Date& today, Write write) {
     MakeFolder(names.folder);
-    result.path = path;
-    result.action = KeepCopy(diary.Descriptor(), diaryPath, path)
-                        ? BackupResult::Action::Kept
-                        : BackupResult::Action::AlreadyKept;
-    if (result.action != BackupResult::Action::Kept) return result;
-
+    BackupResult result{BackupResult::Action::AlreadyKept, names.Path(today, 0), 0};
+    if (!write(result.path)) return result;
+    result.action = BackupResult::Action::Kept;
     const std::vector<BackupEntry> entries = names.Scan();
     for (std::size_t i = kBackupsKept; i < entries.size(); ++i) {
         if (::unlink(entries[i].path.c_str()) == 0) ++result.pruned;
@@ -249,10 +215,50 @@ BackupResult KeepDailyBackup(const std::string& diaryPath, const std::string& ba
     return result;
 }
 
+// A backup that the earlier version kept as a hard link shares its file with the diary (or
+// with another backup): it becomes a file of its own, with the bytes it holds now.
+void Unlink(const BackupEntry& entry) {
+    struct stat st;
+    if (::lstat(entry.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink < 2) return;
+    const UniqueFd fd(::open(entry.path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.Open()) return;
+    try {
+        AtomicCopyFile(fd.Descriptor(), entry.path, {});
+    } catch (const WriteError&) {
+        // A folder that cannot be written now: the link stays until the list is read again.
+    }
+}
+
+}  // namespace
+
+BackupResult KeepDailyBackup(const std::string& diaryPath, const std::string& backupFolder,
+                             const Date& today) {
+    if (!IsValidDate(today)) throw InvalidValueError("impossible backup date");
+    const BackupNames names(diaryPath, backupFolder);
+    if (auto kept = KeptToday(names, today)) return *kept;
+    const UniqueFd diary(OpenDiaryToKeep(diaryPath, names.Path(today, 0)));
+    if (!diary.Open()) return {};
+    return KeepToday(names, today, [&](const std::string& path) {
+        return KeepCopy(diary.Descriptor(), diaryPath, path);
+    });
+}
+
+BackupResult KeepDailyBackupOf(std::string_view bytesAsRead, const std::string& diaryPath,
+                               const std::string& backupFolder, const Date& today) {
+    if (!IsValidDate(today)) throw InvalidValueError("impossible backup date");
+    if (bytesAsRead.empty()) return {};
+    const BackupNames names(diaryPath, backupFolder);
+    if (auto kept = KeptToday(names, today)) return *kept;
+    return KeepToday(names, today, [&](const std::string& path) {
+        return AtomicWriteFile(path, bytesAsRead, AtomicWriteOptions{diaryPath, true});
+    });
+}
+
 std::vector<BackupEntry> ListBackups(const std::string& diaryPath,
                                      const std::string& backupFolder) {
     std::vector<BackupEntry> entries = BackupNames(diaryPath, backupFolder).Scan();
     for (BackupEntry& e : entries) {
+        Unlink(e);
         try {
             const auto bytes = ReadWholeFile(e.path);
             if (!bytes) continue;  // removed meanwhile
@@ -283,7 +289,7 @@ std::string RestoreBackup(const std::string& backupPath, const std::string& diar
     if (diary.Open()) {
         MakeFolder(names.folder);
         do {
-            if (++sequence > kMaxSequence) throw WriteError(names.Path(today, sequence));
+            if (++sequence > kMaxSequence) throw WriteError(names.Path(today, sequence), EEXIST);
             kept = names.Path(today, sequence);
         } while (!KeepCopy(diary.Descriptor(), diaryPath, kept));
     }

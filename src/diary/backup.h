@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "diary/file_lock.h"
@@ -42,17 +43,25 @@ struct BackupResult {
 
 // On the first call of a day (`today`) for a diary that exists: keeps the diary as it is now
 // in `backupFolder` (created when missing, readable by its owner only) and then removes the
-// backups of that diary beyond the kBackupsKept newest. The copy is a hard link where the
-// folder is on the diary's file system (the diary is only ever replaced by a rename, so the
-// linked bytes stay as they are), otherwise a copy written atomically and open to exactly
-// those the diary is open to. Later calls the same day do nothing. A kill on the way leaves no
-// backup that is not whole. Throws WriteError (InvalidValueError for an impossible date); the
-// caller reports it and saves all the same.
+// backups of that diary beyond the kBackupsKept newest. The backup is a file of its own, never
+// a hard link: a reflink where the file system has them, else a copy, written atomically and
+// open to exactly those the diary is open to, so that nothing written to the diary later, even
+// in place by another program, changes it. Later calls the same day do nothing. A kill on the
+// way leaves no backup that is not whole. Throws WriteError (InvalidValueError for an
+// impossible date); the caller reports it and saves all the same.
 BackupResult KeepDailyBackup(const std::string& diaryPath, const std::string& backupFolder,
                              const Date& today);
 
+// The same for a change made under the diary's lock (which this does not take): keeps
+// `bytesAsRead`, the diary as the change read it, as the day's backup when there is none yet.
+// Empty bytes (no diary, or an empty one) keep nothing. A change that is then refused still
+// leaves a backup that is exactly the diary as it was.
+BackupResult KeepDailyBackupOf(std::string_view bytesAsRead, const std::string& diaryPath,
+                               const std::string& backupFolder, const Date& today);
+
 // The backups of this diary in `backupFolder`, newest first (by date, then counter). A missing
-// folder lists none.
+// folder lists none. A backup that an earlier version kept as a hard link becomes a file of its
+// own here, holding the bytes it holds now.
 std::vector<BackupEntry> ListBackups(const std::string& diaryPath, const std::string& backupFolder);
 
 // Puts the bytes of `backupPath` in the diary (one atomic save that keeps the diary's access).

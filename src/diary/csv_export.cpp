@@ -37,6 +37,43 @@ const std::array<Utf8, 256>& Utf8Table() {
     return table;
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether `text` is a negative number as a spreadsheet reads one: "-" then digits with at most
+// one decimal point or comma.
+bool IsNegativeNumber(std::string_view text) {
+    if (text.size() < 2 || text.front() != '-') return false;
+    bool digit = false, point = false;
+    for (const char c : text.substr(1)) {
+        if (IsDigit(c)) {
+            digit = true;
+        } else if ((c == '.' || c == ',') && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}
+
+// A cell that a spreadsheet would take for a formula and run ("=HYPERLINK(...)" in a note):
+// the usual guidance is a leading apostrophe, which the spreadsheet shows as text.
+bool LooksLikeFormula(std::string_view text) {
+    if (text.empty()) return false;
+    switch (text.front()) {
+        case '=':
+        case '+':
+        case '@':
+        case '\t':
+        case '\r':
+            return true;
+        case '-':
+            return !IsNegativeNumber(text);
+        default:
+            return false;
+    }
+}
+
 // Writes into a buffer it grows itself: a hundred thousand rides make over a million fields,
 // and appending each to a std::string one call at a time costs more than the file's write.
 class CsvWriter {
@@ -63,8 +100,8 @@ public:
 
     // A field of code page 1250 bytes.
     void Cp1250Field(std::string_view text) {
-        // Three bytes of UTF-8 a byte at most, every quote doubled, the two around.
-        Reserve(3 * text.size() + 2);
+        // Three bytes of UTF-8 a byte at most, every quote doubled, the two around, an apostrophe.
+        Reserve(3 * text.size() + 3);
         // Most fields are short and plain: copied while they are looked at, in one pass. The
         // cursor is a local so that the stores through it need not reload it.
         char* out = end_;
@@ -73,13 +110,15 @@ public:
             seen |= classes_[static_cast<unsigned char>(c)];
             *out++ = c;
         }
-        if (seen == kPlain) {
+        const bool formula = LooksLikeFormula(text);
+        if (seen == kPlain && !formula) {
             end_ = out;
             return;
         }
         out = end_;
         const bool quote = (seen & kQuote) != 0;
         if (quote) *out++ = '"';
+        if (formula) *out++ = '\'';
         for (const char c : text) {
             const auto b = static_cast<unsigned char>(c);
             if (b < 0x80) {

@@ -1,7 +1,8 @@
 #pragma once
 // The diary's rows as a CSV file for spreadsheets: UTF-8 with a byte order mark (so that a
 // spreadsheet takes the Czech letters as such), fields quoted as RFC 4180 says, lines ending
-// in CRLF, the file replaced atomically.
+// in CRLF, the file replaced atomically. A text a spreadsheet would run as a formula (it starts
+// with "=", "+", "@", a tab, a CR, or "-" and is no negative number) gets a leading apostrophe.
 
 #include <array>
 #include <functional>

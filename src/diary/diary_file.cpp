@@ -86,6 +86,15 @@ std::vector<RecordRow> ReadDiaryRows(const std::string& path) {
     return DiaryRows(std::make_shared<const std::string>(std::move(*file)));
 }
 
+bool HasRideSection(std::string_view bytes) {
+    ProfileScanner scanner(bytes);
+    for (ProfileLine line; scanner.Next(line);) {
+        if (line.kind == ProfileLine::Kind::Section && EqualsNoCase(line.name, kReadSection))
+            return true;
+    }
+    return false;
+}
+
 std::uint64_t RecordCount(std::string_view bytes) { return NumberedRunLength(bytes, kReadSection); }
 
 std::optional<ProfileLine> RecordLineAt(std::string_view bytes, std::string_view number) {

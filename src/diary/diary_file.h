@@ -36,6 +36,10 @@ void SaveDiary(const std::string& path, const std::vector<RecordRow>& rows);
 
 // The rows of the diary `bytes` holds, reading their texts in place (the rows share the bytes).
 std::vector<RecordRow> DiaryRows(std::shared_ptr<const std::string> bytes);
+// Whether the bytes have a section of rides at all. A file that has bytes but none is no diary
+// of this program (or an empty one made elsewhere): it reads as no rides, and the window says
+// why its list is empty.
+bool HasRideSection(std::string_view bytes);
 // How many records the diary holds: the length of its run of keys 1..n.
 std::uint64_t RecordCount(std::string_view bytes);
 // The key line of record `number`, where the readers find it; nullopt when it is no record of

@@ -10,28 +10,39 @@ namespace diary {
 // Paths are the file system's own bytes (UTF-8 here) and every message is UTF-8 text for people;
 // record and settings data stay code page 1250.
 
+// Both file errors carry the errno of the system call that failed, so that the window can say
+// why in words (src/app/errortext.h); 0 where the refusal is the program's own (a folder where
+// a file should be, a file too big to be a diary), and the message then says it all.
+
 // A file could not be written (read-only file or folder, missing folder, full disk, ...).
 // The message is exactly "Unable to write to <path>"; the file is as it was before the call.
 class WriteError : public std::runtime_error {
 public:
-    explicit WriteError(const std::string& path)
-        : std::runtime_error("Unable to write to " + path), path_(path) {}
+    explicit WriteError(const std::string& path, int error = 0)
+        : std::runtime_error("Unable to write to " + path), path_(path), error_(error) {}
     const std::string& path() const { return path_; }
+    int error() const { return error_; }
 
 private:
     std::string path_;
+    int error_;
 };
 
-// A file that exists could not be read (permissions, I/O error). A missing file is not an
-// error for the diary and settings readers: it reads as empty.
+// A file that exists could not be read (permissions, I/O error, a loop of links). A missing
+// file is not an error for the diary and settings readers: it reads as empty. Without a
+// message of its own the message is "Soubor „<path>“ nelze přečíst."
 class ReadError : public std::runtime_error {
 public:
-    explicit ReadError(const std::string& path, const std::string& reason)
-        : std::runtime_error(reason.empty() ? "Unable to read " + path : reason), path_(path) {}
+    ReadError(const std::string& path, const std::string& message, int error = 0)
+        : std::runtime_error(message.empty() ? "Soubor „" + path + "“ nelze přečíst." : message),
+          path_(path),
+          error_(error) {}
     const std::string& path() const { return path_; }
+    int error() const { return error_; }
 
 private:
     std::string path_;
+    int error_;
 };
 
 // A value that would corrupt its line or file: "§" inside a record field, or CR, LF or NUL in

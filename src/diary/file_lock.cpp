@@ -70,12 +70,14 @@ FileLock::FileLock(const std::string& path, LockedFile what, std::chrono::millis
                         0644);
     } while (opened < 0 && errno == EINTR);
     if (opened < 0) {
+        const int error = errno;
         if (!FolderWritable(lockPath)) return;
-        throw WriteError(lockPath);
+        throw WriteError(lockPath, error);
     }
     UniqueFd fd(opened);
     struct stat st;
-    if (::fstat(fd.Descriptor(), &st) != 0 || !S_ISREG(st.st_mode)) throw WriteError(lockPath);
+    if (::fstat(fd.Descriptor(), &st) != 0) throw WriteError(lockPath, errno);
+    if (!S_ISREG(st.st_mode)) throw WriteError(lockPath);
 
     // Polled rather than blocking, so that the wait has an end without signals. The pauses stay
     // short: a save takes milliseconds, and the lock lying idle while every waiter sleeps would
@@ -93,7 +95,7 @@ FileLock::FileLock(const std::string& path, LockedFile what, std::chrono::millis
             // A file system without locks (some network shares) must not make the diary
             // unusable: there the change goes ahead as it always did.
             if (error == ENOLCK || error == EOPNOTSUPP) return;
-            throw WriteError(lockPath);
+            throw WriteError(lockPath, error);
         }
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) {

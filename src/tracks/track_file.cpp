@@ -44,7 +44,7 @@ TrackSummary ReadTrackFile(const std::string& path) {
     }
     std::optional<std::string> bytes;
     try {
-        bytes = diary::ReadWholeFile(path);
+        bytes = diary::ReadWholeFile(path, kLargestTrack);
     } catch (const diary::ReadError&) {
         throw TrackError(path, "Soubor „" + path + "“ nelze přečíst.");
     }

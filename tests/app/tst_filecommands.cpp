@@ -243,7 +243,8 @@ void FileCommandsTest::failedSaveChangesNothing() {
         QVERIFY(ask->done);
         QVERIFY(error && error->done);
         QCOMPARE(error->title, QStringLiteral("Error"));
-        QCOMPARE(error->text, QStringLiteral("Unable to write to ") + session.Path("zamceny.vam"));
+        QCOMPARE(error->text, QStringLiteral("Unable to write to ") + session.Path("zamceny.vam") +
+                                  QStringLiteral("\nK souboru nemáte přístup."));
         QCOMPARE(session.Main()->windowTitle(), title);
         QCOMPARE(session.Main()->model()->rowCount(), 3);
         QCOMPARE(session.SettingsBytes(), settings);

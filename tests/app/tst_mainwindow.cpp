@@ -240,7 +240,8 @@ void MainWindowTest::closeGoesOnWhenSettingsCannotBeWritten() {
     main->close();
     QVERIFY(box->done);
     QCOMPARE(box->title, QStringLiteral("Error"));
-    QCOMPARE(box->text, QStringLiteral("Unable to write to ") + FromFsPath(session.SettingsFile()));
+    QCOMPARE(box->text, QStringLiteral("Unable to write to ") + FromFsPath(session.SettingsFile()) +
+                            QStringLiteral("\nK souboru nemáte přístup."));
     QVERIFY(!main->isVisible());
     QCOMPARE(session.SettingsBytes(), std::string("[soubor]\r\n"));
 }

@@ -221,7 +221,8 @@ void RecordCommandsTest::failedWriteLeavesListAsFile() {
     TMainForm* main = session.Main();
     main->show();
     QVERIFY(QTest::qWaitForWindowExposed(main));
-    const QString expected = QStringLiteral("Unable to write to ") + session.Path("vamo2001.vam");
+    const QString expected = QStringLiteral("Unable to write to ") + session.Path("vamo2001.vam") +
+                             QStringLiteral("\nK souboru nemáte přístup.");
 
     // The write runs once the dialog is gone, so its error box is answered after it.
     std::shared_ptr<guitest::Answer> error;

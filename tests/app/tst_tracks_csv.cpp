@@ -305,7 +305,9 @@ void TracksCsvTest::csvWriteFailureIsSaid() {
     SetNextMessageAnswer(kResultOk);
     guitest::Get<QAction>(session.Main(), "ExportdoCSV1")->trigger();
     QCOMPARE(LastAnsweredMessage().caption, QStringLiteral("Error"));
-    QCOMPARE(LastAnsweredMessage().text, QStringLiteral("Unable to write to ") + missing);
+    QCOMPARE(LastAnsweredMessage().text,
+             QStringLiteral("Unable to write to ") + missing +
+                 QStringLiteral("\nSložka, ve které má soubor být, neexistuje."));
 }
 
 QTEST_MAIN(TracksCsvTest)

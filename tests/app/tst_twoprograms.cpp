@@ -1,13 +1,19 @@
 // Two copies of the program on one diary: whatever order their changes come in, the file keeps
-// every ride either side saved, its keys stay 1..n, and each list comes to show the file.
+// every ride either side saved, its keys stay 1..n, and each list comes to show the file. And
+// another program that writes the diary in place is seen even when it hides its traces.
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <QSignalSpy>
 #include <QTest>
 #include <csignal>
+#include <fstream>
 #include <functional>
 #include <memory>
 
+#include "app/diarywatcher.h"
 #include "app/entrydialog.h"
 #include "app/mainwindow.h"
 #include "app/msgbox.h"
@@ -253,6 +259,49 @@ private slots:
         QVERIFY(entry->done);
         QCOMPARE(Notes(path).last(), QStringLiteral("šestá"));
         QCOMPARE(ListNotes(main).last(), QStringLiteral("šestá"));
+    }
+
+    // Another program replaces the diary again and again with a file that cannot be read: one
+    // box says so, not one per replacement.
+    void unreadableReplacementsAreSaidOnce() {
+        guitest::Session session;
+        const std::string path = session.FsPath("vamo2001.vam");
+        testsupport::WriteFileBytes(path, kFive);
+        session.Start();
+        SetNextMessageAnswer(kResultOk);
+        SetNextMessageAnswer(kResultOk);
+        for (int i = 0; i < 25; ++i) {
+            const std::string fifo = path + ".fifo";
+            QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+            QCOMPARE(::rename(fifo.c_str(), path.c_str()), 0);
+            QTest::qWait(200);
+        }
+        QTest::qWait(400);
+        QVERIFY(HasPendingMessageAnswer());
+        ClearNextMessageAnswer();
+        QVERIFY2(LastAnsweredMessage().text.contains(session.Path("vamo2001.vam")),
+                 qPrintable(LastAnsweredMessage().text));
+    }
+
+    // A ride changed in place, the size and the old modification time kept: only the bytes
+    // tell. A touch that changes no byte is no change.
+    void sameSizeChangeWithItsOldTimeIsSeen() {
+        guitest::Session session;
+        const std::string path = session.FsPath("vamo2001.vam");
+        testsupport::WriteFileBytes(path, kFive);
+        struct stat st {};
+        QCOMPARE(::stat(path.c_str(), &st), 0);
+        const timespec times[2] = {st.st_atim, st.st_mtim};
+        DiaryWatcher watcher;
+        QSignalSpy changed(&watcher, &DiaryWatcher::ChangedOnDisk);
+        watcher.Watch(FromFsPath(path));
+        for (const char* note : {"Jedna", "Jedna"}) {
+            std::fstream(path, std::ios::in | std::ios::out)
+                << kFive.substr(0, kFive.find("jedna")) << note;
+            QCOMPARE(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+            QTest::qWait(500);
+            QCOMPARE(changed.count(), 1);
+        }
     }
 };
 

@@ -169,7 +169,8 @@ private slots:
         guitest::Get<QPushButton>(form_.get(), "OKButton")->click();
         QVERIFY(ran->done);
         QCOMPARE(*caption, QStringLiteral("Error"));
-        QCOMPARE(*text, QStringLiteral("Unable to write to ") + QString::fromStdString(settings));
+        QCOMPARE(*text, QStringLiteral("Unable to write to ") + QString::fromStdString(settings) +
+                            QStringLiteral("\nK souboru nemáte přístup."));
         QVERIFY(restarts_.isEmpty());
         QVERIFY(form_->isVisible());
         QCOMPARE(Items(guitest::Get<QListWidget>(form_.get(), "List1")),

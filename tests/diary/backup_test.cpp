@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -50,10 +51,9 @@ std::vector<std::string> Bytes(const std::vector<BackupEntry>& entries) {
     return bytes;
 }
 
-ino_t Inode(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
-    return st.st_ino;
+// What `cp old.vam d.vam` does: the same file, truncated and written again.
+void WriteInPlace(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 TEST(KeepDailyBackup, FirstCallOfTheDayKeepsTheDiaryAsItWas) {
@@ -61,18 +61,16 @@ TEST(KeepDailyBackup, FirstCallOfTheDayKeepsTheDiaryAsItWas) {
     const std::string diary = dir.File("vamo2001.vam");
     const std::string folder = dir.File("zalohy");
     WriteFileBytes(diary, Diary(2));
-    const ino_t before = Inode(diary);
 
     const BackupResult first = diary::KeepDailyBackup(diary, folder, Day(1));
     EXPECT_EQ(first.action, BackupResult::Action::Kept);
     EXPECT_EQ(std::filesystem::path(first.path).parent_path(), folder);
-    // Same file system: a hard link to the file as it was.
-    EXPECT_EQ(Inode(first.path), before);
     struct stat st {};
     ASSERT_EQ(::stat(folder.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
 
-    diary::AtomicWriteFile(diary, Diary(3));
+    // Another program writes the diary in place: the backup is a file of its own.
+    WriteInPlace(diary, Diary(3));
     const BackupResult second = diary::KeepDailyBackup(diary, folder, Day(1));
     EXPECT_EQ(second.action, BackupResult::Action::AlreadyKept);
     EXPECT_EQ(second.path, first.path);
@@ -87,6 +85,38 @@ TEST(KeepDailyBackup, FirstCallOfTheDayKeepsTheDiaryAsItWas) {
     EXPECT_EQ(ReadFileBytes(diary), Diary(3));
     EXPECT_EQ(std::filesystem::path(first.path).filename().string().rfind("vamo2001.vam.", 0), 0u)
         << first.path;
+}
+
+// Inside a change's transaction, under the lock it holds: the bytes the change read are kept,
+// whatever the change then comes to, and with the diary's access.
+TEST(KeepDailyBackupOf, KeepsTheBytesTheChangeReadUnderItsLock) {
+    TempDir dir;
+    const std::string diary = dir.File("a.vam");
+    WriteFileBytes(diary, Diary(3));
+    ASSERT_EQ(::chmod(diary.c_str(), 0604), 0);
+    const diary::FileLock lock(diary, diary::LockedFile::Diary);
+    const BackupResult kept = diary::KeepDailyBackupOf(Diary(3), diary, dir.File("z"), Day(1));
+    EXPECT_EQ(kept.action, BackupResult::Action::Kept);
+    EXPECT_EQ(diary::KeepDailyBackupOf(Diary(4), diary, dir.File("z"), Day(1)).path, kept.path);
+    WriteInPlace(diary, Diary(1));
+    EXPECT_EQ(ReadFileBytes(kept.path), Diary(3));
+    struct stat st {};
+    ASSERT_EQ(::stat(kept.path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+}
+
+// The earlier version linked the day's backup to the diary; reading the list parts them.
+TEST(ListBackups, TurnsHardLinkedBackupsIntoCopies) {
+    TempDir dir;
+    const std::string diary = dir.File("a.vam");
+    WriteFileBytes(diary, Diary(2));
+    const std::string linked = diary::KeepDailyBackup(diary, dir.File("z"), Day(1)).path;
+    ASSERT_EQ(::unlink(linked.c_str()), 0);
+    ASSERT_EQ(::link(diary.c_str(), linked.c_str()), 0);
+    EXPECT_EQ(diary::ListBackups(diary, dir.File("z")).at(0).rides, 2u);
+    WriteInPlace(diary, Diary(5));
+    EXPECT_EQ(ReadFileBytes(linked), Diary(2));
+    EXPECT_EQ(Names(dir.File("z")).size(), 1u);
 }
 
 TEST(KeepDailyBackup, NoDiaryNoBackup) {

@@ -78,6 +78,23 @@ TEST(FormatCsv, WritesTheListAsExactBytes) {
         << "no rides: the captions alone";
 }
 
+// A text cell that a spreadsheet would run as a formula is kept text by a leading apostrophe;
+// numbers, dates and other text are written as they are.
+TEST(FormatCsv, CellsASpreadsheetWouldRunGetAnApostrophe) {
+    const std::vector<diary::CsvColumn> note = {
+        {"P", [](const diary::RecordRow& row) { return row.Get(Field::Note); }}};
+    const auto cell = [&](const std::string& text) {
+        const std::string csv =
+            diary::FormatCsv(note, {Row("1", {"", "", "", "", "", "", "", "", "", "", text})}, ';');
+        return csv.substr(6, csv.size() - 8);  // without the captions' line and the CRLF
+    };
+    for (const std::string text : {"=1+1", "+420 7", "@SUM(A1)", "\t=1", "-", "-2+3", "-1,2,3"})
+        EXPECT_EQ(cell(text), "'" + text);
+    for (const std::string text : {"\r=1", "=A;B"}) EXPECT_EQ(cell(text), "\"'" + text + "\"");
+    for (const std::string text : {"-5", "-21,5", "-0.5", "1.5.2024", "a=b", ""})
+        EXPECT_EQ(cell(text), text);
+}
+
 std::string Hex(const std::string& utf8) {
     if (utf8.empty()) return "-";
     static const char* digits = "0123456789abcdef";

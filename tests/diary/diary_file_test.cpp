@@ -136,6 +136,16 @@ TEST(ReadDiary, MissingFileIsEmptyDiary) {
     EXPECT_TRUE(diary::ReadDiaryRows(dir.File("none.vam")).empty());
 }
 
+// A file that reads as no rides: an empty diary, or no diary at all, which the window says.
+TEST(HasRideSection, TellsAnEmptyDiaryFromAFileThatIsNone) {
+    for (const std::string& bytes : {"[Data]\r\n"s, "; x\r\n[Kola]\r\n1=F\r\n [data] x\r\n"s})
+        EXPECT_TRUE(diary::HasRideSection(bytes)) << bytes;
+    for (const std::string& bytes : {""s, "; [Data]\r\nData=1\r\n"s,
+                                     "\x7F"
+                                     "ELF\0[Dat\0a]\xFF"s})
+        EXPECT_FALSE(diary::HasRideSection(bytes)) << bytes;
+}
+
 TEST(ReadDiary, FolderIsReadError) {
     TempDir dir;
     EXPECT_THROW(diary::ReadDiary(dir.path()), diary::ReadError);
@@ -184,14 +194,14 @@ TEST(ReadDiary, RecordLineOfAnyLengthReadWhole) {
 // ---------------------------------------------------------------------------------------------
 // Writing one record.
 
-TEST(WriteRecord, CreatesFileWithDataSection) {
+TEST(RecordCommand, CreatesFileWithDataSection) {
     TempDir dir;
     const std::string path = dir.File("a.vam");
     testsupport::WriteRide(path, "1", Ride("1", "12.5.2001"));
     EXPECT_EQ(ReadFileBytes(path), "[data]\r\n1=" + RideLine("12.5.2001") + "\r\n");
 }
 
-TEST(WriteRecord, AppendsAfterLastKeyAndReplacesInPlace) {
+TEST(RecordCommand, AppendsAfterLastKeyAndReplacesInPlace) {
     TempDir dir;
     const std::string path = dir.File("a.vam");
     const std::string head = "; my diary\n[Data]\n1=" + RideLine("a") + "\n";
@@ -205,7 +215,7 @@ TEST(WriteRecord, AppendsAfterLastKeyAndReplacesInPlace) {
     EXPECT_EQ(Dates(diary::ReadDiary(path)), (std::vector<std::string>{"A", "b"}));
 }
 
-TEST(WriteRecord, RoundTripsEveryByteAFieldMayHold) {
+TEST(RecordCommand, RoundTripsEveryByteAFieldMayHold) {
     TempDir dir;
     const std::string path = dir.File("a.vam");
     DiaryRecord r;
@@ -267,7 +277,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "Hodnota nesmí začínat ani končit mezerou nebo tabulátorem."}),
     [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
-TEST(WriteRecord, ReadOnlyDiaryIsWriteErrorAndStaysWhole) {
+TEST(RecordCommand, ReadOnlyDiaryIsWriteErrorAndStaysWhole) {
     TempDir dir;
     const std::string path = dir.File("a.vam");
     const std::string before = "[Data]\r\n1=" + RideLine("a") + "\r\n";
@@ -284,7 +294,7 @@ TEST(WriteRecord, ReadOnlyDiaryIsWriteErrorAndStaysWhole) {
     EXPECT_EQ(ReadFileBytes(path), before);
 }
 
-TEST(WriteRecord, MissingFolderIsWriteError) {
+TEST(RecordCommand, MissingFolderIsWriteError) {
     TempDir dir;
     const std::string path = dir.File("gone/a.vam");
     EXPECT_THROW(testsupport::WriteRide(path, "1", Ride("1", "a")), diary::WriteError);
@@ -304,7 +314,7 @@ std::string FiveRides() {
     return s + "; tail\r\n[last]\r\nz=1\r\n";
 }
 
-TEST(DeleteRecordAndRenumber, MovesLaterRecordsDownByOne) {
+TEST(DeleteRecord, MovesLaterRecordsDownByOne) {
     TempDir dir;
     const std::string path = dir.File("a.vam");
     WriteFileBytes(path, FiveRides());
@@ -318,7 +328,7 @@ TEST(DeleteRecordAndRenumber, MovesLaterRecordsDownByOne) {
     EXPECT_EQ(NumbersOf(records), (std::vector<std::string>{"1", "2", "3", "4"}));
 }
 
-TEST(DeleteRecordAndRenumber, FirstLastAndOnly) {
+TEST(DeleteRecord, FirstLastAndOnly) {
     TempDir dir;
     const std::string path = dir.File("a.vam");
     WriteFileBytes(path, FiveRides());
@@ -334,7 +344,7 @@ TEST(DeleteRecordAndRenumber, FirstLastAndOnly) {
               "; my rides\r\n[other]\r\nk=v\r\n[Data]\r\n; tail\r\n[last]\r\nz=1\r\n");
 }
 
-TEST(DeleteRecordAndRenumber, KeepsTheRestOfEachRenumberedLine) {
+TEST(DeleteRecord, KeepsTheRestOfEachRenumberedLine) {
     TempDir dir;
     const std::string path = dir.File("a.vam");
     WriteFileBytes(
@@ -343,7 +353,7 @@ TEST(DeleteRecordAndRenumber, KeepsTheRestOfEachRenumberedLine) {
     EXPECT_EQ(ReadFileBytes(path), "[Data]\n  1 = " + RideLine("b") + "\r2=" + RideLine("c"));
 }
 
-TEST(DeleteRecordAndRenumber, LeavesKeysOutsideTheRun) {
+TEST(DeleteRecord, LeavesKeysOutsideTheRun) {
     TempDir dir;
     const std::string path = dir.File("a.vam");
     const std::string stray = "01=zero\r\nx=note\r\n9=after the gap\r\nnoequals\r\n";
@@ -353,7 +363,7 @@ TEST(DeleteRecordAndRenumber, LeavesKeysOutsideTheRun) {
     EXPECT_EQ(ReadFileBytes(path), "[Data]\r\n" + stray + "1=" + RideLine("b") + "\r\n");
 }
 
-TEST(DeleteRecordAndRenumber, DropsShadowedCopiesThatWouldResurface) {
+TEST(DeleteRecord, DropsShadowedCopiesThatWouldResurface) {
     TempDir dir;
     const std::string path = dir.File("a.vam");
     // The second "2" is unreachable now, but once "3" became "2" after it, a reader would
@@ -365,7 +375,7 @@ TEST(DeleteRecordAndRenumber, DropsShadowedCopiesThatWouldResurface) {
     EXPECT_EQ(Dates(diary::ReadDiary(path)), (std::vector<std::string>{"b", "c"}));
 }
 
-TEST(DeleteRecordAndRenumber, NumberNotInDiaryWritesNothing) {
+TEST(DeleteRecord, NumberNotInDiaryWritesNothing) {
     TempDir dir;
     const std::string path = dir.File("a.vam");
     WriteFileBytes(path, FiveRides());

@@ -3,6 +3,7 @@
 // Windows would read something definite, reads the same.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
@@ -318,6 +320,32 @@ TEST(HostileFile, FiftyMegabyteLine) {
     const auto records = OpenWithEveryReader(c);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0][diary::Field::Note].size(), note.size());
+}
+
+// A file larger than any diary is refused before it is read: at once, without taking memory
+// (the peak of the process, reset first, does not grow), with its size in the message.
+TEST(HostileFile, LargeFileIsRefusedBeforeItIsRead) {
+    TempDir dir;
+    const std::string path = dir.File("a.vam");
+    for (const auto& [size, megabytes] : {std::pair{std::uint64_t{2048} << 20, " 2048 MB"},
+                                          {diary::kLargestProfileFile + 1, " 257 MB"}}) {
+        WriteFileBytes(path, "");
+        std::filesystem::resize_file(path, size);
+        std::ofstream("/proc/self/clear_refs") << "5";
+        rusage before{}, after{};
+        ::getrusage(RUSAGE_SELF, &before);
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            diary::ReadDiaryRows(path);
+            ADD_FAILURE() << "read";
+        } catch (const diary::ReadError& e) {
+            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+            ::getrusage(RUSAGE_SELF, &after);
+            EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 1024);
+            EXPECT_NE(std::string(e.what()).find(path + "“ má" + megabytes), std::string::npos)
+                << e.what();
+        }
+    }
 }
 
 // The same size as one old-format line of fields and as one line with no structure at all.

@@ -1,18 +1,23 @@
 // Every save that cannot be made fails loudly with WriteError and leaves the folder exactly as
 // it was: the old file byte for byte, no temporary file, nothing created but the lock file,
-// which every change takes and nobody removes.
+// which every change takes and nobody removes. The error carries the system's reason, each
+// produced for real: a full or read-only file system where this test may mount one.
 
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -42,7 +47,16 @@ enum class Condition {
     MissingFolder,
     ParentIsFile,
     FullDisk,
+    SymlinkLoop,
+    FullFileSystem,
+    ReadOnlyFileSystem,
 };
+
+// How each condition is reported, in its order: the error ('W' WriteError, 'R' ReadError for a
+// file the change must read first) and the errno whose reason the window words.
+const std::pair<char, int> kExpected[] = {{'W', EACCES}, {'W', EACCES},  {'W', EACCES},
+                                          {'W', ENOENT}, {'W', ENOTDIR}, {'W', EFBIG},
+                                          {'R', ELOOP},  {'W', ENOSPC},  {'W', EROFS}};
 
 enum class Operation {
     AddRecord,
@@ -67,6 +81,12 @@ const char* Name(Condition c) {
             return "ParentIsFile";
         case Condition::FullDisk:
             return "FullDisk";
+        case Condition::SymlinkLoop:
+            return "SymlinkLoop";
+        case Condition::FullFileSystem:
+            return "FullFileSystem";
+        case Condition::ReadOnlyFileSystem:
+            return "ReadOnlyFileSystem";
     }
     return "";
 }
@@ -162,23 +182,27 @@ void Perform(Operation op, const std::string& path) {
 // Everything under a folder: each entry's kind, mode, owner and bytes.
 std::map<std::string, std::string> Snapshot(const std::string& root) {
     std::map<std::string, std::string> entries;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    std::error_code ec;  // a loop of links cannot be followed, only listed
+    for (std::filesystem::recursive_directory_iterator it(root, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const auto& entry = *it;
         const std::string name = entry.path().filename().string();
         if (name.front() == '.' && name.ends_with(".lock")) continue;
         struct stat st {};
         ::lstat(entry.path().c_str(), &st);
         std::string facts = std::to_string(st.st_mode) + " " + std::to_string(st.st_uid) + " ";
         if (S_ISREG(st.st_mode)) facts += ReadFileBytes(entry.path());
-        entries[std::filesystem::relative(entry.path(), root).string()] = facts;
+        entries[entry.path().lexically_relative(root).string()] = facts;
     }
     return entries;
 }
 
 // What an operation run in a child process came to.
 struct Outcome {
-    char kind = '?';   // 'W' WriteError, 'E' another exception, 'K' no error, 'S' could not set up
+    char kind = '?';   // 'W' Write-, 'R' ReadError, 'E' another, 'K' no error, 'S' no set-up
     std::string text;  // what(), or why the set-up failed
     std::string path;  // WriteError::path()
+    int error = 0;     // the error's errno
 };
 
 // Runs the operation in a child, so that dropping privileges and limiting file sizes stay there.
@@ -215,7 +239,9 @@ Outcome RunInChild(Condition condition, Operation op, const std::string& path) {
             Perform(op, path);
             message = "K";
         } catch (const diary::WriteError& e) {
-            message = std::string("W") + e.what() + '\n' + e.path();
+            message = "W" + std::to_string(e.error()) + " " + e.what() + '\n' + e.path();
+        } catch (const diary::ReadError& e) {
+            message = "R" + std::to_string(e.error()) + " " + e.what() + '\n' + e.path();
         } catch (const std::exception& e) {
             message = std::string("E") + e.what();
         }
@@ -235,12 +261,23 @@ Outcome RunInChild(Condition condition, Operation op, const std::string& path) {
     }
     Outcome outcome;
     outcome.kind = reply[0];
-    const std::string rest = reply.substr(1);
+    std::string rest = reply.substr(1);
+    if (outcome.kind == 'W' || outcome.kind == 'R') {
+        std::size_t digits = 0;
+        outcome.error = std::stoi(rest, &digits);
+        rest.erase(0, digits + 1);
+    }
     const auto newline = rest.find('\n');
     outcome.text = rest.substr(0, newline);
     if (newline != std::string::npos) outcome.path = rest.substr(newline + 1);
     return outcome;
 }
+
+// Unmounts at the end of a test what it mounted.
+struct Unmount {
+    std::string folder;
+    ~Unmount() { ::umount2(folder.c_str(), MNT_DETACH); }
+};
 
 class FailedSave : public testing::TestWithParam<std::tuple<Condition, Operation>> {};
 
@@ -255,6 +292,7 @@ TEST_P(FailedSave, IsWriteErrorAndChangesNothing) {
     ASSERT_GT(original.size(), kDiskRoom);
     std::string path = folder + "/" + name;
     bool fileExists = true;
+    std::optional<Unmount> unmount;
 
     switch (condition) {
         case Condition::ReadOnlyFile:
@@ -291,21 +329,43 @@ TEST_P(FailedSave, IsWriteErrorAndChangesNothing) {
             ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
             WriteFileBytes(path, original);
             break;
+        case Condition::SymlinkLoop:
+            ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+            ASSERT_EQ(::symlink(name.c_str(), path.c_str()), 0);
+            fileExists = false;
+            break;
+        case Condition::FullFileSystem:
+        case Condition::ReadOnlyFileSystem:
+            ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+            if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k,mode=0755") != 0)
+                GTEST_SKIP() << "no tmpfs can be mounted here";
+            unmount.emplace(folder);
+            WriteFileBytes(path, original);
+            if (condition == Condition::FullFileSystem)
+                std::ofstream(folder + "/filler") << std::string(64 << 10, 'x');  // what is left
+            else
+                ASSERT_EQ(::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, 0), 0);
+            break;
     }
 
     const auto before = Snapshot(dir.path());
     const Outcome outcome = RunInChild(condition, op, path);
     if (outcome.kind == 'S') GTEST_SKIP() << outcome.text;
 
-    if ((op == Operation::DeleteRecord || op == Operation::EditRecord) && !fileExists) {
+    const auto [kind, error] = kExpected[static_cast<int>(condition)];
+    if ((op == Operation::DeleteRecord || op == Operation::EditRecord) && !fileExists &&
+        kind == 'W') {
         // No diary, no record 1: there is nothing to delete and so nothing to save.
         EXPECT_TRUE(outcome.kind == 'K' || outcome.kind == 'W') << outcome.kind << outcome.text;
     } else {
-        EXPECT_EQ(outcome.kind, 'W') << outcome.text;
+        EXPECT_EQ(outcome.kind, kind) << outcome.text;
         EXPECT_EQ(outcome.path, path);
     }
     if (outcome.kind == 'W') {
         EXPECT_EQ(outcome.text, "Unable to write to " + path);
+    }
+    if (outcome.kind == kind) {
+        EXPECT_EQ(outcome.error, error) << std::strerror(outcome.error);
     }
     EXPECT_EQ(Snapshot(dir.path()), before) << "the failed save changed the folder";
 }
@@ -314,7 +374,9 @@ INSTANTIATE_TEST_SUITE_P(
     EveryWriter, FailedSave,
     testing::Combine(testing::Values(Condition::ReadOnlyFile, Condition::ReadOnlyFolder,
                                      Condition::ReadOnlyFolderNoFile, Condition::MissingFolder,
-                                     Condition::ParentIsFile, Condition::FullDisk),
+                                     Condition::ParentIsFile, Condition::FullDisk,
+                                     Condition::SymlinkLoop, Condition::FullFileSystem,
+                                     Condition::ReadOnlyFileSystem),
                      testing::Values(Operation::AddRecord, Operation::EditRecord,
                                      Operation::DeleteRecord, Operation::SaveDiary,
                                      Operation::WriteLastDiary, Operation::WritePlaceLists)),

@@ -224,12 +224,12 @@ TEST_P(EveryWriter, WaitsForTheHolderToFinish) {
 INSTANTIATE_TEST_SUITE_P(
     Table, EveryWriter,
     testing::Values(
-        LockedChange{"WriteRecord", LockedFile::Diary,
+        LockedChange{"AddRecord", LockedFile::Diary,
                      [](const std::string& d, const std::string&) {
                          testsupport::WriteRide(d, "3", Ride("c"));
                      }},
         LockedChange{
-            "DeleteRecordAndRenumber", LockedFile::Diary,
+            "DeleteRecord", LockedFile::Diary,
             [](const std::string& d, const std::string&) { testsupport::DeleteRide(d, "1"); }},
         LockedChange{"SaveDiary", LockedFile::Diary,
                      [](const std::string& d, const std::string&) {
