@@ -28,6 +28,7 @@
 #include "app/datepicker.h"
 #include "app/detailwindow.h"
 #include "app/entrydialog.h"
+#include "app/errortext.h"
 #include "app/filedialog.h"
 #include "app/icons.h"
 #include "app/msgbox.h"
@@ -152,6 +153,7 @@ void TMainForm::CreateWindows() {
     prehled_ = std::make_unique<TPrehledForm>(*diary_);
     kola_ = std::make_unique<TKolaForm>(*diary_);
     if (!settingsUnreadable_) statusBar()->showMessage(kola_->DuePartsNote());
+    if (const QString note = diary_->NoRidesNote(); !note.isEmpty()) statusBar()->showMessage(note);
     RestoreListWidths();
 }
 
@@ -326,10 +328,12 @@ void TMainForm::FormCreate() {
         // Said once, with what follows from it; the later reads and writes of the same file
         // would only repeat it, so this session leaves the file alone.
         settingsUnreadable_ = true;
-        ShowError(this, QStringLiteral("Soubor nastavení %1 nelze přečíst (%2).\n"
+        const QString reason =
+            e.error() != 0 ? SystemReason(e.error()) : QString::fromUtf8(e.what());
+        ShowError(this, QStringLiteral("Soubor nastavení %1 nelze přečíst.\n%2\n"
                                        "Nelze zjistit, který deník byl otevřen naposledy; "
                                        "otevírá se %3.")
-                            .arg(FromFsPath(settings), QString::fromUtf8(e.what()), path));
+                            .arg(FromFsPath(settings), reason, path));
     } catch (const std::exception& e) {
         ShowException(this, e);
     }
@@ -341,6 +345,7 @@ void TMainForm::FormCreate() {
 void TMainForm::Otevri(const QString& path) {
     diary_->Load(path, this);
     RememberDiary();
+    statusBar()->showMessage(diary_->NoRidesNote());
 }
 
 int TMainForm::SelectedRow() const {

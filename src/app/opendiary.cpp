@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QWidget>
 #include <chrono>
 #include <utility>
 
 #include "app/datepicker.h"
 #include "app/diarywatcher.h"
+#include "app/errortext.h"
 #include "app/msgbox.h"
 #include "app/recordmodel.h"
 #include "app/textcodec.h"
@@ -55,6 +57,7 @@ std::string OpenDiary::BackupFolder() const {
 
 void OpenDiary::Follow() {
     watcher_->Watch(path_);
+    if (known_) watcher_->Known(*known_);
     emit PathChanged(path_);
 }
 
@@ -62,13 +65,20 @@ void OpenDiary::Load(const QString& path, QWidget* parent) {
     path_ = path;
     sortColumn_ = 0;
     known_.reset();
+    noRides_ = false;
     model_->Clear();
     Guarded(parent, [&] {
         std::optional<std::string> bytes = diary::ReadWholeFile(ToFsPath(path_));
         known_ = std::make_shared<const std::string>(std::move(bytes).value_or(std::string()));
+        noRides_ = !known_->empty() && !diary::HasRideSection(*known_);
         model_->Assign(diary::DiaryRows(known_));
     });
     Follow();
+}
+
+QString OpenDiary::NoRidesNote() const {
+    if (!noRides_) return {};
+    return QStringLiteral("Soubor %1 neobsahuje žádné jízdy.").arg(QFileInfo(path_).fileName());
 }
 
 void OpenDiary::SavedAs(const QString& path) {
@@ -89,11 +99,23 @@ void OpenDiary::StartEmpty(const QString& path) {
 
 std::string OpenDiary::Reload(QWidget* parent, const std::optional<diary::RecordRow>& selected) {
     std::vector<diary::RecordRow> rows;
-    Guarded(parent, [&] {
+    try {
         std::optional<std::string> bytes = diary::ReadWholeFile(ToFsPath(path_));
         known_ = std::make_shared<const std::string>(std::move(bytes).value_or(std::string()));
         rows = diary::DiaryRows(known_);
-    });
+        reloadFailure_.clear();
+    } catch (const std::exception& e) {
+        known_.reset();
+        // Another program may replace the file many times a second: the same failure is said
+        // once, and never while its box is still open.
+        const QString text = ErrorText(e);
+        if (text != reloadFailure_ && !sayingReloadFailure_) {
+            reloadFailure_ = text;
+            sayingReloadFailure_ = true;
+            ShowError(parent, text);
+            sayingReloadFailure_ = false;
+        }
+    }
     const auto sameRide = [&selected](const diary::RecordRow& row) {
         for (int i = 0; i < diary::kAllFieldCount; ++i) {
             const auto field = static_cast<diary::Field>(i);
@@ -126,6 +148,17 @@ void OpenDiary::ShowSaved(std::vector<diary::RecordRow> rows) {
     watcher_->Known();
     known_.reset();
     ShowRows(std::move(rows), {});
+}
+
+diary::DailyBackup OpenDiary::TodaysBackup() const { return {BackupFolder(), Today()}; }
+
+void OpenDiary::SayBackupFailure(QWidget* parent, const diary::ChangeResult& result) {
+    if (!result.backupFailure) return;
+    try {
+        std::rethrow_exception(result.backupFailure);
+    } catch (const std::exception& e) {
+        ShowException(parent, e);
+    }
 }
 
 void OpenDiary::KeepDailyBackup(QWidget* parent) {
@@ -175,7 +208,7 @@ bool OpenDiary::Change(QWidget* parent, Call&& call) {
     stopWaiting();
     changing_ = false;
     if (done) {
-        watcher_->Known();
+        if (known_) watcher_->Known(*known_);
     } else if (changedMeanwhile_) {
         emit ChangedOnDisk();
     }
@@ -219,14 +252,15 @@ void OpenDiary::ShowResult(const diary::ChangeResult& result, const diary::Diary
 }
 
 bool OpenDiary::AddRide(QWidget* parent, const diary::DiaryRecord& record) {
-    KeepDailyBackup(parent);
+    const diary::DailyBackup backup = TodaysBackup();
     diary::ChangeResult result;
     const std::string path = ToFsPath(path_);
     if (!Change(parent, [&](std::chrono::milliseconds timeout) {
-            result = diary::AddRecord(path, record, timeout, known_);
+            result = diary::AddRecord(path, record, timeout, known_, &backup);
         }))
         return false;
     ShowResult(result, &record, true);
+    SayBackupFailure(parent, result);
     if (std::to_string(result.number) != record.number) {
         ShowMessage(parent, MsgKind::Information,
                     QStringLiteral("Deník mezitím změnil jiný program. Jízda byla přidána "
@@ -238,27 +272,29 @@ bool OpenDiary::AddRide(QWidget* parent, const diary::DiaryRecord& record) {
 
 bool OpenDiary::EditRide(QWidget* parent, const diary::RecordRow& expected,
                          const diary::DiaryRecord& record) {
-    KeepDailyBackup(parent);
+    const diary::DailyBackup backup = TodaysBackup();
     diary::ChangeResult result;
     const std::string path = ToFsPath(path_);
     if (!Change(parent, [&](std::chrono::milliseconds timeout) {
-            result = diary::EditRecord(path, expected, record, timeout, known_);
+            result = diary::EditRecord(path, expected, record, timeout, known_, &backup);
         }))
         return false;
     ShowResult(result, &record, false);
+    SayBackupFailure(parent, result);
     if (!result.applied()) ShowError(parent, QString::fromUtf8(result.Message()));
     return result.applied();
 }
 
 bool OpenDiary::DeleteRide(QWidget* parent, const diary::RecordRow& expected) {
-    KeepDailyBackup(parent);
+    const diary::DailyBackup backup = TodaysBackup();
     diary::ChangeResult result;
     const std::string path = ToFsPath(path_);
     if (!Change(parent, [&](std::chrono::milliseconds timeout) {
-            result = diary::DeleteRecord(path, expected, timeout, known_);
+            result = diary::DeleteRecord(path, expected, timeout, known_, &backup);
         }))
         return false;
     ShowResult(result, nullptr, false);
+    SayBackupFailure(parent, result);
     if (!result.applied()) ShowError(parent, QString::fromUtf8(result.Message()));
     return result.applied();
 }

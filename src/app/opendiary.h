@@ -19,7 +19,8 @@
 
 namespace diary {
 struct ChangeResult;
-}
+struct DailyBackup;
+}  // namespace diary
 
 class DiaryWatcher;
 class QWidget;
@@ -45,6 +46,9 @@ public:
     // The list was saved whole as `path`, which is the open diary from now on; the list stays
     // as it is shown.
     void SavedAs(const QString& path);
+    // Why the list is empty although the file is not: it has no section of rides (empty when
+    // it has, or is empty).
+    QString NoRidesNote() const;
     // `path` is a new, empty diary from now on.
     void StartEmpty(const QString& path);
     // Reads the file again after another program changed it: the list keeps its order, and the
@@ -61,7 +65,8 @@ public:
     // A change the bikes window made to the rides' bikes, already saved under the lock: the
     // list shows `rows`, as saved.
     void ShowSaved(std::vector<diary::RecordRow> rows);
-    // Before a change of the diary the bikes window makes itself.
+    // Before a change of the diary the bikes window makes itself (the record commands keep
+    // the day's backup inside their own change, under the lock).
     void KeepDailyBackup(QWidget* parent);
 
     // The list sorted by `column` (0: the file's order), and so after every reload.
@@ -91,6 +96,8 @@ private:
     void ShowResult(const diary::ChangeResult& result, const diary::DiaryRecord* record,
                     bool added);
     void ShowRows(std::vector<diary::RecordRow> rows, const std::string& select);
+    diary::DailyBackup TodaysBackup() const;
+    void SayBackupFailure(QWidget* parent, const diary::ChangeResult& result);
     void Follow();
 
     const QString settingsFolder_;
@@ -105,4 +112,9 @@ private:
     // A change is under way; the watcher's news waits for its end.
     bool changing_ = false;
     bool changedMeanwhile_ = false;
+    // The file holds bytes but no section of rides.
+    bool noRides_ = false;
+    // The last failure of a reload that was said, and whether its box is open.
+    QString reloadFailure_;
+    bool sayingReloadFailure_ = false;
 };

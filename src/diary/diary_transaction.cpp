@@ -4,7 +4,9 @@
 #include <optional>
 #include <utility>
 
+#include "diary/backup.h"
 #include "diary/diary_file.h"
+#include "diary/errors.h"
 #include "diary/locked_change.h"
 #include "diary/profile.h"
 
@@ -20,10 +22,18 @@ std::string NumberText(std::uint64_t n) {
 // when it changed them.
 template <typename Change>
 ChangeResult Transact(const std::string& path, std::chrono::milliseconds timeout,
-                      const std::shared_ptr<const std::string>& known, Change change) {
+                      const std::shared_ptr<const std::string>& known, const DailyBackup* backup,
+                      Change change) {
     ChangeResult result;
     std::string bytes = ChangeUnderLock(path, LockedFile::Diary, timeout, [&](std::string& found) {
         result.followsKnown = known && *known == found;
+        if (backup != nullptr) {
+            try {
+                (void)KeepDailyBackupOf(found, path, backup->folder, backup->today);
+            } catch (const WriteError&) {
+                result.backupFailure = std::current_exception();
+            }
+        }
         return change(found, result);
     });
     result.bytes = std::make_shared<const std::string>(std::move(bytes));
@@ -73,9 +83,9 @@ std::string ChangeResult::Message() const {
 
 ChangeResult AddRecord(const std::string& path, const DiaryRecord& record,
                        std::chrono::milliseconds timeout,
-                       const std::shared_ptr<const std::string>& known) {
+                       const std::shared_ptr<const std::string>& known, const DailyBackup* backup) {
     CheckRideWritable(record);
-    return Transact(path, timeout, known, [&](std::string& bytes, ChangeResult& result) {
+    return Transact(path, timeout, known, backup, [&](std::string& bytes, ChangeResult& result) {
         result.number = RecordCount(bytes) + 1;
         bytes = WithRecord(std::move(bytes), NumberText(result.number), record);
         return true;
@@ -84,9 +94,10 @@ ChangeResult AddRecord(const std::string& path, const DiaryRecord& record,
 
 ChangeResult EditRecord(const std::string& path, const RecordRow& expected,
                         const DiaryRecord& record, std::chrono::milliseconds timeout,
-                        const std::shared_ptr<const std::string>& known) {
+                        const std::shared_ptr<const std::string>& known,
+                        const DailyBackup* backup) {
     CheckRideWritable(record);
-    return Transact(path, timeout, known, [&](std::string& bytes, ChangeResult& result) {
+    return Transact(path, timeout, known, backup, [&](std::string& bytes, ChangeResult& result) {
         const std::optional<ProfileLine> line = StillThere(bytes, expected, result);
         // Replaced where it was found: a second search for the key would cost as much again.
         if (line) ReplaceKeyLine(bytes, *line, FormatRecordLine(record));
@@ -96,8 +107,9 @@ ChangeResult EditRecord(const std::string& path, const RecordRow& expected,
 
 ChangeResult DeleteRecord(const std::string& path, const RecordRow& expected,
                           std::chrono::milliseconds timeout,
-                          const std::shared_ptr<const std::string>& known) {
-    return Transact(path, timeout, known, [&](std::string& bytes, ChangeResult& result) {
+                          const std::shared_ptr<const std::string>& known,
+                          const DailyBackup* backup) {
+    return Transact(path, timeout, known, backup, [&](std::string& bytes, ChangeResult& result) {
         if (!StillThere(bytes, expected, result)) return false;
         bytes = std::move(WithoutRecord(bytes, expected.Number()).value());
         return true;

@@ -6,12 +6,14 @@
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "diary/file_lock.h"
 #include "diary/record.h"
+#include "diary/regional.h"
 
 namespace diary {
 
@@ -37,6 +39,8 @@ struct ChangeResult {
     // The file held exactly the caller's `known` bytes when the lock was taken: the change is
     // the only difference, so a list of those bytes needs only that one ride changed.
     bool followsKnown = false;
+    // The day's backup could not be kept (a WriteError); the change went ahead all the same.
+    std::exception_ptr backupFailure;
 
     bool applied() const { return status == ChangeStatus::Applied; }
     // The diary's rows as they are after the call, without reading the file again: what the
@@ -52,14 +56,23 @@ struct ChangeResult {
 // it saves; every change below asks it again before the diary is even locked.
 void CheckRideWritable(const DiaryRecord& record);
 
+// Where a change keeps the day's backup: the day's first change keeps the diary as it read it,
+// under the same lock, whether the change is then applied or refused.
+struct DailyBackup {
+    std::string folder;
+    Date today;
+};
+
 // Each change takes `known`, the bytes the caller's list was read from (null: none), only to
-// tell in the result whether the file still held them.
+// tell in the result whether the file still held them, and `backup`, where to keep the day's
+// backup (null: none).
 
 // Adds `record` under the diary's first free number (the length of its run 1..n plus one),
 // whatever the caller's list holds; its own number is ignored. A missing file is created.
 [[nodiscard]] ChangeResult AddRecord(const std::string& path, const DiaryRecord& record,
                                      std::chrono::milliseconds timeout = kLockTimeout,
-                                     const std::shared_ptr<const std::string>& known = nullptr);
+                                     const std::shared_ptr<const std::string>& known = nullptr,
+                                     const DailyBackup* backup = nullptr);
 
 // Replaces record `expected.Number()` by `record` (whose own number is ignored) only when the
 // file still holds exactly the ride `expected` was read as; otherwise writes nothing and says
@@ -67,13 +80,15 @@ void CheckRideWritable(const DiaryRecord& record);
 [[nodiscard]] ChangeResult EditRecord(const std::string& path, const RecordRow& expected,
                                       const DiaryRecord& record,
                                       std::chrono::milliseconds timeout = kLockTimeout,
-                                      const std::shared_ptr<const std::string>& known = nullptr);
+                                      const std::shared_ptr<const std::string>& known = nullptr,
+                                      const DailyBackup* backup = nullptr);
 
 // Deletes record `expected.Number()` and moves the records after it down by one, only when the
 // file still holds exactly the ride `expected` was read as; otherwise writes nothing.
 [[nodiscard]] ChangeResult DeleteRecord(const std::string& path, const RecordRow& expected,
                                         std::chrono::milliseconds timeout = kLockTimeout,
-                                        const std::shared_ptr<const std::string>& known = nullptr);
+                                        const std::shared_ptr<const std::string>& known = nullptr,
+                                        const DailyBackup* backup = nullptr);
 
 // Every one of them refuses a field that would corrupt the line with InvalidValueError before
 // anything is read, throws BusyError when another instance holds the diary too long, ReadError
