@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "diary/backup.h"
 #include "diary/bikes.h"
 #include "diary/diary_file.h"
 #include "diary/profile.h"
@@ -201,15 +202,21 @@ INSTANTIATE_TEST_SUITE_P(Table, TwoPrograms,
 
 // A ride whose bike alone changed since the list was read is another ride now: a stale edit
 // would put the old bike back, a stale delete would remove a ride the user never saw.
+// Refused, the day's first change still keeps the diary as it found it under the lock.
 TEST(StaleList, EditOrDeleteIsRefusedWhenOnlyTheBikeChanged) {
+    using Backup = const diary::DailyBackup*;
     const struct {
         const char* name;
-        std::function<ChangeResult(const std::string&, const RecordRow&)> change;
+        std::function<ChangeResult(const std::string&, const RecordRow&, Backup)> change;
     } cases[] = {
-        {"Edit", [](const std::string& path,
-                    const RecordRow& row) { return diary::EditRecord(path, row, Ride("b")); }},
-        {"Delete", [](const std::string& path,
-                      const RecordRow& row) { return diary::DeleteRecord(path, row); }},
+        {"Edit",
+         [](const std::string& path, const RecordRow& row, Backup backup) {
+             return diary::EditRecord(path, row, Ride("b"), diary::kLockTimeout, nullptr, backup);
+         }},
+        {"Delete",
+         [](const std::string& path, const RecordRow& row, Backup backup) {
+             return diary::DeleteRecord(path, row, diary::kLockTimeout, nullptr, backup);
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -222,9 +229,13 @@ TEST(StaleList, EditOrDeleteIsRefusedWhenOnlyTheBikeChanged) {
         ASSERT_EQ(diary::RenameBikeInDiary(path, "Favorit", "Author").rides, 1u);
         const std::string renamed = ReadFileBytes(path);
 
-        const ChangeResult result = c.change(path, list.at(1));
+        const diary::DailyBackup backup{dir.File("zalohy"), {2026, 12, 9}};
+        const ChangeResult result = c.change(path, list.at(1), &backup);
         EXPECT_EQ(result.status, kChanged);
         EXPECT_EQ(ReadFileBytes(path), renamed);
+        const auto kept = diary::ListBackups(path, backup.folder);
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(ReadFileBytes(kept[0].path), renamed);
     }
 }
 
