@@ -255,7 +255,8 @@ TEST_P(AddRecord, TakesTheFirstNumberAfterTheRun) {
     if (!GetParam().bytes.empty()) testsupport::WriteFileBytes(path, GetParam().bytes);
     const ChangeResult added = diary::AddRecord(path, Ride("new"));
     EXPECT_EQ(added.number, GetParam().number);
-    const auto found = diary::RecordLineAt(ReadFileBytes(path), std::to_string(added.number));
+    const std::string bytes = ReadFileBytes(path);
+    const auto found = diary::RecordLineAt(bytes, std::to_string(added.number));
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(diary::RecordRow::FromLine(found->name, found->value).Get(diary::Field::Note), "new");
 }
