@@ -207,11 +207,9 @@ bool OpenDiary::Change(QWidget* parent, Call&& call) {
     }
     stopWaiting();
     changing_ = false;
-    if (done) {
-        if (known_) watcher_->Known(*known_);
-    } else if (changedMeanwhile_) {
-        emit ChangedOnDisk();
-    }
+    // A change that was made tells the watcher what it saved (ShowResult); one that was not
+    // leaves the news of another program's change to be shown.
+    if (!done && changedMeanwhile_) emit ChangedOnDisk();
     return done;
 }
 
@@ -220,6 +218,8 @@ void OpenDiary::ShowResult(const diary::ChangeResult& result, const diary::Diary
     const std::string number = std::to_string(result.number);
     const bool followed = result.followsKnown && result.applied();
     known_ = result.bytes;
+    // The file as this change left it is known: its save is no news from another program.
+    if (known_) watcher_->Known(*known_);
     const auto row = static_cast<int>(model_->table().FindNumber(number));
     if (followed && record != nullptr && (added || row >= 0)) {
         diary::DiaryRecord saved = *record;
