@@ -118,9 +118,9 @@ void BM_Overview(benchmark::State& state) {
     const std::string& path = bench::DiaryPath(Rides(state));
     const diary::RecordTable table(diary::ReadDiaryRows(path));
     const auto regional = diary::RegionalSettings::Czech();
-    const auto today = *diary::ReadRides(table.rows(), regional).LastDate();
+    const auto today = *diary::ReadRides(table, regional).LastDate();
     for (auto _ : state) {
-        const diary::Overview overview(table.rows(), regional);
+        const diary::Overview overview(table, regional);
         for (auto kind :
              {diary::PeriodKind::Year, diary::PeriodKind::Month, diary::PeriodKind::Week})
             benchmark::DoNotOptimize(overview.TotalsBy(kind).data());
@@ -140,7 +140,7 @@ void BM_OverviewRead(benchmark::State& state) {
     const diary::RecordTable table(diary::ReadDiaryRows(path));
     const auto regional = diary::RegionalSettings::Czech();
     for (auto _ : state) {
-        const diary::Rides rides = diary::ReadRides(table.rows(), regional);
+        const diary::Rides rides = diary::ReadRides(table, regional);
         benchmark::DoNotOptimize(rides.all().data());
     }
 }

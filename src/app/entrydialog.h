@@ -76,7 +76,7 @@ private:
     diary::RegionalSettings regional_;
     Helpers helpers_;
     // Each field's text as it was last set (loaded or emptied), before the user typed.
-    std::array<QString, diary::kAllFieldCount> loaded_;
+    std::array<QString, diary::kFieldCount> loaded_;
 
     QLabel* Cislo = nullptr;
     QLineEdit* Dat = nullptr;

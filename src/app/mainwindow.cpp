@@ -364,7 +364,7 @@ void TMainForm::ReloadFromDisk() {
     std::vector<diary::RecordRow> rows;
     Guarded(this, [&] { rows = diary::ReadDiaryRows(ToFsPath(currentDiaryPath_)); });
     const auto sameRide = [&was](const diary::RecordRow& row) {
-        for (int i = 0; i < diary::kAllFieldCount; ++i) {
+        for (int i = 0; i < diary::kFieldCount; ++i) {
             const auto field = static_cast<diary::Field>(i);
             if (row.Get(field) != was->Get(field)) return false;
         }
@@ -503,7 +503,8 @@ void TMainForm::NewRideLikeSelected() {
 
 void TMainForm::AddRide(diary::DiaryRecord fields, const QString& caption) {
     fields.number = std::to_string(model_->rowCount() + 1);
-    if (fields.bike.empty()) fields.bike = diary::LastBike(model_->table());
+    std::string& bike = fields[diary::Field::Bike];
+    if (bike.empty()) bike = diary::LastBike(model_->table());
     add_->SetRecord(fields);
     if (!RunEntryDialog(caption)) return;
     const diary::DiaryRecord record = add_->Record();
@@ -545,8 +546,9 @@ void TMainForm::EditRide() {
 }
 
 void TMainForm::RememberBike(const diary::DiaryRecord& record) {
-    if (record.bike.empty() || settingsUnreadable_) return;
-    Guarded(this, [&] { diary::AddBike(SettingsFile(), record.bike); });
+    const std::string& bike = record[diary::Field::Bike];
+    if (bike.empty() || settingsUnreadable_) return;
+    Guarded(this, [&] { diary::AddBike(SettingsFile(), bike); });
 }
 
 void TMainForm::DeleteRide() {
