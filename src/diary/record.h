@@ -58,7 +58,12 @@ public:
     RecordRow(const RecordRow&) = default;
     RecordRow& operator=(const RecordRow&) = default;
     // A moved-from row is left empty rather than pointing into bytes it no longer keeps.
-    RecordRow(RecordRow&& other) noexcept { *this = std::move(other); }
+    RecordRow(RecordRow&& other) noexcept
+        : bytes_(std::move(other.bytes_)),
+          text_(std::exchange(other.text_, "")),
+          numberSize_(std::exchange(other.numberSize_, 0)),
+          begin_(other.begin_),
+          fields_(std::exchange(other.fields_, 0)) {}
     RecordRow& operator=(RecordRow&& other) noexcept {
         bytes_ = std::move(other.bytes_);
         text_ = std::exchange(other.text_, "");
