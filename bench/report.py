@@ -131,17 +131,18 @@ def main():
 
     big, mid = 100000, 10000
     checks = [
-        ("open / floor at 100,000", ratio(t("BM_OpenModel", big), t("BM_FloorReadSplit", big)), "≤ 3", lambda r: r <= 3),
+        ("open / floor at 100,000", ratio(t("BM_OpenModel", big), t("BM_FloorReadSplit", big)), "≤ 2.2", lambda r: r <= 2.2),
         ("open with bikes / floor at 100,000", ratio(t("BM_OpenRowsBikes", big), t("BM_FloorReadSplit", big)), "≤ 3", lambda r: r <= 3),
         ("open with bikes / without at 100,000", ratio(t("BM_OpenRowsBikes", big), t("BM_OpenRows", big)), "≤ 1.2", lambda r: r <= 1.2),
         ("peer / open at 100,000", ratio(t("BM_PeerQSettings", big), t("BM_OpenModel", big)), "≥ 10", lambda r: r >= 10),
     ]
     for label, name in [("number", "BM_SortNumber"), ("decimal", "BM_SortDecimal"), ("date", "BM_SortDate"), ("text", "BM_SortText")]:
-        checks.append((f"sort by {label} / open at 100,000", ratio(t(name, big), t("BM_OpenModel", big)), "≤ 1", lambda r: r <= 1))
+        checks.append((f"sort by {label} / open at 100,000", ratio(t(name, big), t("BM_OpenModel", big)), "≤ 0.5", lambda r: r <= 0.5))
     checks += [
         ("search / open at 100,000", ratio(t("BM_Search", big), t("BM_OpenModel", big)), "≤ 1.5", lambda r: r <= 1.5),
-        ("statistics / open at 100,000", ratio(t("BM_Statistics", big), t("BM_OpenModel", big)), "≤ 0.5", lambda r: r <= 0.5),
-        ("overview / open (core) at 100,000", ratio(t("BM_Overview", big), t("BM_OpenRows", big)), "≤ 0.5", lambda r: r <= 0.5),
+        ("search, every ride a hit / open at 100,000", ratio(t("BM_SearchEveryHit", big), t("BM_OpenModel", big)), "≤ 0.7", lambda r: r <= 0.7),
+        ("statistics / open at 100,000", ratio(t("BM_Statistics", big), t("BM_OpenModel", big)), "≤ 0.2", lambda r: r <= 0.2),
+        ("overview / open (core) at 100,000", ratio(t("BM_Overview", big), t("BM_OpenRows", big)), "≤ 0.3", lambda r: r <= 0.3),
         ("search window / core search, every ride a hit, at 100,000", ratio(t("BM_SearchWindow", big), t("BM_SearchEveryHit", big)), "≤ 2", lambda r: r <= 2),
         ("outside change reloaded / Otevřít at 100,000", ratio(t("BM_OutsideReload", big), t("BM_OpenInWindow", big)), "≤ 1", lambda r: r <= 1),
         ("search window at 100,000 (ms)", t("BM_SearchWindow", big), "≤ 200", lambda r: r <= 200),
@@ -159,7 +160,7 @@ def main():
             limit = END_TO_END[name]
             checks.append((f"{label} at 100,000 (ms)", t(name, big), f"≤ {limit}", lambda r, l=limit: r <= l))
     for label, name in ROWS[1:]:
-        limit = 14 if name.startswith("BM_Sort") else 12
+        limit = 12
         if name in ("BM_FloorReadSplit", "BM_FloorSave", "BM_PeerQSettings", "BM_OpenRows", "BM_OpenRowsBikes") or name in END_TO_END:
             continue
         if name in ("BM_FloorSaveFolder", "BM_RefuseHugeFile"):
@@ -167,7 +168,7 @@ def main():
         checks.append((f"growth 10,000 → 100,000: {label}", ratio(t(name, big), t(name, mid)), f"≤ {limit}", lambda r, l=limit: r <= l))
     b = counters.get(("BM_PeakMemory", big))
     if b:
-        checks.append(("peak memory / file size at 100,000", b.get("peak_added_bytes", 0) / b.get("file_bytes", 1), "≤ 6", lambda r: r <= 6))
+        checks.append(("peak memory / file size at 100,000", b.get("peak_added_bytes", 0) / b.get("file_bytes", 1), "≤ 3", lambda r: r <= 3))
     out.append("")
     out.append("| Ratio | Measured | Target | Met |")
     out.append("|---|---:|---|---|")

@@ -6,6 +6,7 @@
 
 #include "diary/field_text.h"
 #include "diary/record.h"
+#include "diary/record_table.h"
 #include "diary/regional.h"
 #include "diary/search.h"
 
@@ -26,6 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     diary::DiaryRecord record;
     record[diary::Field::RideTime] = text;
     (void)diary::SearchQuery(conditions, diary::RegionalSettings::Czech())
-        .Matches(diary::RecordRow(record));
+        .Select(diary::RecordTable({diary::RecordRow(record)}));
     return 0;
 }

@@ -138,7 +138,7 @@ void WriteSample(const QString& folder, const diary::RegionalSettings& regional)
         r[diary::Field::MaxSpeed] = Number(ride.maximum);
         r[diary::Field::RideTime] = diary::FormatRideTime(ride.km / ride.average);
         r[diary::Field::Note] = Cp(ride.note);
-        r.bike = Cp(kRideBikes[i]);
+        r[diary::Field::Bike] = Cp(kRideBikes[i]);
         records.push_back(r);
     }
     const std::string diaryPath = ToFsPath(folder + QStringLiteral("/jizdy-2024.vam"));

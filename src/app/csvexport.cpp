@@ -1,9 +1,5 @@
 #include "app/csvexport.h"
 
-#include <QStringList>
-#include <array>
-#include <string>
-
 #include "app/filedialog.h"
 #include "app/msgbox.h"
 #include "app/recordmodel.h"
@@ -19,14 +15,8 @@ bool WriteList(QWidget* parent, const RecordModel& list, const QString& chosen,
     QString path = chosen;
     if (!path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) path += QStringLiteral(".csv");
     if (!filedialog::MayOverwrite(parent, path)) return false;
-    const QStringList shown = RecordModel::Captions();
-    std::array<std::string, diary::kListColumnCount> captions;
-    for (int c = 0; c < diary::kListColumnCount; ++c) {
-        captions[static_cast<std::size_t>(c)] = shown.at(c).toStdString();
-    }
     return Guarded(parent, [&] {
-        diary::ExportCsv(ToFsPath(path), diary::ListCsvColumns(captions), list.table().rows(),
-                         regional);
+        diary::ExportCsv(ToFsPath(path), diary::ListCsvColumns(), list.table().rows(), regional);
     });
 }
 

@@ -10,26 +10,7 @@
 #include "app/captiongrid.h"
 #include "app/icons.h"
 #include "app/textcodec.h"
-
-namespace {
-
-const char16_t* const kCaptions[diary::kColumnCount] = {
-    u"Pořadové číslo",
-    u"Datum",
-    u"Odkud",
-    u"Přes",
-    u"Kam",
-    u"Odjezd kilometry",
-    u"Ujeto kilometrů",
-    u"Příjezd kilometry",
-    u"Čas jízdy",
-    u"Průměrná rychlost",
-    u"Maximální rychlost",
-    u"Poznámky",
-    u"Kolo",
-};
-
-}  // namespace
+#include "diary/fields.h"
 
 TInfoForm::TInfoForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -39,15 +20,18 @@ TInfoForm::TInfoForm(QWidget* parent)
     setModal(true);
 
     QStringList captions;
-    for (const char16_t* c : kCaptions) captions.append(QString::fromUtf16(c));
+    for (int c = 0; c < diary::kColumnCount; ++c) {
+        const std::string_view caption = diary::ColumnAt(c)->detail;
+        captions.append(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    }
     Grid = MakeCaptionGrid(this, captions, QStringLiteral("-"));
     Grid->setHorizontalHeaderLabels({QStringLiteral("Údaj"), QStringLiteral("Obsah")});
 
     // The whole grid is visible at once: no caption is cut and nothing scrolls.
     const QFontMetrics fm(Grid->font());
     int captionWidth = 111;
-    for (const char16_t* c : kCaptions) {
-        captionWidth = std::max(captionWidth, fm.horizontalAdvance(QString::fromUtf16(c)) + 16);
+    for (const QString& caption : captions) {
+        captionWidth = std::max(captionWidth, fm.horizontalAdvance(caption) + 16);
     }
     Grid->setColumnWidth(0, captionWidth);
     Grid->setColumnWidth(1, std::max(419, fm.horizontalAdvance(QLatin1Char('0')) * 50));

@@ -31,7 +31,7 @@ namespace {
 
 // What the user may type into a field. Text loaded from the diary may be longer (an imported
 // note, a place written by another program) and is kept whole: the limit never cuts it.
-int TypingLimit(Field field) { return field == Field::Note ? 255 : 32767; }
+int TypingLimit(Field field) { return diary::InfoOf(field).typingLimit; }
 
 // The dialog was drawn for an 8-point font 13 pixels high; wider fonts widen it alike.
 double Scale(const QWidget* w) { return std::max(1.0, w->fontMetrics().height() / 13.0); }
@@ -223,7 +223,6 @@ TAddForm::TAddForm(OpenDiary& diary, Helpers helpers, QWidget* parent)
 }
 
 QWidget* TAddForm::FieldWidget(Field field) const {
-    if (field == diary::kBikeField) return Kolo;
     switch (field) {
         case Field::Date:
             return Dat;
@@ -247,6 +246,8 @@ QWidget* TAddForm::FieldWidget(Field field) const {
             return Cj;
         case Field::Note:
             return Pozn;
+        case Field::Bike:
+            return Kolo;
     }
     return nullptr;
 }
@@ -277,7 +278,7 @@ void TAddForm::SetFieldText(Field field, const QString& text) {
 
 void TAddForm::SetRecord(const diary::DiaryRecord& record) {
     Cislo->setText(FromCp(record.number));
-    for (int i = 0; i < diary::kAllFieldCount; ++i) {
+    for (int i = 0; i < diary::kFieldCount; ++i) {
         const auto field = static_cast<Field>(i);
         SetFieldText(field, FromCp(record[field]));
     }
@@ -286,11 +287,11 @@ void TAddForm::SetRecord(const diary::DiaryRecord& record) {
 diary::DiaryRecord TAddForm::Record() const {
     diary::DiaryRecord record;
     record.number = ToCp(Cislo->text());
-    for (int i = 0; i < diary::kAllFieldCount; ++i) {
+    for (int i = 0; i < diary::kFieldCount; ++i) {
         const auto field = static_cast<Field>(i);
         record[field] = ToCp(FieldText(field));
     }
-    record.bike = ToCp(FieldText(diary::kBikeField).trimmed());
+    record[Field::Bike] = ToCp(FieldText(Field::Bike).trimmed());
     return record;
 }
 
@@ -386,7 +387,7 @@ void TAddForm::AskRideTime() {
 void TAddForm::AcceptRide() {
     // A long text loaded from the diary may stay as it is, but once the user changed it the
     // typing limit applies; saying so beats cutting the text behind the user's back.
-    for (int i = 0; i < diary::kAllFieldCount; ++i) {
+    for (int i = 0; i < diary::kFieldCount; ++i) {
         const auto field = static_cast<Field>(i);
         const QString text = FieldText(field);
         if (text.size() > TypingLimit(field) && text != loaded_[static_cast<std::size_t>(i)]) {

@@ -83,7 +83,7 @@ private:
     // Saves the ride of this opening; true once it is in the file.
     std::function<bool(const diary::DiaryRecord&)> save_;
     // Each field's text as it was last set (loaded or emptied), before the user typed.
-    std::array<QString, diary::kAllFieldCount> loaded_;
+    std::array<QString, diary::kFieldCount> loaded_;
 
     QLabel* Cislo = nullptr;
     QLineEdit* Dat = nullptr;

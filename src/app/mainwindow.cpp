@@ -485,7 +485,8 @@ void TMainForm::NewRideLikeSelected() {
 
 void TMainForm::AddRide(diary::DiaryRecord fields, const QString& caption) {
     fields.number = std::to_string(diary_->model().rowCount() + 1);
-    if (fields.bike.empty()) fields.bike = diary::LastBike(diary_->model().table());
+    std::string& bike = fields[diary::Field::Bike];
+    if (bike.empty()) bike = diary::LastBike(diary_->model().table());
     diary::DiaryRecord saved;
     if (!RunEntryDialog([&](TAddForm& dialog) {
             if (!dialog.AddRide(fields, caption)) return false;
@@ -512,8 +513,9 @@ void TMainForm::EditRide() {
 }
 
 void TMainForm::RememberBike(const diary::DiaryRecord& record) {
-    if (record.bike.empty() || settingsUnreadable_) return;
-    Guarded(this, [&] { diary::AddBike(SettingsFile(), record.bike); });
+    const std::string& bike = record[diary::Field::Bike];
+    if (bike.empty() || settingsUnreadable_) return;
+    Guarded(this, [&] { diary::AddBike(SettingsFile(), bike); });
 }
 
 void TMainForm::DeleteRide() {

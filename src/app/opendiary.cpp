@@ -117,7 +117,7 @@ std::string OpenDiary::Reload(QWidget* parent, const std::optional<diary::Record
         }
     }
     const auto sameRide = [&selected](const diary::RecordRow& row) {
-        for (int i = 0; i < diary::kAllFieldCount; ++i) {
+        for (int i = 0; i < diary::kFieldCount; ++i) {
             const auto field = static_cast<diary::Field>(i);
             if (row.Get(field) != selected->Get(field)) return false;
         }

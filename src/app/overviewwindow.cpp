@@ -346,8 +346,7 @@ void TPrehledForm::Recompute() {
     if (Mesice == nullptr) BuildCharts();
     FillBikes();
     overview_ = std::make_unique<diary::Overview>(
-        list_->table().rows(), regional_,
-        bike_.empty() ? diary::RideFilter() : diary::OnBike(bike_));
+        list_->table(), regional_, bike_.empty() ? diary::RideFilter() : diary::OnBike(bike_));
     stale_ = false;
 
     // The years to choose from: the diary's, and this year's. The year shown first is the

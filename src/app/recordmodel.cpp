@@ -5,29 +5,18 @@
 #include <algorithm>
 
 #include "app/textcodec.h"
+#include "diary/fields.h"
 #include "diary/regional.h"
-
-// The program's own widths; the bike's column comes last, so it takes the rest of the view.
-const int RecordModel::kColumnWidths[diary::kColumnCount] = {
-    20, 75, 90, 90, 90, 50, 50, 50, 80, 60, 60, 200, 90,
-};
 
 RecordModel::RecordModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 QStringList RecordModel::Captions() {
-    return {QString(),
-            QStringLiteral("Datum"),
-            QStringLiteral("Odkud"),
-            QStringLiteral("Přes"),
-            QStringLiteral("Kam"),
-            QStringLiteral("Odjezd"),
-            QStringLiteral("Ujeto"),
-            QStringLiteral("Příjezd"),
-            QStringLiteral("Čas jízdy"),
-            QStringLiteral("Prům. r."),
-            QStringLiteral("Max. r."),
-            QStringLiteral("Poznámky"),
-            QStringLiteral("Kolo")};
+    QStringList captions;
+    for (int c = 0; c < diary::kColumnCount; ++c) {
+        const std::string_view caption = diary::ColumnAt(c)->list;
+        captions.append(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    }
+    return captions;
 }
 
 int RecordModel::rowCount(const QModelIndex& parent) const {
@@ -170,7 +159,7 @@ void SetUpRecordView(QTreeView* view, RecordModel* model, const diary::RegionalS
         const int caption = captions.horizontalAdvance(RecordModel::Captions().at(c));
         const int content = cells.horizontalAdvance(SampleText(c, regional));
         view->setColumnWidth(
-            c, std::max(RecordModel::kColumnWidths[c], std::max(caption, content) + kTextPadding));
+            c, std::max(diary::ColumnAt(c)->width, std::max(caption, content) + kTextPadding));
     }
 }
 

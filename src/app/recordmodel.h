@@ -15,8 +15,7 @@ class RecordModel : public QAbstractTableModel {
 public:
     explicit RecordModel(QObject* parent = nullptr);
 
-    static QStringList Captions();  // "", "Datum", "Odkud", "Přes", "Kam", ..., "Kolo"
-    static const int kColumnWidths[diary::kColumnCount];
+    static QStringList Captions();  // the list captions of diary::kFields, column by column
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -294,15 +294,16 @@ std::string RenameBikeInDiaryBytes(std::string_view bytes, std::string_view from
     if (!from.empty()) {
         for (const ProfileLine& line : NumberedKeyLines(bytes, kDiarySection)) {
             const std::string_view value = line.value;
-            // The bike runs from the note's separator, the eleventh, to the twelfth.
+            // The bike runs from the separator that ends the field before it to its own.
+            constexpr int kBikeSlot = static_cast<int>(Field::Bike);
             std::size_t begin = 0;
             int found = 0;
-            for (; found < kFieldCount; ++found) {
+            for (; found < kBikeSlot; ++found) {
                 const std::size_t at = value.find(kSeparator, begin);
                 if (at == std::string_view::npos) break;
                 begin = at + 1;
             }
-            if (found < kFieldCount) continue;
+            if (found < kBikeSlot) continue;
             const std::size_t end = value.find(kSeparator, begin);
             if (end == std::string_view::npos || value.substr(begin, end - begin) != from) continue;
             // A ride left without a bike loses the field and its separator, as if written
@@ -382,7 +383,7 @@ std::vector<BikeFigures> ComputeBikeFigures(const RecordTable& table,
     }
     BikeFigures noBike;
     for (const RecordRow& row : table.rows()) {
-        const std::string_view bike = row.Get(kBikeField);
+        const std::string_view bike = row.Get(Field::Bike);
         BikeFigures* f = &noBike;
         if (!bike.empty()) {
             const auto [it, added] = index.emplace(bike, figures.size());
@@ -404,7 +405,7 @@ std::vector<BikeFigures> ComputeBikeFigures(const RecordTable& table,
 std::vector<std::string> BikesOfRides(const RecordTable& table) {
     std::unordered_set<std::string_view> seen;
     for (const RecordRow& row : table.rows()) {
-        if (const std::string_view bike = row.Get(kBikeField); !bike.empty()) seen.insert(bike);
+        if (const std::string_view bike = row.Get(Field::Bike); !bike.empty()) seen.insert(bike);
     }
     std::vector<std::string> bikes(seen.begin(), seen.end());
     std::sort(bikes.begin(), bikes.end(), [](const std::string& a, const std::string& b) {
@@ -441,7 +442,7 @@ std::vector<PartStatus> ComputePartStatus(const RecordTable& table,
     }
     if (!partsOf.empty()) {
         for (const RecordRow& row : table.rows()) {
-            const auto it = partsOf.find(row.Get(kBikeField));
+            const auto it = partsOf.find(row.Get(Field::Bike));
             if (it == partsOf.end()) continue;
             const auto date = ReadDate(regional, row.Get(Field::Date));
             if (!date) continue;

@@ -1,6 +1,7 @@
 #include "diary/csv_export.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -185,15 +186,8 @@ void WriteCsv(CsvWriter& w, const std::vector<CsvColumn>& columns,
     std::vector<int> sources;
     for (const CsvColumn& column : columns) {
         const int list = column.listColumn;
-        if (list == 0) {
-            sources.push_back(kNumber);
-        } else if (list >= 1 && list <= kFieldCount) {
-            sources.push_back(static_cast<int>(kDisplayOrder[static_cast<std::size_t>(list - 1)]));
-        } else if (list == kColumnCount - 1) {
-            sources.push_back(static_cast<int>(kBikeField));
-        } else {
-            sources.push_back(kCall);
-        }
+        const auto field = FieldAtColumn(list);
+        sources.push_back(list == 0 ? kNumber : field ? static_cast<int>(*field) : kCall);
     }
     for (const RecordRow& row : rows) {
         for (std::size_t c = 0; c < columns.size(); ++c) {
@@ -214,10 +208,10 @@ std::size_t Expected(const std::vector<CsvColumn>& columns, const std::vector<Re
 
 }  // namespace
 
-std::vector<CsvColumn> ListCsvColumns(const std::array<std::string, kListColumnCount>& captions) {
+std::vector<CsvColumn> ListCsvColumns() {
     std::vector<CsvColumn> columns;
-    for (int i = 0; i < kListColumnCount; ++i) {
-        columns.push_back({captions[static_cast<std::size_t>(i)],
+    for (int i = 0; i < kColumnCount; ++i) {
+        columns.push_back({std::string(ColumnAt(i)->csv),
                            [i](const RecordRow& row) { return row.Column(i); }, i});
     }
     return columns;

@@ -4,7 +4,6 @@
 // in CRLF, the file replaced atomically. A text a spreadsheet would run as a formula (it starts
 // with "=", "+", "@", a tab, a CR, or "-" and is no negative number) gets a leading apostrophe.
 
-#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -21,14 +20,12 @@ struct RegionalSettings;
 struct CsvColumn {
     std::string caption;                                     // UTF-8
     std::function<std::string_view(const RecordRow&)> text;  // code page 1250
-    int listColumn = -1;                                     // 0..12, or -1 to call `text`
+    int listColumn = -1;  // 0..kColumnCount - 1, or -1 to call `text`
 };
 
-inline constexpr int kListColumnCount = kColumnCount;
-
-// The list's columns, the number, the eleven fields in display order and the bike, each under
-// its caption (UTF-8). More columns may follow them.
-std::vector<CsvColumn> ListCsvColumns(const std::array<std::string, kListColumnCount>& captions);
+// The list's columns, the number and every field in list order, each under its CSV caption from
+// kFields. More columns may follow them.
+std::vector<CsvColumn> ListCsvColumns();
 
 // ";" where the decimal separator is a comma, so that "21,5" stays one field; "," otherwise.
 char CsvSeparator(const RegionalSettings& regional);

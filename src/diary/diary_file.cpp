@@ -31,8 +31,8 @@ template <typename Record, typename GetField>
 std::string BuildKeyLines(const std::vector<Record>& records, GetField field) {
     std::size_t size = 0;
     for (const Record& r : records) {
-        size += 24 + kAllFieldCount;
-        for (int i = 0; i < kAllFieldCount; ++i) size += field(r, i).size();
+        size += 24 + kFieldCount;
+        for (int i = 0; i < kFieldCount; ++i) size += field(r, i).size();
     }
     std::string out;
     out.reserve(size);
@@ -41,13 +41,10 @@ std::string BuildKeyLines(const std::vector<Record>& records, GetField field) {
         out.append(NumberText(++n).view());
         out += '=';
         const std::size_t valueStart = out.size();
-        for (int i = 0; i < kFieldCount; ++i) {
+        // As FormatRecordLine: an optional field only when it or a later one is set.
+        const int written = WrittenFieldCount([&](int i) { return field(r, i); });
+        for (int i = 0; i < written; ++i) {
             out.append(field(r, i));
-            out += kSeparator;
-        }
-        // As FormatRecordLine: the bike only when there is one.
-        if (const std::string_view bike = field(r, kFieldCount); !bike.empty()) {
-            out.append(bike);
             out += kSeparator;
         }
         CheckProfileValue(std::string_view(out).substr(valueStart));
@@ -163,7 +160,7 @@ void SaveDiary(const std::string& path, const std::vector<DiaryRecord>& records)
 
 void SaveDiary(const std::string& path, const std::vector<RecordRow>& rows) {
     for (const RecordRow& row : rows) {
-        for (int i = 0; i < kAllFieldCount; ++i) CheckRecordField(row.Get(static_cast<Field>(i)));
+        for (int i = 0; i < kFieldCount; ++i) CheckRecordField(row.Get(static_cast<Field>(i)));
     }
     const std::string keyLines =
         BuildKeyLines(rows, [](const RecordRow& r, int i) { return r.Get(static_cast<Field>(i)); });

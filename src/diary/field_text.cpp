@@ -145,13 +145,8 @@ std::optional<double> ParseNumberImpl(std::string_view text, bool commaIsPoint) 
     return value;
 }
 
-struct RideTimeParts {
-    double hours = 0;
-    double minutes = 0;
-};
-
 // The hours and the minutes of a ride-time text, or nullopt where ParseRideTime falls back.
-std::optional<RideTimeParts> ReadRideTimeParts(std::string_view text) {
+std::optional<RideTimeParts> FullRideTimeParts(std::string_view text) {
     const std::size_t h = text.find('h');
     std::string_view hoursPart = text.substr(0, h);
     if (!hoursPart.empty()) hoursPart.remove_suffix(1);
@@ -234,13 +229,7 @@ std::string FormatRideTime(double hours) {
     return out;
 }
 
-double ParseRideTime(std::string_view text, double fallback) {
-    const auto parts = ReadRideTimeParts(text);
-    if (!parts) return fallback;
-    return parts->hours + parts->minutes / 60.0;
-}
-
-double RideTimeMinutesOrNaN(std::string_view text) {
+bool ReadRideTimeParts(std::string_view text, RideTimeParts& parts) {
     // "<digits> h <digits> m...", the form the program writes, needs no search: its digits are
     // exactly the two parts the full rule reads.
     const char* p = text.data();
@@ -253,14 +242,24 @@ double RideTimeMinutesOrNaN(std::string_view text) {
         value = static_cast<double>(v);
         return p != first && (p == end || !IsDigit(*p));
     };
-    double hours = 0, minutes = 0;
-    if (digits(hours) && end - p >= 3 && p[0] == ' ' && p[1] == 'h' && p[2] == ' ') {
+    if (digits(parts.hours) && end - p >= 3 && p[0] == ' ' && p[1] == 'h' && p[2] == ' ') {
         p += 3;
-        if (digits(minutes) && end - p >= 2 && p[0] == ' ' && p[1] == 'm')
-            return hours * 60 + minutes;
+        if (digits(parts.minutes) && end - p >= 2 && p[0] == ' ' && p[1] == 'm') return true;
     }
-    const auto parts = ReadRideTimeParts(text);
-    return parts ? parts->hours * 60 + parts->minutes : kNaN;
+    const auto full = FullRideTimeParts(text);
+    if (!full) return false;
+    parts = *full;
+    return true;
+}
+
+double ParseRideTime(std::string_view text, double fallback) {
+    RideTimeParts parts;
+    return ReadRideTimeParts(text, parts) ? parts.Hours() : fallback;
+}
+
+double RideTimeMinutesOrNaN(std::string_view text) {
+    RideTimeParts parts;
+    return ReadRideTimeParts(text, parts) ? parts.Minutes() : kNaN;
 }
 
 std::string FormatOneDecimal(double value) {

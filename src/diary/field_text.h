@@ -79,6 +79,17 @@ inline double CommaNumberOrNaN(std::string_view text) {
 // and gives "?", the import's unknown ride time.
 std::string FormatRideTime(double hours);
 
+// The two numbers of a ride-time text as ParseRideTime reads them. Each way of counting has its
+// own sum, as each reader always had: hours + minutes / 60 is not (hours * 60 + minutes) / 60.
+struct RideTimeParts {
+    double hours = 0;
+    double minutes = 0;
+    double Hours() const { return hours + minutes / 60.0; }
+    double Minutes() const { return hours * 60 + minutes; }
+};
+// Whether `text` reads as a ride time by ParseRideTime's rule; its numbers into `parts`.
+bool ReadRideTimeParts(std::string_view text, RideTimeParts& parts);
+
 // Hours from a ride-time text: the part before the first 'h' less its last character, the part
 // between that 'h' and the next 'm' less its last character, both read as numbers (no comma
 // conversion); `fallback` when either does not read.

@@ -13,7 +13,7 @@ std::string LastArrival(const RecordTable& list) {
 
 std::string LastBike(const RecordTable& list) {
     if (list.empty()) return {};
-    return std::string(list[list.size() - 1].Get(kBikeField));
+    return std::string(list[list.size() - 1].Get(Field::Bike));
 }
 
 DiaryRecord WithOdometer(DiaryRecord fields, const std::string& departure,

@@ -263,42 +263,39 @@ std::optional<Date> Rides::LastDate() const {
 }
 
 RideFilter OnBike(std::string bike) {
-    return [bike = std::move(bike)](const RecordRow& row) { return row.Get(kBikeField) == bike; };
+    return [bike = std::move(bike)](const RecordRow& row) { return row.Get(Field::Bike) == bike; };
 }
 
-Rides ReadRides(const std::vector<RecordRow>& rows, const RegionalSettings& regional,
+Rides ReadRides(const RecordTable& table, const RegionalSettings& regional,
                 const RideFilter& keep) {
+    const std::vector<DateValue>& dates = table.Dates(Field::Date, regional);
+    const std::vector<double>& distances = table.Decimals(Field::DistanceKm);
+    const std::vector<RideTimeParts>& rideTimes = table.RideTimes(Field::RideTime);
+    const std::vector<double>& averages = table.Decimals(Field::AvgSpeed);
+    const std::vector<double>& maxima = table.Decimals(Field::MaxSpeed);
     Rides out;
-    out.rides_.reserve(rows.size());
-    out.numbers_.reserve(rows.size());
+    out.rides_.reserve(table.size());
+    out.numbers_.reserve(table.size());
     bool anyDated = false;
-    // Rides come mostly in order, many to a month: the day number of the month's first day is
-    // worked out once per month rather than once per ride.
-    Date monthStart{0, 0, 1};
-    std::int32_t monthStartDay = 0;
-    for (const RecordRow& row : rows) {
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const RecordRow& row = table[i];
         if (keep && !keep(row)) continue;
         Ride ride{};
-        Date date;
-        if (ReadDate(regional, row.Get(Field::Date), date)) {
-            if (date.year != monthStart.year || date.month != monthStart.month) {
-                monthStart = Date{date.year, date.month, 1};
-                monthStartDay = DayOf(monthStart);
-            }
-            ride.day = monthStartDay + date.day - 1;
-            ride.year = static_cast<std::int16_t>(date.year);
-            ride.month = static_cast<std::uint8_t>(date.month);
-            ride.dayOfMonth = static_cast<std::uint8_t>(date.day);
+        if (const DateValue& date = dates[i]; date.valid()) {
+            ride.day = date.day;
+            ride.year = date.year;
+            ride.month = date.month;
+            ride.dayOfMonth = date.dayOfMonth;
             if (!anyDated || ride.day < out.firstDay_) out.firstDay_ = ride.day;
             if (!anyDated || ride.day > out.lastDay_) out.lastDay_ = ride.day;
             anyDated = true;
         } else {
             ++out.leftOut_.dates;
         }
-        ride.km = Usable(CommaNumberOrNaN(row.Get(Field::DistanceKm)), out.leftOut_.km);
-        ride.minutes = Usable(RideTimeMinutesOrNaN(row.Get(Field::RideTime)), out.leftOut_.times);
-        ride.avgSpeed = Usable(CommaNumberOrNaN(row.Get(Field::AvgSpeed)), out.leftOut_.avgSpeeds);
-        ride.maxSpeed = Usable(CommaNumberOrNaN(row.Get(Field::MaxSpeed)), out.leftOut_.maxSpeeds);
+        ride.km = Usable(distances[i], out.leftOut_.km);
+        ride.minutes = Usable(rideTimes[i].Minutes(), out.leftOut_.times);
+        ride.avgSpeed = Usable(averages[i], out.leftOut_.avgSpeeds);
+        ride.maxSpeed = Usable(maxima[i], out.leftOut_.maxSpeeds);
         out.rides_.push_back(ride);
         const std::uint32_t number = PlainNumber(row.Number());
         if (number == 0) out.otherNumbers_.emplace_back(out.rides_.size() - 1, row.Number());

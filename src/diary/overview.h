@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "diary/record.h"
+#include "diary/record_table.h"
 #include "diary/regional.h"
 
 namespace diary {
@@ -62,8 +63,7 @@ public:
     std::optional<Date> LastDate() const;
 
 private:
-    friend Rides ReadRides(const std::vector<RecordRow>&, const RegionalSettings&,
-                           const RideFilter&);
+    friend Rides ReadRides(const RecordTable&, const RegionalSettings&, const RideFilter&);
     std::vector<Ride> rides_;
     // A diary's numbers are 1, 2, 3...: kept as values, four bytes a ride. Any other text (0,
     // a leading zero, a letter) is kept as it is, by ride, with 0 in its place.
@@ -77,9 +77,9 @@ private:
 // Only the rides on `bike`, its name as the rides carry it (the overview's switch of bikes).
 RideFilter OnBike(std::string bike);
 
-// The rows (in list order) that `keep` accepts, each read once: the date in the user's short
-// date format, the distance, both speeds and the ride time.
-Rides ReadRides(const std::vector<RecordRow>& rows, const RegionalSettings& regional,
+// The rows (in list order) that `keep` accepts, from the table's values: the date in the
+// user's short date format, the distance, both speeds and the ride time.
+Rides ReadRides(const RecordTable& table, const RegionalSettings& regional,
                 const RideFilter& keep = {});
 
 // ---- Periods ----
@@ -194,9 +194,9 @@ struct PersonalRecords {
 class Overview {
 public:
     explicit Overview(Rides rides);
-    Overview(const std::vector<RecordRow>& rows, const RegionalSettings& regional,
+    Overview(const RecordTable& table, const RegionalSettings& regional,
              const RideFilter& keep = {})
-        : Overview(ReadRides(rows, regional, keep)) {}
+        : Overview(ReadRides(table, regional, keep)) {}
 
     const Rides& rides() const { return rides_; }
 

@@ -9,6 +9,8 @@
 namespace diary {
 namespace {
 
+std::size_t Slot(int slot) { return static_cast<std::size_t>(slot); }
+
 // Finds the separators that end the parts of a record line: ends[k] is where part k stops, for
 // the parts whose separator is there; returns how many there are (at most `max`).
 int FindSeparators(std::string_view text, std::size_t* ends, int max) {
@@ -29,8 +31,8 @@ int FindSeparators(std::string_view text, std::size_t* ends, int max) {
 
 DiaryRecord ParseRecordLine(std::string_view text) {
     DiaryRecord record;
-    std::size_t ends[kAllFieldCount + 1];
-    const int found = FindSeparators(text, ends, kAllFieldCount + 1);
+    std::size_t ends[kFieldCount + 1];
+    const int found = FindSeparators(text, ends, kFieldCount + 1);
     std::size_t start = 0;
     for (int part = 0; part < found; ++part) {
         std::string_view piece = text.substr(start, ends[part] - start);
@@ -45,16 +47,14 @@ DiaryRecord ParseRecordLine(std::string_view text) {
 }
 
 std::string FormatRecordLine(const DiaryRecord& record) {
-    std::size_t size = kFieldCount + 1 + record.bike.size();
-    for (const std::string& f : record.fields) size += f.size();
+    const int written = WrittenFieldCount(
+        [&record](int slot) -> std::string_view { return record.fields[Slot(slot)]; });
+    std::size_t size = static_cast<std::size_t>(written);
+    for (int slot = 0; slot < written; ++slot) size += record.fields[Slot(slot)].size();
     std::string line;
     line.reserve(size);
-    for (const std::string& f : record.fields) {
-        line += f;
-        line += kSeparator;
-    }
-    if (!record.bike.empty()) {
-        line += record.bike;
+    for (int slot = 0; slot < written; ++slot) {
+        line += record.fields[Slot(slot)];
         line += kSeparator;
     }
     return line;
@@ -87,7 +87,7 @@ void CheckBikeName(std::string_view name) {
 
 void CheckRecordFields(const DiaryRecord& record) {
     for (const std::string& f : record.fields) CheckRecordField(f);
-    if (!record.bike.empty()) CheckBikeName(record.bike);
+    if (!record[Field::Bike].empty()) CheckBikeName(record[Field::Bike]);
 }
 
 namespace {
@@ -104,8 +104,8 @@ void CheckRowSize(std::size_t size) {
 RecordRow RecordRow::Own(std::string_view number, const std::string_view* fields) {
     // "<number>§<date>§...§<note>§<bike>§" with the offsets taken from the parts themselves, so a
     // field holding "§" (which no writer accepts, but a row may carry) keeps its text.
-    std::size_t size = number.size() + 1 + kAllFieldCount;
-    for (int i = 0; i < kAllFieldCount; ++i) size += fields[i].size();
+    std::size_t size = number.size() + 1 + kFieldCount;
+    for (int i = 0; i < kFieldCount; ++i) size += fields[i].size();
     CheckRowSize(size);
     std::string text;
     text.reserve(size);
@@ -113,7 +113,7 @@ RecordRow RecordRow::Own(std::string_view number, const std::string_view* fields
     text += kSeparator;
     RecordRow row;
     row.begin_[0] = static_cast<std::uint32_t>(text.size());
-    for (std::size_t i = 0; i < kAllFieldCount; ++i) {
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
         text.append(fields[i]);
         text += kSeparator;
         row.begin_[i + 1] = static_cast<std::uint32_t>(text.size());
@@ -121,13 +121,13 @@ RecordRow RecordRow::Own(std::string_view number, const std::string_view* fields
     row.bytes_ = std::make_shared<const std::string>(std::move(text));
     row.text_ = row.bytes_->data();
     row.numberSize_ = static_cast<std::uint32_t>(number.size());
-    row.fields_ = kAllFieldCount;
+    row.fields_ = kFieldCount;
     return row;
 }
 
 RecordRow::RecordRow(const DiaryRecord& record) {
-    std::string_view fields[kAllFieldCount];
-    for (int i = 0; i < kAllFieldCount; ++i) fields[i] = record[static_cast<Field>(i)];
+    std::string_view fields[kFieldCount];
+    for (int i = 0; i < kFieldCount; ++i) fields[i] = record.fields[Slot(i)];
     *this = Own(record.number, fields);
 }
 
@@ -158,7 +158,7 @@ RecordRow RecordRow::FromShared(std::shared_ptr<const std::string> bytes, std::s
     const char* base = line.data();
     std::size_t pos = 0;
     std::size_t field = 0;
-    while (field < kAllFieldCount) {
+    while (field < kFieldCount) {
         const void* hit = std::memchr(base + pos, kSeparator, line.size() - pos);
         if (hit == nullptr) break;
         pos = static_cast<std::size_t>(static_cast<const char*>(hit) - base) + 1;
@@ -169,29 +169,26 @@ RecordRow RecordRow::FromShared(std::shared_ptr<const std::string> bytes, std::s
 }
 
 RecordRow RecordRow::WithNumber(std::string_view number) const {
-    std::string_view fields[kAllFieldCount];
-    for (int i = 0; i < kAllFieldCount; ++i) fields[i] = Get(static_cast<Field>(i));
+    std::string_view fields[kFieldCount];
+    for (int i = 0; i < kFieldCount; ++i) fields[i] = Slice(i + 1);
     return Own(number, fields);
 }
 
 std::string_view RecordRow::Column(int column) const {
     if (column == 0) return Number();
-    if (column == kColumnCount - 1) return Get(kBikeField);
-    if (column < 1 || column > kFieldCount) return {};
-    return Get(kDisplayOrder[static_cast<std::size_t>(column - 1)]);
+    const auto field = FieldAtColumn(column);
+    return field ? Get(*field) : std::string_view();
 }
 
 DiaryRecord RecordRow::ToRecord() const {
     DiaryRecord record;
     record.number.assign(Number());
-    for (int i = 0; i < kAllFieldCount; ++i) {
-        record[static_cast<Field>(i)].assign(Get(static_cast<Field>(i)));
-    }
+    for (int i = 0; i < kFieldCount; ++i) record.fields[Slot(i)].assign(Slice(i + 1));
     return record;
 }
 
 bool RecordRow::operator==(const RecordRow& other) const {
-    for (int i = 0; i <= kAllFieldCount; ++i) {
+    for (int i = 0; i <= kFieldCount; ++i) {
         if (Slice(i) != other.Slice(i)) return false;
     }
     return true;

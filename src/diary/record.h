@@ -9,68 +9,31 @@
 #include <string_view>
 #include <utility>
 
+#include "diary/fields.h"
+
 namespace diary {
 
 // The record separator "§" of code page 1250.
 inline constexpr char kSeparator = '\xA7';
 
-// The eleven fields every ride has, in the order of a record line in the file.
-enum class Field : int {
-    Date = 0,
-    From,
-    To,
-    Via,
-    DepartureKm,
-    ArrivalKm,
-    DistanceKm,
-    AvgSpeed,
-    MaxSpeed,
-    RideTime,
-    Note,
-};
-// The eleven fields every diary has always had (date to note): what `DiaryRecord::fields` holds.
-inline constexpr int kFieldCount = 11;
-// The bike: the twelfth field, after the note, which a line carries only when the ride has a
-// bike. It is a value of Field but no enumerator, so that every switch over the eleven fields
-// stays complete as it is.
-inline constexpr Field kBikeField = static_cast<Field>(kFieldCount);
-// With the bike: every field a record line can carry.
-inline constexpr int kAllFieldCount = kFieldCount + 1;
-// The list's columns: the number, the eleven fields in display order, then the bike ("Kolo").
-inline constexpr int kColumnCount = kAllFieldCount + 1;
-
-// The eleven fields in the order of the list columns 1..11 (column 0 is the number):
-// date, from, via, to, departure, distance, arrival, ride time, average, maximum, note.
-inline constexpr std::array<Field, kFieldCount> kDisplayOrder = {
-    Field::Date,        Field::From,       Field::Via,       Field::To,
-    Field::DepartureKm, Field::DistanceKm, Field::ArrivalKm, Field::RideTime,
-    Field::AvgSpeed,    Field::MaxSpeed,   Field::Note,
-};
-
 struct DiaryRecord {
     std::string number;
-    std::array<std::string, kFieldCount> fields;  // indexed by Field (file order), bike apart
-    std::string bike;                             // empty: a ride without a bike
+    std::array<std::string, kFieldCount> fields;  // indexed by Field (slot order)
 
-    std::string& operator[](Field f) { return f == kBikeField ? bike : fields[Index(f)]; }
-    const std::string& operator[](Field f) const {
-        return f == kBikeField ? bike : fields[Index(f)];
-    }
+    std::string& operator[](Field f) { return fields[static_cast<std::size_t>(f)]; }
+    const std::string& operator[](Field f) const { return fields[static_cast<std::size_t>(f)]; }
     bool operator==(const DiaryRecord&) const = default;
-
-private:
-    static std::size_t Index(Field f) { return static_cast<std::size_t>(f); }
 };
 
-// Splits "<number>§<date>§...§<note>§<bike>§" at its separators into number and the twelve
-// fields. Text after the thirteenth separator is ignored; fields whose separator is missing
-// stay empty, so a line of the eleven classic fields reads as a ride without a bike.
+// Splits "<number>§<date>§...§<note>§<bike>§" at its separators into the number and the fields
+// of kFields. Text after the last field's separator is ignored; fields whose separator is
+// missing stay empty, so a line of the eleven classic fields reads as a ride without a bike.
 // Kept for the fuzzers and tests: the diary readers split lines into RecordRows.
 DiaryRecord ParseRecordLine(std::string_view text);
 
-// "<date>§<from>§<to>§<via>§...§<note>§": eleven fields, each followed by "§" (no number),
-// then "<bike>§" only when the ride has a bike. A ride without one is written as it always
-// was, and a reader that knows eleven fields ignores the bike.
+// "<date>§<from>§<to>§<via>§...§<note>§": the fields in slot order, each followed by "§" (no
+// number); an optional field (the bike) only when it or a later one is set. A ride without a
+// bike is written as it always was, and a reader that knows eleven fields ignores the bike.
 std::string FormatRecordLine(const DiaryRecord& record);
 
 // Throws InvalidValueError when a field holds "§", CR, LF or NUL, any of which would split or
@@ -85,7 +48,7 @@ void CheckRecordField(std::string_view field);
 // CheckRecordField refuses.
 void CheckBikeName(std::string_view name);
 
-// One row of a record list: the number and the twelve field texts, read in place from bytes
+// One row of a record list: the number and the field texts, read in place from bytes
 // the row shares (with the other rows read from the same file, or its own), so that a list of
 // a hundred thousand rides costs little more than the file it was read from.
 class RecordRow {
@@ -95,7 +58,12 @@ public:
     RecordRow(const RecordRow&) = default;
     RecordRow& operator=(const RecordRow&) = default;
     // A moved-from row is left empty rather than pointing into bytes it no longer keeps.
-    RecordRow(RecordRow&& other) noexcept { *this = std::move(other); }
+    RecordRow(RecordRow&& other) noexcept
+        : bytes_(std::move(other.bytes_)),
+          text_(std::exchange(other.text_, "")),
+          numberSize_(std::exchange(other.numberSize_, 0)),
+          begin_(other.begin_),
+          fields_(std::exchange(other.fields_, 0)) {}
     RecordRow& operator=(RecordRow&& other) noexcept {
         bytes_ = std::move(other.bytes_);
         text_ = std::exchange(other.text_, "");
@@ -115,14 +83,14 @@ public:
 
     std::string_view Number() const { return Slice(0); }
     std::string_view Get(Field f) const { return Slice(static_cast<int>(f) + 1); }
-    // Column 0 is the number, columns 1..11 the fields in display order, column 12 the bike.
+    // Column 0 is the number, column c > 0 the field FieldAtColumn(c); empty past the last.
     std::string_view Column(int column) const;
 
     // The same row under another record number.
     RecordRow WithNumber(std::string_view number) const;
 
     DiaryRecord ToRecord() const;
-    // Same number and the same eleven texts: what a checked edit compares with the file.
+    // Same number and the same field texts: what a checked edit compares with the file.
     bool operator==(const RecordRow& other) const;
 
 private:
@@ -140,7 +108,7 @@ private:
     std::uint32_t numberSize_ = 0;
     // Field f (file order) runs from text_ + begin_[f] up to the separator before begin_[f + 1];
     // fields from fields_ on had no separator in their line and are empty.
-    std::array<std::uint32_t, kAllFieldCount + 1> begin_{};
+    std::array<std::uint32_t, kFieldCount + 1> begin_{};
     std::uint8_t fields_ = 0;
 };
 

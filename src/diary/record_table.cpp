@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <string>
 
+#include "diary/regional.h"
+#include "diary/search.h"
 #include "diary/sorting.h"
 
 namespace diary {
@@ -38,7 +41,101 @@ std::string Decrement(std::string_view number) {
     return s;
 }
 
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Reads dates that come mostly in order, many to a month: the day number of a month's first day
+// is worked out once per month rather than once per date.
+class DateReader {
+public:
+    explicit DateReader(const RegionalSettings& regional) : regional_(regional) {}
+
+    DateValue operator()(std::string_view text) {
+        Date date;
+        if (!ReadDate(regional_, text, date)) return {};
+        if (date.year != monthStart_.year || date.month != monthStart_.month) {
+            monthStart_ = Date{date.year, date.month, 1};
+            monthStartDay_ = static_cast<std::int32_t>(DayNumber(monthStart_));
+        }
+        return {monthStartDay_ + date.day - 1, static_cast<std::int16_t>(date.year),
+                static_cast<std::uint8_t>(date.month), static_cast<std::uint8_t>(date.day)};
+    }
+
+private:
+    const RegionalSettings& regional_;
+    Date monthStart_{0, 0, 1};
+    std::int32_t monthStartDay_ = 0;
+};
+
+RideTimeParts ReadRideTimeValue(std::string_view text) {
+    RideTimeParts parts;
+    return ReadRideTimeParts(text, parts) ? parts : RideTimeParts{kNaN, kNaN};
+}
+
+double ReadSearchRideTimeValue(std::string_view text) {
+    return ReadSearchRideTime(text).value_or(kNaN);
+}
+
+template <typename Value, typename Read>
+std::vector<Value> ReadColumn(const std::vector<RecordRow>& rows, Field field, Read&& read) {
+    std::vector<Value> values;
+    values.reserve(rows.size());
+    for (const RecordRow& row : rows) values.push_back(read(row.Get(field)));
+    return values;
+}
+
+template <typename Value>
+void Reorder(std::optional<std::vector<Value>>& values, const std::vector<std::uint32_t>& order) {
+    if (!values) return;
+    std::vector<Value> sorted;
+    sorted.reserve(order.size());
+    for (const std::uint32_t i : order) sorted.push_back((*values)[i]);
+    *values = std::move(sorted);
+}
+
 }  // namespace
+
+void RecordTable::Append(RecordRow row) {
+    for (int f = 0; f < kFieldCount; ++f) {
+        Values& v = values_[static_cast<std::size_t>(f)];
+        const std::string_view text = row.Get(static_cast<Field>(f));
+        if (v.decimals) v.decimals->push_back(CommaNumberOrNaN(text));
+        if (v.dates) {
+            const RegionalSettings regional{v.dateFormat, ","};
+            v.dates->push_back(DateReader(regional)(text));
+        }
+        if (v.rideTimes) v.rideTimes->push_back(ReadRideTimeValue(text));
+        if (v.searchRideTimes) v.searchRideTimes->push_back(ReadSearchRideTimeValue(text));
+    }
+    rows_.push_back(std::move(row));
+}
+
+const std::vector<double>& RecordTable::Decimals(Field field) const {
+    auto& values = values_[static_cast<std::size_t>(field)].decimals;
+    if (!values) values = ReadColumn<double>(rows_, field, CommaNumberOrNaN);
+    return *values;
+}
+
+const std::vector<DateValue>& RecordTable::Dates(Field field,
+                                                 const RegionalSettings& regional) const {
+    Values& v = values_[static_cast<std::size_t>(field)];
+    if (!v.dates || v.dateFormat != regional.dateFormat) {
+        v.dates = ReadColumn<DateValue>(rows_, field, DateReader(regional));
+        v.dateFormat = regional.dateFormat;
+    }
+    return *v.dates;
+}
+
+const std::vector<RideTimeParts>& RecordTable::RideTimes(Field field) const {
+    auto& values = values_[static_cast<std::size_t>(field)].rideTimes;
+    if (!values) values = ReadColumn<RideTimeParts>(rows_, field, ReadRideTimeValue);
+    return *values;
+}
+
+const std::vector<double>& RecordTable::SearchRideTimes(Field field) const {
+    auto& values = values_[static_cast<std::size_t>(field)].searchRideTimes;
+    if (!values) values = ReadColumn<double>(rows_, field, ReadSearchRideTimeValue);
+    return *values;
+}
 
 std::ptrdiff_t RecordTable::FindNumber(std::string_view number) const {
     for (std::size_t i = 0; i < rows_.size(); ++i) {
@@ -65,10 +162,11 @@ void RecordTable::RemoveAndRenumber(std::string_view number) {
         if (CompareNumbers(row.Number(), removed) > 0)
             row = row.WithNumber(Decrement(row.Number()));
     }
+    ForgetValues();
 }
 
 void RecordTable::SortByColumn(int column, const RegionalSettings& regional) {
-    const std::vector<std::uint32_t> order = SortOrder(rows_, column, regional);
+    const std::vector<std::uint32_t> order = SortOrder(*this, column, regional);
     // A list already in that order (the number column of a list as read) is left alone.
     bool unchanged = true;
     for (std::size_t i = 0; i < order.size() && unchanged; ++i) unchanged = order[i] == i;
@@ -77,6 +175,12 @@ void RecordTable::SortByColumn(int column, const RegionalSettings& regional) {
     sorted.reserve(rows_.size());
     for (std::uint32_t i : order) sorted.push_back(std::move(rows_[i]));
     rows_ = std::move(sorted);
+    for (Values& v : values_) {
+        Reorder(v.decimals, order);
+        Reorder(v.dates, order);
+        Reorder(v.rideTimes, order);
+        Reorder(v.searchRideTimes, order);
+    }
 }
 
 NumberIndex::NumberIndex(const RecordTable& table)

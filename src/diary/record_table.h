@@ -2,22 +2,36 @@
 // The working copy of an open diary as a list shows it: rows in list order (which a sort may
 // change), each row carrying its record number.
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "diary/field_text.h"
 #include "diary/record.h"
 
 namespace diary {
 
 struct RegionalSettings;
 
+// A date field read once in the short date format: its day number (DayNumber) and its parts;
+// all 0 where the text is no date.
+struct DateValue {
+    std::int32_t day = 0;
+    std::int16_t year = 0;
+    std::uint8_t month = 0;
+    std::uint8_t dayOfMonth = 0;
+    bool valid() const { return month != 0; }
+};
+
 class RecordTable {
 public:
     RecordTable() = default;
-    // Kept for the benchmarks and tests; the program fills a table with Assign.
+    // The list fills its table with Assign; a search makes one of the rows it read.
     explicit RecordTable(std::vector<RecordRow> rows) : rows_(std::move(rows)) {}
 
     std::size_t size() const { return rows_.size(); }
@@ -25,10 +39,36 @@ public:
     const RecordRow& operator[](std::size_t i) const { return rows_[i]; }
     const std::vector<RecordRow>& rows() const { return rows_; }
 
-    void Append(RecordRow row) { rows_.push_back(std::move(row)); }
-    void Replace(std::size_t i, RecordRow row) { rows_[i] = std::move(row); }
-    void Clear() { rows_.clear(); }
-    void Assign(std::vector<RecordRow> rows) { rows_ = std::move(rows); }
+    void Append(RecordRow row);
+    void Replace(std::size_t i, RecordRow row) {
+        rows_[i] = std::move(row);
+        ForgetValues();
+    }
+    void Clear() { Assign({}); }
+    // The rows, moved out; the table is left empty.
+    std::vector<RecordRow> Release() {
+        ForgetValues();
+        std::vector<RecordRow> rows = std::move(rows_);
+        rows_.clear();
+        return rows;
+    }
+    void Assign(std::vector<RecordRow> rows) {
+        rows_ = std::move(rows);
+        ForgetValues();
+    }
+
+    // The values of a field's texts in list order, read on first use by the rules of the text
+    // readers and kept until the rows change (a sort takes them along, an appended row adds its
+    // own). Not to be called from two threads at once, as they fill the table's memory.
+    //
+    // A Decimal field by ParseCommaNumber; NaN where the text is no number.
+    const std::vector<double>& Decimals(Field field) const;
+    // A Date field in `regional`'s short date format (read anew for another format).
+    const std::vector<DateValue>& Dates(Field field, const RegionalSettings& regional) const;
+    // A RideTime field by ReadRideTimeParts; NaN in both parts where the text is no ride time.
+    const std::vector<RideTimeParts>& RideTimes(Field field) const;
+    // A RideTime field as the search reads it (ReadSearchRideTime), in hours; NaN where none.
+    const std::vector<double>& SearchRideTimes(Field field) const;
 
     // Index of the row whose number text is `number`, or -1.
     std::ptrdiff_t FindNumber(std::string_view number) const;
@@ -44,7 +84,19 @@ public:
     void SortByColumn(int column, const RegionalSettings& regional);
 
 private:
+    // One field's values, each kind read only when asked for.
+    struct Values {
+        std::optional<std::vector<double>> decimals;
+        std::optional<std::vector<DateValue>> dates;
+        std::string dateFormat;  // the format `dates` were read in
+        std::optional<std::vector<RideTimeParts>> rideTimes;
+        std::optional<std::vector<double>> searchRideTimes;
+    };
+
+    void ForgetValues() { values_ = {}; }
+
     std::vector<RecordRow> rows_;
+    mutable std::array<Values, kFieldCount> values_;
 };
 
 // The rows of a table by record number, each found in constant time: FindNumber for many

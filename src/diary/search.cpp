@@ -4,35 +4,12 @@
 
 #include "diary/diary_file.h"
 #include "diary/field_text.h"
+#include "diary/record_table.h"
 #include "diary/regional.h"
 
 namespace diary {
 
 namespace {
-
-constexpr std::array<Field, kSearchConditionCount> kConditionFields = {
-    Field::Date,        Field::From,      Field::To,         Field::Via,
-    Field::DepartureKm, Field::ArrivalKm, Field::DistanceKm, Field::AvgSpeed,
-    Field::MaxSpeed,    Field::RideTime,  kBikeField,
-};
-
-enum class Test { Date, Text, Number, RideTime };
-
-Test TestOf(std::size_t condition) {
-    switch (condition) {
-        case 0:
-            return Test::Date;
-        case 1:
-        case 2:
-        case 3:
-        case 10:
-            return Test::Text;
-        case 9:
-            return Test::RideTime;
-        default:
-            return Test::Number;
-    }
-}
 
 // The lower ride-time bound must be longer than 8 characters: " h  min" and other stubs that
 // the ride-time dialog writes from empty boxes never match.
@@ -61,7 +38,6 @@ std::optional<double> ReadSearchRideTime(std::string_view text) {
 struct SearchQuery::Impl {
     struct Condition {
         Field field = Field::Date;
-        Test test = Test::Text;
         bool bounds = false;  // both bounds read; a range test can hit at all
         double lower = 0;
         double upper = 0;
@@ -71,25 +47,42 @@ struct SearchQuery::Impl {
     bool any = false;
     RegionalSettings regional;
 
-    bool Hits(const Condition& c, const RecordRow& row) const {
-        const std::string_view value = row.Get(c.field);
-        if (c.test == Test::Text) return value == c.text;
-        if (!c.bounds) return false;
-        std::optional<double> v;
-        switch (c.test) {
-            case Test::Date:
-                v = ReadDateDays(regional, value);
-                break;
-            case Test::Number:
-                v = ParseCommaNumber(value);
-                break;
-            case Test::RideTime:
-                v = ReadSearchRideTime(value);
-                break;
-            case Test::Text:
-                break;
+    // Sets hits[i] to `any` where condition `c` answers `any` for row i: under "A" a row that
+    // fails one condition is out, under "nebo" a row that meets one is in.
+    void Apply(const Condition& c, const RecordTable& table,
+               std::vector<std::uint8_t>& hits) const {
+        const std::size_t count = table.size();
+        const auto mark = [&](auto&& hit) {
+            for (std::size_t i = 0; i < count; ++i)
+                if (hit(i) == any) hits[i] = any;
+        };
+        const auto inRange = [&c](double v) { return c.lower <= v && v <= c.upper; };
+        switch (InfoOf(c.field).kind) {
+            case FieldKind::Text:
+                mark([&](std::size_t i) { return table[i].Get(c.field) == c.text; });
+                return;
+            case FieldKind::Date: {
+                if (!c.bounds) break;
+                const std::vector<DateValue>& dates = table.Dates(c.field, regional);
+                mark([&](std::size_t i) {
+                    return dates[i].valid() && inRange(static_cast<double>(dates[i].day));
+                });
+                return;
+            }
+            case FieldKind::Decimal: {
+                if (!c.bounds) break;
+                const std::vector<double>& values = table.Decimals(c.field);
+                mark([&](std::size_t i) { return inRange(values[i]); });
+                return;
+            }
+            case FieldKind::RideTime: {
+                if (!c.bounds) break;
+                const std::vector<double>& values = table.SearchRideTimes(c.field);
+                mark([&](std::size_t i) { return inRange(values[i]); });
+                return;
+            }
         }
-        return v && c.lower <= *v && *v <= c.upper;
+        mark([](std::size_t) { return false; });
     }
 };
 
@@ -97,27 +90,26 @@ SearchQuery::SearchQuery(const SearchConditions& conditions, const RegionalSetti
     auto impl = std::make_shared<Impl>();
     impl->any = conditions.any;
     impl->regional = regional;
-    for (std::size_t i = 0; i < kConditionFields.size(); ++i) {
+    for (std::size_t i = 0; i < kSearchFields.size(); ++i) {
         if (!conditions.enabled[i]) continue;
         Impl::Condition c;
-        c.field = kConditionFields[i];
-        c.test = TestOf(i);
+        c.field = kSearchFields[i];
         const std::string& lower = conditions.lower[i];
         const std::string& upper = conditions.upper[i];
         std::optional<double> lo, hi;
-        switch (c.test) {
-            case Test::Text:
+        switch (InfoOf(c.field).kind) {
+            case FieldKind::Text:
                 c.text = lower;
                 break;
-            case Test::Date:
+            case FieldKind::Date:
                 lo = ReadDateDays(regional, lower);
                 hi = ReadDateDays(regional, upper);
                 break;
-            case Test::Number:
+            case FieldKind::Decimal:
                 lo = ParseCommaNumber(lower);
                 hi = ParseCommaNumber(upper);
                 break;
-            case Test::RideTime:
+            case FieldKind::RideTime:
                 if (LowerRideTimeLongEnough(lower)) {
                     lo = ReadSearchRideTime(lower);
                     hi = ReadSearchRideTime(upper);
@@ -134,27 +126,32 @@ SearchQuery::SearchQuery(const SearchConditions& conditions, const RegionalSetti
     impl_ = std::move(impl);
 }
 
-bool SearchQuery::Matches(const RecordRow& row) const {
+std::vector<std::uint32_t> SearchQuery::Select(const RecordTable& table) const {
     const Impl& q = *impl_;
-    if (q.any) {
-        for (const auto& c : q.conditions)
-            if (q.Hits(c, row)) return true;
-        return false;
-    }
-    for (const auto& c : q.conditions)
-        if (!q.Hits(c, row)) return false;
-    return true;
+    // No condition holds under "nebo" until one does; under "A" every row holds until one fails.
+    std::vector<std::uint8_t> hits(table.size(), q.any ? 0 : 1);
+    for (const auto& c : q.conditions) q.Apply(c, table, hits);
+    std::vector<std::uint32_t> positions;
+    positions.reserve(table.size());
+    for (std::size_t i = 0; i < hits.size(); ++i)
+        if (hits[i]) positions.push_back(static_cast<std::uint32_t>(i));
+    return positions;
 }
 
 std::vector<RecordRow> SearchDiary(const std::string& path, const SearchConditions& conditions,
                                    const RegionalSettings& regional) {
     const SearchQuery query(conditions, regional);
-    std::vector<RecordRow> rows = ReadDiaryRows(path);
+    RecordTable table(ReadDiaryRows(path));
+    const std::vector<std::uint32_t> hits = query.Select(table);
     // The hits keep their order and stay where they were read: no second list that grows
     // hit by hit, which costs as much as the search itself when every ride is a hit.
-    rows.erase(std::remove_if(rows.begin(), rows.end(),
-                              [&query](const RecordRow& row) { return !query.Matches(row); }),
-               rows.end());
+    std::vector<RecordRow> rows = table.Release();
+    std::size_t kept = 0;
+    for (const std::uint32_t at : hits) {
+        if (at != kept) rows[kept] = std::move(rows[at]);
+        ++kept;
+    }
+    rows.resize(kept);
     return rows;
 }
 

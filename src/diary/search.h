@@ -1,8 +1,9 @@
 #pragma once
-// The search: eleven conditions over the fields of a record, joined by "A" (all) or "nebo" (any).
+// The search: conditions over the fields of a record, joined by "A" (all) or "nebo" (any).
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 
 namespace diary {
 
+class RecordTable;
 struct RegionalSettings;
 
 // The ride time as the search reads it: the text with its first "h " and then its first
@@ -20,11 +22,28 @@ struct RegionalSettings;
 // nullopt when either does not read.
 std::optional<double> ReadSearchRideTime(std::string_view text);
 
-// The conditions in the window's order: 0 date, 1 from, 2 to, 3 via, 4 departure, 5 arrival,
-// 6 distance, 7 average speed, 8 maximum speed, 9 ride time, 10 bike ("Kolo": exact text like
-// "Odkud", so an empty edit finds the rides without a bike). `lower` is the edit of a text
-// condition or the "Od" bound, `upper` the "Do" bound (unused for text conditions).
-inline constexpr std::size_t kSearchConditionCount = 11;
+namespace detail {
+constexpr std::size_t SearchedFieldCount() {
+    std::size_t n = 0;
+    for (const FieldInfo& f : kFields) n += f.searched ? 1 : 0;
+    return n;
+}
+}  // namespace detail
+
+// The conditions in the window's order: the searched fields of kFields in slot order (date,
+// from, to, via, departure, arrival, distance, average speed, maximum speed, ride time, bike).
+// `lower` is the edit of a text condition or the "Od" bound, `upper` the "Do" bound (unused for
+// text conditions). A Text field is matched as its exact text, so an empty "Kolo" finds the
+// rides without a bike.
+inline constexpr std::size_t kSearchConditionCount = detail::SearchedFieldCount();
+inline constexpr std::array<Field, kSearchConditionCount> kSearchFields = [] {
+    std::array<Field, kSearchConditionCount> fields{};
+    std::size_t n = 0;
+    for (const FieldInfo& f : kFields)
+        if (f.searched) fields[n++] = f.field;
+    return fields;
+}();
+
 struct SearchConditions {
     std::array<bool, kSearchConditionCount> enabled{};
     std::array<std::string, kSearchConditionCount> lower;
@@ -32,15 +51,16 @@ struct SearchConditions {
     bool any = false;  // false: "A", true: "nebo"
 };
 
-// A ticked text condition (from, to, via) holds when the field is exactly its edit. A ticked
-// range condition holds when lower <= field <= upper, all three read the same way: dates in the
-// short date format, numbers through CommaToDot, ride times by ReadSearchRideTime; it never
-// holds when any of the three does not read, nor for ride times when the lower bound has 8
-// characters or fewer. Compiles the conditions once (bounds read once).
+// A ticked Text condition holds when the field is exactly its edit. A ticked range condition
+// holds when lower <= field <= upper, all three read the same way: dates in the short date
+// format, numbers through CommaToDot, ride times by ReadSearchRideTime; it never holds when any
+// of the three does not read, nor for ride times when the lower bound has 8 characters or
+// fewer. Compiles the conditions once (bounds read once).
 class SearchQuery {
 public:
     SearchQuery(const SearchConditions& conditions, const RegionalSettings& regional);
-    bool Matches(const RecordRow& row) const;
+    // The positions of the rows that match, ascending; the fields' values are the table's own.
+    std::vector<std::uint32_t> Select(const RecordTable& table) const;
 
 private:
     struct Impl;

@@ -1,6 +1,5 @@
 #pragma once
-// The ascending sort of a record list by one of its columns: the number, the eleven fields and
-// the bike.
+// The ascending sort of a record list by one of its columns: the number or a field.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +11,7 @@
 
 namespace diary {
 
+class RecordTable;
 struct RegionalSettings;
 
 // Byte-wise comparison folding only ASCII a-z to capitals: the first differing byte pair
@@ -24,15 +24,15 @@ int CompareTexts(std::string_view a, std::string_view b);
 std::vector<std::uint32_t> MergeSortOrder(
     std::size_t count, const std::function<int(std::uint32_t, std::uint32_t)>& compare);
 
-// The new list order of `rows` (a permutation of positions) for an ascending sort by list
-// column `column` (0..12), by that merge sort. A row goes after another when its text in the
-// column compares greater by CompareTexts (columns 2, 3, 4, 8, 11, 12: from, via, to, ride
-// time, note, bike) or, where the column holds values, when its value is >= the other's (so
-// equal values answer yes): the record number read as a whole number (column 0), the date in
-// the regional short format (1), numbers through CommaToDot (5, 6, 7, 9, 10). A value that
-// does not read never goes after anything, nor anything after it; no other column moves a row.
-// Each row's key is read once before the sort.
-std::vector<std::uint32_t> SortOrder(const std::vector<RecordRow>& rows, int column,
+// The new list order of the table's rows (a permutation of positions) for an ascending sort by
+// list column `column`, by that merge sort. A row goes after another when its text in the
+// column compares greater by CompareTexts (a Text or RideTime field of kFields) or, where the
+// column holds values, when its value is >= the other's (so equal values answer yes): the
+// record number read as a whole number (column 0), a Date field's day number in the regional
+// short format, a Decimal field through CommaToDot. A value that does not read never goes
+// after anything, nor anything after it; no other column moves a row. The keys are the
+// table's values, read once.
+std::vector<std::uint32_t> SortOrder(const RecordTable& table, int column,
                                      const RegionalSettings& regional);
 
 }  // namespace diary

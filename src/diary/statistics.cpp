@@ -2,8 +2,7 @@
 
 #include <charconv>
 #include <cmath>
-#include <limits>
-#include <optional>
+#include <vector>
 
 #include "diary/field_text.h"
 #include "diary/record_table.h"
@@ -21,22 +20,16 @@ struct Extremes {
     double minimum = kMinimumStart;
     double maximum = kMaximumStart;
 
-    // An unreadable text leaves the minimum alone and counts as 0 for the maximum, which is
-    // what reading it once with each start value as the fallback would give.
-    void Add(std::optional<double> value) {
-        const double a = value.value_or(kMinimumStart);
+    // An unreadable text (NaN) leaves the minimum alone and counts as 0 for the maximum, which
+    // is what reading it once with each start value as the fallback would give.
+    void Add(double value) {
+        const bool read = !std::isnan(value);
+        const double a = read ? value : kMinimumStart;
         if (a < minimum) minimum = a;
-        const double b = value.value_or(kMaximumStart);
+        const double b = read ? value : kMaximumStart;
         if (b > maximum) maximum = b;
     }
 };
-
-std::optional<double> RideTimeValue(std::string_view text) {
-    // No ride time reads as NaN with either fallback, so NaN marks the unreadable one.
-    const double hours = ParseRideTime(text, std::numeric_limits<double>::quiet_NaN());
-    if (std::isnan(hours)) return std::nullopt;
-    return hours;
-}
 
 }  // namespace
 
@@ -50,25 +43,29 @@ std::array<std::string, 12> Statistics::Rows() const {
 }
 
 Statistics ComputeStatistics(const RecordTable& table, const RegionalSettings& regional) {
-    // One pass, each field read once: a big diary's figures cost about as much as reading it.
+    // The table's values, read once; one pass over them.
+    const std::vector<RideTimeParts>& rideTimes = table.RideTimes(Field::RideTime);
+    const std::vector<double>& distances = table.Decimals(Field::DistanceKm);
+    const std::vector<double>& averages = table.Decimals(Field::AvgSpeed);
+    const std::vector<double>& maxima = table.Decimals(Field::MaxSpeed);
     Extremes times, distance, average, maximum;
     double timeSum = 0;
     double speedSum = 0;
     long long speeds = 0;
-    for (const RecordRow& row : table.rows()) {
-        const auto time = RideTimeValue(row.Get(Field::RideTime));
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        // No ride time reads as NaN in both parts, and so as NaN hours.
+        const double time = rideTimes[i].Hours();
         times.Add(time);
-        timeSum += time.value_or(0);
-        distance.Add(ParseCommaNumber(row.Get(Field::DistanceKm)));
-        const auto speed = ParseCommaNumber(row.Get(Field::AvgSpeed));
+        if (!std::isnan(time)) timeSum += time;
+        distance.Add(distances[i]);
+        const double speed = averages[i];
         average.Add(speed);
         // A text that reads as exactly -1 is left out of the mean like an unreadable one.
-        const double v = speed.value_or(kNoValue);
-        if (v != kNoValue) {
-            speedSum += v;
+        if (!std::isnan(speed) && speed != kNoValue) {
+            speedSum += speed;
             ++speeds;
         }
-        maximum.Add(ParseCommaNumber(row.Get(Field::MaxSpeed)));
+        maximum.Add(maxima[i]);
     }
 
     const std::string_view sep = regional.decimalSeparator;

@@ -99,7 +99,7 @@ void ListsTest::columnsHoldTypicalContent() {
     const int headerMargin = view.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &view);
     for (int c = 0; c < typical.size(); ++c) {
         const int width = view.columnWidth(c);
-        QVERIFY2(width >= RecordModel::kColumnWidths[c], qPrintable(QString::number(c)));
+        QVERIFY2(width >= diary::ColumnAt(c)->width, qPrintable(QString::number(c)));
         QVERIFY2(width >= cells.horizontalAdvance(typical[c]) + 2 * cellMargin + 1,
                  qPrintable(
                      QStringLiteral("'%1' is cut in a column %2 wide").arg(typical[c]).arg(width)));

@@ -251,8 +251,9 @@ void TracksCsvTest::newLikeSelected() {
     guitest::Get<QAction>(main, "Novpodlevybranho1")->trigger();
     QCOMPARE(seen->size(), std::size_t{1});
     QCOMPARE(seen->at(0).title, Q("Nový údaj"));
-    diary::DiaryRecord expected{"4", {}, {}};
-    for (int i = 0; i < diary::kFieldCount; ++i) expected.fields[i] = ToCp(fields[i]);
+    diary::DiaryRecord expected{"4", {}};
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        expected.fields[static_cast<std::size_t>(i)] = ToCp(fields[i]);
     QCOMPARE(seen->at(0).fields, expected);
     const auto file = diary::ReadDiary(session.FsPath("vamo2001.vam"));
     QCOMPARE(file.size(), ok ? std::size_t{4} : std::size_t{3});

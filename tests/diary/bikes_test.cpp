@@ -255,7 +255,7 @@ TEST(RenameBikeInDiary, OneSaveOfTheWholeDiaryOrNone) {
     EXPECT_EQ(ReadFileBytes(path), renamed);
     // The rows the list shows next come from the bytes saved, not from another read.
     ASSERT_EQ(change.Rows().size(), 3u);
-    EXPECT_EQ(change.Rows()[2].Get(diary::kBikeField), "Author");
+    EXPECT_EQ(change.Rows()[2].Get(Field::Bike), "Author");
 
     // A name the settings could not hold is refused, and a bike no ride has writes nothing.
     EXPECT_THROW((void)diary::RenameBikeInDiary(path, "Author", " B"), diary::InvalidValueError);
@@ -383,7 +383,7 @@ RecordTable SmallDiary() {
         record[Field::Date] = r.date;
         record[Field::DistanceKm] = r.km;
         record[Field::RideTime] = r.time;
-        record.bike = r.bike;
+        record[Field::Bike] = r.bike;
         table.Append(RecordRow(record));
     }
     return table;

@@ -21,18 +21,13 @@ namespace {
 
 using diary::Field;
 
-std::array<std::string, diary::kListColumnCount> Captions() {
-    return {"",        "Datum",     "Odkud",    "Přes",    "Kam",      "Odjezd", "Ujeto",
-            "Příjezd", "Čas jízdy", "Prům. r.", "Max. r.", "Poznámky", "Kolo"};
-}
-
 // A row from UTF-8 field texts in file order, stored as the diary stores them (code page 1250).
 diary::RecordRow Row(const std::string& number, const std::array<std::string, 11>& utf8,
                      const std::string& bike = "") {
     diary::DiaryRecord r;
     r.number = number;
     for (std::size_t i = 0; i < utf8.size(); ++i) r.fields[i] = diary::Utf8ToCp1250(utf8[i]);
-    r.bike = diary::Utf8ToCp1250(bike);
+    r[Field::Bike] = diary::Utf8ToCp1250(bike);
     return diary::RecordRow(r);
 }
 
@@ -66,12 +61,11 @@ TEST(FormatCsv, WritesTheListAsExactBytes) {
                "2,,,,,,,,,,,,\r\n"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(diary::FormatCsv(diary::ListCsvColumns(Captions()), rows,
-                                   diary::CsvSeparator(c.regional)),
+        EXPECT_EQ(diary::FormatCsv(diary::ListCsvColumns(), rows, diary::CsvSeparator(c.regional)),
                   c.bytes)
             << c.label;
     }
-    EXPECT_EQ(diary::FormatCsv(diary::ListCsvColumns(Captions()), {}, ';'),
+    EXPECT_EQ(diary::FormatCsv(diary::ListCsvColumns(), {}, ';'),
               bom +
                   ";Datum;Odkud;Přes;Kam;Odjezd;Ujeto;Příjezd;Čas jízdy;Prům. r.;Max. r.;"
                   "Poznámky;Kolo\r\n")
@@ -121,10 +115,6 @@ std::string PythonCells(const std::string& path, char separator) {
 }
 
 TEST(ExportCsv, ARealCsvReaderReadsEveryCellBack) {
-    std::array<std::string, diary::kListColumnCount> captions = Captions();
-    captions[0] = "Číslo";
-    captions[2] = "Odkud; \"kam\", přes";
-    captions[11] = "Poznámky\r\nřádek\ndva";
     const std::vector<diary::RecordRow> rows = {
         Row("1", {"18.5.2024", "Žďár; nad Sázavou", "\"Kam\"", "Ves, Lhota", "1 200,5", "1235",
                   "35,5", "21.5", "41", "1 h 45 min", "\"; , \"\""}),
@@ -133,7 +123,10 @@ TEST(ExportCsv, ARealCsvReaderReadsEveryCellBack) {
         Row("10", {"", "a\"b", "\"", ";", ",", "\"\"", "x;y,z", "", "", "", ""}),
     };
     // One more column after the list's own.
-    std::vector<diary::CsvColumn> columns = diary::ListCsvColumns(captions);
+    std::vector<diary::CsvColumn> columns = diary::ListCsvColumns();
+    columns[0].caption = "Číslo";
+    columns[2].caption = "Odkud; \"kam\", přes";
+    columns[11].caption = "Poznámky\r\nřádek\ndva";
     columns.push_back({"Kolo \"silniční\"", [](const diary::RecordRow& row) {
                            return row.Get(Field::Note).substr(0, 2);
                        }});
@@ -167,8 +160,7 @@ TEST(ExportCsv, AFailedWriteLeavesNoFileAndSaysWhere) {
     testsupport::TempDir dir;
     const std::string path = dir.File("chybí/jizdy.csv");
     try {
-        diary::ExportCsv(path, diary::ListCsvColumns(Captions()), {},
-                         diary::RegionalSettings::Czech());
+        diary::ExportCsv(path, diary::ListCsvColumns(), {}, diary::RegionalSettings::Czech());
         ADD_FAILURE() << "written";
     } catch (const diary::WriteError& e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);

@@ -222,7 +222,7 @@ TEST(RecordCommand, RoundTripsEveryByteAFieldMayHold) {
     r.number = "1";
     for (int b = 1; b < 256; ++b) {
         if (b == '\r' || b == '\n' || b == 0xA7) continue;
-        r.fields[static_cast<std::size_t>(b % diary::kFieldCount)] += static_cast<char>(b);
+        r.fields[static_cast<std::size_t>(b % diary::kRequiredFieldCount)] += static_cast<char>(b);
     }
     r[diary::Field::Date] = "1.1.2001";  // a line may not start with a blank
     testsupport::WriteRide(path, "1", r);
@@ -430,7 +430,7 @@ TEST(SaveDiary, RowsAndRecordsGiveTheSameBytes) {
 // A ride with a bike gains one field; one without stays byte for byte as it always was.
 TEST(SaveDiary, EveryWriterKeepsTheBike) {
     DiaryRecord withBike = Ride("1", "a");
-    withBike.bike = "Favorit";
+    withBike[diary::Field::Bike] = "Favorit";
     const DiaryRecord without = Ride("2", "b");
     const std::string expected =
         "[Data]\r\n1=" + RideLine("a") + L("Favorit§") + "\r\n2=" + RideLine("b") + "\r\n";

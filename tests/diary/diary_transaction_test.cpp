@@ -58,7 +58,7 @@ void ExpectWholeRun(const std::string& path) {
     ASSERT_EQ(lines.size(), rows.size()) << "key lines outside the run 1.." << rows.size();
     for (const auto& line : lines) {
         EXPECT_EQ(std::count(line.value.begin(), line.value.end(), diary::kSeparator),
-                  diary::kFieldCount)
+                  diary::kRequiredFieldCount)
             << "key " << line.key << ": " << line.value;
     }
 }
@@ -223,7 +223,7 @@ TEST(StaleList, EditOrDeleteIsRefusedWhenOnlyTheBikeChanged) {
         TempDir dir;
         const std::string path = dir.File("rides.vam");
         DiaryRecord onBike = Ride("r2");
-        onBike.bike = "Favorit";
+        onBike[diary::Field::Bike] = "Favorit";
         diary::SaveDiary(path, std::vector<DiaryRecord>{Ride("r1"), onBike, Ride("r3")});
         const std::vector<RecordRow> list = diary::ReadDiaryRows(path);
         ASSERT_EQ(diary::RenameBikeInDiary(path, "Favorit", "Author").rides, 1u);

@@ -39,7 +39,9 @@ using testsupport::TempDir;
 using testsupport::WriteFileBytes;
 
 // A record line whose date is `date` and whose other fields are empty.
-std::string Line(const std::string& date) { return date + std::string(diary::kFieldCount, '\xA7'); }
+std::string Line(const std::string& date) {
+    return date + std::string(diary::kRequiredFieldCount, '\xA7');
+}
 
 std::string Noise(unsigned seed, std::size_t size) {
     std::mt19937 rng(seed);

@@ -34,7 +34,7 @@
 namespace {
 
 using diary::DiaryRecord;
-using diary::kFieldCount;
+using diary::kRequiredFieldCount;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
@@ -60,11 +60,11 @@ std::string RandomText(std::mt19937_64& rng, std::size_t maxLength) {
 
 DiaryRecord RandomRecord(std::mt19937_64& rng) {
     DiaryRecord r;
-    for (int i = 0; i < kFieldCount; ++i)
+    for (int i = 0; i < kRequiredFieldCount; ++i)
         r.fields[static_cast<std::size_t>(i)] = RandomText(rng, 24);
     r.fields[0].insert(r.fields[0].begin(), static_cast<char>('1' + rng() % 9));
     // Some long notes, so that a save takes long enough to be cut in the middle.
-    if (rng() % 4 == 0) r.fields[kFieldCount - 1] = RandomText(rng, 4000);
+    if (rng() % 4 == 0) r[diary::Field::Note] = RandomText(rng, 4000);
     return r;
 }
 
@@ -163,7 +163,8 @@ std::string ExpectedBytes(const std::vector<DiaryRecord>& state) {
     out += kHeader;
     for (std::size_t i = 0; i < state.size(); ++i) {
         out += std::to_string(i + 1) + "=";
-        for (const std::string& f : state[i].fields) out += f + '\xA7';
+        for (int f = 0; f < kRequiredFieldCount; ++f)
+            out += state[i].fields[static_cast<std::size_t>(f)] + '\xA7';
         out += "\r\n";
     }
     out += kAfter;

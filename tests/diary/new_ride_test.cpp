@@ -29,7 +29,7 @@ TEST(WithOdometer, ArrivalIsDepartureAndDistanceWhereBothRead) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.distance) + " + " + c.departure);
-        diary::DiaryRecord fields{"7", {}, {}};
+        diary::DiaryRecord fields{"7", {}};
         fields[Field::DistanceKm] = c.distance;
         fields[Field::Note] = "beze změny";
         diary::DiaryRecord expected = fields;

@@ -22,8 +22,8 @@ struct R {
 };
 
 // Rows numbered 1.. in the order given.
-std::vector<RecordRow> Rows(const std::vector<R>& rides) {
-    std::vector<RecordRow> rows;
+diary::RecordTable Rows(const std::vector<R>& rides) {
+    diary::RecordTable rows;
     for (const R& r : rides) {
         DiaryRecord record;
         record.number = std::to_string(rows.size() + 1);
@@ -33,7 +33,7 @@ std::vector<RecordRow> Rows(const std::vector<R>& rides) {
         record[Field::AvgSpeed] = r.avg;
         record[Field::MaxSpeed] = r.max;
         record[Field::Note] = r.note;
-        rows.emplace_back(record);
+        rows.Append(RecordRow(record));
     }
     return rows;
 }
@@ -95,12 +95,13 @@ TEST(ReadRides, ReadsDatesInTheUsersFormat) {
 }
 
 TEST(ReadRides, FilterReachesEveryFigure) {
-    auto rows = Rows({{"1.5.2024", "10", "", "", "", "A"},
-                      {"2.5.2024", "99", "", "", "", "B"},
-                      {"x", "", "", "", "", "A"},
-                      {"3.5.2024", "", "", "", "", "A"}});
+    std::vector<RecordRow> rows = Rows({{"1.5.2024", "10", "", "", "", "A"},
+                                        {"2.5.2024", "99", "", "", "", "B"},
+                                        {"x", "", "", "", "", "A"},
+                                        {"3.5.2024", "", "", "", "", "A"}})
+                                      .rows();
     rows[2] = rows[2].WithNumber("03");  // record numbers of any text come back as they were
-    const Overview overview(rows, kCzech,
+    const Overview overview(diary::RecordTable(rows), kCzech,
                             [](const RecordRow& row) { return row.Get(Field::Note) == "A"; });
     const Rides& rides = overview.rides();
     ASSERT_EQ(rides.all().size(), 3u);

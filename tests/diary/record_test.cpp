@@ -16,7 +16,6 @@ namespace {
 using namespace std::string_literals;
 using diary::DiaryRecord;
 using diary::Field;
-using diary::kBikeField;
 using diary::RecordRow;
 
 using testsupport::L;
@@ -25,7 +24,7 @@ DiaryRecord Make(std::string number, std::vector<std::string> fields, std::strin
     DiaryRecord r;
     r.number = std::move(number);
     for (std::size_t i = 0; i < fields.size(); ++i) r.fields[i] = std::move(fields[i]);
-    r.bike = std::move(bike);
+    r[Field::Bike] = std::move(bike);
     return r;
 }
 
@@ -140,7 +139,8 @@ TEST(FormatRecordLine, ReaderOfElevenFieldsIgnoresTheBike) {
             ElevenFieldReader(ride.number + diary::kSeparator + diary::FormatRecordLine(ride));
         EXPECT_EQ(old[0], ride.number);
         EXPECT_EQ(std::vector<std::string>(old.begin() + 1, old.end()),
-                  std::vector<std::string>(ride.fields.begin(), ride.fields.end()));
+                  std::vector<std::string>(ride.fields.begin(),
+                                           ride.fields.begin() + diary::kRequiredFieldCount));
     }
 }
 
@@ -219,7 +219,7 @@ TEST(CheckRecordFields, AcceptsEveryOtherByte) {
     DiaryRecord r;
     for (int b = 1; b < 256; ++b) {
         if (b == '\r' || b == '\n' || b == 0xA7) continue;
-        r.fields[static_cast<std::size_t>(b % diary::kFieldCount)] += static_cast<char>(b);
+        r.fields[static_cast<std::size_t>(b % diary::kRequiredFieldCount)] += static_cast<char>(b);
     }
     EXPECT_NO_THROW(diary::CheckRecordFields(r));
 }
@@ -260,7 +260,7 @@ TEST(RecordRow, BikeIsTheLastColumnAndSurvivesEveryCopy) {
     };
     for (const RecordRow& row : rows) {
         EXPECT_EQ(row.Column(diary::kColumnCount - 1), "Favorit");
-        EXPECT_EQ(row.Get(kBikeField), "Favorit");
+        EXPECT_EQ(row.Get(Field::Bike), "Favorit");
         EXPECT_EQ(row.Column(11), "");  // the note
         EXPECT_EQ(row.ToRecord(), r);
         EXPECT_EQ(row, rows[0]);

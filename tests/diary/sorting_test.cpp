@@ -15,7 +15,6 @@
 using diary::CompareTexts;
 using diary::DiaryRecord;
 using diary::Field;
-using diary::kBikeField;
 using diary::RecordRow;
 using diary::RecordTable;
 using diary::RegionalSettings;
@@ -79,7 +78,8 @@ int PairRule(const RecordRow& first, const RecordRow& second, int column,
 
 // Whether sorting the list [first, second] by `column` puts `second` before `first`.
 bool Swaps(const RecordRow& first, const RecordRow& second, int column) {
-    const auto order = diary::SortOrder({first, second}, column, RegionalSettings::Czech());
+    const auto order =
+        diary::SortOrder(RecordTable({first, second}), column, RegionalSettings::Czech());
     EXPECT_TRUE(order == (std::vector<std::uint32_t>{0, 1}) ||
                 order == (std::vector<std::uint32_t>{1, 0}));
     return order == std::vector<std::uint32_t>{1, 0};
@@ -171,11 +171,11 @@ TEST(SortOrder, EachColumnHasItsOwnRule) {
         {Row("1", Field::Note, "b"), Row("2", Field::Note, "A"), 11, true},
         {Row("1", Field::Note, "b"), Row("2", Field::Note, "A"), 13, false},
         // The bike sorts as a text; the note column does not look at it.
-        {Row("1", kBikeField, "favorit"), Row("2", kBikeField, "Favorit"), 12, false},
-        {Row("1", kBikeField, "b"), Row("2", kBikeField, "A"), 12, true},
-        {Row("1", kBikeField, ""), Row("2", kBikeField, "Author"), 12, false},
-        {Row("1", kBikeField, "\x8Akoda"), Row("2", kBikeField, "Zeta"), 12, true},
-        {Row("1", kBikeField, "b"), Row("2", kBikeField, "a"), 11, false},
+        {Row("1", Field::Bike, "favorit"), Row("2", Field::Bike, "Favorit"), 12, false},
+        {Row("1", Field::Bike, "b"), Row("2", Field::Bike, "A"), 12, true},
+        {Row("1", Field::Bike, ""), Row("2", Field::Bike, "Author"), 12, false},
+        {Row("1", Field::Bike, "\x8Akoda"), Row("2", Field::Bike, "Zeta"), 12, true},
+        {Row("1", Field::Bike, "b"), Row("2", Field::Bike, "a"), 11, false},
         {Row("1", Field::Note, "b"), Row("2", Field::Note, "A"), -1, false},
     };
     for (const auto& c : cases) {
@@ -254,7 +254,7 @@ TEST(SortOrder, AgreesWithTheRuleAppliedPairByPair) {
         r.number = pick(wholes);
         r[Field::Date] = pick(dates);
         for (Field f :
-             {Field::From, Field::To, Field::Via, Field::RideTime, Field::Note, kBikeField})
+             {Field::From, Field::To, Field::Via, Field::RideTime, Field::Note, Field::Bike})
             r[f] = pick(texts);
         for (Field f : {Field::DepartureKm, Field::ArrivalKm, Field::DistanceKm, Field::AvgSpeed,
                         Field::MaxSpeed})
@@ -267,7 +267,7 @@ TEST(SortOrder, AgreesWithTheRuleAppliedPairByPair) {
         auto expected = diary::MergeSortOrder(rows.size(), [&](std::uint32_t a, std::uint32_t b) {
             return PairRule(rows[a], rows[b], column, cz);
         });
-        EXPECT_EQ(diary::SortOrder(rows, column, cz), expected);
+        EXPECT_EQ(diary::SortOrder(RecordTable(rows), column, cz), expected);
     }
 }
 
@@ -309,9 +309,9 @@ TEST(SortByColumn, TextAndDateColumns) {
     EXPECT_EQ(ColumnTexts(dates, kDateColumn),
               (std::vector<std::string>{"10.4.2001", "2.5.2001", "1.1.2002"}));
 
-    RecordTable bikes({Row("1", kBikeField, "\x8Akoda"), Row("2", kBikeField, "author"),
-                       Row("3", kBikeField, ""), Row("4", kBikeField, "Zeta"),
-                       Row("5", kBikeField, "Author")});
+    RecordTable bikes({Row("1", Field::Bike, "\x8Akoda"), Row("2", Field::Bike, "author"),
+                       Row("3", Field::Bike, ""), Row("4", Field::Bike, "Zeta"),
+                       Row("5", Field::Bike, "Author")});
     bikes.SortByColumn(kBikeColumn, cz);
     EXPECT_EQ(ColumnTexts(bikes, kBikeColumn),
               (std::vector<std::string>{"", "author", "Author", "Zeta", "\x8Akoda"}));
