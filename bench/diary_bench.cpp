@@ -70,7 +70,7 @@ void Sort(benchmark::State& state, int column) {
     for (auto _ : state) {
         FreshCopy(state, table, original);
         table->SortByColumn(column, regional);
-        benchmark::DoNotOptimize(table->rows().data());
+        benchmark::DoNotOptimize(&(*table)[0]);
     }
 }
 void BM_SortNumber(benchmark::State& state) { Sort(state, 0); }
@@ -132,7 +132,7 @@ void BM_Overview(benchmark::State& state) {
     const std::string& path = bench::DiaryPath(Rides(state));
     const diary::RecordTable original(diary::ReadDiaryRows(path));
     const auto regional = diary::RegionalSettings::Czech();
-    const auto today = *diary::ReadRides(diary::RecordTable(original.rows()), regional).LastDate();
+    const auto today = *diary::ReadRides(diary::RecordTable(original.Rows()), regional).LastDate();
     std::optional<diary::RecordTable> table;
     for (auto _ : state) {
         FreshCopy(state, table, original);
@@ -228,7 +228,7 @@ void BM_PeakMemory(benchmark::State& state) {
             // Left alive on purpose: the child ends right after, and the kernel only notes its
             // peak when memory is given back, so a freed table could go unseen.
             auto* table = new diary::RecordTable(diary::ReadDiaryRows(path));
-            benchmark::DoNotOptimize(table->rows().data());
+            benchmark::DoNotOptimize(&(*table)[0]);
         }));
     state.counters["peak_added_bytes"] = added;
     SetFileCounters(state, path);

@@ -16,7 +16,7 @@ bool WriteList(QWidget* parent, const RecordModel& list, const QString& chosen,
     if (!path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) path += QStringLiteral(".csv");
     if (!filedialog::MayOverwrite(parent, path)) return false;
     return Guarded(parent, [&] {
-        diary::ExportCsv(ToFsPath(path), diary::ListCsvColumns(), list.table().rows(), regional);
+        diary::ExportCsv(ToFsPath(path), diary::ListCsvColumns(), list.table().Rows(), regional);
     });
 }
 

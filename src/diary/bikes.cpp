@@ -382,7 +382,8 @@ std::vector<BikeFigures> ComputeBikeFigures(const RecordTable& table,
         if (index.emplace(bike, figures.size()).second) figures.push_back(named(bike));
     }
     BikeFigures noBike;
-    for (const RecordRow& row : table.rows()) {
+    for (std::size_t r = 0; r < table.size(); ++r) {
+        const RecordRow& row = table[r];
         const std::string_view bike = row.Get(Field::Bike);
         BikeFigures* f = &noBike;
         if (!bike.empty()) {
@@ -404,7 +405,8 @@ std::vector<BikeFigures> ComputeBikeFigures(const RecordTable& table,
 
 std::vector<std::string> BikesOfRides(const RecordTable& table) {
     std::unordered_set<std::string_view> seen;
-    for (const RecordRow& row : table.rows()) {
+    for (std::size_t r = 0; r < table.size(); ++r) {
+        const RecordRow& row = table[r];
         if (const std::string_view bike = row.Get(Field::Bike); !bike.empty()) seen.insert(bike);
     }
     std::vector<std::string> bikes(seen.begin(), seen.end());
@@ -441,7 +443,8 @@ std::vector<PartStatus> ComputePartStatus(const RecordTable& table,
         status.push_back({part});
     }
     if (!partsOf.empty()) {
-        for (const RecordRow& row : table.rows()) {
+        for (std::size_t r = 0; r < table.size(); ++r) {
+            const RecordRow& row = table[r];
             const auto it = partsOf.find(row.Get(Field::Bike));
             if (it == partsOf.end()) continue;
             const auto date = ReadDate(regional, row.Get(Field::Date));

@@ -268,11 +268,11 @@ RideFilter OnBike(std::string bike) {
 
 Rides ReadRides(const RecordTable& table, const RegionalSettings& regional,
                 const RideFilter& keep) {
-    const std::vector<DateValue>& dates = table.Dates(Field::Date, regional);
-    const std::vector<double>& distances = table.Decimals(Field::DistanceKm);
-    const std::vector<RideTimeParts>& rideTimes = table.RideTimes(Field::RideTime);
-    const std::vector<double>& averages = table.Decimals(Field::AvgSpeed);
-    const std::vector<double>& maxima = table.Decimals(Field::MaxSpeed);
+    const auto dates = table.Dates(Field::Date, regional);
+    const auto distances = table.Decimals(Field::DistanceKm);
+    const auto rideTimes = table.RideTimes(Field::RideTime);
+    const auto averages = table.Decimals(Field::AvgSpeed);
+    const auto maxima = table.Decimals(Field::MaxSpeed);
     Rides out;
     out.rides_.reserve(table.size());
     out.numbers_.reserve(table.size());

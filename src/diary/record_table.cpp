@@ -83,15 +83,6 @@ std::vector<Value> ReadColumn(const std::vector<RecordRow>& rows, Field field, R
     return values;
 }
 
-template <typename Value>
-void Reorder(std::optional<std::vector<Value>>& values, const std::vector<std::uint32_t>& order) {
-    if (!values) return;
-    std::vector<Value> sorted;
-    sorted.reserve(order.size());
-    for (const std::uint32_t i : order) sorted.push_back((*values)[i]);
-    *values = std::move(sorted);
-}
-
 }  // namespace
 
 void RecordTable::Append(RecordRow row) {
@@ -106,46 +97,66 @@ void RecordTable::Append(RecordRow row) {
         if (v.rideTimes) v.rideTimes->push_back(ReadRideTimeValue(text));
         if (v.searchRideTimes) v.searchRideTimes->push_back(ReadSearchRideTimeValue(text));
     }
+    if (!order_.empty()) order_.push_back(static_cast<std::uint32_t>(rows_.size()));
     rows_.push_back(std::move(row));
 }
 
-const std::vector<double>& RecordTable::Decimals(Field field) const {
-    auto& values = values_[static_cast<std::size_t>(field)].decimals;
-    if (!values) values = ReadColumn<double>(rows_, field, CommaNumberOrNaN);
-    return *values;
+std::vector<RecordRow> RecordTable::Rows() const {
+    if (order_.empty()) return rows_;
+    std::vector<RecordRow> rows;
+    rows.reserve(rows_.size());
+    for (const std::uint32_t kept : order_) rows.push_back(rows_[kept]);
+    return rows;
 }
 
-const std::vector<DateValue>& RecordTable::Dates(Field field,
-                                                 const RegionalSettings& regional) const {
+std::vector<RecordRow> RecordTable::Release() {
+    std::vector<RecordRow> rows;
+    if (order_.empty()) {
+        rows = std::move(rows_);
+    } else {
+        rows.reserve(rows_.size());
+        for (const std::uint32_t kept : order_) rows.push_back(std::move(rows_[kept]));
+    }
+    Assign({});
+    return rows;
+}
+
+ListValues<double> RecordTable::Decimals(Field field) const {
+    auto& values = values_[static_cast<std::size_t>(field)].decimals;
+    if (!values) values = ReadColumn<double>(rows_, field, CommaNumberOrNaN);
+    return {*values, order_};
+}
+
+ListValues<DateValue> RecordTable::Dates(Field field, const RegionalSettings& regional) const {
     Values& v = values_[static_cast<std::size_t>(field)];
     if (!v.dates || v.dateFormat != regional.dateFormat) {
         v.dates = ReadColumn<DateValue>(rows_, field, DateReader(regional));
         v.dateFormat = regional.dateFormat;
     }
-    return *v.dates;
+    return {*v.dates, order_};
 }
 
-const std::vector<RideTimeParts>& RecordTable::RideTimes(Field field) const {
+ListValues<RideTimeParts> RecordTable::RideTimes(Field field) const {
     auto& values = values_[static_cast<std::size_t>(field)].rideTimes;
     if (!values) values = ReadColumn<RideTimeParts>(rows_, field, ReadRideTimeValue);
-    return *values;
+    return {*values, order_};
 }
 
-const std::vector<double>& RecordTable::SearchRideTimes(Field field) const {
+ListValues<double> RecordTable::SearchRideTimes(Field field) const {
     auto& values = values_[static_cast<std::size_t>(field)].searchRideTimes;
     if (!values) values = ReadColumn<double>(rows_, field, ReadSearchRideTimeValue);
-    return *values;
+    return {*values, order_};
 }
 
 std::ptrdiff_t RecordTable::FindNumber(std::string_view number) const {
     for (std::size_t i = 0; i < rows_.size(); ++i) {
-        if (rows_[i].Number() == number) return static_cast<std::ptrdiff_t>(i);
+        if ((*this)[i].Number() == number) return static_cast<std::ptrdiff_t>(i);
     }
     return -1;
 }
 
 std::vector<RecordRow> RecordTable::InNumberOrder() const {
-    std::vector<RecordRow> sorted = rows_;
+    std::vector<RecordRow> sorted = Rows();
     std::stable_sort(sorted.begin(), sorted.end(), [](const RecordRow& a, const RecordRow& b) {
         return CompareNumbers(a.Number(), b.Number()) < 0;
     });
@@ -157,7 +168,12 @@ void RecordTable::RemoveAndRenumber(std::string_view number) {
     if (at < 0) return;
     // The text goes with the erased row, so keep a copy to compare the others against.
     const std::string removed(number);
-    rows_.erase(rows_.begin() + at);
+    const std::size_t kept = Kept(static_cast<std::size_t>(at));
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(kept));
+    if (!order_.empty()) {
+        order_.erase(order_.begin() + at);
+        for (std::uint32_t& k : order_) k -= k > kept ? 1 : 0;
+    }
     for (RecordRow& row : rows_) {
         if (CompareNumbers(row.Number(), removed) > 0)
             row = row.WithNumber(Decrement(row.Number()));
@@ -171,16 +187,10 @@ void RecordTable::SortByColumn(int column, const RegionalSettings& regional) {
     bool unchanged = true;
     for (std::size_t i = 0; i < order.size() && unchanged; ++i) unchanged = order[i] == i;
     if (unchanged) return;
-    std::vector<RecordRow> sorted;
-    sorted.reserve(rows_.size());
-    for (std::uint32_t i : order) sorted.push_back(std::move(rows_[i]));
-    rows_ = std::move(sorted);
-    for (Values& v : values_) {
-        Reorder(v.decimals, order);
-        Reorder(v.dates, order);
-        Reorder(v.rideTimes, order);
-        Reorder(v.searchRideTimes, order);
-    }
+    std::vector<std::uint32_t> kept;
+    kept.reserve(order.size());
+    for (const std::uint32_t i : order) kept.push_back(static_cast<std::uint32_t>(Kept(i)));
+    order_ = std::move(kept);
 }
 
 NumberIndex::NumberIndex(const RecordTable& table)

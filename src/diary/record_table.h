@@ -28,6 +28,21 @@ struct DateValue {
     bool valid() const { return month != 0; }
 };
 
+// A column's values as the list shows them: position i is the list's row i, whatever order
+// the rows are kept in.
+template <typename Value>
+class ListValues {
+public:
+    ListValues(const std::vector<Value>& values, const std::vector<std::uint32_t>& order)
+        : values_(values), order_(order) {}
+    std::size_t size() const { return values_.size(); }
+    const Value& operator[](std::size_t i) const { return values_[order_.empty() ? i : order_[i]]; }
+
+private:
+    const std::vector<Value>& values_;
+    const std::vector<std::uint32_t>& order_;
+};
+
 class RecordTable {
 public:
     RecordTable() = default;
@@ -36,39 +51,38 @@ public:
 
     std::size_t size() const { return rows_.size(); }
     bool empty() const { return rows_.empty(); }
-    const RecordRow& operator[](std::size_t i) const { return rows_[i]; }
-    const std::vector<RecordRow>& rows() const { return rows_; }
+    // Row i of the list.
+    const RecordRow& operator[](std::size_t i) const { return rows_[Kept(i)]; }
+    // The rows in list order, copied (they share their bytes with the table's).
+    std::vector<RecordRow> Rows() const;
 
     void Append(RecordRow row);
     void Replace(std::size_t i, RecordRow row) {
-        rows_[i] = std::move(row);
+        rows_[Kept(i)] = std::move(row);
         ForgetValues();
     }
     void Clear() { Assign({}); }
-    // The rows, moved out; the table is left empty.
-    std::vector<RecordRow> Release() {
-        ForgetValues();
-        std::vector<RecordRow> rows = std::move(rows_);
-        rows_.clear();
-        return rows;
-    }
+    // The rows in list order, moved out; the table is left empty.
+    std::vector<RecordRow> Release();
     void Assign(std::vector<RecordRow> rows) {
         rows_ = std::move(rows);
+        order_.clear();
         ForgetValues();
     }
 
     // The values of a field's texts in list order, read on first use by the rules of the text
-    // readers and kept until the rows change (a sort takes them along, an appended row adds its
-    // own). Not to be called from two threads at once, as they fill the table's memory.
+    // readers and kept until the rows change (a sort leaves them where they are, an appended
+    // row adds its own). Not to be called from two threads at once, as they fill the table's
+    // memory.
     //
     // A Decimal field by ParseCommaNumber; NaN where the text is no number.
-    const std::vector<double>& Decimals(Field field) const;
+    ListValues<double> Decimals(Field field) const;
     // A Date field in `regional`'s short date format (read anew for another format).
-    const std::vector<DateValue>& Dates(Field field, const RegionalSettings& regional) const;
+    ListValues<DateValue> Dates(Field field, const RegionalSettings& regional) const;
     // A RideTime field by ReadRideTimeParts; NaN in both parts where the text is no ride time.
-    const std::vector<RideTimeParts>& RideTimes(Field field) const;
+    ListValues<RideTimeParts> RideTimes(Field field) const;
     // A RideTime field as the search reads it (ReadSearchRideTime), in hours; NaN where none.
-    const std::vector<double>& SearchRideTimes(Field field) const;
+    ListValues<double> SearchRideTimes(Field field) const;
 
     // Index of the row whose number text is `number`, or -1.
     std::ptrdiff_t FindNumber(std::string_view number) const;
@@ -84,7 +98,7 @@ public:
     void SortByColumn(int column, const RegionalSettings& regional);
 
 private:
-    // One field's values, each kind read only when asked for.
+    // One field's values in the order the rows are kept, each kind read only when asked for.
     struct Values {
         std::optional<std::vector<double>> decimals;
         std::optional<std::vector<DateValue>> dates;
@@ -93,9 +107,14 @@ private:
         std::optional<std::vector<double>> searchRideTimes;
     };
 
+    // Where list row i is kept.
+    std::size_t Kept(std::size_t i) const { return order_.empty() ? i : order_[i]; }
     void ForgetValues() { values_ = {}; }
 
+    // The rows stay where they were read or added: a sort only changes `order_`, so it never
+    // moves a row's memory, nor the values read from them.
     std::vector<RecordRow> rows_;
+    std::vector<std::uint32_t> order_;  // list row -> kept row; empty while they are the same
     mutable std::array<Values, kFieldCount> values_;
 };
 

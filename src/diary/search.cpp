@@ -63,7 +63,7 @@ struct SearchQuery::Impl {
                 return;
             case FieldKind::Date: {
                 if (!c.bounds) break;
-                const std::vector<DateValue>& dates = table.Dates(c.field, regional);
+                const auto dates = table.Dates(c.field, regional);
                 mark([&](std::size_t i) {
                     return dates[i].valid() && inRange(static_cast<double>(dates[i].day));
                 });
@@ -71,13 +71,13 @@ struct SearchQuery::Impl {
             }
             case FieldKind::Decimal: {
                 if (!c.bounds) break;
-                const std::vector<double>& values = table.Decimals(c.field);
+                const auto values = table.Decimals(c.field);
                 mark([&](std::size_t i) { return inRange(values[i]); });
                 return;
             }
             case FieldKind::RideTime: {
                 if (!c.bounds) break;
-                const std::vector<double>& values = table.SearchRideTimes(c.field);
+                const auto values = table.SearchRideTimes(c.field);
                 mark([&](std::size_t i) { return inRange(values[i]); });
                 return;
             }

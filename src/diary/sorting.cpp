@@ -1,8 +1,11 @@
 #include "diary/sorting.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <climits>
+#include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -107,10 +110,65 @@ std::vector<std::uint32_t> SortItems(std::size_t count, Make&& make, Compare&& c
     return order;
 }
 
-// A lambda rather than a function, so that the merge sort made for it calls it inline.
-constexpr auto CompareValues = [](const Keyed<double>& a, const Keyed<double>& b) {
-    return CompareValueKeys(a.key, b.key);
-};
+// The order the merge sort gives keys that all read (no NaN): ascending, and since an equal key
+// "goes after" in that sort, equal keys in reverse order of position. Found by a stable radix
+// sort of the keys' bits, a few passes over the keys in memory order instead of the merge's
+// many compares.
+std::vector<std::uint32_t> RadixOrder(const std::vector<Keyed<double>>& keyed) {
+    struct Item {
+        std::uint64_t bits;
+        std::uint32_t position;
+    };
+    const std::size_t count = keyed.size();
+    std::vector<Item> items(count);
+    std::vector<Item> buffer(count);
+    // Starting from the last position, a stable sort leaves equal keys in reverse position
+    // order.
+    for (std::size_t i = 0; i < count; ++i) {
+        const Keyed<double>& k = keyed[count - 1 - i];
+        // -0 and 0 are equal keys; the bits of every other double, with the sign bit flipped
+        // (and all bits of a negative one), order as the doubles do.
+        const double value = k.key == 0 ? 0.0 : k.key;
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        bits = (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
+        items[i] = {bits, k.position};
+    }
+    for (int shift = 0; shift < 64; shift += 8) {
+        std::array<std::size_t, 257> start{};
+        for (const Item& item : items) ++start[((item.bits >> shift) & 0xFF) + 1];
+        // A byte every key shares orders nothing.
+        if (std::find(start.begin(), start.end(), count) != start.end()) continue;
+        for (std::size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+        for (const Item& item : items) buffer[start[(item.bits >> shift) & 0xFF]++] = item;
+        items.swap(buffer);
+    }
+    std::vector<std::uint32_t> order;
+    order.reserve(count);
+    for (const Item& item : items) order.push_back(item.position);
+    return order;
+}
+
+// Keys of a number or date column in the order of the merge sort: by radix when every key
+// reads, else by the merge sort itself, whose answer for unreadable keys only it defines.
+template <typename Make>
+std::vector<std::uint32_t> SortValues(std::size_t count, Make&& make) {
+    std::vector<Keyed<double>> keyed;
+    keyed.reserve(count);
+    bool allRead = true;
+    for (std::size_t i = 0; i < count; ++i) {
+        keyed.push_back(make(static_cast<std::uint32_t>(i)));
+        allRead = allRead && !std::isnan(keyed.back().key);
+    }
+    if (allRead) return RadixOrder(keyed);
+    MergeSortItems(keyed, [](const Keyed<double>& a, const Keyed<double>& b) {
+        return CompareValueKeys(a.key, b.key);
+    });
+    std::vector<std::uint32_t> order;
+    order.reserve(count);
+    for (const auto& item : keyed) order.push_back(item.position);
+    return order;
+}
 
 unsigned char FoldAscii(unsigned char c) {
     return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
@@ -176,46 +234,33 @@ std::vector<std::uint32_t> MergeSortOrder(
 
 std::vector<std::uint32_t> SortOrder(const RecordTable& table, int column,
                                      const RegionalSettings& regional) {
-    const std::vector<RecordRow>& rows = table.rows();
-    const std::size_t count = rows.size();
+    const std::size_t count = table.size();
     if (column == 0) {
-        return SortItems<Keyed<double>>(
-            count,
-            [&](std::uint32_t i) {
-                return Keyed<double>{ValueKey(ReadWholeNumber(rows[i].Number())), i};
-            },
-            CompareValues);
+        return SortValues(count, [&](std::uint32_t i) {
+            return Keyed<double>{ValueKey(ReadWholeNumber(table[i].Number())), i};
+        });
     }
     const auto field = FieldAtColumn(column);
     if (!field) return MergeSortPositions(count, [](std::uint32_t, std::uint32_t) { return 0; });
     switch (InfoOf(*field).kind) {
         case FieldKind::Date: {
-            const std::vector<DateValue>& dates = table.Dates(*field, regional);
-            return SortItems<Keyed<double>>(
-                count,
-                [&](std::uint32_t i) {
-                    return Keyed<double>{dates[i].valid()
-                                             ? static_cast<double>(dates[i].day)
-                                             : std::numeric_limits<double>::quiet_NaN(),
-                                         i};
-                },
-                CompareValues);
+            const auto dates = table.Dates(*field, regional);
+            return SortValues(count, [&](std::uint32_t i) {
+                return Keyed<double>{dates[i].valid() ? static_cast<double>(dates[i].day)
+                                                      : std::numeric_limits<double>::quiet_NaN(),
+                                     i};
+            });
         }
         case FieldKind::Decimal: {
-            const std::vector<double>& values = table.Decimals(*field);
-            return SortItems<Keyed<double>>(
-                count,
-                [&](std::uint32_t i) {
-                    return Keyed<double>{values[i], i};
-                },
-                CompareValues);
+            const auto values = table.Decimals(*field);
+            return SortValues(count, [&](std::uint32_t i) { return Keyed<double>{values[i], i}; });
         }
         // The ride time sorts by its text, as it always has.
         case FieldKind::RideTime:
         case FieldKind::Text:
             break;
     }
-    const auto text = [&](std::uint32_t i) { return rows[i].Get(*field); };
+    const auto text = [&](std::uint32_t i) { return table[i].Get(*field); };
     return SortItems<TextItem>(
         count, [&](std::uint32_t i) { return MakeTextItem(text(i), i); },
         [&](const TextItem& a, const TextItem& b) { return CompareTextItems(a, b, text); });

@@ -44,10 +44,10 @@ std::array<std::string, 12> Statistics::Rows() const {
 
 Statistics ComputeStatistics(const RecordTable& table, const RegionalSettings& regional) {
     // The table's values, read once; one pass over them.
-    const std::vector<RideTimeParts>& rideTimes = table.RideTimes(Field::RideTime);
-    const std::vector<double>& distances = table.Decimals(Field::DistanceKm);
-    const std::vector<double>& averages = table.Decimals(Field::AvgSpeed);
-    const std::vector<double>& maxima = table.Decimals(Field::MaxSpeed);
+    const auto rideTimes = table.RideTimes(Field::RideTime);
+    const auto distances = table.Decimals(Field::DistanceKm);
+    const auto averages = table.Decimals(Field::AvgSpeed);
+    const auto maxima = table.Decimals(Field::MaxSpeed);
     Extremes times, distance, average, maximum;
     double timeSum = 0;
     double speedSum = 0;
@@ -78,8 +78,8 @@ Statistics ComputeStatistics(const RecordTable& table, const RegionalSettings& r
     s.longestTime = FormatRideTime(times.maximum);
     s.leastKm = real(distance.minimum);
     s.mostKm = real(distance.maximum);
-    s.lastArrivalKm =
-        table.empty() ? std::string("0") : std::string(table.rows().back().Get(Field::ArrivalKm));
+    s.lastArrivalKm = table.empty() ? std::string("0")
+                                    : std::string(table[table.size() - 1].Get(Field::ArrivalKm));
     s.leastAvgSpeed = real(average.minimum);
     s.mostAvgSpeed = real(average.maximum);
     s.meanAvgSpeed = speeds == 0 ? std::string() : real(speedSum / static_cast<double>(speeds));

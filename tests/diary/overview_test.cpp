@@ -99,7 +99,7 @@ TEST(ReadRides, FilterReachesEveryFigure) {
                                         {"2.5.2024", "99", "", "", "", "B"},
                                         {"x", "", "", "", "", "A"},
                                         {"3.5.2024", "", "", "", "", "A"}})
-                                      .rows();
+                                      .Rows();
     rows[2] = rows[2].WithNumber("03");  // record numbers of any text come back as they were
     const Overview overview(diary::RecordTable(rows), kCzech,
                             [](const RecordRow& row) { return row.Get(Field::Note) == "A"; });

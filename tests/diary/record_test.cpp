@@ -360,7 +360,7 @@ TEST(RecordTable, InNumberOrderSortsByValueNotText) {
     const auto table = Table({"10", "9", "2", "100", "1"});
     EXPECT_EQ(Numbers(table.InNumberOrder()),
               (std::vector<std::string>{"1", "2", "9", "10", "100"}));
-    EXPECT_EQ(Numbers(table.rows()), (std::vector<std::string>{"10", "9", "2", "100", "1"}));
+    EXPECT_EQ(Numbers(table.Rows()), (std::vector<std::string>{"10", "9", "2", "100", "1"}));
 }
 
 TEST(RecordTable, InNumberOrderHandlesNumbersBeyondAnyInteger) {
@@ -374,7 +374,7 @@ TEST(RecordTable, InNumberOrderHandlesNumbersBeyondAnyInteger) {
 TEST(RecordTable, RemoveAndRenumberKeepsListOrder) {
     auto table = Table({"4", "1", "10", "2", "3", "5", "6", "7", "8", "9", "11"});
     table.RemoveAndRenumber("2");
-    EXPECT_EQ(Numbers(table.rows()),
+    EXPECT_EQ(Numbers(table.Rows()),
               (std::vector<std::string>{"3", "1", "9", "2", "4", "5", "6", "7", "8", "10"}));
     // Each row keeps its own fields under its new number.
     EXPECT_EQ(table[0].Get(Field::Date), "date of 4");
@@ -384,7 +384,7 @@ TEST(RecordTable, RemoveAndRenumberKeepsListOrder) {
 TEST(RecordTable, RemoveAndRenumberLastAndOnly) {
     auto table = Table({"1", "2"});
     table.RemoveAndRenumber("2");
-    EXPECT_EQ(Numbers(table.rows()), (std::vector<std::string>{"1"}));
+    EXPECT_EQ(Numbers(table.Rows()), (std::vector<std::string>{"1"}));
     table.RemoveAndRenumber("1");
     EXPECT_TRUE(table.empty());
 }
@@ -393,13 +393,13 @@ TEST(RecordTable, RemoveAndRenumberOfUnknownNumberChangesNothing) {
     auto table = Table({"1", "2", "3"});
     table.RemoveAndRenumber("7");
     table.RemoveAndRenumber("02");
-    EXPECT_EQ(Numbers(table.rows()), (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(Numbers(table.Rows()), (std::vector<std::string>{"1", "2", "3"}));
 }
 
 TEST(RecordTable, RemoveAndRenumberCarriesAcrossDigits) {
     auto table = Table({"1", "100", "1000", "20"});
     table.RemoveAndRenumber("1");
-    EXPECT_EQ(Numbers(table.rows()), (std::vector<std::string>{"99", "999", "19"}));
+    EXPECT_EQ(Numbers(table.Rows()), (std::vector<std::string>{"99", "999", "19"}));
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ RecordRow Row(std::string number, Field field, std::string text) {
 
 std::vector<std::string> ColumnTexts(const RecordTable& table, int column) {
     std::vector<std::string> out;
-    for (const RecordRow& row : table.rows()) out.emplace_back(row.Column(column));
+    for (const RecordRow& row : table.Rows()) out.emplace_back(row.Column(column));
     return out;
 }
 
@@ -244,30 +244,48 @@ TEST(SortOrder, AgreesWithTheRuleAppliedPairByPair) {
                                               "-0",
                                               "123456789012345678901"};
     const std::vector<std::string> wholes = {"1", "2", "10", "2", "x", "-3", ""};
+    // Columns where every value reads take another way to the same order.
+    const std::vector<std::string> readableDates = {"1.5.2001", "31.12.1999", "29.2.2000"};
+    const std::vector<std::string> readableNumbers = {"9.3",  "12,5", "100", "-1",   "35",
+                                                      "35,0", "0",    "-0",  "1E400"};
+    const std::vector<std::string> readableWholes = {"1", "2", "10", "2", "-3"};
     std::mt19937 rng(42);
     auto pick = [&](const std::vector<std::string>& pool) {
         return pool[std::uniform_int_distribution<std::size_t>(0, pool.size() - 1)(rng)];
     };
-    std::vector<RecordRow> rows;
-    for (int i = 0; i < 300; ++i) {
-        DiaryRecord r;
-        r.number = pick(wholes);
-        r[Field::Date] = pick(dates);
-        for (Field f :
-             {Field::From, Field::To, Field::Via, Field::RideTime, Field::Note, Field::Bike})
-            r[f] = pick(texts);
-        for (Field f : {Field::DepartureKm, Field::ArrivalKm, Field::DistanceKm, Field::AvgSpeed,
-                        Field::MaxSpeed})
-            r[f] = pick(numbers);
-        rows.emplace_back(r);
-    }
     const RegionalSettings cz = RegionalSettings::Czech();
-    for (int column = 0; column <= kBikeColumn; ++column) {
-        SCOPED_TRACE(column);
-        auto expected = diary::MergeSortOrder(rows.size(), [&](std::uint32_t a, std::uint32_t b) {
-            return PairRule(rows[a], rows[b], column, cz);
-        });
-        EXPECT_EQ(diary::SortOrder(RecordTable(rows), column, cz), expected);
+    for (const bool readable : {false, true}) {
+        std::vector<RecordRow> rows;
+        for (int i = 0; i < 300; ++i) {
+            DiaryRecord r;
+            r.number = pick(readable ? readableWholes : wholes);
+            r[Field::Date] = pick(readable ? readableDates : dates);
+            for (Field f :
+                 {Field::From, Field::To, Field::Via, Field::RideTime, Field::Note, Field::Bike})
+                r[f] = pick(texts);
+            for (Field f : {Field::DepartureKm, Field::ArrivalKm, Field::DistanceKm,
+                            Field::AvgSpeed, Field::MaxSpeed})
+                r[f] = pick(readable ? readableNumbers : numbers);
+            rows.emplace_back(r);
+        }
+        // A table sorted before sorts its list order further, as the list does.
+        RecordTable sorted(rows);
+        for (int column = 0; column <= kBikeColumn; ++column) {
+            SCOPED_TRACE(std::to_string(column) + (readable ? " readable" : ""));
+            auto expected =
+                diary::MergeSortOrder(rows.size(), [&](std::uint32_t a, std::uint32_t b) {
+                    return PairRule(rows[a], rows[b], column, cz);
+                });
+            EXPECT_EQ(diary::SortOrder(RecordTable(rows), column, cz), expected);
+            const std::vector<RecordRow> before = sorted.Rows();
+            auto expectedRows =
+                diary::MergeSortOrder(before.size(), [&](std::uint32_t a, std::uint32_t b) {
+                    return PairRule(before[a], before[b], column, cz);
+                });
+            sorted.SortByColumn(column, cz);
+            for (std::size_t i = 0; i < expectedRows.size(); ++i)
+                ASSERT_EQ(sorted[i], before[expectedRows[i]]) << i;
+        }
     }
 }
 
