@@ -33,19 +33,22 @@ BASE_PACKAGES+=(libpugixml-dev libgeographiclib-dev)
 # which Debian 12's qt6-charts-dev does not pull in.
 BASE_PACKAGES+=(qt6-charts-dev libqt6opengl6-dev qt6-svg-dev)
 
-# A compiler cache, when there is one: builds with the same flags (the package's build and the
-# normal one, another checkout of the same commit) compile each file once. Paths are taken
-# relative to the checkout so that two clones share their objects.
+# A compiler cache and LLVM's linker, when they are there: builds with the same flags (the
+# package's build and the normal one, another clone of the same commit) compile each file
+# once, paths taken relative to the checkout so that two clones share their objects; and the
+# seventy-odd test programs link in a quarter of the time GNU ld takes.
+FAST_BUILD=()
 if command -v ccache >/dev/null; then
     export CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=1
-    LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-else
-    LAUNCHER=()
+    FAST_BUILD+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+if command -v ld.lld >/dev/null; then
+    FAST_BUILD+=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld -DCMAKE_SHARED_LINKER_FLAGS=-fuse-ld=lld)
 fi
 
 configure_and_build() {
     local dir="$1"
     shift
-    cmake -S "$ROOT" -B "$dir" "${LAUNCHER[@]}" "$@" >/dev/null
+    cmake -S "$ROOT" -B "$dir" "${FAST_BUILD[@]}" "$@" >/dev/null
     cmake --build "$dir" -j "$JOBS"
 }
