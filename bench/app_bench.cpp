@@ -143,7 +143,8 @@ void BM_SearchWindow(benchmark::State& state) {
     list.Assign(diary::ReadDiaryRows(path));
     TFindForm find(
         &list, diary::RegionalSettings::Czech(),
-        [&path] { return QFile::decodeName(QByteArray::fromStdString(path)); },
+        TFindForm::Diary{[&path] { return QFile::decodeName(QByteArray::fromStdString(path)); },
+                         [] { return true; }},
         TFindForm::Helpers{[](QWidget*) { return QDate(); },
                            [] { return std::optional<QString>(); }});
     find.show();

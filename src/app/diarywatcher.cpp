@@ -56,6 +56,10 @@ void DiaryWatcher::Known(std::string_view bytes) {
     knownSum_ = known_ ? std::optional<std::size_t>(Checksum(bytes)) : std::nullopt;
 }
 
+bool DiaryWatcher::StillKnown() const {
+    return known_ && !fileEvent_ && diary::StampOf(ToFsPath(path_)) == known_;
+}
+
 void DiaryWatcher::KnowStamp() {
     known_ = diary::StampOf(ToFsPath(path_));
     fileEvent_ = false;

@@ -26,6 +26,9 @@ public:
     // again for its checksum.
     void Known(std::string_view bytes);
 
+    // The file is as last known, by its stamp, and no write to it waits to be looked at.
+    bool StillKnown() const;
+
 signals:
     // The file is not as this program last knew it; emitted once the writer has settled.
     void ChangedOnDisk();

@@ -144,9 +144,10 @@ void TMainForm::CreateWindows() {
     calendar_ = std::make_unique<TCalendarForm>(this);
     info_ = std::make_unique<TInfoForm>(this);
     RecordModel* list = &diary_->model();
-    const auto path = [this] { return diary_->path(); };
     find_ = std::make_unique<TFindForm>(
-        list, regional_, path,
+        list, regional_,
+        TFindForm::Diary{[this] { return diary_->path(); },
+                         [this] { return diary_->ListIsOnDisk(); }},
         TFindForm::Helpers{[this](QWidget* opener) { return DatePicker().Pick(opener); },
                            [this] { return RideTimeDialog().Ask(TCasForm::Start::AsLeft); }});
     stat_ = std::make_unique<TStatForm>(list, regional_);

@@ -133,6 +133,8 @@ std::string OpenDiary::Reload(QWidget* parent, const std::optional<diary::Record
     return number;
 }
 
+bool OpenDiary::ListIsOnDisk() const { return known_ && watcher_->StillKnown(); }
+
 void OpenDiary::SortBy(int column) {
     sortColumn_ = column;
     model_->SortByColumn(column, regional_);

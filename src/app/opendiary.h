@@ -69,6 +69,10 @@ public:
     // the day's backup inside their own change, under the lock).
     void KeepDailyBackup(QWidget* parent);
 
+    // The list holds the file as it is on disk now: what it was read from or saved as, and
+    // the file has not changed since (by its stamp).
+    bool ListIsOnDisk() const;
+
     // The list sorted by `column` (0: the file's order), and so after every reload.
     void SortBy(int column);
 

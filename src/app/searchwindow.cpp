@@ -97,14 +97,14 @@ QGridLayout* TextBlock(QWidget* parent, QCheckBox* check, const QString& caption
 
 }  // namespace
 
-TFindForm::TFindForm(const RecordModel* list, const diary::RegionalSettings& regional,
-                     std::function<QString()> currentDiaryPath, Helpers helpers, QWidget* parent)
+TFindForm::TFindForm(const RecordModel* list, const diary::RegionalSettings& regional, Diary diary,
+                     Helpers helpers, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                           Qt::WindowCloseButtonHint),
       list_(list),
       regional_(regional),
-      currentDiaryPath_(std::move(currentDiaryPath)),
+      diary_(std::move(diary)),
       helpers_(std::move(helpers)) {
     setObjectName(QStringLiteral("FindForm"));
     setWindowTitle(QStringLiteral("Hledat"));
@@ -296,12 +296,16 @@ void TFindForm::Search() {
     results_->Clear();
     const diary::SearchConditions conditions = Conditions();
     Guarded(this, [&] {
+        const diary::RecordTable& table = list_->table();
+        if (diary_.listIsOnDisk && diary_.listIsOnDisk()) {
+            results_->Assign(diary::SearchQuery(conditions, regional_).Rides(table));
+            return;
+        }
         std::vector<diary::RecordRow> found =
-            diary::SearchDiary(ToFsPath(currentDiaryPath_()), conditions, regional_);
+            diary::SearchDiary(ToFsPath(diary_.path()), conditions, regional_);
         // Show each match as the main list holds it; a record the main list lacks (the file
         // was changed behind its back) is shown from the file's own fields. One index per
         // search keeps this linear in the hits, however many rows the list has.
-        const diary::RecordTable& table = list_->table();
         const diary::NumberIndex rows(table);
         for (diary::RecordRow& row : found) {
             const auto pos = rows.Find(row.Number());
@@ -313,7 +317,7 @@ void TFindForm::Search() {
 
 void TFindForm::ExportResults() {
     const QString folder =
-        exportFolder_.isEmpty() ? QFileInfo(currentDiaryPath_()).absolutePath() : exportFolder_;
+        exportFolder_.isEmpty() ? QFileInfo(diary_.path()).absolutePath() : exportFolder_;
     const QString chosen = filedialog::SaveFileName(this, csvexport::Filter(), folder);
     if (chosen.isEmpty()) return;
     exportFolder_ = QFileInfo(chosen).absolutePath();

@@ -32,11 +32,17 @@ public:
         std::function<std::optional<QString>()> askRideTime;
     };
 
-    // `list` is the main list: a match is shown as its row there shows it. `currentDiaryPath`
-    // names the diary that "Vyhledat" reads.
-    TFindForm(const RecordModel *list, const diary::RegionalSettings &regional,
-              std::function<QString()> currentDiaryPath, Helpers helpers,
-              QWidget *parent = nullptr);
+    // The diary "Vyhledat" searches: its path, and whether the main list holds the file as it
+    // is on disk now (then the list's rows and the values read from them are searched, without
+    // reading the file again).
+    struct Diary {
+        std::function<QString()> path;
+        std::function<bool()> listIsOnDisk;
+    };
+
+    // `list` is the main list: a match is shown as its row there shows it.
+    TFindForm(const RecordModel *list, const diary::RegionalSettings &regional, Diary diary,
+              Helpers helpers, QWidget *parent = nullptr);
 
     // The widths of the result list's columns (see ColumnWidths in recordmodel.h).
     std::vector<int> ResultColumnWidths() const;
@@ -48,7 +54,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private slots:
-    void Search();            // "Vyhledat": reads the diary file and lists the matches
+    void Search();            // "Vyhledat": lists the matches in the diary file
     void PickLowerDate();     // the calendar button over "Od" of the date
     void PickUpperDate();     // the calendar button over "Do" of the date
     void AskLowerRideTime();  // "..." beside "Od" of the ride time
@@ -61,7 +67,7 @@ private:
 
     const RecordModel *list_;
     diary::RegionalSettings regional_;
-    std::function<QString()> currentDiaryPath_;
+    Diary diary_;
     Helpers helpers_;
     RecordModel *results_;
     // The folder of the last CSV file chosen here; empty until one was.

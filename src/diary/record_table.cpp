@@ -109,18 +109,6 @@ std::vector<RecordRow> RecordTable::Rows() const {
     return rows;
 }
 
-std::vector<RecordRow> RecordTable::Release() {
-    std::vector<RecordRow> rows;
-    if (order_.empty()) {
-        rows = std::move(rows_);
-    } else {
-        rows.reserve(rows_.size());
-        for (const std::uint32_t kept : order_) rows.push_back(std::move(rows_[kept]));
-    }
-    Assign({});
-    return rows;
-}
-
 ListValues<double> RecordTable::Decimals(Field field) const {
     auto& values = values_[static_cast<std::size_t>(field)].decimals;
     if (!values) values = ReadColumn<double>(rows_, field, CommaNumberOrNaN);

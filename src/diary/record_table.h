@@ -62,8 +62,6 @@ public:
         ForgetValues();
     }
     void Clear() { Assign({}); }
-    // The rows in list order, moved out; the table is left empty.
-    std::vector<RecordRow> Release();
     void Assign(std::vector<RecordRow> rows) {
         rows_ = std::move(rows);
         order_.clear();
@@ -83,6 +81,20 @@ public:
     ListValues<RideTimeParts> RideTimes(Field field) const;
     // A RideTime field as the search reads it (ReadSearchRideTime), in hours; NaN where none.
     ListValues<double> SearchRideTimes(Field field) const;
+
+    // `visit(i, row)` for every row in the order they are kept (as read, added ones after
+    // them), `i` being the row's place in the list.
+    template <typename Visit>
+    void ForEachAsKept(Visit&& visit) const {
+        if (order_.empty()) {
+            for (std::size_t k = 0; k < rows_.size(); ++k) visit(k, rows_[k]);
+            return;
+        }
+        std::vector<std::uint32_t> listed(rows_.size());
+        for (std::size_t i = 0; i < order_.size(); ++i)
+            listed[order_[i]] = static_cast<std::uint32_t>(i);
+        for (std::size_t k = 0; k < rows_.size(); ++k) visit(listed[k], rows_[k]);
+    }
 
     // Index of the row whose number text is `number`, or -1.
     std::ptrdiff_t FindNumber(std::string_view number) const;

@@ -126,33 +126,22 @@ SearchQuery::SearchQuery(const SearchConditions& conditions, const RegionalSetti
     impl_ = std::move(impl);
 }
 
-std::vector<std::uint32_t> SearchQuery::Select(const RecordTable& table) const {
+std::vector<RecordRow> SearchQuery::Rides(const RecordTable& table) const {
     const Impl& q = *impl_;
     // No condition holds under "nebo" until one does; under "A" every row holds until one fails.
     std::vector<std::uint8_t> hits(table.size(), q.any ? 0 : 1);
     for (const auto& c : q.conditions) q.Apply(c, table, hits);
-    std::vector<std::uint32_t> positions;
-    positions.reserve(table.size());
-    for (std::size_t i = 0; i < hits.size(); ++i)
-        if (hits[i]) positions.push_back(static_cast<std::uint32_t>(i));
-    return positions;
+    std::vector<RecordRow> rows;
+    rows.reserve(table.size());
+    table.ForEachAsKept([&](std::size_t i, const RecordRow& row) {
+        if (hits[i]) rows.push_back(row);
+    });
+    return rows;
 }
 
 std::vector<RecordRow> SearchDiary(const std::string& path, const SearchConditions& conditions,
                                    const RegionalSettings& regional) {
-    const SearchQuery query(conditions, regional);
-    RecordTable table(ReadDiaryRows(path));
-    const std::vector<std::uint32_t> hits = query.Select(table);
-    // The hits keep their order and stay where they were read: no second list that grows
-    // hit by hit, which costs as much as the search itself when every ride is a hit.
-    std::vector<RecordRow> rows = table.Release();
-    std::size_t kept = 0;
-    for (const std::uint32_t at : hits) {
-        if (at != kept) rows[kept] = std::move(rows[at]);
-        ++kept;
-    }
-    rows.resize(kept);
-    return rows;
+    return SearchQuery(conditions, regional).Rides(RecordTable(ReadDiaryRows(path)));
 }
 
 }  // namespace diary

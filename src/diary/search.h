@@ -59,8 +59,9 @@ struct SearchConditions {
 class SearchQuery {
 public:
     SearchQuery(const SearchConditions& conditions, const RegionalSettings& regional);
-    // The positions of the rows that match, ascending; the fields' values are the table's own.
-    std::vector<std::uint32_t> Select(const RecordTable& table) const;
+    // The rows of `table` that match, in the order the table keeps them (the file's order,
+    // however the list is sorted); the fields' values are the table's own.
+    std::vector<RecordRow> Rides(const RecordTable& table) const;
 
 private:
     struct Impl;

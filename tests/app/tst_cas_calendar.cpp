@@ -32,7 +32,8 @@ private slots:
         cas_ = std::make_unique<TCasForm>();
         calendar_ = std::make_unique<TCalendarForm>(main_.get());
         find_ = std::make_unique<TFindForm>(
-            list_.get(), diary::RegionalSettings::Czech(), [] { return QString(); },
+            list_.get(), diary::RegionalSettings::Czech(),
+            TFindForm::Diary{[] { return QString(); }, {}},
             TFindForm::Helpers{[this](QWidget* opener) { return calendar_->Pick(opener); },
                                [this] { return cas_->Ask(TCasForm::Start::AsLeft); }});
     }

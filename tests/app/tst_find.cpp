@@ -61,7 +61,8 @@ private slots:
         cas_ = std::make_unique<TCasForm>();
         calendar_ = std::make_unique<TCalendarForm>(main_.get());
         form_ = std::make_unique<TFindForm>(
-            seznam_.get(), diary::RegionalSettings::Czech(), [this] { return path_; },
+            seznam_.get(), diary::RegionalSettings::Czech(),
+            TFindForm::Diary{[this] { return path_; }, {}},
             TFindForm::Helpers{[this](QWidget* opener) { return calendar_->Pick(opener); },
                                [this] { return cas_->Ask(TCasForm::Start::AsLeft); }});
     }

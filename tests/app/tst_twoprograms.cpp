@@ -13,11 +13,13 @@
 #include <functional>
 #include <memory>
 
+#include "TestText.h"
 #include "app/diarywatcher.h"
 #include "app/entrydialog.h"
 #include "app/mainwindow.h"
 #include "app/msgbox.h"
 #include "app/recordmodel.h"
+#include "app/searchwindow.h"
 #include "app/textcodec.h"
 #include "diary/diary_file.h"
 #include "diary/file_lock.h"
@@ -95,12 +97,12 @@ QStringList Notes(const std::string& path) {
     return notes;
 }
 
-QStringList ListNotes(const TMainForm* main) {
+QStringList ListNotes(const QAbstractItemModel* model) {
     QStringList notes;
-    for (int r = 0; r < main->model()->rowCount(); ++r)
-        notes << main->model()->index(r, 11).data().toString();
+    for (int r = 0; r < model->rowCount(); ++r) notes << model->index(r, 11).data().toString();
     return notes;
 }
+QStringList ListNotes(const TMainForm* main) { return ListNotes(main->model()); }
 
 }  // namespace
 
@@ -251,6 +253,32 @@ private slots:
         QVERIFY(entry->done);
         QCOMPARE(Notes(path).last(), QStringLiteral("šestá"));
         QCOMPARE(ListNotes(main).last(), QStringLiteral("šestá"));
+    }
+
+    // "Vyhledat" lists the file's rides in the file's order: the sorted main list's own rows
+    // while it holds the file, the file itself as soon as another program changed it, before
+    // the list has caught up.
+    void searchFindsWhatTheFileHolds() {
+        guitest::Session session;
+        const std::string path = session.FsPath("vamo2001.vam");
+        testsupport::WriteFileBytes(path, kFive);
+        session.Start();
+        TMainForm* main = session.Main();
+        guitest::ClickHeader(guitest::Get<QTreeView>(main, "Seznam"), 11);
+        auto* find = guitest::Window<TFindForm>("FindForm");
+        const QAbstractItemModel* results = guitest::Get<QTreeView>(find, "List")->model();
+        QStringList file = {"jedna", "dva", Q("tři"), Q("čtyři"), Q("pět")};
+        guitest::Get<QPushButton>(find, "FindButton")->click();
+        QCOMPARE(ListNotes(results), file);
+        diary::DiaryRecord six;
+        six[Field::Date] = "6.5.2001";
+        six[Field::Note] = Cp("šest");
+        testsupport::WriteRide(path, "6", six);
+        guitest::Get<QPushButton>(find, "FindButton")->click();
+        QCOMPARE(ListNotes(results), file << Q("šest"));
+        QTRY_COMPARE_WITH_TIMEOUT(main->model()->rowCount(), 6, 2000);
+        guitest::Get<QPushButton>(find, "FindButton")->click();
+        QCOMPARE(ListNotes(results), file);
     }
 
     // Another program replaces the diary again and again with a file that cannot be read: one

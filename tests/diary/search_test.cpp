@@ -53,7 +53,7 @@ SearchConditions& Tick(SearchConditions& c, int condition, std::string lower,
 
 // Whether `query` finds `row` in a list of that row alone.
 bool Matches(const SearchQuery& query, RecordRow row) {
-    return !query.Select(diary::RecordTable({std::move(row)})).empty();
+    return !query.Rides(diary::RecordTable({std::move(row)})).empty();
 }
 
 std::string Line(const DiaryRecord& r) {
