@@ -52,79 +52,30 @@ TEST(GoalProgress, HandComputedPeriods) {
         Date today;
         double done, plan, perWeek, perDay, forecast;
         std::size_t rides;
-        const char* plan_text;
+        const char* planText;
         const char* note;  // the status bar's line
     } cases[] = {
+        // clang-format off
+        //  name, goal, today, done, plan, per week, per day, forecast, rides, plan's text, note
         // 29 days; 28 gone before the leap day, which is the last left.
-        {"29 February",
-         {2024, 2, 290},
-         {2024, 2, 29},
-         20,
-         280,
-         270,
-         270,
-         20,
-         1,
-         "−260 km za plánem",
-         ""},
+        {"29 February", {2024, 2, 290}, {2024, 2, 29}, 20, 280, 270, 270, 20, 1,
+         "−260 km za plánem", ""},
         // 365 of 366 days gone; everything left is today's.
-        {"last day of a year",
-         {2024, 0, 7320},
-         {2024, 12, 31},
-         60,
-         7300,
-         7260,
-         7260,
-         60,
-         3,
-         "−7\u00A0240 km za plánem",
-         "Cíl 2024: 60 z 7\u00A0320 km, zbývá 7\u00A0260 km týdně"},
-        {"a month in the past",
-         {2024, 1, 100, 2},
-         {2024, 10, 15},
-         30,
-         100,
-         kNo,
-         kNo,
-         30,
-         1,
-         "chybělo 70 km",
-         ""},
-        {"a future year", {2026, 0, 365}, {2025, 10, 15}, 0, 0, 7, 1, kNo, 0, "ještě nezačal", ""},
+        {"last day of a year", {2024, 0, 7320}, {2024, 12, 31}, 60, 7300, 7260, 7260, 60, 3,
+         "−7\u00A0240 km za plánem", "Cíl 2024: 60 z 7\u00A0320 km, zbývá 7\u00A0260 km týdně"},
+        {"a month in the past", {2024, 1, 100, 2}, {2024, 10, 15}, 30, 100, kNo, kNo, 30, 1,
+         "chybělo 70 km", ""},
+        {"a future year", {2026, 0, 365}, {2025, 10, 15}, 0, 0, 7, 1, kNo, 0,
+         "ještě nezačal", ""},
         // 31 + 28 + 9 days gone, 297 left; the ride of 12 March is on another bike.
-        {"a bike's goal",
-         {2025, 0, 1000, {}, {}, "Fav"},
-         {2025, 3, 10},
-         40,
-         1000.0 * 68 / 365,
-         960.0 * 7 / 297,
-         960.0 / 297,
-         40.0 * 365 / 69,
-         1,
-         "−146 km za plánem",
-         "Cíl 2025 (Fav): 40 z 1\u00A0000 km, zbývá 23 km týdně"},
-        {"no rides in the period",
-         {2024, 6, 300},
-         {2024, 6, 10},
-         0,
-         90,
-         100,
-         300.0 / 21,
-         0,
-         0,
-         "−90 km za plánem",
-         ""},
-        {"reached",
-         {2025, 0, 50},
-         {2025, 6, 1},
-         65,
-         50.0 * 151 / 365,
-         0,
-         0,
-         65.0 * 365 / 152,
-         2,
-         "+44 km před plánem",
-         "Cíl 2025: 65 z 50 km, splněno"},
+        {"a bike's goal", {2025, 0, 1000, {}, {}, "Fav"}, {2025, 3, 10}, 40, 1000.0 * 68 / 365,
+         960.0 * 7 / 297, 960.0 / 297, 40.0 * 365 / 69, 1,
+         "−146 km za plánem", "Cíl 2025 (Fav): 40 z 1\u00A0000 km, zbývá 23 km týdně"},
+        {"no rides in the period", {2024, 6, 300}, {2024, 6, 10}, 0, 90, 100, 300.0 / 21, 0, 0,
+         "−90 km za plánem", ""},
+        {"reached", {2025, 0, 50}, {2025, 6, 1}, 65, 50.0 * 151 / 365, 0, 0, 65.0 * 365 / 152, 2,
+         "+44 km před plánem", "Cíl 2025: 65 z 50 km, splněno"},
+        // clang-format on
     };
     const RecordTable table = Rides();
     for (const auto& c : cases) {
@@ -137,7 +88,7 @@ TEST(GoalProgress, HandComputedPeriods) {
         EXPECT_NEAR(p.perWeek.value_or(kNo), c.perWeek, 1e-9);
         EXPECT_NEAR(p.perDay.value_or(kNo), c.perDay, 1e-9);
         EXPECT_NEAR(p.forecastKm.value_or(kNo), c.forecast, 1e-9);
-        EXPECT_EQ(GoalTexts(p, kCzech)[5], c.plan_text);
+        EXPECT_EQ(GoalTexts(p, kCzech)[5], c.planText);
         EXPECT_EQ(GoalNote({c.goal}, table, c.today, kCzech), c.note);
     }
 }
