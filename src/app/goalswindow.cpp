@@ -120,9 +120,10 @@ TCilForm::TCilForm(const diary::RegionalSettings& regional, QWidget* parent)
 }
 
 void TCilForm::Start(const QString& caption, const diary::Goal& goal,
-                     const std::vector<std::string>& bikes) {
+                     const std::vector<std::string>& bikes, std::vector<diary::Goal> others) {
     setWindowTitle(caption);
     goal_ = goal;
+    others_ = std::move(others);
     Rok->setValue(goal.year);
     Mesic->setCurrentIndex(goal.month);
     Km->setText(goal.km > 0 ? NumberText(goal.km, regional_) : QString());
@@ -143,6 +144,7 @@ void TCilForm::Accept() {
         goal_ = diary::ReadGoal(Rok->value(), Mesic->currentIndex(), ToCp(Km->text()),
                                 ToCp(Jizdy->text()), ToCp(Hodiny->text()),
                                 bike <= 0 ? std::string() : ToCp(Kolo->itemText(bike)));
+        diary::CheckGoalIsNew(goal_, others_);
     } catch (const diary::InvalidValueError& e) {
         ShowError(this, QString::fromUtf8(e.what()));
         return;
@@ -348,36 +350,44 @@ std::vector<std::string> TCileForm::Bikes() const {
     return bikes;
 }
 
+void TCileForm::AskAndSave(const QString& caption, diary::Goal goal,
+                           const std::optional<diary::Goal>& old) {
+    std::vector<std::string> bikes = Bikes();
+    if (!goal.bike.empty() && std::find(bikes.begin(), bikes.end(), goal.bike) == bikes.end())
+        bikes.push_back(goal.bike);
+    for (;;) {
+        std::vector<diary::Goal> others = diary_.goals();
+        if (old) {
+            const auto it = std::find(others.begin(), others.end(), *old);
+            if (it != others.end()) others.erase(it);
+        }
+        goalForm_->Start(caption, goal, bikes, std::move(others));
+        if (goalForm_->exec() != kResultOk) return;
+        goal = goalForm_->Chosen();
+        if (old && goal == *old) return;
+        const bool saved = diary_.ChangeGoal(this, old, goal);
+        // The window turns to the year of the goal saved.
+        if (saved) Rok->setValue(goal.year);
+        Refresh();
+        if (saved) return;
+        // A goal another program changed or removed meanwhile is shown as saved: asking again
+        // would overwrite what it saved.
+        const std::vector<diary::Goal>& now = diary_.goals();
+        if (old && std::find(now.begin(), now.end(), *old) == now.end()) return;
+    }
+}
+
 void TCileForm::AddGoal() {
     diary::Goal goal;
     goal.year = Rok->value();
-    std::vector<std::string> bikes = Bikes();
-    goalForm_->Start(QStringLiteral("Nový cíl"), goal, bikes);
-    if (goalForm_->exec() != kResultOk) return;
-    const diary::Goal now = goalForm_->Chosen();
-    if (diary_.ChangeGoal(this, std::nullopt, now)) {
-        const QSignalBlocker quiet(Rok);
-        Rok->setValue(now.year);
-    }
-    Refresh();
+    AskAndSave(QStringLiteral("Nový cíl"), goal, std::nullopt);
 }
 
 void TCileForm::EditGoal() {
     const diary::Goal* selected = SelectedGoal();
     if (selected == nullptr) return;
     const diary::Goal old = *selected;
-    std::vector<std::string> bikes = Bikes();
-    if (!old.bike.empty() && std::find(bikes.begin(), bikes.end(), old.bike) == bikes.end())
-        bikes.push_back(old.bike);
-    goalForm_->Start(QStringLiteral("Změnit cíl"), old, bikes);
-    if (goalForm_->exec() != kResultOk) return;
-    const diary::Goal now = goalForm_->Chosen();
-    if (now == old) return;
-    if (diary_.ChangeGoal(this, old, now)) {
-        const QSignalBlocker quiet(Rok);
-        Rok->setValue(now.year);
-    }
-    Refresh();
+    AskAndSave(QStringLiteral("Změnit cíl"), old, old);
 }
 
 void TCileForm::RemoveGoal() {

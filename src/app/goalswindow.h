@@ -29,15 +29,17 @@ class TCilForm : public QDialog {
 public:
     TCilForm(const diary::RegionalSettings& regional, QWidget* parent);
     // Shows `goal` under `caption`, offering `bikes` (code page 1250) beside every bike; exec()
-    // then ends with kResultOk once the texts make a goal the diary can hold.
+    // then ends with kResultOk once the texts make a goal the diary can hold and none of
+    // `others` has its period and bike.
     void Start(const QString& caption, const diary::Goal& goal,
-               const std::vector<std::string>& bikes);
+               const std::vector<std::string>& bikes, std::vector<diary::Goal> others);
     const diary::Goal& Chosen() const { return goal_; }
 
 private:
     void Accept();
     diary::RegionalSettings regional_;
     diary::Goal goal_;
+    std::vector<diary::Goal> others_;
     QSpinBox* Rok = nullptr;
     QComboBox* Mesic = nullptr;
     QLineEdit* Km = nullptr;
@@ -74,6 +76,10 @@ private:
     const diary::Goal* SelectedGoal() const;
     // The bikes the dialog offers: the bike list's and those rides carry.
     std::vector<std::string> Bikes() const;
+    // The dialog for `goal` until it is saved or cancelled; a goal the save refused comes back
+    // as typed. `old`: the goal it changes.
+    void AskAndSave(const QString& caption, diary::Goal goal,
+                    const std::optional<diary::Goal>& old);
 
     const RecordModel* list_;
     diary::RegionalSettings regional_;

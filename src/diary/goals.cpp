@@ -94,10 +94,6 @@ DateSpan GoalDays(const Goal& goal) {
     return PeriodDays({PeriodKind::Month, goal.year, goal.month});
 }
 
-bool SameTarget(const Goal& a, const Goal& b) {
-    return a.year == b.year && a.month == b.month && a.bike == b.bike;
-}
-
 }  // namespace
 
 std::string FormatWhole(double value, const RegionalSettings& regional) {
@@ -124,6 +120,17 @@ void CheckGoal(const Goal& goal) {
     if (!goal.bike.empty()) CheckBikeName(goal.bike);
 }
 
+void CheckGoalIsNew(const Goal& goal, const std::vector<Goal>& others) {
+    for (const Goal& other : others) {
+        if (other.year != goal.year || other.month != goal.month || other.bike != goal.bike)
+            continue;
+        throw InvalidValueError(
+            "Cíl na období „" + GoalPeriodText(goal) + "“ pro " +
+            (goal.bike.empty() ? "všechna kola" : "kolo „" + Cp1250ToUtf8(goal.bike) + "“") +
+            " už je zapsán.");
+    }
+}
+
 std::vector<Goal> GoalsOf(std::string_view bytes) {
     std::vector<Goal> goals;
     for (const Profile::Entry& entry : NumberedEntries(bytes, kGoalSection)) {
@@ -142,11 +149,8 @@ std::optional<std::string> WithGoalChanged(std::string bytes, const std::optiona
         if (!goal) continue;
         if (old && !at && *goal == *old) {
             at = i;
-        } else if (now && SameTarget(*goal, *now)) {
-            throw InvalidValueError(
-                "Cíl na období „" + GoalPeriodText(*now) + "“ pro " +
-                (now->bike.empty() ? "všechna kola" : "kolo „" + Cp1250ToUtf8(now->bike) + "“") +
-                " už je zapsán.");
+        } else if (now) {
+            CheckGoalIsNew(*now, {*goal});
         }
     }
     if (old && !at) return std::nullopt;

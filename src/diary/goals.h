@@ -49,6 +49,10 @@ struct Goal {
 // finite), a bike name CheckBikeName refuses.
 void CheckGoal(const Goal& goal);
 
+// Throws InvalidValueError (Czech) when one of `others` is of the same period and bike as `goal`:
+// a period and bike have one goal at most.
+void CheckGoalIsNew(const Goal& goal, const std::vector<Goal>& others);
+
 // The goals of a diary file's bytes, in key order; an entry that does not read as a goal is left
 // out (and left in the file).
 std::vector<Goal> GoalsOf(std::string_view bytes);
