@@ -3,12 +3,14 @@
 #include <QAbstractItemModel>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QTreeWidget>
@@ -234,7 +236,12 @@ TCileForm::TCileForm(OpenDiary& diary, QWidget* parent)
     root->addWidget(Prazdno);
     root->addWidget(vysvetleni);
     root->addLayout(buttons);
-    resize(std::max(900, sizeHint().width()), 360);
+    // Every column in view where the screen has room for them.
+    int columns = 40;
+    for (int c = 0; c < SeznamCilu->columnCount(); ++c) columns += SeznamCilu->columnWidth(c);
+    resize(std::max(columns, sizeHint().width()), 360);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        resize(size().boundedTo(screen->availableGeometry().size() * 9 / 10));
 
     goalForm_ = new TCilForm(regional_, this);
 

@@ -26,7 +26,7 @@ namespace {
 const QColor kYearBefore(0xa6, 0xbd, 0xd7);
 const QColor kThisYear(0x1f, 0x5f, 0xa8);
 const QColor kToday(0xc0, 0x1c, 0x28);
-const QColor kGoal(0x2e, 0x7d, 0x32);
+const QColor kGoal(0x40, 0x40, 0x40);
 
 QString Text(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
