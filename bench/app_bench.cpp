@@ -3,6 +3,7 @@
 // through the real widgets: "Vyhledat" to the results shown, a header click to the list
 // reordered, "Nový údaj" OK to the row shown and the file saved, "Smazat" to the list
 // renumbered, "Statistika" to the window shown, "Přehled" to the window shown with its charts,
+// "Cíle" to the window shown with every goal's figures,
 // and a diary replaced by another program to the list reloaded, beside opening the same diary.
 
 #include <benchmark/benchmark.h>
@@ -24,6 +25,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/diarywatcher.h"
 #include "app/mainwindow.h"
@@ -33,6 +35,7 @@
 #include "app/searchwindow.h"
 #include "bench_util.h"
 #include "diary/diary_file.h"
+#include "diary/goals.h"
 #include "diary/settings.h"
 
 namespace {
@@ -122,12 +125,15 @@ QWidget* ShownWindow(const char* name) {
 }
 
 // The main window, shown, over a copy of the generated diary that the benchmark may change.
-std::unique_ptr<TMainForm> MainOverCopy(std::size_t rides, const std::string& name) {
+std::unique_ptr<TMainForm> MainOverCopy(std::size_t rides, const std::string& name,
+                                        bool withBikes = false,
+                                        const std::vector<diary::Goal>& goals = {}) {
     const std::string folder = bench::RunFolder() + "/" + name + "-" + std::to_string(rides);
     std::filesystem::create_directories(folder);
     const std::string diaryPath = folder + "/jizdy.vam";
-    std::filesystem::copy_file(bench::DiaryPath(rides), diaryPath,
+    std::filesystem::copy_file(bench::DiaryPath(rides, withBikes), diaryPath,
                                std::filesystem::copy_options::overwrite_existing);
+    if (!goals.empty()) diary::AddGoals(diaryPath, goals);
     diary::WriteLastDiary(diary::SettingsPath(folder), diaryPath);
     auto main = std::make_unique<TMainForm>(QFile::decodeName(QByteArray::fromStdString(folder)),
                                             diary::RegionalSettings::Czech());
@@ -230,6 +236,24 @@ void BM_StatisticsWindow(benchmark::State& state) {
     }
 }
 
+// "Cíle" over this year's goals: a yearly one, one of a bike and one for every month, each
+// worked out from every row of the list, and the window shown.
+void BM_GoalsWindow(benchmark::State& state) {
+    const int year = QDate::currentDate().year();
+    std::vector<diary::Goal> goals = {{year, 0, 5000}, {year, 0, 2000, 150, 100, "Favorit"}};
+    for (int month = 1; month <= 12; ++month) goals.push_back({year, month, 400});
+    auto main = MainOverCopy(Rides(state), "goals", true, goals);
+    QAction* cile = Named<QAction>(main.get(), "Cile1");
+    for (auto _ : state) {
+        cile->trigger();
+        Settle();
+        state.PauseTiming();
+        ShownWindow("CileForm")->hide();
+        Settle();
+        state.ResumeTiming();
+    }
+}
+
 // "Přehled" after the list changed: the figures worked out anew from every row, the totals,
 // the four charts and the records filled, and the window painted on its busiest chart, the
 // kilometres through the year of every recent year.
@@ -304,6 +328,7 @@ BENCHMARK(BM_NewRideOk)->Apply(LargeOnly)->UseManualTime();
 BENCHMARK(BM_DeleteFirst)->Apply(LargeOnly);
 BENCHMARK(BM_StatisticsWindow)->Apply(LargeOnly);
 BENCHMARK(BM_OverviewWindow)->Apply(LargeOnly);
+BENCHMARK(BM_GoalsWindow)->Apply(LargeOnly);
 BENCHMARK(BM_OpenInWindow)->Apply(LargeOnly);
 BENCHMARK(BM_OutsideReload)->Apply(LargeOnly);
 

@@ -36,6 +36,7 @@ ROWS = [
     ("Smazat (first ride) to list renumbered", "BM_DeleteFirst"),
     ("Statistika to window shown", "BM_StatisticsWindow"),
     ("Přehled to window shown with charts", "BM_OverviewWindow"),
+    ("Cíle to window shown with every goal", "BM_GoalsWindow"),
     ("Otevřít: diary to list shown", "BM_OpenInWindow"),
     ("Outside change to list reloaded", "BM_OutsideReload"),
 ]
@@ -54,6 +55,7 @@ ROWS += [
 # with what each may take at 100,000 rides (ms).
 END_TO_END = {"BM_HeaderClick": 100, "BM_NewRideOk": 100, "BM_DeleteFirst": 100,
               "BM_StatisticsWindow": 100, "BM_OverviewWindow": 150,
+              "BM_GoalsWindow": 50,
               "BM_OpenInWindow": 100, "BM_OutsideReload": 100}
 
 

@@ -30,6 +30,7 @@
 #include "app/entrydialog.h"
 #include "app/errortext.h"
 #include "app/filedialog.h"
+#include "app/goalswindow.h"
 #include "app/icons.h"
 #include "app/msgbox.h"
 #include "app/opendiary.h"
@@ -46,6 +47,7 @@
 #include "diary/diary_file.h"
 #include "diary/diary_transaction.h"
 #include "diary/errors.h"
+#include "diary/goals.h"
 #include "diary/new_ride.h"
 #include "diary/old_import.h"
 #include "diary/settings.h"
@@ -70,6 +72,13 @@ bool SameFile(const QString& a, const QString& b) {
     const QFileInfo fb(b);
     if (fa.exists() && fb.exists()) return fa.canonicalFilePath() == fb.canonicalFilePath();
     return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
+}
+
+// The line about this year's goal for the status bar.
+QString GoalLine(const OpenDiary* diary) {
+    if (diary->goals().empty()) return {};
+    return QString::fromStdString(
+        diary::GoalNote(diary->goals(), diary->model().table(), Today(), diary->regional()));
 }
 
 }  // namespace
@@ -153,8 +162,15 @@ void TMainForm::CreateWindows() {
     stat_ = std::make_unique<TStatForm>(list, regional_);
     prehled_ = std::make_unique<TPrehledForm>(*diary_);
     kola_ = std::make_unique<TKolaForm>(*diary_);
-    if (!settingsUnreadable_) statusBar()->showMessage(kola_->DuePartsNote());
-    if (const QString note = diary_->NoRidesNote(); !note.isEmpty()) statusBar()->showMessage(note);
+    cile_ = std::make_unique<TCileForm>(*diary_, this);
+    if (!settingsUnreadable_) serviceNote_ = kola_->DuePartsNote();
+    ShowNotes();
+    const RecordModel* rides = &diary_->model();
+    connect(rides, &QAbstractItemModel::modelReset, this, &TMainForm::GoalNoteMayChange);
+    connect(rides, &QAbstractItemModel::rowsInserted, this, &TMainForm::GoalNoteMayChange);
+    connect(rides, &QAbstractItemModel::rowsRemoved, this, &TMainForm::GoalNoteMayChange);
+    connect(rides, &QAbstractItemModel::dataChanged, this, &TMainForm::GoalNoteMayChange);
+    connect(diary_, &OpenDiary::GoalsChanged, this, &TMainForm::GoalNoteMayChange);
     RestoreListWidths();
 }
 
@@ -257,6 +273,8 @@ void TMainForm::BuildMenusAndToolBar() {
     Statistika1->setObjectName(QStringLiteral("Statistika1"));
     Prehled1 = bar->addAction(QStringLiteral("&Přehled"));
     Prehled1->setObjectName(QStringLiteral("Prehled1"));
+    Cile1 = bar->addAction(QStringLiteral("&Cíle"));
+    Cile1->setObjectName(QStringLiteral("Cile1"));
     Oprogramu1 = bar->addAction(QStringLiteral("&O programu"));
     Oprogramu1->setObjectName(QStringLiteral("Oprogramu1"));
 
@@ -310,6 +328,7 @@ void TMainForm::BuildMenusAndToolBar() {
     connect(Kola1, &QAction::triggered, this, &TMainForm::ShowBikes);
     connect(Statistika1, &QAction::triggered, this, &TMainForm::ShowStatistics);
     connect(Prehled1, &QAction::triggered, this, &TMainForm::ShowOverview);
+    connect(Cile1, &QAction::triggered, this, &TMainForm::ShowGoals);
     connect(Oprogramu1, &QAction::triggered, this, &TMainForm::ShowAbout);
     connect(Seznam->header(), &QHeaderView::sectionClicked, this, &TMainForm::SortByHeader);
     connect(Seznam, &QTreeView::doubleClicked, this, &TMainForm::ShowSelectedRide);
@@ -346,7 +365,25 @@ void TMainForm::FormCreate() {
 void TMainForm::Otevri(const QString& path) {
     diary_->Load(path, this);
     RememberDiary();
-    statusBar()->showMessage(diary_->NoRidesNote());
+    serviceNote_.clear();
+    ShowNotes();
+}
+
+void TMainForm::ShowNotes() {
+    goalNote_ = GoalLine(diary_);
+    if (const QString note = diary_->NoRidesNote(); !note.isEmpty()) {
+        statusBar()->showMessage(note);
+        return;
+    }
+    QStringList notes;
+    for (const QString& note : {serviceNote_, goalNote_})
+        if (!note.isEmpty()) notes << note;
+    statusBar()->showMessage(notes.join(QStringLiteral("; ")));
+}
+
+void TMainForm::GoalNoteMayChange() {
+    // Only a change of the line itself is shown, so that no other note is put back or wiped.
+    if (GoalLine(diary_) != goalNote_) ShowNotes();
 }
 
 int TMainForm::SelectedRow() const {
@@ -420,8 +457,10 @@ void TMainForm::SaveDiaryAs() {
     if (SameFile(path, diary_->path())) return;
     if (!MayOverwrite(path)) return;
     // The whole list in one save: a file with more records than the list keeps none of them.
-    const bool saved = Guarded(
-        this, [&] { diary::SaveDiary(ToFsPath(path), diary_->model().table().InNumberOrder()); });
+    const bool saved = Guarded(this, [&] {
+        diary::SaveDiary(ToFsPath(path), diary_->model().table().InNumberOrder());
+        if (!diary_->goals().empty()) diary::AddGoals(ToFsPath(path), diary_->goals());
+    });
     if (!saved) return;
     diary_->SavedAs(path);
     RememberDiary();
@@ -595,6 +634,8 @@ void TMainForm::ShowBikes() { ShowModeless(kola_.get()); }
 void TMainForm::ShowStatistics() { stat_->ShowStatistics(); }
 
 void TMainForm::ShowOverview() { ShowModeless(prehled_.get()); }
+
+void TMainForm::ShowGoals() { ShowModeless(cile_.get()); }
 
 void TMainForm::ShowAbout() {
     if (!about_) about_ = std::make_unique<TAboutBox>();

@@ -19,13 +19,13 @@
 class QAction;
 class QTreeView;
 class OpenDiary;
-class OpenDiary;
 class RecordModel;
 class TAboutBox;
 class TAddForm;
 class TBackupForm;
 class TCalendarForm;
 class TCasForm;
+class TCileForm;
 class TFindForm;
 class TInfoForm;
 class TKolaForm;
@@ -84,6 +84,7 @@ private slots:
     void ShowBikes();               // "Kola"
     void ShowStatistics();          // "Statistika"
     void ShowOverview();            // "Přehled"
+    void ShowGoals();               // "Cíle"
     void ShowAbout();               // "O programu"
     void SortByHeader(int column);  // a click on a column header
     void ShowSelectedRide();        // double click on a row
@@ -106,6 +107,10 @@ private:
     // Another program changed the diary: the list shows it as it is now, in the same order and
     // with the same ride selected where it still exists.
     void ReloadFromDisk();
+    // The status bar's notes: why the list is empty, else the due parts and this year's goal.
+    void ShowNotes();
+    // This year's goal changed its line (a ride or a goal changed): the notes are shown anew.
+    void GoalNoteMayChange();
     // Remembers CurrentDiaryPath in the settings file; a failure is shown and changes nothing.
     bool RememberDiary();
     // The column widths of both lists from the settings file, and back when the user changed
@@ -146,6 +151,10 @@ private:
     bool searchPlaced_ = false;
     // The folder of the last file chosen in a file dialog; empty until one was.
     QString dialogFolder_;
+    // The due parts as the start found them (none after another diary is opened), and the
+    // line about this year's goal as last shown.
+    QString serviceNote_;
+    QString goalNote_;
 
     OpenDiary* diary_ = nullptr;
     QTreeView* Seznam = nullptr;
@@ -166,6 +175,7 @@ private:
     QAction* Kola1 = nullptr;
     QAction* Statistika1 = nullptr;
     QAction* Prehled1 = nullptr;
+    QAction* Cile1 = nullptr;
     QAction* Oprogramu1 = nullptr;
 
     // The other windows, each with this window as its parent (the modal ones are application
@@ -182,4 +192,5 @@ private:
     std::unique_ptr<TKolaForm> kola_;
     std::unique_ptr<TBackupForm> backup_;
     std::unique_ptr<TPrehledForm> prehled_;
+    std::unique_ptr<TCileForm> cile_;
 };

@@ -73,6 +73,7 @@ void OpenDiary::Load(const QString& path, QWidget* parent) {
         noRides_ = !known_->empty() && !diary::HasRideSection(*known_);
         model_->Assign(diary::DiaryRows(known_));
     });
+    TakeGoals(known_ ? std::string_view(*known_) : std::string_view());
     Follow();
 }
 
@@ -94,6 +95,7 @@ void OpenDiary::StartEmpty(const QString& path) {
     sortColumn_ = 0;
     known_ = std::make_shared<const std::string>();
     model_->Clear();
+    TakeGoals({});
     Follow();
 }
 
@@ -103,6 +105,7 @@ std::string OpenDiary::Reload(QWidget* parent, const std::optional<diary::Record
         std::optional<std::string> bytes = diary::ReadWholeFile(ToFsPath(path_));
         known_ = std::make_shared<const std::string>(std::move(bytes).value_or(std::string()));
         rows = diary::DiaryRows(known_);
+        TakeGoals(*known_);
         reloadFailure_.clear();
     } catch (const std::exception& e) {
         known_.reset();
@@ -221,7 +224,10 @@ void OpenDiary::ShowResult(const diary::ChangeResult& result, const diary::Diary
     const bool followed = result.followsKnown && result.applied();
     known_ = result.bytes;
     // The file as this change left it is known: its save is no news from another program.
-    if (known_) watcher_->Known(*known_);
+    if (known_) {
+        watcher_->Known(*known_);
+        TakeGoals(*known_);
+    }
     const auto row = static_cast<int>(model_->table().FindNumber(number));
     if (followed && record != nullptr && (added || row >= 0)) {
         diary::DiaryRecord saved = *record;
@@ -312,8 +318,39 @@ bool OpenDiary::RestoreBackup(QWidget* parent, const diary::BackupEntry& backup)
         known_ =
             std::make_shared<const std::string>(diary::ReadWholeFile(path).value_or(std::string()));
         rows = diary::DiaryRows(known_);
+        TakeGoals(*known_);
     });
     watcher_->Known();
     ShowRows(std::move(rows), {});
     return true;
+}
+
+void OpenDiary::TakeGoals(std::string_view bytes) {
+    std::vector<diary::Goal> goals = diary::GoalsOf(bytes);
+    if (goals == goals_) return;
+    goals_ = std::move(goals);
+    emit GoalsChanged();
+}
+
+bool OpenDiary::ChangeGoal(QWidget* parent, const std::optional<diary::Goal>& old,
+                           const std::optional<diary::Goal>& now) {
+    diary::GoalChange result;
+    const std::string path = ToFsPath(path_);
+    if (!Change(parent, [&](std::chrono::milliseconds timeout) {
+            result = diary::ChangeGoal(path, old, now, timeout, known_);
+        }))
+        return false;
+    known_ = result.bytes;
+    watcher_->Known(*known_);
+    // Rides another program saved before the lock was taken are shown with the goals.
+    if (!result.followsKnown) {
+        noRides_ = !known_->empty() && !diary::HasRideSection(*known_);
+        ShowRows(diary::DiaryRows(known_), {});
+    }
+    TakeGoals(*known_);
+    if (!result.applied) {
+        ShowError(parent, QStringLiteral("Cíl mezitím změnil jiný program. Nic nebylo uloženo; "
+                                         "okno teď ukazuje cíle tak, jak jsou uloženy."));
+    }
+    return result.applied;
 }

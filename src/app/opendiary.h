@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "diary/backup.h"
+#include "diary/goals.h"
 #include "diary/record.h"
 #include "diary/regional.h"
 
@@ -73,6 +74,14 @@ public:
     // the file has not changed since (by its stamp).
     bool ListIsOnDisk() const;
 
+    // The goals the diary file holds, as last read or saved (the file's order).
+    const std::vector<diary::Goal>& goals() const { return goals_; }
+    // Adds `now` (no `old`), changes `old` to `now` or removes `old` (no `now`) in the file, under
+    // the lock as every change. A goal another program changed or removed meanwhile is said and
+    // nothing is written; either way the goals are then as the file holds them.
+    bool ChangeGoal(QWidget* parent, const std::optional<diary::Goal>& old,
+                    const std::optional<diary::Goal>& now);
+
     // The list sorted by `column` (0: the file's order), and so after every reload.
     void SortBy(int column);
 
@@ -90,6 +99,8 @@ signals:
     void Waiting(bool waiting);
     void RidesToSelect(const std::vector<std::string>& numbers);
     void RideToShow(const std::string& number);
+    // The goals are other than they were (another diary, another program's save, a change).
+    void GoalsChanged();
 
 private:
     // Runs `call(timeout)`, one change under the lock, waiting for another program in short
@@ -103,6 +114,8 @@ private:
     diary::DailyBackup TodaysBackup() const;
     void SayBackupFailure(QWidget* parent, const diary::ChangeResult& result);
     void Follow();
+    // The goals of `bytes` from now on; GoalsChanged when they differ from those before.
+    void TakeGoals(std::string_view bytes);
 
     const QString settingsFolder_;
     const diary::RegionalSettings regional_;
@@ -113,6 +126,7 @@ private:
     // them touches one row of the list instead of all.
     std::shared_ptr<const std::string> known_;
     int sortColumn_ = 0;
+    std::vector<diary::Goal> goals_;
     // A change is under way; the watcher's news waits for its end.
     bool changing_ = false;
     bool changedMeanwhile_ = false;

@@ -26,6 +26,7 @@ namespace {
 const QColor kYearBefore(0xa6, 0xbd, 0xd7);
 const QColor kThisYear(0x1f, 0x5f, 0xa8);
 const QColor kToday(0xc0, 0x1c, 0x28);
+const QColor kGoal(0x40, 0x40, 0x40);
 
 QString Text(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -109,7 +110,8 @@ void FillMonths(QChart* chart, int year, const std::array<double, 12>& km,
 }
 
 void FillCumulative(QChart* chart, const std::vector<diary::CumulativeYear>& years,
-                    const QDate& today, const diary::RegionalSettings& regional) {
+                    const QDate& today, const diary::RegionalSettings& regional,
+                    const diary::Goal* goal) {
     Clear(chart);
     chart->setTitle(QStringLiteral("Kilometry od začátku roku"));
     auto* months = new QCategoryAxis;
@@ -122,7 +124,31 @@ void FillCumulative(QChart* chart, const std::vector<diary::CumulativeYear>& yea
     double largest = 0;
     for (const diary::CumulativeYear& y : years)
         if (!y.km.empty()) largest = std::max(largest, y.km.back());
+    if (goal != nullptr) largest = std::max(largest, goal->km);
     QValueAxis* km = KmAxis(largest);
+
+    if (goal != nullptr) {
+        // Straight within each month: the pace is even by days, and months differ in length.
+        const std::vector<double> pace = diary::EvenPace(*goal);
+        auto* line = new QLineSeries;
+        line->setName(QStringLiteral("cíl %1: %2 km")
+                          .arg(goal->year)
+                          .arg(QString::fromStdString(diary::FormatWhole(goal->km, regional))));
+        QList<QPointF> points{{0, 0}};
+        const QDate newYear(goal->year, 1, 1);
+        for (int m = 1; m <= 12; ++m) {
+            const qint64 days = m < 12 ? newYear.daysTo(QDate(goal->year, m + 1, 1))
+                                       : static_cast<qint64>(pace.size());
+            points.append({static_cast<double>(m), pace[static_cast<std::size_t>(days - 1)]});
+        }
+        line->replace(points);
+        QPen pen(kGoal);
+        pen.setWidthF(1.5);
+        pen.setStyle(Qt::DashLine);
+        line->setPen(pen);
+        chart->addSeries(line);
+        Attach(chart, line, months, km);
+    }
 
     for (const diary::CumulativeYear& y : years) {
         auto* line = new QLineSeries;

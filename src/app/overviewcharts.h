@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "diary/goals.h"
 #include "diary/overview.h"
 #include "diary/regional.h"
 
@@ -21,9 +22,11 @@ void FillMonths(QChart* chart, int year, const std::array<double, 12>& km,
                 const std::array<double, 12>& kmYearBefore,
                 const diary::RegionalSettings& regional);
 
-// One line per year of kilometres since 1 January; today is marked on this year's line.
+// One line per year of kilometres since 1 January; today is marked on this year's line. With
+// `goal` (this year's), its even pace through the year beside them.
 void FillCumulative(QChart* chart, const std::vector<diary::CumulativeYear>& years,
-                    const QDate& today, const diary::RegionalSettings& regional);
+                    const QDate& today, const diary::RegionalSettings& regional,
+                    const diary::Goal* goal = nullptr);
 
 // Kilometres per ISO week as bars, the oldest week first.
 void FillWeeks(QChart* chart, const std::vector<diary::WeekKm>& weeks,

@@ -287,6 +287,7 @@ TPrehledForm::TPrehledForm(OpenDiary& diary, QWidget* parent)
     connect(list_, &QAbstractItemModel::rowsInserted, this, &TPrehledForm::ListChanged);
     connect(list_, &QAbstractItemModel::rowsRemoved, this, &TPrehledForm::ListChanged);
     connect(list_, &QAbstractItemModel::dataChanged, this, &TPrehledForm::ListChanged);
+    connect(&diary_, &OpenDiary::GoalsChanged, this, &TPrehledForm::ListChanged);
     connect(kinds, &QButtonGroup::buttonToggled, this, [this](QAbstractButton*, bool checked) {
         if (checked) ShowPeriodKind();
     });
@@ -368,8 +369,9 @@ void TPrehledForm::Recompute() {
 
     FillTotals();
     FillYear();
-    overviewcharts::FillCumulative(
-        Kumulace->chart(), overview_->CumulativeKmByYear(FromQDate(today)), today, regional_);
+    overviewcharts::FillCumulative(Kumulace->chart(),
+                                   overview_->CumulativeKmByYear(FromQDate(today)), today,
+                                   regional_, diary::YearGoal(diary_.goals(), today.year(), bike_));
     overviewcharts::FillWeeks(Tydny->chart(), overview_->KmByWeek(FromQDate(today)), regional_);
     FillRecords();
     const std::string leftOut = diary::LeftOutText(overview_->rides().leftOut());

@@ -114,40 +114,9 @@ std::vector<DiaryRecord> ReadDiary(const std::string& path) {
 }
 
 std::optional<std::string> WithoutRecord(std::string_view bytes, std::string_view number) {
-    std::vector<ProfileLine> shadowed;
-    const std::vector<ProfileLine> run = NumberedKeyLines(bytes, kReadSection, &shadowed);
     const std::optional<std::uint64_t> k = NumberOfKey(number);
-    if (!k || *k > run.size()) return std::nullopt;
-
-    // Edits in file order: cut a line, or put a new number in place of a key.
-    struct Edit {
-        std::size_t begin;
-        std::size_t end;
-        std::uint64_t newNumber;  // 0: cut
-    };
-    std::vector<Edit> edits;
-    edits.reserve(run.size() - *k + 1 + shadowed.size());
-    edits.push_back({run[*k - 1].begin, run[*k - 1].next, 0});
-    // Later copies of the run's keys are unreachable now but would shadow the lines renumbered
-    // onto their keys, so they go with the record.
-    for (const ProfileLine& line : shadowed) edits.push_back({line.begin, line.next, 0});
-    for (std::size_t j = *k; j < run.size(); ++j) {
-        const auto keyAt = static_cast<std::size_t>(run[j].name.data() - bytes.data());
-        edits.push_back({keyAt, keyAt + run[j].name.size(), j});
-    }
-    std::sort(edits.begin(), edits.end(),
-              [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
-
-    std::string out;
-    out.reserve(bytes.size());
-    std::size_t pos = 0;
-    for (const Edit& e : edits) {
-        out.append(bytes.substr(pos, e.begin - pos));
-        if (e.newNumber != 0) out.append(NumberText(e.newNumber).view());
-        pos = e.end;
-    }
-    out.append(bytes.substr(pos));
-    return out;
+    if (!k) return std::nullopt;
+    return WithoutNumberedKey(bytes, kReadSection, *k);
 }
 
 void SaveDiary(const std::string& path, const std::vector<DiaryRecord>& records) {

@@ -1,6 +1,7 @@
 #include "diary/profile.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -299,6 +300,46 @@ std::optional<ProfileLine> NumberedKeyLine(std::string_view bytes, std::string_v
 
 std::uint64_t NumberedRunLength(std::string_view bytes, std::string_view section) {
     return WalkRun(bytes, section, 0, nullptr);
+}
+
+std::optional<std::string> WithoutNumberedKey(std::string_view bytes, std::string_view section,
+                                              std::uint64_t n) {
+    std::vector<ProfileLine> shadowed;
+    const std::vector<ProfileLine> run = NumberedKeyLines(bytes, section, &shadowed);
+    if (n == 0 || n > run.size()) return std::nullopt;
+
+    // Edits in file order: cut a line, or put a new number in place of a key.
+    struct Edit {
+        std::size_t begin;
+        std::size_t end;
+        std::uint64_t newNumber;  // 0: cut
+    };
+    std::vector<Edit> edits;
+    edits.reserve(run.size() - n + 1 + shadowed.size());
+    edits.push_back({run[n - 1].begin, run[n - 1].next, 0});
+    // Later copies of the run's keys are unreachable now but would shadow the lines renumbered
+    // onto their keys, so they go with the entry.
+    for (const ProfileLine& line : shadowed) edits.push_back({line.begin, line.next, 0});
+    for (std::size_t j = n; j < run.size(); ++j) {
+        const auto keyAt = static_cast<std::size_t>(run[j].name.data() - bytes.data());
+        edits.push_back({keyAt, keyAt + run[j].name.size(), j});
+    }
+    std::sort(edits.begin(), edits.end(),
+              [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t pos = 0;
+    for (const Edit& e : edits) {
+        out.append(bytes.substr(pos, e.begin - pos));
+        if (e.newNumber != 0) {
+            char digits[24];
+            out.append(digits, std::to_chars(digits, digits + sizeof digits, e.newNumber).ptr);
+        }
+        pos = e.end;
+    }
+    out.append(bytes.substr(pos));
+    return out;
 }
 
 std::optional<std::uint64_t> NumberOfKey(std::string_view key) {

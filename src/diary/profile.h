@@ -125,6 +125,11 @@ std::uint64_t NumberedRunLength(std::string_view bytes, std::string_view section
 // the key `value`: what Profile::Set does once it has found the key. Throws InvalidValueError
 // for a value that would not read back.
 void ReplaceKeyLine(std::string& bytes, const ProfileLine& line, std::string_view value);
+// The bytes with key `n` (from 1) of that run cut out and the keys after it moved down by one,
+// every other byte as it was; nullopt when the run is shorter. How a diary's record and any
+// other numbered entry of the file is deleted.
+std::optional<std::string> WithoutNumberedKey(std::string_view bytes, std::string_view section,
+                                              std::uint64_t n);
 // The number a key stands for in a run: decimal digits without a leading zero; nullopt for any
 // other key ("01", "+1", "", ...).
 std::optional<std::uint64_t> NumberOfKey(std::string_view key);

@@ -21,6 +21,9 @@ struct RegionalSettings {
     // literal separators.
     std::string dateFormat = "%-d.%-m.%Y";
     std::string decimalSeparator = ",";
+    // Between groups of three digits of a large whole number ("5 000 km"), UTF-8 as the locale
+    // gives it: Czech a no-break space; none in the C locale.
+    std::string thousandsSeparator = "\u00A0";
 
     static RegionalSettings Czech() { return {}; }
 };

@@ -24,6 +24,10 @@ diary::RegionalSettings ReadRegionalSettings() {
     if (const char* radix = nl_langinfo(RADIXCHAR); radix != nullptr && *radix != '\0') {
         regional.decimalSeparator = radix;
     }
+    // An empty answer is a real one here: the C locale groups no digits.
+    if (const char* group = nl_langinfo(THOUSEP); group != nullptr) {
+        regional.thousandsSeparator = group;
+    }
     return regional;
 }
 

@@ -121,6 +121,7 @@ void MainWindowTest::menusAndToolBar() {
         {"Kola1", "Kola", nullptr},
         {"Statistika1", "Statistika", nullptr},
         {"Prehled1", "Přehled", nullptr},
+        {"Cile1", "Cíle", nullptr},
         {"Oprogramu1", "O programu", nullptr},
     };
     for (const Item& item : items) {
@@ -135,7 +136,7 @@ void MainWindowTest::menusAndToolBar() {
     QStringList menus;
     for (QAction* a : main->menuBar()->actions()) menus << a->text().remove(QLatin1Char('&'));
     QCOMPARE(menus, (QStringList{"Soubor", Q("Údaj"), "Zkratky", "Kola", "Statistika", Q("Přehled"),
-                                 "O programu"}));
+                                 Q("Cíle"), "O programu"}));
     QStringList soubor;
     for (QAction* a : guitest::Get<QMenu>(main, "Soubor1")->actions()) soubor << a->objectName();
     QCOMPARE(soubor, (QStringList{"Nov1", "Otevt1", "Uloitjako1", "Importzestarverze1",

@@ -116,7 +116,7 @@ void PrehledTest::opensFromTheMenuOnce() {
     QStringList menus;
     for (QAction* a : session.Main()->menuBar()->actions()) menus << a->text().remove('&');
     QCOMPARE(menus, (QStringList{"Soubor", Q("Údaj"), "Zkratky", "Kola", "Statistika", Q("Přehled"),
-                                 "O programu"}));
+                                 Q("Cíle"), "O programu"}));
 
     auto* form = Open(session, kTotals);
     QCOMPARE(form->windowTitle(), Q("Přehled"));
