@@ -224,9 +224,9 @@ std::vector<GoalDone> DoneTowards(const RecordTable& table, const std::vector<Go
                                   const RegionalSettings& regional) {
     std::vector<GoalDone> done(goals.size());
     if (goals.empty()) return done;
-    const std::vector<DateValue>& dates = table.Dates(Field::Date, regional);
-    const std::vector<double>& km = table.Decimals(Field::DistanceKm);
-    const std::vector<RideTimeParts>& times = table.RideTimes(Field::RideTime);
+    const auto dates = table.Dates(Field::Date, regional);
+    const auto km = table.Decimals(Field::DistanceKm);
+    const auto times = table.RideTimes(Field::RideTime);
     const auto [firstYear, lastYear] = std::minmax_element(
         goals.begin(), goals.end(), [](const Goal& a, const Goal& b) { return a.year < b.year; });
     for (std::size_t i = 0; i < table.size(); ++i) {
