@@ -32,6 +32,7 @@
 
 #include "app/datepicker.h"
 #include "app/filedialog.h"
+#include "app/goalswindow.h"
 #include "app/mainwindow.h"
 #include "app/overviewwindow.h"
 #include "app/recordmodel.h"
@@ -42,6 +43,7 @@
 #include "diary/bikes.h"
 #include "diary/diary_file.h"
 #include "diary/field_text.h"
+#include "diary/goals.h"
 #include "diary/settings.h"
 #include "platform/platform.h"
 
@@ -239,6 +241,10 @@ QString WriteTenYears(const QString& folder, const diary::RegionalSettings& regi
     }
     const QString path = folder + QStringLiteral("/jizdy-10-let.vam");
     diary::SaveDiary(ToFsPath(path), records);
+    // A rider's goals for the last season: the year, a month, and one bike's share.
+    for (const diary::Goal& goal : {diary::Goal{2024, 0, 6500, 130, std::nullopt, ""},
+                                    diary::Goal{2024, 10, 300}, diary::Goal{2024, 9, 500}})
+        (void)diary::ChangeGoal(ToFsPath(path), std::nullopt, goal);
     return path;
 }
 
@@ -260,10 +266,17 @@ public:
 
     // A modeless window: shown, pictured, hidden again.
     void Modeless(const QString& name, QWidget* window, const std::function<void()>& show) {
+        Modeless(
+            name, [window] { return window; }, show);
+    }
+    // The same for a window the program makes when it is first asked for.
+    void Modeless(const QString& name, const std::function<QWidget*()>& window,
+                  const std::function<void()>& show) {
         if (!Wanted(name)) return;
         show();
-        Save(window, name);
-        window->hide();
+        QWidget* shown = window();
+        Save(shown, name);
+        shown->hide();
     }
 
     // A modal window is pictured from inside its own exec() and then closed as "Storno" would.
@@ -393,14 +406,18 @@ int main(int argc, char* argv[]) {
     shooter.Modal(QStringLiteral("backups"), [&] { trigger("Obnovitzezalohy1"); });
     shooter.Modal(QStringLiteral("calendar"),
                   [&] { Window<TCalendarForm>("CalendarForm")->Pick(main.get()); });
-    shooter.Modeless(QStringLiteral("stat"), Window<QWidget>("StatForm"),
-                     [&] { trigger("Statistika1"); });
-    shooter.Modeless(QStringLiteral("zkratky"), Window<QWidget>("ZkratkyForm"),
-                     [&] { trigger("Zkratky1"); });
-    shooter.Modeless(QStringLiteral("kola"), Window<QWidget>("KolaForm"),
-                     [&] { trigger("Kola1"); });
-    shooter.Modeless(QStringLiteral("about"), Window<QWidget>("AboutBox"),
-                     [&] { trigger("Oprogramu1"); });
+    shooter.Modeless(
+        QStringLiteral("stat"), [] { return Window<QWidget>("StatForm"); },
+        [&] { trigger("Statistika1"); });
+    shooter.Modeless(
+        QStringLiteral("zkratky"), [] { return Window<QWidget>("ZkratkyForm"); },
+        [&] { trigger("Zkratky1"); });
+    shooter.Modeless(
+        QStringLiteral("kola"), [] { return Window<QWidget>("KolaForm"); },
+        [&] { trigger("Kola1"); });
+    shooter.Modeless(
+        QStringLiteral("about"), [] { return Window<QWidget>("AboutBox"); },
+        [&] { trigger("Oprogramu1"); });
 
     // The overview on a fixed day: over the sample, its totals and records as of 20.7.2024;
     // over ten generated seasons, its charts at the end of October 2024.
@@ -421,6 +438,9 @@ int main(int argc, char* argv[]) {
     overviewTab("prehled-rok", 2);
     overviewTab("prehled-tydny", 3);
     overviewTab("prehled-kalendar", 4);
+    auto* cile = Window<TCileForm>("CileForm");
+    cile->SetToday(QDate(2024, 10, 31));
+    shooter.Modeless(QStringLiteral("cile"), cile, [&] { trigger("Cile1"); });
 
     main->hide();
     main.reset();

@@ -250,14 +250,10 @@ std::optional<std::vector<std::uint32_t>> GroupedTextOrder(std::size_t count, Te
         return CompareTexts(groups[a], groups[b]) < 0;
     });
     // Where each group's rows start in the order, then the rows in their own order.
-    std::vector<std::size_t> start(groups.size() + 1, 0);
-    for (const std::uint32_t g : group) ++start[g + 1];
-    std::vector<std::size_t> at(groups.size());
+    std::vector<std::size_t> at(groups.size(), 0);
+    for (const std::uint32_t g : group) ++at[g];
     std::size_t next = 0;
-    for (const std::uint32_t g : sorted) {
-        at[g] = next;
-        next += start[g + 1];
-    }
+    for (const std::uint32_t g : sorted) next += std::exchange(at[g], next);
     std::vector<std::uint32_t> order(count);
     for (std::size_t i = 0; i < count; ++i) order[at[group[i]]++] = static_cast<std::uint32_t>(i);
     return order;
