@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QLocale>
 #include <csignal>
 #include <exception>
@@ -32,6 +33,8 @@ public:
 // The folder of the settings file and of the default diary when nobody chose one.
 QString SettingsFolder() {
     const std::string folder = platform::SettingsFolder(platform::CurrentSettingsPlaces());
+    // No home and an installed program: the folder it was started in, never the system's.
+    if (folder.empty()) return QDir::currentPath();
     // The configuration folder may not exist yet; the first write of settings or diary needs
     // it. If it cannot be made, that write reports the path.
     platform::MakeFolders(folder);
