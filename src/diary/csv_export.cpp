@@ -192,7 +192,9 @@ DecimalPoints PointsOf(const RegionalSettings& regional) {
 std::string_view InOwnFormat(std::string_view text, DecimalPoints points, std::string& scratch) {
     if (points.other == '\0') return text;
     const std::size_t at = text.find(points.other);
-    if (at == std::string_view::npos || !ParseCommaNumber(text)) return text;
+    // The number grammar takes a lone "," as nought; a spreadsheet would not.
+    const bool digit = text.find_first_of("0123456789") != std::string_view::npos;
+    if (at == std::string_view::npos || !digit || !ParseCommaNumber(text)) return text;
     scratch.assign(text);
     scratch[at] = points.own;
     return scratch;
