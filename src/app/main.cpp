@@ -4,6 +4,7 @@
 #include <csignal>
 #include <exception>
 
+#include "app/icons.h"
 #include "app/mainwindow.h"
 #include "app/msgbox.h"
 #include "app/textcodec.h"
@@ -53,6 +54,9 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("vamo2001"));
     // The file dialogs, context menus and standard buttons follow the user's language.
     InstallQtTranslations(QLocale::system());
+    // Every window and dialog, message boxes and file dialogs included, carries the program's
+    // picture unless it has one of its own.
+    QApplication::setWindowIcon(icons::Program());
 
     TMainForm main(SettingsFolder(), platform::ReadRegionalSettings());
     QObject::connect(&main, &TMainForm::Closed, &application, &QApplication::quit,

@@ -17,6 +17,7 @@
 #include "diary/settings.h"
 
 class QAction;
+class QLabel;
 class QTreeView;
 class OpenDiary;
 class OpenDiary;
@@ -32,6 +33,7 @@ class TKolaForm;
 class TPrehledForm;
 class TStatForm;
 class TZkratkyForm;
+class WindowPlaces;
 
 // The diary path as the settings file keeps it: code page 1250 when every character fits,
 // else the path's own UTF-8 bytes.
@@ -59,6 +61,11 @@ public:
     // Selects the rides with these record numbers in the list (whatever its order), the first
     // of them current and scrolled into view; numbers not in the list are passed over.
     void SelectRides(const std::vector<std::string>& numbers);
+
+    // A note that stays in the status bar until it is replaced (an empty text hides it): opening
+    // a menu or pointing at a tool button leaves it. Each `name` has a place of its own, in the
+    // order first shown: the service marks first, what comes later after them.
+    void ShowNote(const QString& name, const QString& text);
 
 signals:
     // The main window has closed: the program ends.
@@ -133,6 +140,8 @@ private:
     QString AskFileName(bool save, const QString& filter);
     // Asks before a file that exists is replaced; true when the name may be used.
     bool MayOverwrite(const QString& path);
+    // The newest ride in view as the list opens, unless a ride is selected: then that one.
+    void ScrollToSelectedRide();
 
     const QString settingsFolder_;
     const diary::RegionalSettings regional_;
@@ -182,4 +191,6 @@ private:
     std::unique_ptr<TKolaForm> kola_;
     std::unique_ptr<TBackupForm> backup_;
     std::unique_ptr<TPrehledForm> prehled_;
+    std::unique_ptr<WindowPlaces> places_;
+    std::vector<QLabel*> notes_;
 };
