@@ -9,13 +9,14 @@ set(CPACK_PACKAGE_VENDOR "Vamo 2001")
 set(CPACK_PACKAGE_CONTACT "Vamo 2001 <vamo2001@users.noreply.codeberg.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "diary of bicycle rides (Czech user interface)")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Vamo 2001 keeps a diary of bicycle rides: the date, the places, the odometer readings,
-the distance, the speeds, the ride time, a note and the bike of every ride. Rides are
-added, corrected, sorted, found by up to eleven search conditions, filled in from GPS
-tracks and exported to CSV. An overview shows totals, charts, a calendar and records; a
-bikes window counts each bike's kilometres and parts due for service. Every change is
-written to the diary file at once, with a daily backup; two programs may share one diary.
-The user interface is Czech.")
+    "Vamo 2001 keeps a diary of bicycle rides: the date, the places, the
+odometer readings, the distance, the speeds, the ride time, a note and the
+bike of every ride. Rides are added, corrected, sorted, found by up to eleven
+search conditions, filled in from GPS tracks and exported to CSV. An overview
+shows totals, charts, a calendar and records; a bikes window counts each
+bike's kilometres and the parts due for service. Every change is written to
+the diary file at once, with a daily backup; two programs may share one
+diary. The user interface is Czech.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 # Folders of the package as Debian wants them whatever the umask of whoever builds it.
