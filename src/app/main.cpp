@@ -3,6 +3,9 @@
 #include <QLocale>
 #include <csignal>
 #include <exception>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "app/icons.h"
 #include "app/mainwindow.h"
@@ -45,6 +48,14 @@ QString SettingsFolder() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+#ifdef __GLIBC__
+    // Every save reads and writes the whole diary, a few megabytes at a time. By default glibc
+    // raises its mmap threshold to the size of the first such block freed, and later blocks
+    // then come from the heap and stay with the process after they are freed: 20 new rides
+    // of a 100,000-ride diary took the resident memory from 60 to 97 MB. With a fixed threshold
+    // every block of a megabyte or more goes back to the system when freed (60 to 70 MB).
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
     // A write beyond the file size limit must fail like a full disk, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     VamoApplication application(argc, argv);
