@@ -167,7 +167,8 @@ void TMainForm::CreateWindows() {
     prehled_ = std::make_unique<TPrehledForm>(*diary_);
     kola_ = std::make_unique<TKolaForm>(*diary_);
     if (!settingsUnreadable_) ShowNote(QStringLiteral("PoznamkaServis"), kola_->DuePartsNote());
-    ShowNote(QStringLiteral("PoznamkaDenik"), diary_->NoRidesNote());
+    // Said as the diary opens, not a note: it is out of date with the first ride added.
+    if (const QString note = diary_->NoRidesNote(); !note.isEmpty()) statusBar()->showMessage(note);
     RestoreListWidths();
 }
 
@@ -359,7 +360,7 @@ void TMainForm::FormCreate() {
 void TMainForm::Otevri(const QString& path) {
     diary_->Load(path, this);
     RememberDiary();
-    ShowNote(QStringLiteral("PoznamkaDenik"), diary_->NoRidesNote());
+    statusBar()->showMessage(diary_->NoRidesNote());
     ScrollToSelectedRide();
 }
 
