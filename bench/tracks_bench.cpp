@@ -179,7 +179,8 @@ void BM_CsvExport(benchmark::State& state) {
 
 void BM_FloorSaveCsv(benchmark::State& state) {
     const auto rows = diary::ReadDiaryRows(bench::DiaryPath(Count(state)));
-    const std::string bytes = diary::FormatCsv(diary::ListCsvColumns(), rows, ';');
+    const std::string bytes =
+        diary::FormatCsv(diary::ListCsvColumns(), rows, diary::RegionalSettings::Czech());
     const std::string path = bench::RunFolder() + "/floor.csv";
     for (auto _ : state) bench::PlainAtomicWrite(path, bytes);
     SetFileCounters(state, path);

@@ -172,12 +172,20 @@ void DayCalendar::paintEvent(QPaintEvent*) {
     label(QStringLiteral("dnes"));
 }
 
-void DayCalendar::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
+const std::vector<std::string>* DayCalendar::RidesAt(const QMouseEvent* event) const {
+    if (event->button() != Qt::LeftButton) return nullptr;
     const int index = DayAt(event->position().toPoint());
-    if (index < 0) return;
+    if (index < 0) return nullptr;
     const auto& numbers = days_[static_cast<std::size_t>(index)].numbers;
-    if (!numbers.empty()) emit DayClicked(numbers);
+    return numbers.empty() ? nullptr : &numbers;
+}
+
+void DayCalendar::mouseReleaseEvent(QMouseEvent* event) {
+    if (const auto* numbers = RidesAt(event)) emit DayClicked(*numbers);
+}
+
+void DayCalendar::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (const auto* numbers = RidesAt(event)) emit DayDoubleClicked(*numbers);
 }
 
 bool DayCalendar::event(QEvent* event) {

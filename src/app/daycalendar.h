@@ -30,10 +30,13 @@ public:
 signals:
     // A day with rides was clicked: their record numbers, in list order.
     void DayClicked(const std::vector<std::string>& numbers);
+    // The same for a double click (which comes after the click).
+    void DayDoubleClicked(const std::vector<std::string>& numbers);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -49,6 +52,8 @@ private:
     // Index into days_ of the day under `pos`, or -1.
     int DayAt(const QPoint& pos) const;
     QColor Shade(double km) const;
+    // The rides of the day under a left button's `event`; empty elsewhere.
+    const std::vector<std::string>* RidesAt(const QMouseEvent* event) const;
 
     int year_ = 0;
     std::vector<diary::CalendarDay> days_;

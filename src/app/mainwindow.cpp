@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
 #include <QDir>
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <QShortcut>
@@ -42,6 +44,7 @@
 #include "app/statisticswindow.h"
 #include "app/textcodec.h"
 #include "app/trackrides.h"
+#include "app/windowplaces.h"
 #include "diary/backup.h"
 #include "diary/bikes.h"
 #include "diary/diary_file.h"
@@ -112,6 +115,11 @@ TMainForm::TMainForm(const QString& settingsFolder, const diary::RegionalSetting
       diary_(new OpenDiary(settingsFolder, regional, this)) {
     BuildMenusAndToolBar();
     CreateWindows();
+    places_ = std::make_unique<WindowPlaces>(
+        this, [this] { return settingsUnreadable_ ? std::string() : SettingsFile(); });
+    places_->RestoreMain();
+    // Once the list has its size.
+    QTimer::singleShot(0, this, &TMainForm::ScrollToSelectedRide);
 }
 
 TMainForm::~TMainForm() = default;
@@ -127,7 +135,13 @@ void TMainForm::CreateWindows() {
     });
     connect(diary_, &OpenDiary::ChangeShown, this,
             [this](const std::string& number) { SelectRides({number}); });
-    connect(diary_, &OpenDiary::RidesToSelect, this, &TMainForm::SelectRides);
+    // Rides chosen in another window (a day of Přehled's calendar) are shown in front of it;
+    // only after a double click's time, so that the second click still reaches that window.
+    connect(diary_, &OpenDiary::RidesToSelect, this, [this](const std::vector<std::string>& n) {
+        SelectRides(n);
+        QTimer::singleShot(QApplication::doubleClickInterval(), this,
+                           [this] { ShowModeless(this); });
+    });
     connect(diary_, &OpenDiary::RideToShow, this, [this](const std::string& number) {
         const auto row = diary_->model().table().FindNumber(number);
         if (row < 0) return;
@@ -163,14 +177,16 @@ void TMainForm::CreateWindows() {
     prehled_ = std::make_unique<TPrehledForm>(*diary_);
     kola_ = std::make_unique<TKolaForm>(*diary_);
     cile_ = std::make_unique<TCileForm>(*diary_, this);
-    if (!settingsUnreadable_) serviceNote_ = kola_->DuePartsNote();
-    ShowNotes();
+    if (!settingsUnreadable_) ShowNote(QStringLiteral("PoznamkaServis"), kola_->DuePartsNote());
+    ShowGoalNote();
+    // Said as the diary opens, not a note: it is out of date with the first ride added.
+    if (const QString note = diary_->NoRidesNote(); !note.isEmpty()) statusBar()->showMessage(note);
     const RecordModel* rides = &diary_->model();
-    connect(rides, &QAbstractItemModel::modelReset, this, &TMainForm::GoalNoteMayChange);
-    connect(rides, &QAbstractItemModel::rowsInserted, this, &TMainForm::GoalNoteMayChange);
-    connect(rides, &QAbstractItemModel::rowsRemoved, this, &TMainForm::GoalNoteMayChange);
-    connect(rides, &QAbstractItemModel::dataChanged, this, &TMainForm::GoalNoteMayChange);
-    connect(diary_, &OpenDiary::GoalsChanged, this, &TMainForm::GoalNoteMayChange);
+    connect(rides, &QAbstractItemModel::modelReset, this, &TMainForm::ShowGoalNote);
+    connect(rides, &QAbstractItemModel::rowsInserted, this, &TMainForm::ShowGoalNote);
+    connect(rides, &QAbstractItemModel::rowsRemoved, this, &TMainForm::ShowGoalNote);
+    connect(rides, &QAbstractItemModel::dataChanged, this, &TMainForm::ShowGoalNote);
+    connect(diary_, &OpenDiary::GoalsChanged, this, &TMainForm::ShowGoalNote);
     RestoreListWidths();
 }
 
@@ -365,25 +381,42 @@ void TMainForm::FormCreate() {
 void TMainForm::Otevri(const QString& path) {
     diary_->Load(path, this);
     RememberDiary();
-    serviceNote_.clear();
-    ShowNotes();
+    statusBar()->showMessage(diary_->NoRidesNote());
+    ShowGoalNote();
+    ScrollToSelectedRide();
 }
 
-void TMainForm::ShowNotes() {
-    goalNote_ = GoalLine(diary_);
-    if (const QString note = diary_->NoRidesNote(); !note.isEmpty()) {
-        statusBar()->showMessage(note);
+void TMainForm::ShowGoalNote() { ShowNote(QStringLiteral("PoznamkaCil"), GoalLine(diary_)); }
+
+void TMainForm::ShowNote(const QString& name, const QString& text) {
+    auto found = std::find_if(notes_.begin(), notes_.end(),
+                              [&](const QLabel* note) { return note->objectName() == name; });
+    QLabel* note = found != notes_.end() ? *found : nullptr;
+    if (note == nullptr) {
+        if (text.isEmpty()) return;
+        note = new QLabel(statusBar());
+        note->setObjectName(name);
+        // A widget of the bar, not a message: only a message of its own (a wait for another
+        // program) covers it for a while.
+        statusBar()->addWidget(note);
+        notes_.push_back(note);
+    }
+    note->setText(text);
+    note->setVisible(!text.isEmpty());
+}
+
+void TMainForm::ScrollToSelectedRide() {
+    const RecordModel& model = diary_->model();
+    if (model.rowCount() == 0) return;
+    if (const int row = SelectedRow(); row >= 0) {
+        Seznam->scrollTo(model.index(row, 0));
         return;
     }
-    QStringList notes;
-    for (const QString& note : {serviceNote_, goalNote_})
-        if (!note.isEmpty()) notes << note;
-    statusBar()->showMessage(notes.join(QStringLiteral("; ")));
-}
-
-void TMainForm::GoalNoteMayChange() {
-    // Only a change of the line itself is shown, so that no other note is put back or wiped.
-    if (GoalLine(diary_) != goalNote_) ShowNotes();
+    // Nothing is selected as a list opens: the newest ride, where new ones are added, becomes
+    // current without being selected.
+    const QModelIndex last = model.index(model.rowCount() - 1, 0);
+    Seznam->selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
+    Seznam->scrollTo(last);
 }
 
 int TMainForm::SelectedRow() const {
@@ -582,6 +615,7 @@ void TMainForm::RestoreFromBackup() {
         return;
     }
     if (!backup_) backup_ = std::make_unique<TBackupForm>(regional_);
+    places_->Place(backup_.get());
     setEnabled(false);
     const std::optional<diary::BackupEntry> chosen = backup_->Choose(name, backups);
     setEnabled(true);
@@ -602,16 +636,7 @@ void TMainForm::ShowSearch() {
     if (!searchPlaced_) {
         // Centred over this window the first time, as the dialogs are; later where it was left.
         searchPlaced_ = true;
-        QRect frame(QPoint(), find_->frameGeometry().size());
-        frame.moveCenter(frameGeometry().center());
-        if (const QScreen* screen = this->screen()) {
-            const QRect area = screen->availableGeometry();
-            frame.moveRight(std::min(frame.right(), area.right()));
-            frame.moveBottom(std::min(frame.bottom(), area.bottom()));
-            frame.moveLeft(std::max(frame.left(), area.left()));
-            frame.moveTop(std::max(frame.top(), area.top()));
-        }
-        find_->move(frame.topLeft());
+        WindowPlaces::CenterOver(find_.get(), this);
     }
     ShowModeless(find_.get());
 }
@@ -629,11 +654,17 @@ void TMainForm::ShowPlaceLists() {
     zkratky_->Open(lists);
 }
 
-void TMainForm::ShowBikes() { ShowModeless(kola_.get()); }
+void TMainForm::ShowBikes() {
+    places_->Place(kola_.get());
+    ShowModeless(kola_.get());
+}
 
 void TMainForm::ShowStatistics() { stat_->ShowStatistics(); }
 
-void TMainForm::ShowOverview() { ShowModeless(prehled_.get()); }
+void TMainForm::ShowOverview() {
+    places_->Place(prehled_.get());
+    ShowModeless(prehled_.get());
+}
 
 void TMainForm::ShowGoals() { ShowModeless(cile_.get()); }
 
@@ -682,7 +713,10 @@ void TMainForm::dropEvent(QDropEvent* event) {
 void TMainForm::closeEvent(QCloseEvent* event) {
     // Storing the path must never keep the user from leaving: the diary itself is saved.
     // When the settings file cannot be written, that was said once; the widths are let go.
-    if (RememberDiary()) RememberListWidths();
+    if (RememberDiary()) {
+        RememberListWidths();
+        places_->Remember();
+    }
     event->accept();
     emit Closed();
 }

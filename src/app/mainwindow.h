@@ -17,6 +17,7 @@
 #include "diary/settings.h"
 
 class QAction;
+class QLabel;
 class QTreeView;
 class OpenDiary;
 class RecordModel;
@@ -32,6 +33,7 @@ class TKolaForm;
 class TPrehledForm;
 class TStatForm;
 class TZkratkyForm;
+class WindowPlaces;
 
 // The diary path as the settings file keeps it: code page 1250 when every character fits,
 // else the path's own UTF-8 bytes.
@@ -59,6 +61,11 @@ public:
     // Selects the rides with these record numbers in the list (whatever its order), the first
     // of them current and scrolled into view; numbers not in the list are passed over.
     void SelectRides(const std::vector<std::string>& numbers);
+
+    // A note that stays in the status bar until it is replaced (an empty text hides it): opening
+    // a menu or pointing at a tool button leaves it. Each `name` has a place of its own, in the
+    // order first shown: the service marks first, what comes later after them.
+    void ShowNote(const QString& name, const QString& text);
 
 signals:
     // The main window has closed: the program ends.
@@ -107,10 +114,8 @@ private:
     // Another program changed the diary: the list shows it as it is now, in the same order and
     // with the same ride selected where it still exists.
     void ReloadFromDisk();
-    // The status bar's notes: why the list is empty, else the due parts and this year's goal.
-    void ShowNotes();
-    // This year's goal changed its line (a ride or a goal changed): the notes are shown anew.
-    void GoalNoteMayChange();
+    // This year's goal as a note after the due parts, anew when a ride or a goal changed.
+    void ShowGoalNote();
     // Remembers CurrentDiaryPath in the settings file; a failure is shown and changes nothing.
     bool RememberDiary();
     // The column widths of both lists from the settings file, and back when the user changed
@@ -138,6 +143,8 @@ private:
     QString AskFileName(bool save, const QString& filter);
     // Asks before a file that exists is replaced; true when the name may be used.
     bool MayOverwrite(const QString& path);
+    // The newest ride in view as the list opens, unless a ride is selected: then that one.
+    void ScrollToSelectedRide();
 
     const QString settingsFolder_;
     const diary::RegionalSettings regional_;
@@ -151,10 +158,6 @@ private:
     bool searchPlaced_ = false;
     // The folder of the last file chosen in a file dialog; empty until one was.
     QString dialogFolder_;
-    // The due parts as the start found them (none after another diary is opened), and the
-    // line about this year's goal as last shown.
-    QString serviceNote_;
-    QString goalNote_;
 
     OpenDiary* diary_ = nullptr;
     QTreeView* Seznam = nullptr;
@@ -193,4 +196,6 @@ private:
     std::unique_ptr<TBackupForm> backup_;
     std::unique_ptr<TPrehledForm> prehled_;
     std::unique_ptr<TCileForm> cile_;
+    std::unique_ptr<WindowPlaces> places_;
+    std::vector<QLabel*> notes_;
 };

@@ -298,6 +298,7 @@ TPrehledForm::TPrehledForm(OpenDiary& diary, QWidget* parent)
     connect(ZavritButton, &QPushButton::clicked, this, &QWidget::close);
     connect(Rekordy, &QTreeWidget::itemActivated, this, &TPrehledForm::OpenRecord);
     connect(Kalendar, &DayCalendar::DayClicked, this, &TPrehledForm::SelectDay);
+    connect(Kalendar, &DayCalendar::DayDoubleClicked, this, &TPrehledForm::OpenDay);
     TabChanged();
 }
 
@@ -557,4 +558,10 @@ void TPrehledForm::OpenRecord(QTreeWidgetItem* item) {
 void TPrehledForm::SelectDay(const std::vector<std::string>& numbers) {
     if (CatchUp()) return;
     diary_.SelectRides(numbers);
+}
+
+void TPrehledForm::OpenDay(const std::vector<std::string>& numbers) {
+    // A day of several rides has no one detail to show; its click selected them all.
+    if (numbers.size() != 1 || CatchUp()) return;
+    diary_.ShowRide(numbers.front());
 }

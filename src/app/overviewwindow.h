@@ -57,6 +57,7 @@ private slots:
     void SaveChart();                                         // "Uložit graf…"
     void OpenRecord(QTreeWidgetItem* item);                   // double click (or Enter) on a record
     void SelectDay(const std::vector<std::string>& numbers);  // click on a calendar day
+    void OpenDay(const std::vector<std::string>& numbers);    // double click: its one ride
 
 private:
     // The figures from the list as it is now, into every tab.

@@ -8,6 +8,7 @@
 
 #include "diary/atomic_file.h"
 #include "diary/cp1250.h"
+#include "diary/field_text.h"
 #include "diary/regional.h"
 
 namespace diary {
@@ -173,8 +174,34 @@ private:
     char* end_ = nullptr;
 };
 
+// The decimal separator a number may have been typed with that the user's spreadsheet would
+// not read as one, and the one it reads; none where the user's is neither comma nor point.
+struct DecimalPoints {
+    char other = '\0';
+    char own = '\0';
+};
+
+DecimalPoints PointsOf(const RegionalSettings& regional) {
+    if (regional.decimalSeparator == ",") return {'.', ','};
+    if (regional.decimalSeparator == ".") return {',', '.'};
+    return {};
+}
+
+// `text` with its decimal separator made the user's when it is a number typed with the other
+// one (the number grammar takes either, and one at most); otherwise `text` itself.
+std::string_view InOwnFormat(std::string_view text, DecimalPoints points, std::string& scratch) {
+    if (points.other == '\0') return text;
+    const std::size_t at = text.find(points.other);
+    // The number grammar takes a lone "," as nought; a spreadsheet would not.
+    const bool digit = text.find_first_of("0123456789") != std::string_view::npos;
+    if (at == std::string_view::npos || !digit || !ParseCommaNumber(text)) return text;
+    scratch.assign(text);
+    scratch[at] = points.own;
+    return scratch;
+}
+
 void WriteCsv(CsvWriter& w, const std::vector<CsvColumn>& columns,
-              const std::vector<RecordRow>& rows, char separator) {
+              const std::vector<RecordRow>& rows, char separator, DecimalPoints points) {
     w.Put("\xEF\xBB\xBF");
     for (std::size_t c = 0; c < columns.size(); ++c) {
         if (c > 0) w.Put(separator);
@@ -184,18 +211,22 @@ void WriteCsv(CsvWriter& w, const std::vector<CsvColumn>& columns,
     // Where each list column's text lies in a row, worked out once rather than per row.
     enum Source : int { kNumber = -2, kCall = -1 };
     std::vector<int> sources;
+    std::vector<bool> decimal;
     for (const CsvColumn& column : columns) {
         const int list = column.listColumn;
         const auto field = FieldAtColumn(list);
         sources.push_back(list == 0 ? kNumber : field ? static_cast<int>(*field) : kCall);
+        decimal.push_back(field && InfoOf(*field).kind == FieldKind::Decimal);
     }
+    std::string scratch;
     for (const RecordRow& row : rows) {
         for (std::size_t c = 0; c < columns.size(); ++c) {
             if (c > 0) w.Put(separator);
             const int source = sources[c];
-            w.Cp1250Field(source == kNumber ? row.Number()
-                          : source == kCall ? columns[c].text(row)
-                                            : row.Get(static_cast<Field>(source)));
+            const std::string_view text = source == kNumber ? row.Number()
+                                          : source == kCall ? columns[c].text(row)
+                                                            : row.Get(static_cast<Field>(source));
+            w.Cp1250Field(decimal[c] ? InOwnFormat(text, points, scratch) : text);
         }
         w.Put("\r\n");
     }
@@ -222,9 +253,10 @@ char CsvSeparator(const RegionalSettings& regional) {
 }
 
 std::string FormatCsv(const std::vector<CsvColumn>& columns, const std::vector<RecordRow>& rows,
-                      char separator) {
+                      const RegionalSettings& regional) {
+    const char separator = CsvSeparator(regional);
     CsvWriter w(separator, Expected(columns, rows));
-    WriteCsv(w, columns, rows, separator);
+    WriteCsv(w, columns, rows, separator, PointsOf(regional));
     return std::string(w.Text());
 }
 
@@ -232,7 +264,7 @@ void ExportCsv(const std::string& path, const std::vector<CsvColumn>& columns,
                const std::vector<RecordRow>& rows, const RegionalSettings& regional) {
     const char separator = CsvSeparator(regional);
     CsvWriter w(separator, Expected(columns, rows));
-    WriteCsv(w, columns, rows, separator);
+    WriteCsv(w, columns, rows, separator, PointsOf(regional));
     AtomicWriteFile(path, w.Text());
 }
 

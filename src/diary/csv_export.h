@@ -3,6 +3,9 @@
 // spreadsheet takes the Czech letters as such), fields quoted as RFC 4180 says, lines ending
 // in CRLF, the file replaced atomically. A text a spreadsheet would run as a formula (it starts
 // with "=", "+", "@", a tab, a CR, or "-" and is no negative number) gets a leading apostrophe.
+// A number of a number field is written with the user's decimal separator whichever one it was
+// typed with ("3.6" is "3,6" for a Czech spreadsheet, which would read "3.6" as a date); a text
+// that is no number is written as typed.
 
 #include <functional>
 #include <string>
@@ -32,7 +35,7 @@ char CsvSeparator(const RegionalSettings& regional);
 
 // The file's bytes: the byte order mark, the captions, then one line a row in the given order.
 std::string FormatCsv(const std::vector<CsvColumn>& columns, const std::vector<RecordRow>& rows,
-                      char separator);
+                      const RegionalSettings& regional);
 
 // Writes FormatCsv(...) to `path` atomically; throws WriteError as every save does.
 void ExportCsv(const std::string& path, const std::vector<CsvColumn>& columns,

@@ -14,6 +14,34 @@ constexpr std::string_view kFileSection = "soubor";
 constexpr std::string_view kFileKey = "file";
 constexpr std::string_view kPlaceSections[] = {"odkud", "kam", "pres"};
 constexpr std::string_view kColumnSection = "sloupce";
+constexpr std::string_view kWindowSection = "okna";
+
+// "75, 90,x" as {75, 90, nullopt}: the comma-separated whole numbers of a value, each trimmed
+// (a hand-edited "75, 90" means what it says).
+std::vector<std::optional<int>> WholeNumbers(std::string_view rest) {
+    std::vector<std::optional<int>> numbers;
+    if (rest.empty()) return numbers;
+    while (true) {
+        const std::size_t comma = rest.find(',');
+        std::string_view item = rest.substr(0, comma);
+        while (!item.empty() && (item.front() == ' ' || item.front() == '\t'))
+            item.remove_prefix(1);
+        while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.remove_suffix(1);
+        int value = 0;
+        const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), value);
+        const bool whole =
+            !item.empty() && error == std::errc() && end == item.data() + item.size();
+        numbers.push_back(whole ? std::optional<int>(value) : std::nullopt);
+        if (comma == std::string_view::npos) break;
+        rest.remove_prefix(comma + 1);
+    }
+    return numbers;
+}
+
+void AppendNumber(std::string& out, int value) {
+    char buf[16];
+    out.append(buf, std::to_chars(buf, buf + sizeof buf, value).ptr);
+}
 
 std::string Join(const std::string& folder, std::string_view name) {
     if (folder.empty()) return std::string(name);
@@ -138,22 +166,8 @@ PlaceListsChange ReplacePlaceLists(const std::string& settingsPath, const PlaceL
 std::vector<int> ReadColumnWidths(const std::string& settingsPath, std::string_view list) {
     const std::string text = ReadProfileString(settingsPath, kColumnSection, list, "");
     std::vector<int> widths;
-    if (text.empty()) return widths;
-    std::string_view rest = text;
-    while (true) {
-        const std::size_t comma = rest.find(',');
-        std::string_view item = rest.substr(0, comma);
-        // A hand-edited "75, 90" means what it says.
-        while (!item.empty() && (item.front() == ' ' || item.front() == '\t'))
-            item.remove_prefix(1);
-        while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.remove_suffix(1);
-        int width = 0;
-        const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), width);
-        const bool whole = error == std::errc() && end == item.data() + item.size();
-        widths.push_back(whole && width >= 1 && width <= kMaxColumnWidth ? width : 0);
-        if (comma == std::string_view::npos) break;
-        rest.remove_prefix(comma + 1);
-    }
+    for (const std::optional<int> width : WholeNumbers(text))
+        widths.push_back(width && *width >= 1 && *width <= kMaxColumnWidth ? *width : 0);
     return widths;
 }
 
@@ -164,12 +178,43 @@ void WriteColumnWidths(const std::string& settingsPath,
         std::string value;
         for (const int width : entry.widths) {
             if (!value.empty()) value += ',';
-            char buf[16];
-            value.append(buf, std::to_chars(buf, buf + sizeof buf, width).ptr);
+            AppendNumber(value, width);
         }
         profile.Set(kColumnSection, entry.list, value);
     }
     profile.Save(settingsPath);
+}
+
+std::optional<WindowPlace> ReadWindowPlace(const std::string& settingsPath,
+                                           std::string_view window) {
+    const auto numbers = WholeNumbers(ReadProfileString(settingsPath, kWindowSection, window, ""));
+    if (numbers.size() != 4 && numbers.size() != 5) return std::nullopt;
+    for (const std::optional<int>& n : numbers)
+        if (!n) return std::nullopt;
+    WindowPlace place{*numbers[0], *numbers[1], *numbers[2], *numbers[3],
+                      numbers.size() == 5 && *numbers[4] == 1};
+    const auto size = [](int n) { return n >= 1 && n <= kMaxColumnWidth; };
+    if (!size(place.width) || !size(place.height)) return std::nullopt;
+    return place;
+}
+
+void WriteWindowPlaces(const std::string& settingsPath,
+                       const std::vector<std::pair<std::string, WindowPlace>>& places) {
+    (void)ChangeUnderLock(
+        settingsPath, LockedFile::Settings, kLockTimeout, [&](std::string& bytes) {
+            Profile profile(std::move(bytes));
+            for (const auto& [window, place] : places) {
+                std::string value;
+                for (const int n : {place.x, place.y, place.width, place.height}) {
+                    if (!value.empty()) value += ',';
+                    AppendNumber(value, n);
+                }
+                if (place.maximized) value += ",1";
+                profile.Set(kWindowSection, window, value);
+            }
+            bytes = std::move(profile).TakeBytes();
+            return true;
+        });
 }
 
 }  // namespace diary

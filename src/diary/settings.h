@@ -5,8 +5,10 @@
 // instance of the program; BusyError when another holds it too long.
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "diary/file_lock.h"
@@ -74,5 +76,26 @@ struct ListColumnWidths {
 std::vector<int> ReadColumnWidths(const std::string& settingsPath, std::string_view list);
 // Stores the widths of every list given in one atomic save; other keys and sections stay.
 void WriteColumnWidths(const std::string& settingsPath, const std::vector<ListColumnWidths>& lists);
+
+// Section "okna": where the user left each window, one key per window, "x,y,width,height" of
+// its normal (not maximised) geometry, the inside without the frame, and ",1" when it was
+// maximised. Older versions of the
+// program never look at it.
+struct WindowPlace {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool maximized = false;
+    bool operator==(const WindowPlace&) const = default;
+};
+// Nothing for a missing key or file and for a value that is not four or five whole numbers
+// with a size from 1 to kMaxColumnWidth (a hand-edited or damaged value leaves the window
+// where the program puts it).
+std::optional<WindowPlace> ReadWindowPlace(const std::string& settingsPath,
+                                           std::string_view window);
+// Stores every window given in one atomic save; other keys and sections stay.
+void WriteWindowPlaces(const std::string& settingsPath,
+                       const std::vector<std::pair<std::string, WindowPlace>>& places);
 
 }  // namespace diary

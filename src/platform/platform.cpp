@@ -1,6 +1,7 @@
 #include "platform/platform.h"
 
 #include <langinfo.h>
+#include <pwd.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -8,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <vector>
 
 extern char** environ;
@@ -51,8 +53,37 @@ std::string ExecutableFolder() {
     return path.substr(0, slash);
 }
 
+namespace {
+
+bool IsSystemFolder(const std::string& folder) {
+    for (const char* system : {"/usr", "/opt"}) {
+        const std::string prefix = system;
+        if (folder == prefix || folder.starts_with(prefix + '/')) return true;
+    }
+    return false;
+}
+
+// The program's build puts it at <build>/src/app/vamo2001, and CMake leaves its cache in
+// <build> naming the project.
+bool IsBuildFolder(const std::string& exeFolder) {
+    const std::string tail = "/src/app";
+    if (!exeFolder.ends_with(tail)) return false;
+    const std::string cache =
+        exeFolder.substr(0, exeFolder.size() - tail.size()) + "/CMakeCache.txt";
+    std::ifstream in(cache);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line == "CMAKE_PROJECT_NAME:STATIC=vamo2001") return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 std::string SettingsFolder(const SettingsPlaces& places) {
-    if (places.exeFolderWritable && !places.exeFolder.empty()) return places.exeFolder;
+    const bool portable = !places.exeFolder.empty() && !IsSystemFolder(places.exeFolder) &&
+                          (places.settingsBesideExe || places.buildFolder);
+    if (portable) return places.exeFolder;
     std::string base;
     if (!places.xdgConfigHome.empty() && places.xdgConfigHome.front() == '/') {
         base = places.xdgConfigHome;
@@ -61,7 +92,7 @@ std::string SettingsFolder(const SettingsPlaces& places) {
         if (base.back() != '/') base += '/';
         base += ".config";
     } else {
-        return places.exeFolder;
+        return IsSystemFolder(places.exeFolder) ? std::string() : places.exeFolder;
     }
     while (base.size() > 1 && base.back() == '/') base.pop_back();
     if (base != "/") base += '/';
@@ -71,10 +102,16 @@ std::string SettingsFolder(const SettingsPlaces& places) {
 SettingsPlaces CurrentSettingsPlaces() {
     SettingsPlaces places;
     places.exeFolder = ExecutableFolder();
-    places.exeFolderWritable =
-        !places.exeFolder.empty() && access(places.exeFolder.c_str(), W_OK | X_OK) == 0;
+    if (!places.exeFolder.empty()) {
+        places.settingsBesideExe = access((places.exeFolder + "/vamo2001.ini").c_str(), F_OK) == 0;
+        places.buildFolder = IsBuildFolder(places.exeFolder);
+    }
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME")) places.xdgConfigHome = xdg;
-    if (const char* home = std::getenv("HOME")) places.home = home;
+    if (const char* home = std::getenv("HOME")) {
+        places.home = home;
+    } else if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir) {
+        places.home = user->pw_dir;
+    }
     return places;
 }
 

@@ -19,22 +19,25 @@ diary::RegionalSettings ReadRegionalSettings();
 std::string ExecutablePath();
 std::string ExecutableFolder();
 
-// Where the settings file and the default diary belong: beside the executable while its folder
-// can be written to (a copy unpacked anywhere keeps everything in one place), else the user's
-// configuration folder, "vamo2001" under $XDG_CONFIG_HOME or under $HOME/.config. A relative
-// XDG_CONFIG_HOME is not a configuration folder and is passed over. With nowhere better
-// known (no writable executable folder and no home), the executable's folder still answers,
-// so the program runs and its writes report what went wrong.
+// Where the settings file and the default diary belong. Beside the executable only in a
+// portable copy: a vamo2001.ini is there already, or the executable is the one a build folder
+// of this project made. Never in a system folder (/usr, /usr/local, /opt and below), whoever
+// runs it: an installed program keeps nothing in its own folder, so removing the package
+// leaves nothing behind and takes nothing of the user's. Otherwise the user's configuration
+// folder, "vamo2001" under $XDG_CONFIG_HOME or under $HOME/.config; a relative
+// XDG_CONFIG_HOME is not a configuration folder and is passed over. With neither, a portable
+// executable's folder still answers; an empty answer means there is nowhere to keep settings.
 struct SettingsPlaces {
     std::string exeFolder;
-    bool exeFolderWritable = false;
-    std::string xdgConfigHome;  // empty when unset
-    std::string home;           // empty when unset
+    bool settingsBesideExe = false;  // a vamo2001.ini is in exeFolder
+    bool buildFolder = false;        // exeFolder is inside a build folder of this project
+    std::string xdgConfigHome;       // empty when unset
+    std::string home;                // empty when unset
 };
 std::string SettingsFolder(const SettingsPlaces& places);
 
-// What this process sees: the executable's folder, whether this user may create files in it,
-// and the two environment variables.
+// What this process sees: the executable's folder and what is in and above it, the two
+// environment variables (the password database's home when HOME is unset).
 SettingsPlaces CurrentSettingsPlaces();
 
 // Creates `path` and every missing folder above it (mode 0700 for new ones: the diary is

@@ -36,6 +36,7 @@ private slots:
     void selectedRowIsHighlighted();
     void closeStoresTheDiaryPath();
     void closeGoesOnWhenSettingsCannotBeWritten();
+    void windowsStayWhereTheyWereLeft();
     void storedPathCoding_data();
     void storedPathCoding();
     void storedUtf8PathIsFoundAgain();
@@ -245,6 +246,42 @@ void MainWindowTest::closeGoesOnWhenSettingsCannotBeWritten() {
                             QStringLiteral("\nK souboru nemáte přístup."));
     QVERIFY(!main->isVisible());
     QCOMPARE(session.SettingsBytes(), std::string("[soubor]\r\n"));
+}
+
+// Size, position and maximised state of the main window, and where a window the program added
+// was left, come back at the next start; that window first opens centred over the main one.
+void MainWindowTest::windowsStayWhereTheyWereLeft() {
+    guitest::Session session;
+    session.Start();
+    const auto kola = [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QStringLiteral("KolaForm")) return w;
+        return static_cast<QWidget*>(nullptr);
+    };
+    for (const bool maximized : {false, true}) {
+        TMainForm* main = session.Main();
+        main->show();
+        main->setGeometry(40, 30, 700, 500);
+        if (maximized) main->showMaximized();
+        guitest::Get<QAction>(main, "Kola1")->trigger();
+        QVERIFY(kola() != nullptr);
+        if (!maximized) {
+            // Placed before its frame is known: within the frame's few pixels.
+            QVERIFY((kola()->frameGeometry().center() - main->frameGeometry().center())
+                        .manhattanLength() <= 8);
+            kola()->move(25, 35);
+        }
+        main->close();
+        session.Restart();
+        main = session.Main();
+        main->show();
+        QCOMPARE(main->isMaximized(), maximized);
+        QCOMPARE(maximized ? main->normalGeometry() : main->geometry(), QRect(40, 30, 700, 500));
+        guitest::Get<QAction>(main, "Kola1")->trigger();
+        QCOMPARE(kola()->pos(), QPoint(25, 35));
+        main->close();
+        session.Restart();
+    }
 }
 
 void MainWindowTest::storedPathCoding_data() {

@@ -40,6 +40,8 @@ TEST(FormatCsv, WritesTheListAsExactBytes) {
              "vítr \"od západu\""},
             "Horské, 26\""),
         Row("2", {"", "", "", "", "", "", "", "", "", "", ""}),
+        // Numbers typed with either separator, and what is no number, in the number fields.
+        Row("3", {"1.6.2024", "", "", "", "1200.5", "cca 40", "1,2,3", "3.6", "-0,5", "", "3.6"}),
     };
     const std::string bom = "\xEF\xBB\xBF";
     const struct {
@@ -52,20 +54,20 @@ TEST(FormatCsv, WritesTheListAsExactBytes) {
                "Kolo\r\n"
                "1;18.5.2024;Doma;Ves;Lhota;1200;35;1235;1 h 45 min;21,5;41;"
                "\"vítr \"\"od západu\"\"\";\"Horské, 26\"\"\"\r\n"
-               "2;;;;;;;;;;;;\r\n"},
+               "2;;;;;;;;;;;;\r\n"
+               "3;1.6.2024;;;;1200,5;1,2,3;cca 40;;3,6;-0,5;3.6;\r\n"},
         {"decimal point: commas", Us(),
          bom + ",Datum,Odkud,Přes,Kam,Odjezd,Ujeto,Příjezd,Čas jízdy,Prům. r.,Max. r.,Poznámky,"
                "Kolo\r\n"
-               "1,18.5.2024,Doma,Ves,Lhota,1200,35,1235,1 h 45 min,\"21,5\",41,"
+               "1,18.5.2024,Doma,Ves,Lhota,1200,35,1235,1 h 45 min,21.5,41,"
                "\"vítr \"\"od západu\"\"\",\"Horské, 26\"\"\"\r\n"
-               "2,,,,,,,,,,,,\r\n"},
+               "2,,,,,,,,,,,,\r\n"
+               "3,1.6.2024,,,,1200.5,\"1,2,3\",cca 40,,3.6,-0.5,3.6,\r\n"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(diary::FormatCsv(diary::ListCsvColumns(), rows, diary::CsvSeparator(c.regional)),
-                  c.bytes)
-            << c.label;
+        EXPECT_EQ(diary::FormatCsv(diary::ListCsvColumns(), rows, c.regional), c.bytes) << c.label;
     }
-    EXPECT_EQ(diary::FormatCsv(diary::ListCsvColumns(), {}, ';'),
+    EXPECT_EQ(diary::FormatCsv(diary::ListCsvColumns(), {}, diary::RegionalSettings::Czech()),
               bom +
                   ";Datum;Odkud;Přes;Kam;Odjezd;Ujeto;Příjezd;Čas jízdy;Prům. r.;Max. r.;"
                   "Poznámky;Kolo\r\n")
@@ -79,7 +81,8 @@ TEST(FormatCsv, CellsASpreadsheetWouldRunGetAnApostrophe) {
         {"P", [](const diary::RecordRow& row) { return row.Get(Field::Note); }}};
     const auto cell = [&](const std::string& text) {
         const std::string csv =
-            diary::FormatCsv(note, {Row("1", {"", "", "", "", "", "", "", "", "", "", text})}, ';');
+            diary::FormatCsv(note, {Row("1", {"", "", "", "", "", "", "", "", "", "", text})},
+                             diary::RegionalSettings::Czech());
         return csv.substr(6, csv.size() - 8);  // without the captions' line and the CRLF
     };
     for (const std::string text : {"=1+1", "+420 7", "@SUM(A1)", "\t=1", "-", "-2+3", "-1,2,3"})
@@ -116,8 +119,9 @@ std::string PythonCells(const std::string& path, char separator) {
 
 TEST(ExportCsv, ARealCsvReaderReadsEveryCellBack) {
     const std::vector<diary::RecordRow> rows = {
+        // Numbers without a decimal separator: the cells below read back as typed.
         Row("1", {"18.5.2024", "Žďár; nad Sázavou", "\"Kam\"", "Ves, Lhota", "1 200,5", "1235",
-                  "35,5", "21.5", "41", "1 h 45 min", "\"; , \"\""}),
+                  "35", "21", "41", "1 h 45 min", "\"; , \"\""}),
         Row("2", {" 1.1.2001", "Příliš žluťoučký kůň úpěl ďábelské ódy", "ŠČŘŽÝÁÍÉŮÚŤĎŇ", "€‚„…",
                   "", "", "", "", "", "", "   "}),
         Row("10", {"", "a\"b", "\"", ";", ",", "\"\"", "x;y,z", "", "", "", ""}),

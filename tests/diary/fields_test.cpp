@@ -11,6 +11,7 @@
 #include "diary/cp1250.h"
 #include "diary/csv_export.h"
 #include "diary/record.h"
+#include "diary/regional.h"
 
 namespace {
 
@@ -58,7 +59,8 @@ TEST(FieldTable, DrivesEveryFieldFromLineToCsvAndBack) {
         }
         const diary::RecordRow row = diary::RecordRow::FromLine("7", line);
 
-        const std::string csv = diary::FormatCsv(diary::ListCsvColumns(), {row}, ';');
+        const std::string csv =
+            diary::FormatCsv(diary::ListCsvColumns(), {row}, diary::RegionalSettings::Czech());
         const std::size_t headerEnd = csv.find("\r\n");
         ASSERT_NE(headerEnd, std::string::npos);
         const std::vector<std::string> header =

@@ -12,23 +12,38 @@ struct FolderCase {
     const char* expected;
 };
 
-TEST(SettingsFolder, ChoosesExecutableFolderOrConfigFolder) {
+TEST(SettingsFolder, PortableCopyOrConfigFolder) {
+    // {exe folder, vamo2001.ini beside it, build folder, XDG_CONFIG_HOME, HOME}
     const FolderCase cases[] = {
-        {"writable program folder wins", {"/opt/vamo", true, "/x/cfg", "/home/eva"}, "/opt/vamo"},
+        {"portable: settings there",
+         {"/media/usb/vamo", true, false, "/x/cfg", "/home/eva"},
+         "/media/usb/vamo"},
+        {"portable: build folder",
+         {"/src/vamo/build/src/app", false, true, "", "/home/eva"},
+         "/src/vamo/build/src/app"},
+        {"unpacked without settings",
+         {"/home/eva/vamo", false, false, "", "/home/eva"},
+         "/home/eva/.config/vamo2001"},
         {"installed: XDG_CONFIG_HOME",
-         {"/usr/bin", false, "/x/cfg", "/home/eva"},
+         {"/usr/bin", false, false, "/x/cfg", "/home/eva"},
          "/x/cfg/vamo2001"},
-        {"installed: HOME/.config",
-         {"/usr/bin", false, "", "/home/eva"},
-         "/home/eva/.config/vamo2001"},
+        {"installed, settings there (root)",
+         {"/usr/bin", true, false, "", "/root"},
+         "/root/.config/vamo2001"},
+        {"/usr/local", {"/usr/local/bin", true, false, "", "/root"}, "/root/.config/vamo2001"},
+        {"/opt", {"/opt/vamo", true, true, "", "/home/eva"}, "/home/eva/.config/vamo2001"},
+        {"not a system folder", {"/usrdata/vamo", true, false, "", "/home/eva"}, "/usrdata/vamo"},
         {"relative XDG_CONFIG_HOME ignored",
-         {"/usr/bin", false, "cfg", "/home/eva"},
+         {"/usr/bin", false, false, "cfg", "/home/eva"},
          "/home/eva/.config/vamo2001"},
-        {"trailing slashes", {"/usr/bin", false, "/x/cfg//", ""}, "/x/cfg/vamo2001"},
-        {"home with slash", {"/usr/bin", false, "", "/home/eva/"}, "/home/eva/.config/vamo2001"},
-        {"root as XDG_CONFIG_HOME", {"/usr/bin", false, "/", ""}, "/vamo2001"},
-        {"nowhere better", {"/usr/bin", false, "", ""}, "/usr/bin"},
-        {"unknown program folder", {"", true, "", "/home/eva"}, "/home/eva/.config/vamo2001"},
+        {"trailing slashes", {"/usr/bin", false, false, "/x/cfg//", ""}, "/x/cfg/vamo2001"},
+        {"home with slash",
+         {"/usr/bin", false, false, "", "/home/eva/"},
+         "/home/eva/.config/vamo2001"},
+        {"root as XDG_CONFIG_HOME", {"/usr/bin", false, false, "/", ""}, "/vamo2001"},
+        {"nowhere: portable folder", {"/home/eva/vamo", false, false, "", ""}, "/home/eva/vamo"},
+        {"nowhere: system folder", {"/usr/bin", true, false, "", ""}, ""},
+        {"unknown program folder", {"", true, true, "", "/home/eva"}, "/home/eva/.config/vamo2001"},
     };
     for (const FolderCase& c : cases) {
         EXPECT_EQ(platform::SettingsFolder(c.places), c.expected) << c.name;
