@@ -138,7 +138,9 @@ private:
             c.source = file.empty() ? name + " (" + std::string(table->Cell(r, "Activity ID")) + ")"
                                     : folder + file;
             const auto track = file.empty() ? index_.end() : index_.find(folder + file);
-            if (track != index_.end()) {
+            if (track == index_.end() && !file.empty()) {
+                c.reason = "V exportu chybí soubor „" + folder + file + "“.";
+            } else if (track != index_.end()) {
                 TrackResult& result = tracks_[track->second].second;
                 result.named = true;
                 if (result.ride) {
@@ -156,7 +158,8 @@ private:
             } else if (!c.hasRide) {
                 c.status = ImportStatus::Unreadable;
                 if (c.reason.empty()) {
-                    c.reason = "Aktivita " + c.source + " nemá záznam trasy ani ujetou vzdálenost.";
+                    c.reason = "Aktivita " + std::string(table->Cell(r, "Activity ID")) +
+                               " nemá záznam trasy ani ujetou vzdálenost.";
                 }
             } else {
                 // The columns stood in for a track that could not be read: nothing to say.
