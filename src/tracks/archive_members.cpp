@@ -125,6 +125,7 @@ void ArchiveReader::ReadPaths(const std::vector<std::string>& paths) {
     for (const Chosen& f : files) chosenBytes_ += f.size;
     doneBefore_ = 0;
     for (const Chosen& f : files) {
+        if (exhausted_) break;
         CheckCancel();
         Progress(0);
         ReadFile(f.path, f.name);
@@ -172,6 +173,7 @@ void ArchiveReader::ReadBytes(const std::string& name, std::string_view bytes) {
 
 void ArchiveReader::Member(const std::string& name, std::string_view bytes, int depth) {
     CheckCancel();
+    if (exhausted_) return;
     if (!IsZip(bytes) && !IsGzip(bytes)) {
         found_(name, bytes);
         return;
@@ -201,7 +203,7 @@ void ArchiveReader::Archive(const std::string& name, ::archive* a, int depth, bo
     std::string data;
     std::array<char, kBlock> block{};
     archive_entry* entry = nullptr;
-    for (;;) {
+    while (!exhausted_) {
         CheckCancel();
         const int r = archive_read_next_header(a, &entry);
         if (r == ARCHIVE_EOF) return;
@@ -252,6 +254,7 @@ void ArchiveReader::Archive(const std::string& name, ::archive* a, int depth, bo
             if (unpacked_ > limits_.totalBytes) {
                 refused_(member, "Export je po rozbalení příliš velký; od souboru " + Q(member) +
                                      " dál nebyl přečten.");
+                exhausted_ = true;
                 outcome = Outcome::ArchiveStops;
                 break;
             }

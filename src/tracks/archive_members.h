@@ -73,6 +73,7 @@ private:
     ReadControl control_;
     ArchiveLimits limits_;
     std::uint64_t unpacked_ = 0;    // bytes unpacked so far
+    bool exhausted_ = false;        // past totalBytes: nothing more is read
     std::uint64_t doneBefore_ = 0;  // bytes of the chosen files finished
     std::uint64_t chosenBytes_ = 0;
 };
