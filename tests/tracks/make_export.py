@@ -10,6 +10,7 @@ garmin.zip     the FIT fixtures deep inside a zip inside the zip, beside files t
 bomb.zip       one member of zeros that packs a thousand to one.
 paths.zip      members named with an absolute path and with "../", and one good track.
 truncated.zip  strava.zip cut in half.
+strava/        strava.zip unpacked, as a folder chosen instead of the archive.
 
 The FIT files are the fixtures of tests/tracks/fit (the official SDK's own encoder made them);
 all three are the same ride, 2024-05-17 22:30:00 UTC.
@@ -129,6 +130,8 @@ def main(folder):
     for name, data in outputs.items():
         with open(os.path.join(folder, name), "wb") as f:
             f.write(data)
+    with zipfile.ZipFile(io.BytesIO(strava)) as z:
+        z.extractall(os.path.join(folder, "strava"))
 
 
 if __name__ == "__main__":

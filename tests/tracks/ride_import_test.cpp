@@ -70,6 +70,8 @@ TEST_F(ReadExport, ExportsGiveTheirRidesOnceWithTheirBikes) {
         {"strava.zip", {5, 1, 1, 1}, {0, 6, 1, 1}},
         // The Garmin export's FIT files are the Strava export's first ride.
         {"garmin.zip", {0, 2, 0, 0}, {0, 2, 0, 0}},
+        // The same export unpacked: its list finds its tracks in the folder.
+        {"strava", {0, 6, 1, 1}, {0, 6, 1, 1}},
     };
     std::vector<diary::DiaryRecord> added;
     for (const auto& c : cases) {
