@@ -156,7 +156,11 @@ def main():
         ("GPX track / pugixml parse at 100,000 points", ratio(t("BM_TrackGpx", big), t("BM_FloorXmlParse", big)), "≤ 2", lambda r: r <= 2),
         ("FIT track / read + checksum at 100,000 records", ratio(t("BM_TrackFit", big), t("BM_FloorFitScan", big)), "≤ 3", lambda r: r <= 3),
         ("CSV export / CSV save floor at 100,000", ratio(t("BM_CsvExport", big), t("BM_FloorSaveCsv", big)), "≤ 2", lambda r: r <= 2),
+        ("export of 2,000 FIT activities to the preview / unpack + checksum", ratio(t("BM_ImportExport", 2000), t("BM_FloorExportScan", 2000)), "≤ 2", lambda r: r <= 2),
     ]
+    e = counters.get(("BM_ImportExport", 2000))
+    if e:
+        checks.append(("export of 2,000 FIT activities: peak memory added (MB)", e.get("peak_added_bytes", 0) / 1e6, "≤ 200", lambda r: r <= 200))
     for label, name in ROWS:
         if name in END_TO_END:
             limit = END_TO_END[name]

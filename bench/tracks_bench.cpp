@@ -1,8 +1,11 @@
 // Rides from GPS tracks and the CSV export, each beside its floor: a GPX file read against
-// pugixml's own parse of it, a FIT file against reading its bytes and checksumming them, the
-// CSV of a diary against writing a file of the same size atomically. The argument is points
+// pugixml's own parse of it, a FIT file against reading its bytes and checksumming them, a
+// service's export of 2,000 FIT activities against unpacking and checksumming it, the CSV of a
+// diary against writing a file of the same size atomically. The argument is points
 // for the tracks and rides for the export.
 
+#include <archive.h>
+#include <archive_entry.h>
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -22,6 +25,7 @@
 #include "diary/regional.h"
 #include "fit_builder.h"
 #include "tracks/fit.h"
+#include "tracks/ride_import.h"
 #include "tracks/track_file.h"
 
 namespace {
@@ -94,14 +98,11 @@ const std::string& GpxPath(std::size_t points) {
 }
 
 // Records as an Edge-like device writes them: time, position, distance, speed, altitude,
-// heart rate and cadence.
-const std::string& FitPath(std::size_t points) {
-    static std::map<std::size_t, std::string> paths;
-    auto it = paths.find(points);
-    if (it != paths.end()) return it->second;
+// heart rate and cadence; the ride starts `shift` seconds after kStart.
+std::string FitBytes(const std::vector<Point>& ride, std::int64_t shift = 0) {
     fittest::FitBuilder b;
     b.Define(0, 0, {{0, 1, 0x00}, {4, 4, 0x86}});
-    b.Data(0, {4, fittest::FitTime(kStart)});
+    b.Data(0, {4, fittest::FitTime(kStart + shift)});
     b.Define(1, 20,
              {{253, 4, 0x86},
               {0, 4, 0x85},
@@ -111,15 +112,51 @@ const std::string& FitPath(std::size_t points) {
               {78, 4, 0x86},
               {3, 1, 0x02},
               {4, 1, 0x02}});
-    for (const Point& p : Ride(points)) {
-        b.Data(1, {fittest::FitTime(p.t), static_cast<std::uint32_t>(fittest::Semicircles(p.lat)),
+    for (const Point& p : ride) {
+        b.Data(1, {fittest::FitTime(p.t + shift),
+                   static_cast<std::uint32_t>(fittest::Semicircles(p.lat)),
                    static_cast<std::uint32_t>(fittest::Semicircles(p.lon)),
                    static_cast<std::uint64_t>(std::llround(p.distance * 100)),
                    static_cast<std::uint64_t>(std::llround(p.speed * 1000)), 3752, 130, 85});
     }
+    return b.File();
+}
+
+const std::string& FitPath(std::size_t points) {
+    static std::map<std::size_t, std::string> paths;
+    auto it = paths.find(points);
+    if (it != paths.end()) return it->second;
     const std::string path = bench::RunFolder() + "/ride-" + std::to_string(points) + ".fit";
-    diary::AtomicWriteFile(path, b.File());
+    diary::AtomicWriteFile(path, FitBytes(Ride(points)));
     return paths.emplace(points, path).first->second;
+}
+
+// A Garmin-like export: `count` FIT activities of an hour at one point a second, one a day,
+// deflated in one zip.
+const std::string& ExportPath(std::size_t count) {
+    static std::map<std::size_t, std::string> paths;
+    auto it = paths.find(count);
+    if (it != paths.end()) return it->second;
+    const std::string path = bench::RunFolder() + "/export-" + std::to_string(count) + ".zip";
+    const std::vector<Point> ride = Ride(3600);
+    archive* a = archive_write_new();
+    archive_write_set_format_zip(a);
+    archive_write_open_filename(a, path.c_str());
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string bytes = FitBytes(ride, static_cast<std::int64_t>(i) * 86400);
+        archive_entry* entry = archive_entry_new();
+        const std::string name = "DI_CONNECT/Uploaded/" + std::to_string(i) + "_ACTIVITY.fit";
+        archive_entry_set_pathname(entry, name.c_str());
+        archive_entry_set_size(entry, static_cast<la_int64_t>(bytes.size()));
+        archive_entry_set_filetype(entry, AE_IFREG);
+        archive_entry_set_perm(entry, 0644);
+        archive_write_header(a, entry);
+        archive_write_data(a, bytes.data(), bytes.size());
+        archive_entry_free(entry);
+    }
+    archive_write_close(a);
+    archive_write_free(a);
+    return paths.emplace(count, path).first->second;
 }
 
 void BM_FloorXmlParse(benchmark::State& state) {
@@ -167,6 +204,43 @@ void BM_TrackFit(benchmark::State& state) {
     SetFileCounters(state, path);
 }
 
+// The floor of reading an export: every member unpacked and the FIT checksum run over it.
+void BM_FloorExportScan(benchmark::State& state) {
+    const std::string& path = ExportPath(Count(state));
+    std::vector<char> block(std::size_t{64} << 10);
+    for (auto _ : state) {
+        archive* a = archive_read_new();
+        archive_read_support_format_zip(a);
+        archive_read_open_filename(a, path.c_str(), block.size());
+        archive_entry* entry = nullptr;
+        while (archive_read_next_header(a, &entry) == ARCHIVE_OK) {
+            std::uint16_t crc = 0;
+            la_ssize_t n = 0;
+            while ((n = archive_read_data(a, block.data(), block.size())) > 0) {
+                crc = tracks::FitCrc(std::string_view(block.data(), static_cast<std::size_t>(n)),
+                                     crc);
+            }
+            benchmark::DoNotOptimize(crc);
+        }
+        archive_read_free(a);
+    }
+    SetFileCounters(state, path);
+}
+
+// The export read to the preview's candidates, the duplicates among them marked.
+void BM_ImportExport(benchmark::State& state) {
+    const std::string& path = ExportPath(Count(state));
+    const auto read = [&path] {
+        auto candidates = tracks::ReadExport({path});
+        tracks::MarkDuplicates(candidates, {}, diary::RegionalSettings::Czech());
+        return candidates.size();
+    };
+    for (auto _ : state) benchmark::DoNotOptimize(read());
+    SetFileCounters(state, path);
+    state.counters["peak_added_bytes"] =
+        static_cast<double>(bench::PeakBytesAddedBy([&read] { benchmark::DoNotOptimize(read()); }));
+}
+
 void BM_CsvExport(benchmark::State& state) {
     const auto rows = diary::ReadDiaryRows(bench::DiaryPath(Count(state)));
     const auto columns = diary::ListCsvColumns();
@@ -194,6 +268,8 @@ BENCHMARK(BM_TrackGpx)->Apply(Sizes);
 BENCHMARK(BM_FloorFitScan)->Apply(Sizes);
 BENCHMARK(BM_FloorFitRead)->Apply(Sizes);
 BENCHMARK(BM_TrackFit)->Apply(Sizes);
+BENCHMARK(BM_FloorExportScan)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportExport)->Arg(2000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CsvExport)->Apply(Sizes);
 BENCHMARK(BM_FloorSaveCsv)->Apply(Sizes);
 

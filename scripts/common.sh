@@ -29,6 +29,8 @@ ensure_packages() {
 BASE_PACKAGES=(cmake make g++ qt6-base-dev qt6-translations-l10n libgl-dev libgtest-dev fonts-dejavu-core)
 # GPS tracks: the XML parser, and the geodesics the track tests measure distances against.
 BASE_PACKAGES+=(libpugixml-dev libgeographiclib-dev)
+# Exports of a service (Strava, Garmin): zips and gzips, and the activity list's CSV.
+BASE_PACKAGES+=(libarchive-dev libcsv-dev)
 # The overview's charts, and their saving as SVG. Qt Charts' CMake files need Qt OpenGL's,
 # which Debian 12's qt6-charts-dev does not pull in.
 BASE_PACKAGES+=(qt6-charts-dev libqt6opengl6-dev qt6-svg-dev)

@@ -62,6 +62,11 @@ QStringList OpenFileNames(QWidget* parent, const QString& filter, const QString&
     return Run(parent, filter, folder, QFileDialog::AcceptOpen, QFileDialog::ExistingFiles);
 }
 
+QString ExistingFolder(QWidget* parent, const QString& folder) {
+    if (auto answer = TakePending(QString(), folder)) return First(*answer);
+    return First(Run(parent, QString(), folder, QFileDialog::AcceptOpen, QFileDialog::Directory));
+}
+
 bool MayOverwrite(QWidget* parent, const QString& path) {
     if (!QFileInfo::exists(path)) return true;
     return AskYesNo(parent, MsgKind::Confirm,

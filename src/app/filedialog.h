@@ -21,6 +21,9 @@ QString SaveFileName(QWidget* parent, const QString& filter, const QString& fold
 // Existing files, any number of them chosen at once; empty when the user cancelled.
 QStringList OpenFileNames(QWidget* parent, const QString& filter, const QString& folder);
 
+// An existing folder; empty when the user cancelled. Answered by SetNextFileName too.
+QString ExistingFolder(QWidget* parent, const QString& folder);
+
 // Asks before a file that exists is replaced; true when the name may be used.
 bool MayOverwrite(QWidget* parent, const QString& path);
 

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/aboutdialog.h"
+#include "app/archiveimport.h"
 #include "app/backupdialog.h"
 #include "app/bikeswindow.h"
 #include "app/csvexport.h"
@@ -253,6 +254,8 @@ void TMainForm::BuildMenusAndToolBar() {
                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     Importzestarverze1 = action("Importzestarverze1", QStringLiteral("&Import z Vama 99"), QIcon(),
                                 {}, QKeySequence());
+    Importarchivu1 = action("Importarchivu1", QStringLiteral("Import jízd z &archivu…"), QIcon(),
+                            {}, QKeySequence());
     ExportdoCSV1 =
         action("ExportdoCSV1", QStringLiteral("&Export do CSV…"), QIcon(), {}, QKeySequence());
     Obnovitzezalohy1 = action("Obnovitzezalohy1", QStringLiteral("O&bnovit ze zálohy…"), QIcon(),
@@ -276,8 +279,8 @@ void TMainForm::BuildMenusAndToolBar() {
     bar->setObjectName(QStringLiteral("MainMenu1"));
     QMenu* Soubor1 = bar->addMenu(QStringLiteral("&Soubor"));
     Soubor1->setObjectName(QStringLiteral("Soubor1"));
-    Soubor1->addActions(
-        {Nov1, Otevt1, Uloitjako1, Importzestarverze1, ExportdoCSV1, Obnovitzezalohy1, Konec1});
+    Soubor1->addActions({Nov1, Otevt1, Uloitjako1, Importzestarverze1, Importarchivu1, ExportdoCSV1,
+                         Obnovitzezalohy1, Konec1});
     QMenu* Udaj1 = bar->addMenu(QStringLiteral("&Údaj"));
     Udaj1->setObjectName(QStringLiteral("Udaj1"));
     Udaj1->addActions({Novy1, Editovat1, Smazat1, Hledat1, NovzGPSzznamu1, Novpodlevybranho1});
@@ -332,6 +335,7 @@ void TMainForm::BuildMenusAndToolBar() {
     connect(Uloitjako1, &QAction::triggered, this, &TMainForm::SaveDiaryAs);
     connect(Obnovitzezalohy1, &QAction::triggered, this, &TMainForm::RestoreFromBackup);
     connect(Importzestarverze1, &QAction::triggered, this, &TMainForm::ImportOldDiary);
+    connect(Importarchivu1, &QAction::triggered, this, &TMainForm::ImportArchive);
     connect(ExportdoCSV1, &QAction::triggered, this, &TMainForm::ExportList);
     connect(Konec1, &QAction::triggered, this, &QWidget::close);
     connect(Novy1, &QAction::triggered, this, &TMainForm::NewRide);
@@ -512,6 +516,13 @@ void TMainForm::ImportOldDiary() {
     if (!Guarded(this, [&] { diary::SaveDiary(ToFsPath(target), records); })) return;
     ShowMessage(this, MsgKind::Plain, QStringLiteral("Import hotov."));
     Otevri(target);
+}
+
+void TMainForm::ImportArchive() {
+    TImportForm dialog(*diary_, settingsUnreadable_ ? std::string() : SettingsFile(),
+                       DialogFolder(), this);
+    dialog.exec();
+    if (dialog.folder() != DialogFolder()) dialogFolder_ = dialog.folder();
 }
 
 template <typename Run>

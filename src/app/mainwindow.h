@@ -82,6 +82,7 @@ private slots:
     void OpenDiaryFile();           // "Soubor" > "Otevřít"
     void SaveDiaryAs();             // "Soubor" > "Uložit jako"
     void ImportOldDiary();          // "Soubor" > "Import z Vama 99"
+    void ImportArchive();           // "Soubor" > "Import jízd z archivu…"
     void RestoreFromBackup();       // "Soubor" > "Obnovit ze zálohy…"
     void NewRide();                 // "Údaj" > "Nový"
     void EditRide();                // "Údaj" > "Editovat"
@@ -165,6 +166,7 @@ private:
     QAction* Otevt1 = nullptr;
     QAction* Uloitjako1 = nullptr;
     QAction* Importzestarverze1 = nullptr;
+    QAction* Importarchivu1 = nullptr;
     QAction* ExportdoCSV1 = nullptr;
     QAction* Obnovitzezalohy1 = nullptr;
     QAction* Konec1 = nullptr;

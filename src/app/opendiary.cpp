@@ -278,6 +278,21 @@ bool OpenDiary::AddRide(QWidget* parent, const diary::DiaryRecord& record) {
     return true;
 }
 
+bool OpenDiary::AddRides(QWidget* parent, const std::vector<diary::DiaryRecord>& records) {
+    const diary::DailyBackup backup = TodaysBackup();
+    diary::ChangeResult result;
+    const std::string path = ToFsPath(path_);
+    if (!Change(parent, [&](std::chrono::milliseconds timeout) {
+            result = diary::AddRecords(path, records, timeout, known_, &backup);
+        }))
+        return false;
+    known_ = result.bytes;
+    if (known_) watcher_->Known(*known_);
+    ShowRows(result.Rows(), {});
+    SayBackupFailure(parent, result);
+    return true;
+}
+
 bool OpenDiary::EditRide(QWidget* parent, const diary::RecordRow& expected,
                          const diary::DiaryRecord& record) {
     const diary::DailyBackup backup = TodaysBackup();

@@ -59,6 +59,9 @@ public:
 
     // The record commands. `record.number` of a new ride is the number the dialog showed.
     bool AddRide(QWidget* parent, const diary::DiaryRecord& record);
+    // Many new rides at once (an import), in their order after the diary's last ride: one
+    // change under the lock, one backup, one save.
+    bool AddRides(QWidget* parent, const std::vector<diary::DiaryRecord>& records);
     bool EditRide(QWidget* parent, const diary::RecordRow& expected,
                   const diary::DiaryRecord& record);
     bool DeleteRide(QWidget* parent, const diary::RecordRow& expected);

@@ -107,6 +107,16 @@ std::string WithRecord(std::string bytes, std::string_view number, const DiaryRe
     return std::move(profile).TakeBytes();
 }
 
+std::string WithRecords(std::string bytes, std::uint64_t first,
+                        const std::vector<DiaryRecord>& records) {
+    Profile profile(std::move(bytes));
+    for (const DiaryRecord& record : records) {
+        CheckRecordFields(record);
+        profile.Set(kRecordSection, NumberText(first++).view(), FormatRecordLine(record));
+    }
+    return std::move(profile).TakeBytes();
+}
+
 std::vector<DiaryRecord> ReadDiary(const std::string& path) {
     std::vector<DiaryRecord> records;
     for (const RecordRow& row : ReadDiaryRows(path)) records.push_back(row.ToRecord());

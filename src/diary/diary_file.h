@@ -48,6 +48,10 @@ std::optional<ProfileLine> RecordLineAt(std::string_view bytes, std::string_view
 // The bytes with key `number` of section "data" set to the record's line, as AddRecord and
 // EditRecord save them. Throws InvalidValueError for a field or key that would not read back.
 std::string WithRecord(std::string bytes, std::string_view number, const DiaryRecord& record);
+// The bytes with `records` set under keys `first`, `first` + 1, ... in one pass: what
+// AddRecords saves.
+std::string WithRecords(std::string bytes, std::uint64_t first,
+                        const std::vector<DiaryRecord>& records);
 // The bytes with record `number` cut out and the records after it moved down by one, as
 // DeleteRecord saves them; nullopt when `number` is no record of the diary.
 std::optional<std::string> WithoutRecord(std::string_view bytes, std::string_view number);

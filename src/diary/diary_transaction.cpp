@@ -92,6 +92,18 @@ ChangeResult AddRecord(const std::string& path, const DiaryRecord& record,
     });
 }
 
+ChangeResult AddRecords(const std::string& path, const std::vector<DiaryRecord>& records,
+                        std::chrono::milliseconds timeout,
+                        const std::shared_ptr<const std::string>& known,
+                        const DailyBackup* backup) {
+    for (const DiaryRecord& record : records) CheckRideWritable(record);
+    return Transact(path, timeout, known, backup, [&](std::string& bytes, ChangeResult& result) {
+        result.number = RecordCount(bytes) + 1;
+        bytes = WithRecords(std::move(bytes), result.number, records);
+        return !records.empty();
+    });
+}
+
 ChangeResult EditRecord(const std::string& path, const RecordRow& expected,
                         const DiaryRecord& record, std::chrono::milliseconds timeout,
                         const std::shared_ptr<const std::string>& known,

@@ -74,6 +74,15 @@ struct DailyBackup {
                                      const std::shared_ptr<const std::string>& known = nullptr,
                                      const DailyBackup* backup = nullptr);
 
+// Adds `records` in their order under the diary's next free numbers, in one save: an import
+// of many rides keeps one backup and writes the file once. `number` of the result is the first
+// new ride's. Every record is checked before the diary is locked.
+[[nodiscard]] ChangeResult AddRecords(const std::string& path,
+                                      const std::vector<DiaryRecord>& records,
+                                      std::chrono::milliseconds timeout = kLockTimeout,
+                                      const std::shared_ptr<const std::string>& known = nullptr,
+                                      const DailyBackup* backup = nullptr);
+
 // Replaces record `expected.Number()` by `record` (whose own number is ignored) only when the
 // file still holds exactly the ride `expected` was read as; otherwise writes nothing and says
 // why.

@@ -146,6 +146,7 @@ TrackSummary Summarize(const Track& track) {
     double moving = 0;
     bool anyTime = false;
     double earliest = kNoValue;
+    std::size_t groupStart = 0;
     for (std::size_t i = 0; i < pts.size(); ++i) {
         const TrackPoint& q = *pts[i].point;
         if (q.HasTime()) {
@@ -163,7 +164,17 @@ TrackSummary Summarize(const Track& track) {
                 if (dt > 0 && step >= kPauseSpeed * dt) moving += dt;
             }
         }
-        if (needAlong) along[i] = distance;
+        // Two points of one time stamp are one moment: the way between them is the receiver's
+        // scatter, not riding, so a window measures from the first of them only.
+        if (needAlong) {
+            if (continues && q.time == pts[groupStart]->time) {
+                along[i] = along[groupStart];
+            } else {
+                along[i] =
+                    continues ? along[groupStart] + Step(*pts[groupStart].point, q) : distance;
+                groupStart = i;
+            }
+        }
         if (continues) {
             runs.back().end = i + 1;
         } else if (q.HasTime()) {
@@ -214,6 +225,10 @@ TrackError Damaged(const std::string& path, const std::string& why) {
 
 TrackError NoPoints(const std::string& path) {
     return TrackError(path, InFile(path) + "neobsahuje žádné body trasy.");
+}
+
+TrackError OnePoint(const std::string& path) {
+    return TrackError(path, InFile(path) + "má jen jeden bod trasy, jízdu z něj nelze určit.");
 }
 
 }  // namespace tracks

@@ -96,5 +96,7 @@ TrackError NotATrack(const std::string& path);
 TrackError DamagedAt(const std::string& path, std::uint64_t offset);
 TrackError Damaged(const std::string& path, const std::string& why);
 TrackError NoPoints(const std::string& path);
+// One point is a place, not a ride: no distance, no time, nothing to fill in.
+TrackError OnePoint(const std::string& path);
 
 }  // namespace tracks

@@ -1,5 +1,6 @@
 #include "tracks/track_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <ctime>
@@ -31,8 +32,14 @@ std::string OneDecimal(double value, const diary::RegionalSettings& regional) {
 }  // namespace
 
 Track ReadTrack(std::string_view bytes, const std::string& path) {
-    if (LooksLikeFit(bytes)) return ReadFit(bytes, path);
-    return ReadXmlTrack(bytes, path);
+    Track track = LooksLikeFit(bytes) ? ReadFit(bytes, path) : ReadXmlTrack(bytes, path);
+    // A device's own session totals are a ride even when it kept a single record.
+    if (std::isnan(track.totals.distance) &&
+        std::count_if(track.points.begin(), track.points.end(),
+                      [](const TrackPoint& p) { return p.Locates(); }) < 2) {
+        throw OnePoint(path);
+    }
+    return track;
 }
 
 TrackSummary ReadTrackFile(const std::string& path) {

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <pugixml.hpp>
 
 #include "diary/regional.h"
@@ -240,7 +242,186 @@ Track WalkTcx(const pugi::xml_node& root, const std::string& path) {
     return reader.Finish();
 }
 
+// The entities a document declares in its internal DTD subset: pugixml skips the DTD and would
+// leave "&n;" in the text as it stands. Only literal values are taken; a file that declares
+// an external or a parameter entity, uses one it does not declare or expands beyond
+// kEntityGrowth bytes ("billion laughs") is refused, never read half-expanded.
+constexpr std::size_t kEntityGrowth = std::size_t{1} << 20;
+constexpr int kEntityDepth = 16;
+
+bool IsNameChar(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x80 || std::isalnum(u) != 0 || c == '_' || c == ':' || c == '-' || c == '.';
+}
+
+class EntityExpander {
+public:
+    EntityExpander(std::string_view bytes, const std::string& path) : bytes_(bytes), path_(path) {}
+
+    // The document with its DTD left out and every declared entity expanded; nullopt when it
+    // declares none (then the bytes are read as they are).
+    std::optional<std::string> Expand() {
+        std::size_t pos = 0;
+        if (bytes_.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
+        // The prolog: blanks, the XML declaration, processing instructions and comments.
+        for (;;) {
+            while (pos < bytes_.size() && std::isspace(static_cast<unsigned char>(bytes_[pos]))) {
+                ++pos;
+            }
+            if (bytes_.substr(pos, 2) == "<?") {
+                pos = After(pos, "?>");
+            } else if (bytes_.substr(pos, 4) == "<!--") {
+                pos = After(pos, "-->");
+            } else {
+                break;
+            }
+            if (pos == std::string_view::npos) return std::nullopt;
+        }
+        if (bytes_.substr(pos, 9) != "<!DOCTYPE") return std::nullopt;
+        const std::size_t doctype = pos;
+        pos += 9;
+        // The name and an external identifier, up to the internal subset or the end.
+        while (pos < bytes_.size() && bytes_[pos] != '[' && bytes_[pos] != '>') {
+            if (bytes_[pos] == '"' || bytes_[pos] == '\'') {
+                pos = bytes_.find(bytes_[pos], pos + 1);
+                if (pos == std::string_view::npos) return std::nullopt;
+            }
+            ++pos;
+        }
+        if (pos >= bytes_.size() || bytes_[pos] == '>') return std::nullopt;
+        pos = ReadSubset(pos + 1);
+        while (pos < bytes_.size() && bytes_[pos] != '>') ++pos;
+        if (pos >= bytes_.size()) return std::nullopt;
+        if (entities_.empty()) return std::nullopt;
+        std::string out(bytes_.substr(0, doctype));
+        ExpandBody(bytes_.substr(pos + 1), out);
+        return out;
+    }
+
+private:
+    std::size_t After(std::size_t pos, std::string_view end) const {
+        const std::size_t found = bytes_.find(end, pos);
+        return found == std::string_view::npos ? found : found + end.size();
+    }
+
+    [[noreturn]] void Refuse(const std::string& why) const { throw Damaged(path_, why); }
+
+    std::string Name(std::size_t& pos) const {
+        const std::size_t begin = pos;
+        while (pos < bytes_.size() && IsNameChar(bytes_[pos])) ++pos;
+        return std::string(bytes_.substr(begin, pos - begin));
+    }
+
+    void SkipBlanks(std::size_t& pos) const {
+        while (pos < bytes_.size() && std::isspace(static_cast<unsigned char>(bytes_[pos]))) ++pos;
+    }
+
+    // The declarations up to "]"; the position after it.
+    std::size_t ReadSubset(std::size_t pos) {
+        for (;;) {
+            SkipBlanks(pos);
+            if (pos >= bytes_.size()) return pos;
+            if (bytes_[pos] == ']') return pos + 1;
+            if (bytes_[pos] == '%') Refuse("DTD používá parametrické entity");
+            if (bytes_.substr(pos, 4) == "<!--") {
+                pos = After(pos, "-->");
+            } else if (bytes_.substr(pos, 2) == "<?") {
+                pos = After(pos, "?>");
+            } else if (bytes_.substr(pos, 8) == "<!ENTITY") {
+                pos = ReadEntity(pos + 8);
+            } else if (bytes_[pos] == '<') {
+                // ELEMENT, ATTLIST, NOTATION: nothing a track needs.
+                while (++pos < bytes_.size() && bytes_[pos] != '>') {
+                    if (bytes_[pos] == '"' || bytes_[pos] == '\'') {
+                        pos = bytes_.find(bytes_[pos], pos + 1);
+                        if (pos == std::string_view::npos) return bytes_.size();
+                    }
+                }
+                if (pos < bytes_.size()) ++pos;
+            } else {
+                ++pos;
+            }
+            if (pos == std::string_view::npos) return bytes_.size();
+        }
+    }
+
+    std::size_t ReadEntity(std::size_t pos) {
+        SkipBlanks(pos);
+        if (pos < bytes_.size() && bytes_[pos] == '%') Refuse("DTD používá parametrické entity");
+        const std::string name = Name(pos);
+        SkipBlanks(pos);
+        if (pos >= bytes_.size()) return pos;
+        const char quote = bytes_[pos];
+        if (quote != '"' && quote != '\'') {
+            Refuse("odkazuje na vnější entitu " + Quoted("&" + name + ";"));
+        }
+        const std::size_t end = bytes_.find(quote, pos + 1);
+        if (end == std::string_view::npos) return bytes_.size();
+        // The first of two declarations of a name counts, as XML says.
+        entities_.emplace(name, bytes_.substr(pos + 1, end - pos - 1));
+        pos = end + 1;
+        while (pos < bytes_.size() && bytes_[pos] != '>') ++pos;
+        return pos < bytes_.size() ? pos + 1 : pos;
+    }
+
+    void Append(std::string& out, std::string_view text) {
+        if (out.size() + text.size() > bytes_.size() + kEntityGrowth) {
+            Refuse("entity z DTD se rozvíjejí do příliš dlouhého textu");
+        }
+        out.append(text);
+    }
+
+    // `text` into `out`, references to declared entities replaced by their values; comments
+    // and CDATA sections stay as they are.
+    void ExpandBody(std::string_view text, std::string& out, int depth = 0) {
+        if (depth > kEntityDepth) Refuse("entity z DTD se rozvíjejí do příliš dlouhého textu");
+        std::size_t pos = 0;
+        while (pos < text.size()) {
+            const std::size_t next = text.find_first_of("&<", pos);
+            if (next == std::string_view::npos) {
+                Append(out, text.substr(pos));
+                return;
+            }
+            Append(out, text.substr(pos, next - pos));
+            pos = next;
+            if (text[pos] == '<') {
+                std::string_view close;
+                if (text.substr(pos, 4) == "<!--") close = "-->";
+                if (text.substr(pos, 9) == "<![CDATA[") close = "]]>";
+                const std::size_t end =
+                    close.empty() ? pos + 1 : std::min(text.find(close, pos), text.size());
+                const std::size_t stop =
+                    close.empty() ? end : std::min(end + close.size(), text.size());
+                Append(out, text.substr(pos, stop - pos));
+                pos = stop;
+                continue;
+            }
+            const std::size_t semi = text.find(';', pos);
+            std::size_t nameEnd = pos + 1;
+            while (nameEnd < text.size() && IsNameChar(text[nameEnd])) ++nameEnd;
+            const std::string name(text.substr(pos + 1, nameEnd - pos - 1));
+            const bool predefined =
+                name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos";
+            if (semi != nameEnd || name.empty() || predefined) {
+                Append(out, "&");
+                ++pos;
+                continue;
+            }
+            const auto found = entities_.find(name);
+            if (found == entities_.end()) Refuse("neznámá entita " + Quoted("&" + name + ";"));
+            ExpandBody(found->second, out, depth + 1);
+            pos = semi + 1;
+        }
+    }
+
+    std::string_view bytes_;
+    const std::string& path_;
+    std::map<std::string, std::string_view> entities_;
+};
+
 Track ReadXml(std::string_view bytes, const std::string& path, Kind kind) {
+    const std::optional<std::string> expanded = EntityExpander(bytes, path).Expand();
+    if (expanded) bytes = *expanded;
     pugi::xml_document doc;
     const pugi::xml_parse_result result = doc.load_buffer(bytes.data(), bytes.size());
     const pugi::xml_node root = doc.document_element();

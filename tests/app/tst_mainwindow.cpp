@@ -109,6 +109,7 @@ void MainWindowTest::menusAndToolBar() {
         {"Otevt1", "Otevřít", "Otevřít soubor"},
         {"Uloitjako1", "Uložit jako", "Uložit soubor jako"},
         {"Importzestarverze1", "Import z Vama 99", nullptr},
+        {"Importarchivu1", "Import jízd z archivu…", nullptr},
         {"ExportdoCSV1", "Export do CSV…", nullptr},
         {"Obnovitzezalohy1", "Obnovit ze zálohy…", nullptr},
         {"Konec1", "Konec", "Konec programu"},
@@ -141,7 +142,7 @@ void MainWindowTest::menusAndToolBar() {
     QStringList soubor;
     for (QAction* a : guitest::Get<QMenu>(main, "Soubor1")->actions()) soubor << a->objectName();
     QCOMPARE(soubor, (QStringList{"Nov1", "Otevt1", "Uloitjako1", "Importzestarverze1",
-                                  "ExportdoCSV1", "Obnovitzezalohy1", "Konec1"}));
+                                  "Importarchivu1", "ExportdoCSV1", "Obnovitzezalohy1", "Konec1"}));
     QStringList udaj;
     for (QAction* a : guitest::Get<QMenu>(main, "Udaj1")->actions()) udaj << a->objectName();
     QCOMPARE(udaj, (QStringList{"Novy1", "Editovat1", "Smazat1", "Hledat1", "NovzGPSzznamu1",

@@ -87,6 +87,11 @@ TEST(ReadTrack, NamesComeFromTheTrackTheMetadataOrTheActivityNotes) {
     metadata.replace(metadata.find("<trk>"), 0, "<metadata><name>Z metadat</name></metadata>");
     GpxStyle escaped;
     escaped.name = "Tam &amp; zpět &lt;3";
+    GpxStyle entity;
+    entity.name = "&n; – okruh";
+    std::string declared = ridetest::ToGpx(ride, entity);
+    declared.insert(declared.find("<gpx"),
+                    "<!DOCTYPE gpx [<!ENTITY n \"Br&m;\"><!ENTITY m \"no\">]>");
     const struct {
         std::string bytes;
         std::string name;
@@ -95,6 +100,7 @@ TEST(ReadTrack, NamesComeFromTheTrackTheMetadataOrTheActivityNotes) {
         {ridetest::ToGpx(ride, blanks), "Okolo Sázavy"},
         {metadata, "Z metadat"},
         {ridetest::ToGpx(ride, escaped), "Tam & zpět <3"},
+        {declared, "Brno – okruh"},
         {ridetest::ToTcx(ride, {}), "Do práce"},
     };
     for (const auto& c : cases) {
@@ -173,6 +179,17 @@ std::string Gpx(const std::string& points) {
 
 TEST(ReadTrack, BadFilesAreRefusedWithAMessageNamingTheFile) {
     const std::string pt = "<trkpt lat=\"50\" lon=\"14\"><time>2024-05-18T08:00:00Z</time></trkpt>";
+    const std::string dtd = "<?xml version=\"1.0\"?><!DOCTYPE gpx [";
+    const std::string named =
+        "<gpx><trk><name>&x;</name><trkseg>" + pt + pt + "</trkseg></trk></gpx>";
+    // Ten levels of ten references each: 10^10 times "ha".
+    std::string laughs = dtd + "<!ENTITY l0 \"ha\">";
+    for (int i = 1; i <= 10; ++i) {
+        laughs += "<!ENTITY l" + std::to_string(i) + " \"";
+        for (int k = 0; k < 10; ++k) laughs += "&l" + std::to_string(i - 1) + ";";
+        laughs += "\">";
+    }
+    laughs += "<!ENTITY x \"&l10;\">]>" + named;
     const std::string tcxHead =
         "<TrainingCenterDatabase><Activities><Activity><Lap><Track><Trackpoint>";
     const std::string tcxTail =
@@ -192,6 +209,18 @@ TEST(ReadTrack, BadFilesAreRefusedWithAMessageNamingTheFile) {
          "<gpx><wpt lat=\"1\" lon=\"2\"/><rte><rtept lat=\"1\" lon=\"2\"/></rte></gpx>",
          "Soubor „/data/j.gpx“ neobsahuje žádné body trasy."},
         {"empty segment", Gpx(""), "Soubor „/data/j.gpx“ neobsahuje žádné body trasy."},
+        {"one point", Gpx(pt),
+         "Soubor „/data/j.gpx“ má jen jeden bod trasy, jízdu z něj nelze určit."},
+        {"an external entity", dtd + "<!ENTITY x SYSTEM \"file:///etc/passwd\">]>" + named,
+         "Soubor „/data/j.gpx“ je poškozený: odkazuje na vnější entitu „&x;“."},
+        {"a parameter entity", dtd + "<!ENTITY % p \"x\">]>" + named,
+         "Soubor „/data/j.gpx“ je poškozený: DTD používá parametrické entity."},
+        {"an entity not declared", dtd + "<!ENTITY y \"y\">]>" + named,
+         "Soubor „/data/j.gpx“ je poškozený: neznámá entita „&x;“."},
+        {"an entity that names itself", dtd + "<!ENTITY x \"&x;\">]>" + named,
+         "Soubor „/data/j.gpx“ je poškozený: entity z DTD se rozvíjejí do příliš dlouhého textu."},
+        {"a billion laughs", laughs,
+         "Soubor „/data/j.gpx“ je poškozený: entity z DTD se rozvíjejí do příliš dlouhého textu."},
         {"latitude not a number", Gpx(pt + "<trkpt lat=\"abc\" lon=\"14\"/>"),
          "Soubor „/data/j.gpx“ je poškozený: neplatná poloha „abc“ u bodu 2."},
         {"latitude beyond the pole", Gpx("<trkpt lat=\"90.5\" lon=\"14\"/>"),

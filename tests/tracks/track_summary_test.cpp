@@ -55,6 +55,14 @@ std::vector<TrackPoint> Join(std::vector<TrackPoint> a, const std::vector<TrackP
     return a;
 }
 
+// `pts` with a second point at the time of point `at`, `metres` further along.
+std::vector<TrackPoint> Scattered(std::vector<TrackPoint> pts, std::size_t at, double metres) {
+    TrackPoint extra = pts[at];
+    extra.lat += metres / kMetresPerDegree;
+    pts.insert(pts.begin() + static_cast<std::ptrdiff_t>(at) + 1, extra);
+    return pts;
+}
+
 struct Case {
     const char* label;
     std::vector<TrackPoint> points;
@@ -99,12 +107,14 @@ TEST(Summarize, PausesBreaksJumpsAndSpeedWindows) {
          300,
          20,
          10},
-        {"the same time twice adds distance, not time",
+        {"the same time twice adds distance, not time, nor a speed",
          {P(0, 0), P(10, 100), P(10, 110)},
          none,
          110,
          10,
-         11},
+         10},
+        {"a scattered second point of one time stamp makes no speed at 20 km/h",
+         Scattered(Steady(0, 0, 20 / 3.6, 20), 10, 3), none, 400 / 3.6, 20, 20 / 3.6},
         {"one point far off is a GPS jump",
          Join(Join(Steady(0, 0, 5, 10), {P(11, 55, 400)}), Steady(12, 60, 5, 10)), none, 110, 22,
          5},
