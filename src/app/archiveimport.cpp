@@ -88,12 +88,12 @@ TImportForm::TImportForm(OpenDiary& diary, std::string settingsFile, QString fol
     setWindowTitle(QStringLiteral("Import jízd z archivu"));
     resize(860, 480);
     auto* layout = new QVBoxLayout(this);
-    Stranky = new QStackedWidget(this);
-    Stranky->setObjectName(QStringLiteral("Stranky"));
-    layout->addWidget(Stranky);
+    pages = new QStackedWidget(this);
+    pages->setObjectName(QStringLiteral("Stranky"));
+    layout->addWidget(pages);
 
     // What to read.
-    auto* choose = new QWidget(Stranky);
+    auto* choose = new QWidget(pages);
     auto* chooseLayout = new QVBoxLayout(choose);
     auto* hint = new QLabel(
         QStringLiteral("Vyberte archiv exportu (zip) ze služby, kde máte své jízdy, složku "
@@ -102,58 +102,58 @@ TImportForm::TImportForm(OpenDiary& diary, std::string settingsFile, QString fol
         choose);
     hint->setWordWrap(true);
     chooseLayout->addWidget(hint);
-    ArchivButton = new QPushButton(QStringLiteral("&Archiv nebo soubory…"), choose);
-    ArchivButton->setObjectName(QStringLiteral("ArchivButton"));
-    SlozkaButton = new QPushButton(QStringLiteral("&Složka…"), choose);
-    SlozkaButton->setObjectName(QStringLiteral("SlozkaButton"));
-    chooseLayout->addWidget(ArchivButton);
-    chooseLayout->addWidget(SlozkaButton);
+    archiveButton = new QPushButton(QStringLiteral("&Archiv nebo soubory…"), choose);
+    archiveButton->setObjectName(QStringLiteral("ArchivButton"));
+    folderButton = new QPushButton(QStringLiteral("&Složka…"), choose);
+    folderButton->setObjectName(QStringLiteral("SlozkaButton"));
+    chooseLayout->addWidget(archiveButton);
+    chooseLayout->addWidget(folderButton);
     chooseLayout->addStretch();
-    Stranky->addWidget(choose);
+    pages->addWidget(choose);
 
     // Reading.
-    auto* reading = new QWidget(Stranky);
+    auto* reading = new QWidget(pages);
     auto* readingLayout = new QVBoxLayout(reading);
-    Cteni = new QLabel(QStringLiteral("Čtu export…"), reading);
-    Cteni->setObjectName(QStringLiteral("Cteni"));
-    Prubeh = new QProgressBar(reading);
-    Prubeh->setObjectName(QStringLiteral("Prubeh"));
-    Prubeh->setRange(0, 0);
+    readingLabel = new QLabel(QStringLiteral("Čtu export…"), reading);
+    readingLabel->setObjectName(QStringLiteral("Cteni"));
+    progressBar = new QProgressBar(reading);
+    progressBar->setObjectName(QStringLiteral("Prubeh"));
+    progressBar->setRange(0, 0);
     readingLayout->addStretch();
-    readingLayout->addWidget(Cteni);
-    readingLayout->addWidget(Prubeh);
+    readingLayout->addWidget(readingLabel);
+    readingLayout->addWidget(progressBar);
     readingLayout->addStretch();
-    Stranky->addWidget(reading);
+    pages->addWidget(reading);
 
     // The preview.
-    auto* preview = new QWidget(Stranky);
+    auto* preview = new QWidget(pages);
     auto* previewLayout = new QVBoxLayout(preview);
     previewLayout->setContentsMargins(0, 0, 0, 0);
-    Nahled = new QTableWidget(0, ColumnCount, preview);
-    Nahled->setObjectName(QStringLiteral("Nahled"));
-    Nahled->setHorizontalHeaderLabels(
+    previewTable = new QTableWidget(0, ColumnCount, preview);
+    previewTable->setObjectName(QStringLiteral("Nahled"));
+    previewTable->setHorizontalHeaderLabels(
         {QString(), QStringLiteral("Datum"), QStringLiteral("Ujeto (km)"),
          QStringLiteral("Čas jízdy"), QStringLiteral("Název"), QStringLiteral("Kolo"),
          QStringLiteral("Druh"), QStringLiteral("Stav"), QStringLiteral("Soubor")});
-    Nahled->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Nahled->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Nahled->verticalHeader()->hide();
-    Nahled->horizontalHeader()->setStretchLastSection(true);
-    previewLayout->addWidget(Nahled);
-    Souhrn = new QLabel(preview);
-    Souhrn->setObjectName(QStringLiteral("Souhrn"));
-    previewLayout->addWidget(Souhrn);
-    Stranky->addWidget(preview);
+    previewTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    previewTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    previewTable->verticalHeader()->hide();
+    previewTable->horizontalHeader()->setStretchLastSection(true);
+    previewLayout->addWidget(previewTable);
+    summaryLabel = new QLabel(preview);
+    summaryLabel->setObjectName(QStringLiteral("Souhrn"));
+    previewLayout->addWidget(summaryLabel);
+    pages->addWidget(preview);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    ImportovatButton = new QPushButton(QStringLiteral("&Importovat"), this);
-    ImportovatButton->setObjectName(QStringLiteral("ImportovatButton"));
-    ImportovatButton->setEnabled(false);
-    StornoButton = new QPushButton(QStringLiteral("Storno"), this);
-    StornoButton->setObjectName(QStringLiteral("StornoButton"));
-    buttons->addWidget(ImportovatButton);
-    buttons->addWidget(StornoButton);
+    importButton = new QPushButton(QStringLiteral("&Importovat"), this);
+    importButton->setObjectName(QStringLiteral("ImportovatButton"));
+    importButton->setEnabled(false);
+    cancelButton = new QPushButton(QStringLiteral("Storno"), this);
+    cancelButton->setObjectName(QStringLiteral("StornoButton"));
+    buttons->addWidget(importButton);
+    buttons->addWidget(cancelButton);
     layout->addLayout(buttons);
 
     poll_ = new QTimer(this);
@@ -163,15 +163,15 @@ TImportForm::TImportForm(OpenDiary& diary, std::string settingsFile, QString fol
         const std::uint64_t total = job_->total.load();
         if (total == 0) return;
         // In thousandths: the range of a progress bar is an int.
-        Prubeh->setRange(0, 1000);
-        Prubeh->setValue(
+        progressBar->setRange(0, 1000);
+        progressBar->setValue(
             static_cast<int>(std::min<std::uint64_t>(job_->done * 1000 / total, 1000)));
     });
-    connect(ArchivButton, &QPushButton::clicked, this, [this] { Choose(false); });
-    connect(SlozkaButton, &QPushButton::clicked, this, [this] { Choose(true); });
-    connect(StornoButton, &QPushButton::clicked, this, &TImportForm::reject);
-    connect(ImportovatButton, &QPushButton::clicked, this, &TImportForm::Import);
-    connect(Nahled, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+    connect(archiveButton, &QPushButton::clicked, this, [this] { Choose(false); });
+    connect(folderButton, &QPushButton::clicked, this, [this] { Choose(true); });
+    connect(cancelButton, &QPushButton::clicked, this, &TImportForm::reject);
+    connect(importButton, &QPushButton::clicked, this, &TImportForm::Import);
+    connect(previewTable, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (item->column() == Tick) UpdateCounts();
     });
 }
@@ -190,8 +190,8 @@ void TImportForm::reject() {
     // Nothing has been written: the reading stops at its next block and is thrown away.
     if (thread_ != nullptr) {
         job_->cancel = true;
-        StornoButton->setEnabled(false);
-        Cteni->setText(QStringLiteral("Přerušuji čtení…"));
+        cancelButton->setEnabled(false);
+        readingLabel->setText(QStringLiteral("Přerušuji čtení…"));
         return;  // Finished() closes the window once the thread has stopped.
     }
     QDialog::reject();
@@ -217,9 +217,9 @@ void TImportForm::Choose(bool folder) {
 void TImportForm::Read(const QStringList& paths) {
     job_ = std::make_shared<Job>();
     for (const QString& p : paths) job_->paths.push_back(ToFsPath(p));
-    Stranky->setCurrentIndex(1);
-    ArchivButton->setEnabled(false);
-    SlozkaButton->setEnabled(false);
+    pages->setCurrentIndex(1);
+    archiveButton->setEnabled(false);
+    folderButton->setEnabled(false);
     std::shared_ptr<Job> job = job_;
     thread_ = QThread::create([job] {
         tracks::ReadControl control;
@@ -268,10 +268,10 @@ void TImportForm::Finished() {
 }
 
 void TImportForm::ShowCandidates() {
-    Stranky->setCurrentIndex(2);
-    const QSignalBlocker quiet(Nahled);
-    Nahled->setSortingEnabled(false);
-    Nahled->setRowCount(static_cast<int>(candidates_.size()));
+    pages->setCurrentIndex(2);
+    const QSignalBlocker quiet(previewTable);
+    previewTable->setSortingEnabled(false);
+    previewTable->setRowCount(static_cast<int>(candidates_.size()));
     for (std::size_t i = 0; i < candidates_.size(); ++i) {
         const tracks::ImportCandidate& c = candidates_[i];
         const auto row = static_cast<int>(i);
@@ -287,26 +287,26 @@ void TImportForm::ShowCandidates() {
             tick->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
             tick->setCheckState(c.Wanted() ? Qt::Checked : Qt::Unchecked);
         }
-        Nahled->setItem(row, Tick, tick);
+        previewTable->setItem(row, Tick, tick);
         const double day = c.ride.startUtc ? static_cast<double>(*c.ride.startUtc) : kNone;
-        Nahled->setItem(row, Datum, new SortItem(text(diary::Field::Date), day));
-        Nahled->setItem(row, Ujeto,
-                        new SortItem(text(diary::Field::DistanceKm),
-                                     c.hasRide ? c.ride.distanceMetres : kNone));
-        Nahled->setItem(
+        previewTable->setItem(row, Datum, new SortItem(text(diary::Field::Date), day));
+        previewTable->setItem(row, Ujeto,
+                              new SortItem(text(diary::Field::DistanceKm),
+                                           c.hasRide ? c.ride.distanceMetres : kNone));
+        previewTable->setItem(
             row, Cas,
             new SortItem(text(diary::Field::RideTime), c.ride.movingSeconds.value_or(kNone)));
-        Nahled->setItem(row, Nazev, new SortItem(QString::fromStdString(c.ride.name), {}));
-        Nahled->setItem(row, Kolo, new SortItem(QString::fromStdString(c.bike), {}));
-        Nahled->setItem(row, Druh, new SortItem(QString::fromStdString(c.type), {}));
+        previewTable->setItem(row, Nazev, new SortItem(QString::fromStdString(c.ride.name), {}));
+        previewTable->setItem(row, Kolo, new SortItem(QString::fromStdString(c.bike), {}));
+        previewTable->setItem(row, Druh, new SortItem(QString::fromStdString(c.type), {}));
         auto* status = new SortItem(StatusText(c), {});
         if (!c.reason.empty()) status->setToolTip(QString::fromStdString(c.reason));
-        Nahled->setItem(row, Stav, status);
-        Nahled->setItem(row, Soubor, new SortItem(QString::fromStdString(c.source), {}));
+        previewTable->setItem(row, Stav, status);
+        previewTable->setItem(row, Soubor, new SortItem(QString::fromStdString(c.source), {}));
     }
-    Nahled->setSortingEnabled(true);
-    Nahled->sortByColumn(Datum, Qt::AscendingOrder);
-    Nahled->resizeColumnsToContents();
+    previewTable->setSortingEnabled(true);
+    previewTable->sortByColumn(Datum, Qt::AscendingOrder);
+    previewTable->resizeColumnsToContents();
     UpdateCounts();
 }
 
@@ -314,23 +314,23 @@ void TImportForm::UpdateCounts() {
     int counts[4] = {};
     for (const tracks::ImportCandidate& c : candidates_) ++counts[static_cast<int>(c.status)];
     int ticked = 0;
-    for (int row = 0; row < Nahled->rowCount(); ++row) {
-        if (Nahled->item(row, Tick)->checkState() == Qt::Checked) ++ticked;
+    for (int row = 0; row < previewTable->rowCount(); ++row) {
+        if (previewTable->item(row, Tick)->checkState() == Qt::Checked) ++ticked;
     }
     const QLocale locale;
-    Souhrn->setText(QStringLiteral("Aktivit: %1 – nové: %2, už v deníku: %3, není jízda na kole: "
-                                   "%4, nečitelné: %5. K importu vybráno: %6.")
-                        .arg(locale.toString(static_cast<qulonglong>(candidates_.size())),
-                             locale.toString(counts[0]), locale.toString(counts[1]),
-                             locale.toString(counts[2]), locale.toString(counts[3]),
-                             locale.toString(ticked)));
-    ImportovatButton->setEnabled(ticked > 0);
+    summaryLabel->setText(
+        QStringLiteral("Aktivit: %1 – nové: %2, už v deníku: %3, není jízda na kole: "
+                       "%4, nečitelné: %5. K importu vybráno: %6.")
+            .arg(locale.toString(static_cast<qulonglong>(candidates_.size())),
+                 locale.toString(counts[0]), locale.toString(counts[1]), locale.toString(counts[2]),
+                 locale.toString(counts[3]), locale.toString(ticked)));
+    importButton->setEnabled(ticked > 0);
 }
 
 void TImportForm::Import() {
     std::vector<const tracks::ImportCandidate*> chosen;
-    for (int row = 0; row < Nahled->rowCount(); ++row) {
-        const QTableWidgetItem* tick = Nahled->item(row, Tick);
+    for (int row = 0; row < previewTable->rowCount(); ++row) {
+        const QTableWidgetItem* tick = previewTable->item(row, Tick);
         if (tick->checkState() != Qt::Checked) continue;
         chosen.push_back(&candidates_[tick->data(Qt::UserRole + 1).toULongLong()]);
     }

@@ -55,13 +55,13 @@ private:
     QThread* thread_ = nullptr;
     QTimer* poll_ = nullptr;
 
-    QStackedWidget* Stranky = nullptr;
-    QPushButton* ArchivButton = nullptr;
-    QPushButton* SlozkaButton = nullptr;
-    QLabel* Cteni = nullptr;
-    QProgressBar* Prubeh = nullptr;
-    QTableWidget* Nahled = nullptr;
-    QLabel* Souhrn = nullptr;
-    QPushButton* ImportovatButton = nullptr;
-    QPushButton* StornoButton = nullptr;
+    QStackedWidget* pages = nullptr;
+    QPushButton* archiveButton = nullptr;
+    QPushButton* folderButton = nullptr;
+    QLabel* readingLabel = nullptr;
+    QProgressBar* progressBar = nullptr;
+    QTableWidget* previewTable = nullptr;
+    QLabel* summaryLabel = nullptr;
+    QPushButton* importButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 };

@@ -18,38 +18,38 @@ TBackupForm::TBackupForm(const diary::RegionalSettings& regional, QWidget* paren
     setWindowTitle(QStringLiteral("Obnovit ze zálohy"));
     setModal(true);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Zalohy = new QTreeWidget(this);
-    Zalohy->setObjectName(QStringLiteral("Zalohy"));
-    Zalohy->setHeaderLabels({QStringLiteral("Záloha z"), QStringLiteral("Jízd")});
-    Zalohy->setRootIsDecorated(false);
-    Zalohy->setUniformRowHeights(true);
-    Zalohy->setAllColumnsShowFocus(true);
-    Zalohy->header()->setStretchLastSection(false);
-    Zalohy->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    Zalohy->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    Zalohy->setMinimumSize(320, 220);
-    Label1->setBuddy(Zalohy);
+    titleLabel = new QLabel(this);
+    titleLabel->setObjectName(QStringLiteral("Label1"));
+    backupList = new QTreeWidget(this);
+    backupList->setObjectName(QStringLiteral("Zalohy"));
+    backupList->setHeaderLabels({QStringLiteral("Záloha z"), QStringLiteral("Jízd")});
+    backupList->setRootIsDecorated(false);
+    backupList->setUniformRowHeights(true);
+    backupList->setAllColumnsShowFocus(true);
+    backupList->header()->setStretchLastSection(false);
+    backupList->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    backupList->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    backupList->setMinimumSize(320, 220);
+    titleLabel->setBuddy(backupList);
 
-    ObnovitButton = new QPushButton(icons::Ok(), QStringLiteral("&Obnovit"), this);
-    ObnovitButton->setObjectName(QStringLiteral("ObnovitButton"));
-    ObnovitButton->setDefault(true);
-    CancelButton = new QPushButton(icons::Cancel(), QStringLiteral("Storno"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    restoreButton = new QPushButton(icons::Ok(), QStringLiteral("&Obnovit"), this);
+    restoreButton->setObjectName(QStringLiteral("ObnovitButton"));
+    restoreButton->setDefault(true);
+    cancelButton = new QPushButton(icons::Cancel(), QStringLiteral("Storno"), this);
+    cancelButton->setObjectName(QStringLiteral("CancelButton"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(ObnovitButton);
-    buttons->addWidget(CancelButton);
+    buttons->addWidget(restoreButton);
+    buttons->addWidget(cancelButton);
     auto* root = new QVBoxLayout(this);
-    root->addWidget(Label1);
-    root->addWidget(Zalohy);
+    root->addWidget(titleLabel);
+    root->addWidget(backupList);
     root->addLayout(buttons);
 
-    connect(ObnovitButton, &QPushButton::clicked, this, [this] { done(kResultOk); });
-    connect(CancelButton, &QPushButton::clicked, this, [this] { done(kResultCancel); });
-    connect(Zalohy, &QTreeWidget::itemDoubleClicked, this, [this] { done(kResultOk); });
+    connect(restoreButton, &QPushButton::clicked, this, [this] { done(kResultOk); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { done(kResultCancel); });
+    connect(backupList, &QTreeWidget::itemDoubleClicked, this, [this] { done(kResultOk); });
 }
 
 QString TBackupForm::BackupName(const diary::BackupEntry& backup) const {
@@ -61,20 +61,20 @@ QString TBackupForm::BackupName(const diary::BackupEntry& backup) const {
 
 std::optional<diary::BackupEntry> TBackupForm::Choose(
     const QString& diaryName, const std::vector<diary::BackupEntry>& backups) {
-    Label1->setText(QStringLiteral("&Zálohy deníku „%1“:").arg(diaryName));
-    Zalohy->clear();
+    titleLabel->setText(QStringLiteral("&Zálohy deníku „%1“:").arg(diaryName));
+    backupList->clear();
     for (const diary::BackupEntry& backup : backups) {
-        auto* item = new QTreeWidgetItem(Zalohy);
+        auto* item = new QTreeWidgetItem(backupList);
         item->setText(0, BackupName(backup));
         item->setText(1,
                       backup.rides ? QString::number(*backup.rides) : QStringLiteral("nečitelná"));
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     }
-    Zalohy->setCurrentItem(Zalohy->topLevelItem(0));
-    Zalohy->setFocus(Qt::OtherFocusReason);
-    ObnovitButton->setEnabled(!backups.empty());
+    backupList->setCurrentItem(backupList->topLevelItem(0));
+    backupList->setFocus(Qt::OtherFocusReason);
+    restoreButton->setEnabled(!backups.empty());
     if (exec() != kResultOk) return std::nullopt;
-    const int chosen = Zalohy->indexOfTopLevelItem(Zalohy->currentItem());
+    const int chosen = backupList->indexOfTopLevelItem(backupList->currentItem());
     if (chosen < 0) return std::nullopt;
     return backups[static_cast<std::size_t>(chosen)];
 }

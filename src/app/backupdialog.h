@@ -29,8 +29,8 @@ public:
 
 private:
     const diary::RegionalSettings regional_;
-    QLabel* Label1 = nullptr;
-    QTreeWidget* Zalohy = nullptr;
-    QPushButton* ObnovitButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QLabel* titleLabel = nullptr;
+    QTreeWidget* backupList = nullptr;
+    QPushButton* restoreButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 };

@@ -113,29 +113,29 @@ TKoloNameForm::TKoloNameForm(QWidget* parent)
                           Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("KoloNameForm"));
     setModal(true);
-    Nazev = MakeEdit(this, "Nazev", 220);
+    nameEdit = MakeEdit(this, "Nazev", 220);
     auto* label = new QLabel(QStringLiteral("Název kola:"), this);
     label->setObjectName(QStringLiteral("Label1"));
-    label->setBuddy(Nazev);
+    label->setBuddy(nameEdit);
     auto* root = new QVBoxLayout(this);
     root->addWidget(label);
-    root->addWidget(Nazev);
+    root->addWidget(nameEdit);
     root->addSpacing(6);
-    root->addLayout(OkCancel(this, OKButton, CancelButton));
+    root->addLayout(OkCancel(this, okButton, cancelButton));
     root->setSizeConstraint(QLayout::SetFixedSize);
-    connect(OKButton, &QPushButton::clicked, this, &TKoloNameForm::Accept);
+    connect(okButton, &QPushButton::clicked, this, &TKoloNameForm::Accept);
 }
 
 void TKoloNameForm::Start(const QString& caption, const QString& name) {
     setWindowTitle(caption);
-    Nazev->setText(name);
-    FocusFirstField(Nazev);
+    nameEdit->setText(name);
+    FocusFirstField(nameEdit);
 }
 
-std::string TKoloNameForm::Name() const { return ToCp(Nazev->text().trimmed()); }
+std::string TKoloNameForm::Name() const { return ToCp(nameEdit->text().trimmed()); }
 
 void TKoloNameForm::Accept() {
-    if (Nazev->text().contains(kSeparator)) {
+    if (nameEdit->text().contains(kSeparator)) {
         ShowError(this, kSeparatorMessage);
         return;
     }
@@ -156,19 +156,19 @@ TDilForm::TDilForm(const diary::RegionalSettings& regional, QWidget* parent)
       regional_(regional) {
     setObjectName(QStringLiteral("DilForm"));
     setModal(true);
-    Nazev = MakeEdit(this, "Nazev", 200);
-    Datum = MakeEdit(this, "Datum", 120);
-    Interval = MakeEdit(this, "Interval", 120);
+    nameEdit = MakeEdit(this, "Nazev", 200);
+    fittedEdit = MakeEdit(this, "Datum", 120);
+    intervalEdit = MakeEdit(this, "Interval", 120);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Díl:"), Nazev);
-    form->addRow(QStringLiteral("Namontován:"), Datum);
-    form->addRow(QStringLiteral("Interval (km):"), Interval);
+    form->addRow(QStringLiteral("Díl:"), nameEdit);
+    form->addRow(QStringLiteral("Namontován:"), fittedEdit);
+    form->addRow(QStringLiteral("Interval (km):"), intervalEdit);
     auto* root = new QVBoxLayout(this);
     root->addLayout(form);
     root->addSpacing(6);
-    root->addLayout(OkCancel(this, OKButton, CancelButton));
+    root->addLayout(OkCancel(this, okButton, cancelButton));
     root->setSizeConstraint(QLayout::SetFixedSize);
-    connect(OKButton, &QPushButton::clicked, this, &TDilForm::Accept);
+    connect(okButton, &QPushButton::clicked, this, &TDilForm::Accept);
 }
 
 void TDilForm::Start(const QString& caption, const diary::ServicePart& part) {
@@ -176,22 +176,23 @@ void TDilForm::Start(const QString& caption, const diary::ServicePart& part) {
     part_ = part;
     const diary::PartStatus status{part, 0, false};
     const auto texts = diary::PartStatusTexts(status, regional_);
-    Nazev->setText(FromCp(texts[0]));
-    Datum->setText(FromCp(texts[1]));
-    Interval->setText(FromCp(texts[2]));
-    FocusFirstField(Nazev);
+    nameEdit->setText(FromCp(texts[0]));
+    fittedEdit->setText(FromCp(texts[1]));
+    intervalEdit->setText(FromCp(texts[2]));
+    FocusFirstField(nameEdit);
 }
 
 void TDilForm::Accept() {
-    for (const QLineEdit* edit : {Nazev, Datum, Interval}) {
+    for (const QLineEdit* edit : {nameEdit, fittedEdit, intervalEdit}) {
         if (edit->text().contains(kSeparator)) {
             ShowError(this, kSeparatorMessage);
             return;
         }
     }
     try {
-        part_ = diary::ReadServicePart(part_.bike, ToCp(Nazev->text().trimmed()),
-                                       ToCp(Datum->text()), ToCp(Interval->text()), regional_);
+        part_ =
+            diary::ReadServicePart(part_.bike, ToCp(nameEdit->text().trimmed()),
+                                   ToCp(fittedEdit->text()), ToCp(intervalEdit->text()), regional_);
     } catch (const diary::InvalidValueError& e) {
         ShowError(this, QString::fromUtf8(e.what()));
         return;
@@ -213,9 +214,9 @@ TKolaForm::TKolaForm(OpenDiary& diary, QWidget* parent)
     setWindowTitle(QStringLiteral("Kola"));
 
     const auto& b = diary::kBikeFigureCaptions;
-    SeznamKol = MakeGrid(this, "SeznamKol", {b[0], b[1], b[2], b[3], b[4], b[5]});
+    bikeList = MakeGrid(this, "SeznamKol", {b[0], b[1], b[2], b[3], b[4], b[5]});
     const auto& p = diary::kPartStatusCaptions;
-    SeznamDilu = MakeGrid(this, "SeznamDilu", {p[0], p[1], p[2], p[3], p[4]});
+    partList = MakeGrid(this, "SeznamDilu", {p[0], p[1], p[2], p[3], p[4]});
 
     PridatKolo = MakeButton(this, "PridatKolo", QStringLiteral("Přidat kolo"));
     PrejmenovatKolo = MakeButton(this, "PrejmenovatKolo", QStringLiteral("Přejmenovat"));
@@ -223,8 +224,8 @@ TKolaForm::TKolaForm(OpenDiary& diary, QWidget* parent)
     PridatDil = MakeButton(this, "PridatDil", QStringLiteral("Přidat díl"));
     UpravitDil = MakeButton(this, "UpravitDil", QStringLiteral("Upravit díl"));
     SmazatDil = MakeButton(this, "SmazatDil", QStringLiteral("Smazat díl"));
-    OKButton = MakeButton(this, "OKButton", QStringLiteral("OK"));
-    OKButton->setIcon(icons::Ok());
+    okButton = MakeButton(this, "OKButton", QStringLiteral("OK"));
+    okButton->setIcon(icons::Ok());
 
     auto* bikeButtons = new QHBoxLayout;
     for (QPushButton* button : {PridatKolo, PrejmenovatKolo, SmazatKolo}) {
@@ -233,19 +234,19 @@ TKolaForm::TKolaForm(OpenDiary& diary, QWidget* parent)
     bikeButtons->addStretch();
     auto* partsCaption = new QLabel(QStringLiteral("Díly vybraného kola:"), this);
     partsCaption->setObjectName(QStringLiteral("Label1"));
-    partsCaption->setBuddy(SeznamDilu);
+    partsCaption->setBuddy(partList);
     auto* partButtons = new QHBoxLayout;
     for (QPushButton* button : {PridatDil, UpravitDil, SmazatDil}) partButtons->addWidget(button);
     partButtons->addStretch();
-    partButtons->addWidget(OKButton);
+    partButtons->addWidget(okButton);
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(8, 8, 8, 8);
-    root->addWidget(SeznamKol, 3);
+    root->addWidget(bikeList, 3);
     root->addLayout(bikeButtons);
     root->addSpacing(6);
     root->addWidget(partsCaption);
-    root->addWidget(SeznamDilu, 2);
+    root->addWidget(partList, 2);
     root->addLayout(partButtons);
     resize(std::max(660, sizeHint().width()), 440);
 
@@ -258,10 +259,10 @@ TKolaForm::TKolaForm(OpenDiary& diary, QWidget* parent)
     connect(PridatDil, &QPushButton::clicked, this, &TKolaForm::AddPart);
     connect(UpravitDil, &QPushButton::clicked, this, &TKolaForm::EditPart);
     connect(SmazatDil, &QPushButton::clicked, this, &TKolaForm::RemovePart);
-    connect(OKButton, &QPushButton::clicked, this, &QWidget::close);
-    connect(SeznamKol, &QTreeWidget::currentItemChanged, this, &TKolaForm::ShowParts);
-    connect(SeznamDilu, &QTreeWidget::currentItemChanged, this, &TKolaForm::UpdateButtons);
-    connect(SeznamDilu, &QTreeWidget::itemDoubleClicked, this, &TKolaForm::EditPart);
+    connect(okButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(bikeList, &QTreeWidget::currentItemChanged, this, &TKolaForm::ShowParts);
+    connect(partList, &QTreeWidget::currentItemChanged, this, &TKolaForm::UpdateButtons);
+    connect(partList, &QTreeWidget::itemDoubleClicked, this, &TKolaForm::EditPart);
     // The figures follow the list while the window is open: a ride added, edited, deleted or
     // reloaded from disk changes them.
     const auto follow = [this] {
@@ -309,28 +310,28 @@ void TKolaForm::Refresh(const std::optional<std::string>& select) {
         settings_ = std::move(settings);
     }
     figures_ = diary::ComputeBikeFigures(list_->table(), settings_.bikes, regional_);
-    const QSignalBlocker quiet(SeznamKol);
-    SeznamKol->clear();
+    const QSignalBlocker quiet(bikeList);
+    bikeList->clear();
     QTreeWidgetItem* current = nullptr;
     for (const diary::BikeFigures& f : figures_) {
-        QTreeWidgetItem* item = AddRow(SeznamKol, diary::BikeFigureTexts(f, regional_));
+        QTreeWidgetItem* item = AddRow(bikeList, diary::BikeFigureTexts(f, regional_));
         if (f.bike.empty())
             item->setForeground(0, palette().brush(QPalette::Disabled, QPalette::Text));
         if (keep && f.bike == *keep) current = item;
     }
-    if (current == nullptr) current = SeznamKol->topLevelItem(0);
-    if (current != nullptr) SeznamKol->setCurrentItem(current);
+    if (current == nullptr) current = bikeList->topLevelItem(0);
+    if (current != nullptr) bikeList->setCurrentItem(current);
     ShowParts();
 }
 
 const diary::BikeFigures* TKolaForm::SelectedBike() const {
-    const int i = SeznamKol->indexOfTopLevelItem(SeznamKol->currentItem());
+    const int i = bikeList->indexOfTopLevelItem(bikeList->currentItem());
     if (i < 0 || i >= static_cast<int>(figures_.size())) return nullptr;
     return &figures_[static_cast<std::size_t>(i)];
 }
 
 const diary::PartStatus* TKolaForm::SelectedPart() const {
-    const int i = SeznamDilu->indexOfTopLevelItem(SeznamDilu->currentItem());
+    const int i = partList->indexOfTopLevelItem(partList->currentItem());
     if (i < 0 || i >= static_cast<int>(parts_.size())) return nullptr;
     return &parts_[static_cast<std::size_t>(i)];
 }
@@ -350,22 +351,21 @@ void TKolaForm::ShowParts() {
         }
         parts_ = diary::ComputePartStatus(list_->table(), own, regional_);
     }
-    const QSignalBlocker quiet(SeznamDilu);
-    SeznamDilu->clear();
+    const QSignalBlocker quiet(partList);
+    partList->clear();
     for (const diary::PartStatus& status : parts_) {
-        QTreeWidgetItem* item = AddRow(SeznamDilu, diary::PartStatusTexts(status, regional_));
+        QTreeWidgetItem* item = AddRow(partList, diary::PartStatusTexts(status, regional_));
         if (status.due) {
             // A part past its interval stands out in every column, not only by its state.
             QFont bold = item->font(0);
             bold.setBold(true);
-            for (int c = 0; c < SeznamDilu->columnCount(); ++c) {
+            for (int c = 0; c < partList->columnCount(); ++c) {
                 item->setFont(c, bold);
                 item->setForeground(c, QColor(0xB0, 0x00, 0x00));
             }
         }
     }
-    if (SeznamDilu->topLevelItemCount() > 0)
-        SeznamDilu->setCurrentItem(SeznamDilu->topLevelItem(0));
+    if (partList->topLevelItemCount() > 0) partList->setCurrentItem(partList->topLevelItem(0));
     UpdateButtons();
 }
 

@@ -35,9 +35,9 @@ public:
 
 private:
     void Accept();
-    QLineEdit* Nazev = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QLineEdit* nameEdit = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 };
 
 // One part of a bike: its name, the day it was fitted, its interval.
@@ -55,11 +55,11 @@ private:
     void Accept();
     diary::RegionalSettings regional_;
     diary::ServicePart part_;
-    QLineEdit* Nazev = nullptr;
-    QLineEdit* Datum = nullptr;
-    QLineEdit* Interval = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QLineEdit* nameEdit = nullptr;
+    QLineEdit* fittedEdit = nullptr;
+    QLineEdit* intervalEdit = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 };
 
 class TKolaForm : public QWidget {
@@ -105,11 +105,11 @@ private:
     std::vector<diary::BikeFigures> figures_;
     std::vector<diary::PartStatus> parts_;
 
-    QTreeWidget* SeznamKol = nullptr;
-    QTreeWidget* SeznamDilu = nullptr;
+    QTreeWidget* bikeList = nullptr;
+    QTreeWidget* partList = nullptr;
     QPushButton *PridatKolo, *PrejmenovatKolo, *SmazatKolo;
     QPushButton *PridatDil, *UpravitDil, *SmazatDil;
-    QPushButton* OKButton = nullptr;
+    QPushButton* okButton = nullptr;
     TKoloNameForm* nameForm_ = nullptr;
     TDilForm* partForm_ = nullptr;
 };

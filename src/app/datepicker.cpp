@@ -24,43 +24,43 @@ TCalendarForm::TCalendarForm(QWidget* parent)
     setWindowTitle(QStringLiteral("Kalendář"));
     setModal(true);
 
-    Calendar = new QCalendarWidget(this);
-    Calendar->setObjectName(QStringLiteral("Calendar"));
-    Calendar->setSelectionMode(QCalendarWidget::SingleSelection);
-    Calendar->setGridVisible(false);
-    Calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    calendar = new QCalendarWidget(this);
+    calendar->setObjectName(QStringLiteral("Calendar"));
+    calendar->setSelectionMode(QCalendarWidget::SingleSelection);
+    calendar->setGridVisible(false);
+    calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
 
-    BitBtn1 = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setMinimumWidth(91);
-    BitBtn1->setDefault(true);
+    okButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("BitBtn1"));
+    okButton->setMinimumWidth(91);
+    okButton->setDefault(true);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(BitBtn1);
+    buttons->addWidget(okButton);
     buttons->addStretch();
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 7);
     root->setSpacing(11);
-    root->addWidget(Calendar);
+    root->addWidget(calendar);
     root->addLayout(buttons);
     root->setSizeConstraint(QLayout::SetFixedSize);
 
     move(310, 175);
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
     // Enter or a double click on a day takes it, as "OK" does.
-    connect(Calendar, &QCalendarWidget::activated, this, &QDialog::accept);
+    connect(calendar, &QCalendarWidget::activated, this, &QDialog::accept);
 }
 
 QDate TCalendarForm::Pick(QWidget* opener) {
-    Calendar->setSelectedDate(QDate::currentDate());
+    calendar->setSelectedDate(QDate::currentDate());
     // The days take the keyboard at every opening: the arrows move the day.
-    Calendar->setFocus(Qt::OtherFocusReason);
+    calendar->setFocus(Qt::OtherFocusReason);
     // Over the window it fills a field of; no other window takes input meanwhile.
     if (opener != nullptr) move(opener->frameGeometry().center() - rect().center());
     exec();
-    return Calendar->selectedDate();
+    return calendar->selectedDate();
 }
 
 void TCalendarForm::keyPressEvent(QKeyEvent* event) {

@@ -29,6 +29,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QCalendarWidget* Calendar = nullptr;
-    QPushButton* BitBtn1 = nullptr;  // "OK"
+    QCalendarWidget* calendar = nullptr;
+    QPushButton* okButton = nullptr;  // "OK"
 };

@@ -24,47 +24,47 @@ TInfoForm::TInfoForm(QWidget* parent)
         const std::string_view caption = diary::ColumnAt(c)->detail;
         captions.append(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
     }
-    Grid = MakeCaptionGrid(this, captions, QStringLiteral("-"));
-    Grid->setHorizontalHeaderLabels({QStringLiteral("Údaj"), QStringLiteral("Obsah")});
+    grid = MakeCaptionGrid(this, captions, QStringLiteral("-"));
+    grid->setHorizontalHeaderLabels({QStringLiteral("Údaj"), QStringLiteral("Obsah")});
 
     // The whole grid is visible at once: no caption is cut and nothing scrolls.
-    const QFontMetrics fm(Grid->font());
+    const QFontMetrics fm(grid->font());
     int captionWidth = 111;
     for (const QString& caption : captions) {
         captionWidth = std::max(captionWidth, fm.horizontalAdvance(caption) + 16);
     }
-    Grid->setColumnWidth(0, captionWidth);
-    Grid->setColumnWidth(1, std::max(419, fm.horizontalAdvance(QLatin1Char('0')) * 50));
-    const int frame = 2 * Grid->frameWidth();
-    int height = Grid->horizontalHeader()->sizeHint().height() + frame;
-    for (int r = 0; r < diary::kColumnCount; ++r) height += Grid->rowHeight(r);
-    Grid->setFixedSize(Grid->columnWidth(0) + Grid->columnWidth(1) + frame, height);
+    grid->setColumnWidth(0, captionWidth);
+    grid->setColumnWidth(1, std::max(419, fm.horizontalAdvance(QLatin1Char('0')) * 50));
+    const int frame = 2 * grid->frameWidth();
+    int height = grid->horizontalHeader()->sizeHint().height() + frame;
+    for (int r = 0; r < diary::kColumnCount; ++r) height += grid->rowHeight(r);
+    grid->setFixedSize(grid->columnWidth(0) + grid->columnWidth(1) + frame, height);
 
-    OKButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setMinimumWidth(87);
-    OKButton->setDefault(true);
+    okButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("OKButton"));
+    okButton->setMinimumWidth(87);
+    okButton->setDefault(true);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(OKButton);
+    buttons->addWidget(okButton);
     buttons->addStretch();
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 3);
     root->setSpacing(6);
-    root->addWidget(Grid);
+    root->addWidget(grid);
     root->addLayout(buttons);
     root->setSizeConstraint(QLayout::SetFixedSize);
 
-    OKButton->setFocus();
-    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    okButton->setFocus();
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void TInfoForm::Fill(const diary::RecordRow& row) {
     for (int r = 0; r < diary::kColumnCount; ++r) {
         const QString text = FromCp(row.Column(r));
-        QTableWidgetItem* item = Grid->item(r, 1);
+        QTableWidgetItem* item = grid->item(r, 1);
         item->setText(text);
         // A long note may not fit the column; the tooltip shows it whole.
         item->setToolTip(text);
@@ -73,6 +73,6 @@ void TInfoForm::Fill(const diary::RecordRow& row) {
 
 void TInfoForm::ShowRecord(const diary::RecordRow& row) {
     Fill(row);
-    OKButton->setFocus();
+    okButton->setFocus();
     exec();
 }

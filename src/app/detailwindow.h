@@ -20,6 +20,6 @@ public:
 private:
     void Fill(const diary::RecordRow& row);
 
-    QTableWidget* Grid = nullptr;
-    QPushButton* OKButton = nullptr;
+    QTableWidget* grid = nullptr;
+    QPushButton* okButton = nullptr;
 };

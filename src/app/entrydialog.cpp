@@ -110,51 +110,51 @@ TAddForm::TAddForm(OpenDiary& diary, Helpers helpers, QWidget* parent)
                    Qt::WindowCloseButtonHint);
     setModal(true);
 
-    Cislo = new QLabel(QStringLiteral("1"), this);
-    Cislo->setObjectName(QStringLiteral("Cislo"));
+    numberLabel = new QLabel(QStringLiteral("1"), this);
+    numberLabel->setObjectName(QStringLiteral("Cislo"));
     QFont big(QStringLiteral("Arial"));
     big.setBold(true);
     big.setPixelSize(Scaled(this, 19));
-    Cislo->setFont(big);
-    Cislo->setAlignment(Qt::AlignCenter);
-    Cislo->setMinimumWidth(QFontMetrics(big).horizontalAdvance(QStringLiteral("0000000")));
+    numberLabel->setFont(big);
+    numberLabel->setAlignment(Qt::AlignCenter);
+    numberLabel->setMinimumWidth(QFontMetrics(big).horizontalAdvance(QStringLiteral("0000000")));
 
-    Dat = MakeFieldEdit(this, "Dat", 121);
-    DnesButton = MakeButton(this, "DnesButton", QStringLiteral("Dnes"), 34);
-    SpeedButton1 =
+    dateEdit = MakeFieldEdit(this, "Dat", 121);
+    todayButton = MakeButton(this, "DnesButton", QStringLiteral("Dnes"), 34);
+    calendarButton =
         MakePictureButton(this, "SpeedButton1", icons::Calendar(), QStringLiteral("Kalendář"));
-    od = MakeCombo(this, "od", 148);
-    pres = MakeCombo(this, "pres", 164);
-    kam = MakeCombo(this, "kam", 148);
-    Odj = MakeFieldEdit(this, "Odj", 101);
-    Button2 = MakeButton(this, "Button2", QStringLiteral("Posledni"), 55);
-    Button2->setToolTip(QStringLiteral("Poslední příjezdové km."));
-    Ujeto = MakeFieldEdit(this, "Ujeto", 101);
-    SpeedButton3 =
+    fromCombo = MakeCombo(this, "od", 148);
+    viaCombo = MakeCombo(this, "pres", 164);
+    toCombo = MakeCombo(this, "kam", 148);
+    departureKmEdit = MakeFieldEdit(this, "Odj", 101);
+    lastArrivalButton = MakeButton(this, "Button2", QStringLiteral("Posledni"), 55);
+    lastArrivalButton->setToolTip(QStringLiteral("Poslední příjezdové km."));
+    distanceKmEdit = MakeFieldEdit(this, "Ujeto", 101);
+    distanceCalcButton =
         MakePictureButton(this, "SpeedButton3", icons::Calculator(), QStringLiteral("Výpočet"));
-    Pri = MakeFieldEdit(this, "Pri", 101);
-    SpeedButton2 =
+    arrivalKmEdit = MakeFieldEdit(this, "Pri", 101);
+    arrivalCalcButton =
         MakePictureButton(this, "SpeedButton2", icons::Calculator(), QStringLiteral("Výpočet"));
-    Pr = MakeFieldEdit(this, "Pr", 106);
-    SpeedButton5 =
+    avgSpeedEdit = MakeFieldEdit(this, "Pr", 106);
+    avgSpeedCalcButton =
         MakePictureButton(this, "SpeedButton5", icons::Calculator(), QStringLiteral("Výpočet"));
-    Cj = MakeFieldEdit(this, "Cj", 101);
-    Button1 = MakeButton(this, "Button1", QStringLiteral("..."), 21);
-    SpeedButton4 =
+    rideTimeEdit = MakeFieldEdit(this, "Cj", 101);
+    rideTimeButton = MakeButton(this, "Button1", QStringLiteral("..."), 21);
+    rideTimeCalcButton =
         MakePictureButton(this, "SpeedButton4", icons::Calculator(), QStringLiteral("Výpočet"));
-    Mr = MakeFieldEdit(this, "Mr", 109);
-    Pozn = MakeFieldEdit(this, "Pozn", 469);
-    Pozn->setMaxLength(TypingLimit(Field::Note));
-    Kolo = MakeCombo(this, "Kolo", 164);
-    OKButton = MakeButton(this, "OKButton", QStringLiteral("OK"), 91);
-    OKButton->setIcon(icons::Ok());
-    OKButton->setFixedWidth(std::max(OKButton->width(), Scaled(this, 91)));
-    CancelButton = MakeButton(this, "CancelButton", QStringLiteral("Storno"), 89);
-    CancelButton->setIcon(icons::Cancel());
+    maxSpeedEdit = MakeFieldEdit(this, "Mr", 109);
+    noteEdit = MakeFieldEdit(this, "Pozn", 469);
+    noteEdit->setMaxLength(TypingLimit(Field::Note));
+    bikeCombo = MakeCombo(this, "Kolo", 164);
+    okButton = MakeButton(this, "OKButton", QStringLiteral("OK"), 91);
+    okButton->setIcon(icons::Ok());
+    okButton->setFixedWidth(std::max(okButton->width(), Scaled(this, 91)));
+    cancelButton = MakeButton(this, "CancelButton", QStringLiteral("Storno"), 89);
+    cancelButton->setIcon(icons::Cancel());
     const int cancelNeeded =
-        CancelButton->fontMetrics().horizontalAdvance(QStringLiteral("Storno")) +
-        CancelButton->iconSize().width() + 24;
-    CancelButton->setFixedWidth(std::max(Scaled(this, 89), cancelNeeded));
+        cancelButton->fontMetrics().horizontalAdvance(QStringLiteral("Storno")) +
+        cancelButton->iconSize().width() + 24;
+    cancelButton->setFixedWidth(std::max(Scaled(this, 89), cancelNeeded));
 
     auto* root = new QVBoxLayout(this);
     root->setSizeConstraint(QLayout::SetFixedSize);
@@ -162,92 +162,99 @@ TAddForm::TAddForm(OpenDiary& diary, Helpers helpers, QWidget* parent)
     root->setSpacing(8);
 
     auto* dateRow = new QHBoxLayout;
-    dateRow->addWidget(Cislo, 0, Qt::AlignBottom);
+    dateRow->addWidget(numberLabel, 0, Qt::AlignBottom);
     dateRow->addSpacing(4);
     dateRow->addLayout(
-        Group(this, "Label1", QStringLiteral("Datum:"), {Dat, DnesButton, SpeedButton1}));
+        Group(this, "Label1", QStringLiteral("Datum:"), {dateEdit, todayButton, calendarButton}));
     dateRow->addStretch(1);
     root->addLayout(dateRow);
 
     auto* placeRow = new QHBoxLayout;
     placeRow->setSpacing(10);
-    placeRow->addLayout(Group(this, "Label2", QStringLiteral("Odkud:"), {od}));
-    placeRow->addLayout(Group(this, "Label3", QStringLiteral("Přes:"), {pres}));
-    placeRow->addLayout(Group(this, "Label4", QStringLiteral("Kam:"), {kam}));
+    placeRow->addLayout(Group(this, "Label2", QStringLiteral("Odkud:"), {fromCombo}));
+    placeRow->addLayout(Group(this, "Label3", QStringLiteral("Přes:"), {viaCombo}));
+    placeRow->addLayout(Group(this, "Label4", QStringLiteral("Kam:"), {toCombo}));
     placeRow->addStretch(1);
     root->addLayout(placeRow);
 
     auto* kmRow = new QHBoxLayout;
     kmRow->setSpacing(10);
-    kmRow->addLayout(Group(this, "Label5", QStringLiteral("Odjezd (km):"), {Odj, Button2}));
-    kmRow->addLayout(Group(this, "Label6", QStringLiteral("Ujeto (km):"), {Ujeto, SpeedButton3}));
-    kmRow->addLayout(Group(this, "Label7", QStringLiteral("Příjed (km):"), {Pri, SpeedButton2}));
+    kmRow->addLayout(Group(this, "Label5", QStringLiteral("Odjezd (km):"),
+                           {departureKmEdit, lastArrivalButton}));
+    kmRow->addLayout(
+        Group(this, "Label6", QStringLiteral("Ujeto (km):"), {distanceKmEdit, distanceCalcButton}));
+    kmRow->addLayout(
+        Group(this, "Label7", QStringLiteral("Příjed (km):"), {arrivalKmEdit, arrivalCalcButton}));
     kmRow->addStretch(1);
     root->addLayout(kmRow);
 
     auto* speedRow = new QHBoxLayout;
     speedRow->setSpacing(10);
+    speedRow->addLayout(Group(this, "Label8", QStringLiteral("Průmerná rychlost :"),
+                              {avgSpeedEdit, avgSpeedCalcButton}));
+    speedRow->addLayout(Group(this, "Label9", QStringLiteral("Čas jízdy:"),
+                              {rideTimeEdit, rideTimeButton, rideTimeCalcButton}));
     speedRow->addLayout(
-        Group(this, "Label8", QStringLiteral("Průmerná rychlost :"), {Pr, SpeedButton5}));
-    speedRow->addLayout(
-        Group(this, "Label9", QStringLiteral("Čas jízdy:"), {Cj, Button1, SpeedButton4}));
-    speedRow->addLayout(Group(this, "Label10", QStringLiteral("Maximální rychlost"), {Mr}));
+        Group(this, "Label10", QStringLiteral("Maximální rychlost"), {maxSpeedEdit}));
     speedRow->addStretch(1);
     root->addLayout(speedRow);
 
-    root->addLayout(Group(this, "Label11", QStringLiteral("Poznámka:"), {Pozn}));
-    root->addLayout(Group(this, "Label12", QStringLiteral("Kolo:"), {Kolo}));
+    root->addLayout(Group(this, "Label11", QStringLiteral("Poznámka:"), {noteEdit}));
+    root->addLayout(Group(this, "Label12", QStringLiteral("Kolo:"), {bikeCombo}));
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);
-    buttonRow->addWidget(OKButton);
+    buttonRow->addWidget(okButton);
     buttonRow->addSpacing(Scaled(this, 29));
-    buttonRow->addWidget(CancelButton);
+    buttonRow->addWidget(cancelButton);
     buttonRow->addStretch(1);
     root->addLayout(buttonRow);
 
-    QWidget* order[] = {Dat, od,   pres, kam,      Odj,          Ujeto,      Pri,     Pr,     Cj,
-                        Mr,  Pozn, Kolo, OKButton, CancelButton, DnesButton, Button2, Button1};
+    QWidget* order[] = {dateEdit,        fromCombo,      viaCombo,      toCombo,
+                        departureKmEdit, distanceKmEdit, arrivalKmEdit, avgSpeedEdit,
+                        rideTimeEdit,    maxSpeedEdit,   noteEdit,      bikeCombo,
+                        okButton,        cancelButton,   todayButton,   lastArrivalButton,
+                        rideTimeButton};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
-    connect(DnesButton, &QPushButton::clicked, this, &TAddForm::FillToday);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TAddForm::PickDate);
-    connect(Button2, &QPushButton::clicked, this, &TAddForm::FillLastArrival);
-    connect(SpeedButton3, &QToolButton::clicked, this, &TAddForm::ComputeDistance);
-    connect(SpeedButton2, &QToolButton::clicked, this, &TAddForm::ComputeArrival);
-    connect(SpeedButton4, &QToolButton::clicked, this, &TAddForm::ComputeRideTime);
-    connect(SpeedButton5, &QToolButton::clicked, this, &TAddForm::ComputeAverageSpeed);
-    connect(Button1, &QPushButton::clicked, this, &TAddForm::AskRideTime);
-    connect(OKButton, &QPushButton::clicked, this, &TAddForm::AcceptRide);
-    connect(CancelButton, &QPushButton::clicked, this, &TAddForm::reject);
+    connect(todayButton, &QPushButton::clicked, this, &TAddForm::FillToday);
+    connect(calendarButton, &QToolButton::clicked, this, &TAddForm::PickDate);
+    connect(lastArrivalButton, &QPushButton::clicked, this, &TAddForm::FillLastArrival);
+    connect(distanceCalcButton, &QToolButton::clicked, this, &TAddForm::ComputeDistance);
+    connect(arrivalCalcButton, &QToolButton::clicked, this, &TAddForm::ComputeArrival);
+    connect(rideTimeCalcButton, &QToolButton::clicked, this, &TAddForm::ComputeRideTime);
+    connect(avgSpeedCalcButton, &QToolButton::clicked, this, &TAddForm::ComputeAverageSpeed);
+    connect(rideTimeButton, &QPushButton::clicked, this, &TAddForm::AskRideTime);
+    connect(okButton, &QPushButton::clicked, this, &TAddForm::AcceptRide);
+    connect(cancelButton, &QPushButton::clicked, this, &TAddForm::reject);
 }
 
 QWidget* TAddForm::FieldWidget(Field field) const {
     switch (field) {
         case Field::Date:
-            return Dat;
+            return dateEdit;
         case Field::From:
-            return od;
+            return fromCombo;
         case Field::To:
-            return kam;
+            return toCombo;
         case Field::Via:
-            return pres;
+            return viaCombo;
         case Field::DepartureKm:
-            return Odj;
+            return departureKmEdit;
         case Field::ArrivalKm:
-            return Pri;
+            return arrivalKmEdit;
         case Field::DistanceKm:
-            return Ujeto;
+            return distanceKmEdit;
         case Field::AvgSpeed:
-            return Pr;
+            return avgSpeedEdit;
         case Field::MaxSpeed:
-            return Mr;
+            return maxSpeedEdit;
         case Field::RideTime:
-            return Cj;
+            return rideTimeEdit;
         case Field::Note:
-            return Pozn;
+            return noteEdit;
         case Field::Bike:
-            return Kolo;
+            return bikeCombo;
     }
     return nullptr;
 }
@@ -277,7 +284,7 @@ void TAddForm::SetFieldText(Field field, const QString& text) {
 }
 
 void TAddForm::SetRecord(const diary::DiaryRecord& record) {
-    Cislo->setText(FromCp(record.number));
+    numberLabel->setText(FromCp(record.number));
     for (int i = 0; i < diary::kFieldCount; ++i) {
         const auto field = static_cast<Field>(i);
         SetFieldText(field, FromCp(record[field]));
@@ -286,7 +293,7 @@ void TAddForm::SetRecord(const diary::DiaryRecord& record) {
 
 diary::DiaryRecord TAddForm::Record() const {
     diary::DiaryRecord record;
-    record.number = ToCp(Cislo->text());
+    record.number = ToCp(numberLabel->text());
     for (int i = 0; i < diary::kFieldCount; ++i) {
         const auto field = static_cast<Field>(i);
         record[field] = ToCp(FieldText(field));
@@ -319,26 +326,28 @@ void TAddForm::SetPlaceLists(const std::vector<std::string>& from,
         for (const std::string& item : items) combo->addItem(FromCp(item));
         combo->setEditText(QString());
     };
-    fill(od, from);
-    fill(kam, to);
-    fill(pres, via);
+    fill(fromCombo, from);
+    fill(toCombo, to);
+    fill(viaCombo, via);
 }
 
 void TAddForm::SetBikeList(const std::vector<std::string>& bikes) {
-    const QString text = Kolo->currentText();
-    Kolo->clear();
-    for (const std::string& bike : bikes) Kolo->addItem(FromCp(bike));
-    Kolo->setEditText(text);
+    const QString text = bikeCombo->currentText();
+    bikeCombo->clear();
+    for (const std::string& bike : bikes) bikeCombo->addItem(FromCp(bike));
+    bikeCombo->setEditText(text);
 }
 
-void TAddForm::FillToday() { Dat->setText(DateText(regional_, QDate::currentDate())); }
+void TAddForm::FillToday() { dateEdit->setText(DateText(regional_, QDate::currentDate())); }
 
 void TAddForm::PickDate() {
     // The picker has no cancel: whatever day it shows when it closes is taken.
-    Dat->setText(DateText(regional_, helpers_.pickDate(this)));
+    dateEdit->setText(DateText(regional_, helpers_.pickDate(this)));
 }
 
-void TAddForm::FillLastArrival() { Odj->setText(FromCp(diary::LastArrival(list_->table()))); }
+void TAddForm::FillLastArrival() {
+    departureKmEdit->setText(FromCp(diary::LastArrival(list_->table())));
+}
 
 namespace {
 
@@ -359,29 +368,36 @@ void Apply(TAddForm* form, QLineEdit* target, const diary::CalcResult& result) {
 }  // namespace
 
 void TAddForm::ComputeDistance() {
-    Guarded(this,
-            [&] { Apply(this, Ujeto, diary::CalcDistance(ToCp(Odj->text()), ToCp(Pri->text()))); });
+    Guarded(this, [&] {
+        Apply(this, distanceKmEdit,
+              diary::CalcDistance(ToCp(departureKmEdit->text()), ToCp(arrivalKmEdit->text())));
+    });
 }
 
 void TAddForm::ComputeArrival() {
-    Guarded(this,
-            [&] { Apply(this, Pri, diary::CalcArrival(ToCp(Ujeto->text()), ToCp(Odj->text()))); });
+    Guarded(this, [&] {
+        Apply(this, arrivalKmEdit,
+              diary::CalcArrival(ToCp(distanceKmEdit->text()), ToCp(departureKmEdit->text())));
+    });
 }
 
 void TAddForm::ComputeRideTime() {
     Guarded(this, [&] {
-        Apply(this, Cj,
-              diary::CalcRideTime(ToCp(Ujeto->text()), ToCp(Pr->text()), ToCp(Mr->text())));
+        Apply(this, rideTimeEdit,
+              diary::CalcRideTime(ToCp(distanceKmEdit->text()), ToCp(avgSpeedEdit->text()),
+                                  ToCp(maxSpeedEdit->text())));
     });
 }
 
 void TAddForm::ComputeAverageSpeed() {
-    Guarded(this,
-            [&] { Apply(this, Pr, diary::CalcAvgSpeed(ToCp(Ujeto->text()), ToCp(Cj->text()))); });
+    Guarded(this, [&] {
+        Apply(this, avgSpeedEdit,
+              diary::CalcAvgSpeed(ToCp(distanceKmEdit->text()), ToCp(rideTimeEdit->text())));
+    });
 }
 
 void TAddForm::AskRideTime() {
-    if (const auto time = helpers_.askRideTime()) Cj->setText(*time);
+    if (const auto time = helpers_.askRideTime()) rideTimeEdit->setText(*time);
 }
 
 void TAddForm::AcceptRide() {
@@ -419,7 +435,7 @@ void TAddForm::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         // Every opening starts at "Datum:", whichever control the last one ended in (OK
         // clicked, or Esc in "Odkud"), with the date selected so that typing replaces it.
-        FocusFirstField(Dat);
+        FocusFirstField(dateEdit);
     }
     QDialog::showEvent(event);
 }

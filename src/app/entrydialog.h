@@ -43,14 +43,14 @@ public:
     // Corrects `ride`, the row as the user chose it; true once the correction is in the file.
     bool EditRide(const diary::RecordRow& ride);
 
-    // The number in Cislo and the eleven fields and the bike, as code page 1250 texts. The
+    // The number in numberLabel and the eleven fields and the bike, as code page 1250 texts. The
     // bike is read without blanks at its ends: it is a name, matched to the bike list.
     void SetRecord(const diary::DiaryRecord& record);
     diary::DiaryRecord Record() const;
-    // The place lists offered by od, kam and pres, in file order.
+    // The place lists offered by fromCombo, toCombo and viaCombo, in file order.
     void SetPlaceLists(const std::vector<std::string>& from, const std::vector<std::string>& to,
                        const std::vector<std::string>& via);
-    // The bikes Kolo offers, in the settings file's order; the text in Kolo stays.
+    // The bikes bikeCombo offers, in the settings file's order; the text in bikeCombo stays.
     void SetBikeList(const std::vector<std::string>& bikes);
 
     // Esc and the close box end the dialog as "Storno" does.
@@ -85,27 +85,27 @@ private:
     // Each field's text as it was last set (loaded or emptied), before the user typed.
     std::array<QString, diary::kFieldCount> loaded_;
 
-    QLabel* Cislo = nullptr;
-    QLineEdit* Dat = nullptr;
-    QComboBox* od = nullptr;
-    QComboBox* pres = nullptr;
-    QComboBox* kam = nullptr;
-    QLineEdit* Odj = nullptr;
-    QLineEdit* Ujeto = nullptr;
-    QLineEdit* Pri = nullptr;
-    QLineEdit* Pr = nullptr;
-    QLineEdit* Cj = nullptr;
-    QLineEdit* Mr = nullptr;
-    QLineEdit* Pozn = nullptr;
-    QComboBox* Kolo = nullptr;
-    QPushButton* DnesButton = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    QToolButton* SpeedButton3 = nullptr;
-    QToolButton* SpeedButton2 = nullptr;
-    QToolButton* SpeedButton5 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QToolButton* SpeedButton4 = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QLabel* numberLabel = nullptr;
+    QLineEdit* dateEdit = nullptr;
+    QComboBox* fromCombo = nullptr;
+    QComboBox* viaCombo = nullptr;
+    QComboBox* toCombo = nullptr;
+    QLineEdit* departureKmEdit = nullptr;
+    QLineEdit* distanceKmEdit = nullptr;
+    QLineEdit* arrivalKmEdit = nullptr;
+    QLineEdit* avgSpeedEdit = nullptr;
+    QLineEdit* rideTimeEdit = nullptr;
+    QLineEdit* maxSpeedEdit = nullptr;
+    QLineEdit* noteEdit = nullptr;
+    QComboBox* bikeCombo = nullptr;
+    QPushButton* todayButton = nullptr;
+    QToolButton* calendarButton = nullptr;
+    QPushButton* lastArrivalButton = nullptr;
+    QToolButton* distanceCalcButton = nullptr;
+    QToolButton* arrivalCalcButton = nullptr;
+    QToolButton* avgSpeedCalcButton = nullptr;
+    QPushButton* rideTimeButton = nullptr;
+    QToolButton* rideTimeCalcButton = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 };

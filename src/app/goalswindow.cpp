@@ -76,38 +76,38 @@ TCilForm::TCilForm(const diary::RegionalSettings& regional, QWidget* parent)
       regional_(regional) {
     setObjectName(QStringLiteral("CilForm"));
     setModal(true);
-    Rok = MakeYear(this);
-    Mesic = new QComboBox(this);
-    Mesic->setObjectName(QStringLiteral("Mesic"));
-    Mesic->addItem(QStringLiteral("celý rok"));
-    for (std::string_view month : diary::kMonthNames) Mesic->addItem(Utf8(month));
-    Km = MakeEdit(this, "Km");
-    Jizdy = MakeEdit(this, "Jizdy");
-    Jizdy->setPlaceholderText(QStringLiteral("bez cíle"));
-    Hodiny = MakeEdit(this, "Hodiny");
-    Hodiny->setPlaceholderText(QStringLiteral("bez cíle"));
-    Kolo = new QComboBox(this);
-    Kolo->setObjectName(QStringLiteral("Kolo"));
+    yearSpin = MakeYear(this);
+    monthCombo = new QComboBox(this);
+    monthCombo->setObjectName(QStringLiteral("Mesic"));
+    monthCombo->addItem(QStringLiteral("celý rok"));
+    for (std::string_view month : diary::kMonthNames) monthCombo->addItem(Utf8(month));
+    kmEdit = MakeEdit(this, "Km");
+    ridesEdit = MakeEdit(this, "Jizdy");
+    ridesEdit->setPlaceholderText(QStringLiteral("bez cíle"));
+    hoursEdit = MakeEdit(this, "Hodiny");
+    hoursEdit->setPlaceholderText(QStringLiteral("bez cíle"));
+    bikeCombo = new QComboBox(this);
+    bikeCombo->setObjectName(QStringLiteral("Kolo"));
     auto* period = new QHBoxLayout;
-    period->addWidget(Mesic);
-    period->addWidget(Rok);
+    period->addWidget(monthCombo);
+    period->addWidget(yearSpin);
     auto* periodLabel = new QLabel(QStringLiteral("&Období:"), this);
-    periodLabel->setBuddy(Mesic);
+    periodLabel->setBuddy(monthCombo);
     auto* form = new QFormLayout;
     form->addRow(periodLabel, period);
-    form->addRow(QStringLiteral("&Kilometrů:"), Km);
-    form->addRow(QStringLiteral("&Jízd:"), Jizdy);
-    form->addRow(QStringLiteral("Ča&s jízdy (h):"), Hodiny);
-    form->addRow(QStringLiteral("Ko&lo:"), Kolo);
-    OKButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setDefault(true);
-    CancelButton = new QPushButton(icons::Cancel(), QStringLiteral("Storno"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    CancelButton->setAutoDefault(false);
+    form->addRow(QStringLiteral("&Kilometrů:"), kmEdit);
+    form->addRow(QStringLiteral("&Jízd:"), ridesEdit);
+    form->addRow(QStringLiteral("Ča&s jízdy (h):"), hoursEdit);
+    form->addRow(QStringLiteral("Ko&lo:"), bikeCombo);
+    okButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("OKButton"));
+    okButton->setDefault(true);
+    cancelButton = new QPushButton(icons::Cancel(), QStringLiteral("Storno"), this);
+    cancelButton->setObjectName(QStringLiteral("CancelButton"));
+    cancelButton->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (QPushButton* b : {OKButton, CancelButton}) {
+    for (QPushButton* b : {okButton, cancelButton}) {
         b->setMinimumWidth(89);
         buttons->addWidget(b);
     }
@@ -117,8 +117,8 @@ TCilForm::TCilForm(const diary::RegionalSettings& regional, QWidget* parent)
     root->addSpacing(6);
     root->addLayout(buttons);
     root->setSizeConstraint(QLayout::SetFixedSize);
-    connect(OKButton, &QPushButton::clicked, this, &TCilForm::Accept);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(okButton, &QPushButton::clicked, this, &TCilForm::Accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TCilForm::Start(const QString& caption, const diary::Goal& goal,
@@ -126,26 +126,26 @@ void TCilForm::Start(const QString& caption, const diary::Goal& goal,
     setWindowTitle(caption);
     goal_ = goal;
     others_ = std::move(others);
-    Rok->setValue(goal.year);
-    Mesic->setCurrentIndex(goal.month);
-    Km->setText(goal.km > 0 ? NumberText(goal.km, regional_) : QString());
-    Jizdy->setText(goal.rides ? QString::number(*goal.rides) : QString());
-    Hodiny->setText(goal.hours ? NumberText(*goal.hours, regional_) : QString());
-    Kolo->clear();
-    Kolo->addItem(kEveryBike);
+    yearSpin->setValue(goal.year);
+    monthCombo->setCurrentIndex(goal.month);
+    kmEdit->setText(goal.km > 0 ? NumberText(goal.km, regional_) : QString());
+    ridesEdit->setText(goal.rides ? QString::number(*goal.rides) : QString());
+    hoursEdit->setText(goal.hours ? NumberText(*goal.hours, regional_) : QString());
+    bikeCombo->clear();
+    bikeCombo->addItem(kEveryBike);
     for (const std::string& bike : bikes) {
-        Kolo->addItem(FromCp(bike));
-        if (bike == goal.bike) Kolo->setCurrentIndex(Kolo->count() - 1);
+        bikeCombo->addItem(FromCp(bike));
+        if (bike == goal.bike) bikeCombo->setCurrentIndex(bikeCombo->count() - 1);
     }
-    FocusFirstField(Km);
+    FocusFirstField(kmEdit);
 }
 
 void TCilForm::Accept() {
-    const int bike = Kolo->currentIndex();
+    const int bike = bikeCombo->currentIndex();
     try {
-        goal_ = diary::ReadGoal(Rok->value(), Mesic->currentIndex(), ToCp(Km->text()),
-                                ToCp(Jizdy->text()), ToCp(Hodiny->text()),
-                                bike <= 0 ? std::string() : ToCp(Kolo->itemText(bike)));
+        goal_ = diary::ReadGoal(yearSpin->value(), monthCombo->currentIndex(), ToCp(kmEdit->text()),
+                                ToCp(ridesEdit->text()), ToCp(hoursEdit->text()),
+                                bike <= 0 ? std::string() : ToCp(bikeCombo->itemText(bike)));
         diary::CheckGoalIsNew(goal_, others_);
     } catch (const diary::InvalidValueError& e) {
         ShowError(this, QString::fromUtf8(e.what()));
@@ -168,26 +168,26 @@ TCileForm::TCileForm(OpenDiary& diary, QWidget* parent)
     setWindowIcon(icons::Program());
 
     auto* rokLabel = new QLabel(QStringLiteral("&Rok:"), this);
-    Rok = MakeYear(this);
-    rokLabel->setBuddy(Rok);
-    Rok->setValue(Today().year());
+    yearSpin = MakeYear(this);
+    rokLabel->setBuddy(yearSpin);
+    yearSpin->setValue(Today().year());
 
-    SeznamCilu = new QTreeWidget(this);
-    SeznamCilu->setObjectName(QStringLiteral("SeznamCilu"));
+    goalList = new QTreeWidget(this);
+    goalList->setObjectName(QStringLiteral("SeznamCilu"));
     QStringList captions;
     for (std::string_view c : diary::kGoalCaptions) captions << Utf8(c);
-    SeznamCilu->setHeaderLabels(captions);
-    SeznamCilu->setRootIsDecorated(false);
-    SeznamCilu->setItemsExpandable(false);
-    SeznamCilu->setUniformRowHeights(true);
-    SeznamCilu->setAllColumnsShowFocus(true);
-    SeznamCilu->setSelectionMode(QAbstractItemView::SingleSelection);
-    SeznamCilu->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    SeznamCilu->header()->setSectionsClickable(false);
-    SeznamCilu->header()->setStretchLastSection(true);
+    goalList->setHeaderLabels(captions);
+    goalList->setRootIsDecorated(false);
+    goalList->setItemsExpandable(false);
+    goalList->setUniformRowHeights(true);
+    goalList->setAllColumnsShowFocus(true);
+    goalList->setSelectionMode(QAbstractItemView::SingleSelection);
+    goalList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    goalList->header()->setSectionsClickable(false);
+    goalList->header()->setStretchLastSection(true);
     {
         // Wide enough for the caption and for what the column typically holds.
-        const QFontMetrics fm(SeznamCilu->font());
+        const QFontMetrics fm(goalList->font());
         const QString samples[] = {QStringLiteral("listopad 2026"),
                                    QStringLiteral("všechna kola"),
                                    QStringLiteral("10 000"),
@@ -199,16 +199,16 @@ TCileForm::TCileForm(OpenDiary& diary, QWidget* parent)
                                    QStringLiteral("10 000"),
                                    QStringLiteral("999 z 999"),
                                    QStringLiteral("999 h 59 min z 999 h")};
-        const QFontMetrics header(SeznamCilu->header()->font());
+        const QFontMetrics header(goalList->header()->font());
         for (int c = 0; c < captions.size(); ++c) {
-            SeznamCilu->setColumnWidth(c, std::max(fm.horizontalAdvance(samples[c]),
-                                                   header.horizontalAdvance(captions[c])) +
-                                              20);
+            goalList->setColumnWidth(c, std::max(fm.horizontalAdvance(samples[c]),
+                                                 header.horizontalAdvance(captions[c])) +
+                                            20);
         }
     }
 
-    Prazdno = new QLabel(this);
-    Prazdno->setObjectName(QStringLiteral("Prazdno"));
+    emptyLabel = new QLabel(this);
+    emptyLabel->setObjectName(QStringLiteral("Prazdno"));
     auto* vysvetleni = new QLabel(
         QStringLiteral("Plán je rovnoměrné tempo od prvního dne období do včerejška; týdně a "
                        "denně je to, co zbývá, rozložené do dnů od dneška do konce období; "
@@ -216,42 +216,43 @@ TCileForm::TCileForm(OpenDiary& diary, QWidget* parent)
         this);
     vysvetleni->setWordWrap(true);
 
-    PridatCil = MakeButton(this, "PridatCil", QStringLiteral("&Přidat cíl"));
-    ZmenitCil = MakeButton(this, "ZmenitCil", QStringLiteral("Z&měnit cíl"));
-    SmazatCil = MakeButton(this, "SmazatCil", QStringLiteral("&Smazat cíl"));
-    ZavritButton = MakeButton(this, "ZavritButton", QStringLiteral("&Zavřít"));
+    addGoalButton = MakeButton(this, "PridatCil", QStringLiteral("&Přidat cíl"));
+    changeGoalButton = MakeButton(this, "ZmenitCil", QStringLiteral("Z&měnit cíl"));
+    removeGoalButton = MakeButton(this, "SmazatCil", QStringLiteral("&Smazat cíl"));
+    closeButton = MakeButton(this, "ZavritButton", QStringLiteral("&Zavřít"));
 
     auto* top = new QHBoxLayout;
     top->addWidget(rokLabel);
-    top->addWidget(Rok);
+    top->addWidget(yearSpin);
     top->addStretch();
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {PridatCil, ZmenitCil, SmazatCil}) buttons->addWidget(b);
+    for (QPushButton* b : {addGoalButton, changeGoalButton, removeGoalButton})
+        buttons->addWidget(b);
     buttons->addStretch();
-    buttons->addWidget(ZavritButton);
+    buttons->addWidget(closeButton);
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(8, 8, 8, 8);
     root->addLayout(top);
-    root->addWidget(SeznamCilu, 1);
-    root->addWidget(Prazdno);
+    root->addWidget(goalList, 1);
+    root->addWidget(emptyLabel);
     root->addWidget(vysvetleni);
     root->addLayout(buttons);
     // Every column in view where the screen has room for them.
     int columns = 40;
-    for (int c = 0; c < SeznamCilu->columnCount(); ++c) columns += SeznamCilu->columnWidth(c);
+    for (int c = 0; c < goalList->columnCount(); ++c) columns += goalList->columnWidth(c);
     resize(std::max(columns, sizeHint().width()), 360);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         resize(size().boundedTo(screen->availableGeometry().size() * 9 / 10));
 
     goalForm_ = new TCilForm(regional_, this);
 
-    connect(Rok, &QSpinBox::valueChanged, this, &TCileForm::Refresh);
-    connect(PridatCil, &QPushButton::clicked, this, &TCileForm::AddGoal);
-    connect(ZmenitCil, &QPushButton::clicked, this, &TCileForm::EditGoal);
-    connect(SmazatCil, &QPushButton::clicked, this, &TCileForm::RemoveGoal);
-    connect(ZavritButton, &QPushButton::clicked, this, &QWidget::close);
-    connect(SeznamCilu, &QTreeWidget::currentItemChanged, this, &TCileForm::UpdateButtons);
-    connect(SeznamCilu, &QTreeWidget::itemDoubleClicked, this, &TCileForm::EditGoal);
+    connect(yearSpin, &QSpinBox::valueChanged, this, &TCileForm::Refresh);
+    connect(addGoalButton, &QPushButton::clicked, this, &TCileForm::AddGoal);
+    connect(changeGoalButton, &QPushButton::clicked, this, &TCileForm::EditGoal);
+    connect(removeGoalButton, &QPushButton::clicked, this, &TCileForm::RemoveGoal);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(goalList, &QTreeWidget::currentItemChanged, this, &TCileForm::UpdateButtons);
+    connect(goalList, &QTreeWidget::itemDoubleClicked, this, &TCileForm::EditGoal);
     // The figures follow the list and the goals while the window is open.
     const auto follow = [this] {
         if (isVisible()) Refresh();
@@ -268,7 +269,7 @@ TCileForm::~TCileForm() = default;
 
 void TCileForm::SetToday(const QDate& today) {
     today_ = today;
-    Rok->setValue(today.year());
+    yearSpin->setValue(today.year());
     if (isVisible()) Refresh();
 }
 
@@ -290,7 +291,7 @@ void TCileForm::keyPressEvent(QKeyEvent* event) {
 void TCileForm::Refresh() {
     const std::optional<diary::Goal> keep =
         SelectedGoal() != nullptr ? std::optional<diary::Goal>(*SelectedGoal()) : std::nullopt;
-    const int year = Rok->value();
+    const int year = yearSpin->value();
     shown_.clear();
     for (const diary::Goal& goal : diary_.goals())
         if (goal.year == year) shown_.push_back(goal);
@@ -302,13 +303,13 @@ void TCileForm::Refresh() {
     const QDate today = Today();
     const diary::Date day{today.year(), today.month(), today.day()};
 
-    const QSignalBlocker quiet(SeznamCilu);
-    SeznamCilu->clear();
+    const QSignalBlocker quiet(goalList);
+    goalList->clear();
     QTreeWidgetItem* current = nullptr;
     for (std::size_t i = 0; i < shown_.size(); ++i) {
         const diary::GoalProgress progress = diary::ProgressOf(shown_[i], done[i], day);
         const auto texts = diary::GoalTexts(progress, regional_);
-        auto* item = new QTreeWidgetItem(SeznamCilu);
+        auto* item = new QTreeWidgetItem(goalList);
         for (std::size_t c = 0; c < texts.size(); ++c) {
             item->setText(static_cast<int>(c), Utf8(texts[c]));
             if (c > 1)
@@ -318,31 +319,31 @@ void TCileForm::Refresh() {
         if (shown_[i].month == 0) {
             QFont bold = item->font(0);
             bold.setBold(true);
-            for (int c = 0; c < SeznamCilu->columnCount(); ++c) item->setFont(c, bold);
+            for (int c = 0; c < goalList->columnCount(); ++c) item->setFont(c, bold);
         }
         if (progress.aheadKm < -0.5 && progress.started && !progress.over)
             item->setForeground(5, QColor(0xB0, 0x00, 0x00));
         if (keep && shown_[i] == *keep) current = item;
     }
-    if (current == nullptr) current = SeznamCilu->topLevelItem(0);
-    if (current != nullptr) SeznamCilu->setCurrentItem(current);
-    Prazdno->setText(QStringLiteral("Na rok %1 není zapsán žádný cíl. Přidejte ho tlačítkem "
-                                    "„Přidat cíl“.")
-                         .arg(year));
-    Prazdno->setVisible(shown_.empty());
+    if (current == nullptr) current = goalList->topLevelItem(0);
+    if (current != nullptr) goalList->setCurrentItem(current);
+    emptyLabel->setText(QStringLiteral("Na rok %1 není zapsán žádný cíl. Přidejte ho tlačítkem "
+                                       "„Přidat cíl“.")
+                            .arg(year));
+    emptyLabel->setVisible(shown_.empty());
     UpdateButtons();
 }
 
 const diary::Goal* TCileForm::SelectedGoal() const {
-    const int i = SeznamCilu->indexOfTopLevelItem(SeznamCilu->currentItem());
+    const int i = goalList->indexOfTopLevelItem(goalList->currentItem());
     if (i < 0 || i >= static_cast<int>(shown_.size())) return nullptr;
     return &shown_[static_cast<std::size_t>(i)];
 }
 
 void TCileForm::UpdateButtons() {
     const bool chosen = SelectedGoal() != nullptr;
-    ZmenitCil->setEnabled(chosen);
-    SmazatCil->setEnabled(chosen);
+    changeGoalButton->setEnabled(chosen);
+    removeGoalButton->setEnabled(chosen);
 }
 
 std::vector<std::string> TCileForm::Bikes() const {
@@ -374,7 +375,7 @@ void TCileForm::AskAndSave(const QString& caption, diary::Goal goal,
         if (old && goal == *old) return;
         const bool saved = diary_.ChangeGoal(this, old, goal);
         // The window turns to the year of the goal saved.
-        if (saved) Rok->setValue(goal.year);
+        if (saved) yearSpin->setValue(goal.year);
         Refresh();
         if (saved) return;
         // A goal another program changed or removed meanwhile is shown as saved: asking again
@@ -386,7 +387,7 @@ void TCileForm::AskAndSave(const QString& caption, diary::Goal goal,
 
 void TCileForm::AddGoal() {
     diary::Goal goal;
-    goal.year = Rok->value();
+    goal.year = yearSpin->value();
     AskAndSave(QStringLiteral("Nový cíl"), goal, std::nullopt);
 }
 

@@ -40,14 +40,14 @@ private:
     diary::RegionalSettings regional_;
     diary::Goal goal_;
     std::vector<diary::Goal> others_;
-    QSpinBox* Rok = nullptr;
-    QComboBox* Mesic = nullptr;
-    QLineEdit* Km = nullptr;
-    QLineEdit* Jizdy = nullptr;
-    QLineEdit* Hodiny = nullptr;
-    QComboBox* Kolo = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QSpinBox* yearSpin = nullptr;
+    QComboBox* monthCombo = nullptr;
+    QLineEdit* kmEdit = nullptr;
+    QLineEdit* ridesEdit = nullptr;
+    QLineEdit* hoursEdit = nullptr;
+    QComboBox* bikeCombo = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 };
 
 class TCileForm : public QWidget {
@@ -88,12 +88,12 @@ private:
     // The goals the list shows, in its order.
     std::vector<diary::Goal> shown_;
 
-    QSpinBox* Rok = nullptr;
-    QTreeWidget* SeznamCilu = nullptr;
-    QLabel* Prazdno = nullptr;
-    QPushButton* PridatCil = nullptr;
-    QPushButton* ZmenitCil = nullptr;
-    QPushButton* SmazatCil = nullptr;
-    QPushButton* ZavritButton = nullptr;
+    QSpinBox* yearSpin = nullptr;
+    QTreeWidget* goalList = nullptr;
+    QLabel* emptyLabel = nullptr;
+    QPushButton* addGoalButton = nullptr;
+    QPushButton* changeGoalButton = nullptr;
+    QPushButton* removeGoalButton = nullptr;
+    QPushButton* closeButton = nullptr;
     TCilForm* goalForm_ = nullptr;
 };

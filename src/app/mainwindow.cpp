@@ -206,17 +206,17 @@ TInfoForm& TMainForm::DetailWindow() { return *info_; }
 void TMainForm::RestoreListWidths() {
     try {
         const std::string settings = SettingsFile();
-        RestoreColumnWidths(Seznam, diary::ReadColumnWidths(settings, kMainListKey));
+        RestoreColumnWidths(rideList, diary::ReadColumnWidths(settings, kMainListKey));
         find_->RestoreResultColumnWidths(diary::ReadColumnWidths(settings, kSearchListKey));
     } catch (const std::exception&) {
         // Widths are a convenience; a settings file that cannot be read was reported by the
         // start-up load already.
     }
-    startWidths_ = {ColumnWidths(Seznam), find_->ResultColumnWidths()};
+    startWidths_ = {ColumnWidths(rideList), find_->ResultColumnWidths()};
 }
 
 void TMainForm::RememberListWidths() {
-    const std::pair<std::vector<int>, std::vector<int>> now{ColumnWidths(Seznam),
+    const std::pair<std::vector<int>, std::vector<int>> now{ColumnWidths(rideList),
                                                             find_->ResultColumnWidths()};
     // Only what the user dragged: the program's own widths follow the font of each start.
     if (now == startWidths_) return;
@@ -245,113 +245,117 @@ void TMainForm::BuildMenusAndToolBar() {
         a->setShortcut(keys);
         return a;
     };
-    Nov1 = action("Nov1", QStringLiteral("&Nový"), icons::NewFile(), QStringLiteral("Nový soubor"),
-                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
-    Otevt1 = action("Otevt1", QStringLiteral("&Otevřít"), icons::OpenFile(),
-                    QStringLiteral("Otevřít soubor"), QKeySequence(Qt::CTRL | Qt::Key_O));
-    Uloitjako1 = action("Uloitjako1", QStringLiteral("&Uložit jako"), icons::SaveAs(),
-                        QStringLiteral("Uložit soubor jako"),
-                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    Importzestarverze1 = action("Importzestarverze1", QStringLiteral("&Import z Vama 99"), QIcon(),
-                                {}, QKeySequence());
-    Importarchivu1 = action("Importarchivu1", QStringLiteral("Import jízd z &archivu…"), QIcon(),
-                            {}, QKeySequence());
-    ExportdoCSV1 =
+    newDiaryAction =
+        action("Nov1", QStringLiteral("&Nový"), icons::NewFile(), QStringLiteral("Nový soubor"),
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    openDiaryAction = action("Otevt1", QStringLiteral("&Otevřít"), icons::OpenFile(),
+                             QStringLiteral("Otevřít soubor"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    saveAsAction = action("Uloitjako1", QStringLiteral("&Uložit jako"), icons::SaveAs(),
+                          QStringLiteral("Uložit soubor jako"),
+                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    importOldAction = action("Importzestarverze1", QStringLiteral("&Import z Vama 99"), QIcon(), {},
+                             QKeySequence());
+    importArchiveAction = action("Importarchivu1", QStringLiteral("Import jízd z &archivu…"),
+                                 QIcon(), {}, QKeySequence());
+    exportCsvAction =
         action("ExportdoCSV1", QStringLiteral("&Export do CSV…"), QIcon(), {}, QKeySequence());
-    Obnovitzezalohy1 = action("Obnovitzezalohy1", QStringLiteral("O&bnovit ze zálohy…"), QIcon(),
-                              {}, QKeySequence());
-    Konec1 = action("Konec1", QStringLiteral("&Konec"), icons::Exit(),
-                    QStringLiteral("Konec programu"), QKeySequence(Qt::CTRL | Qt::Key_Q));
-    Novy1 = action("Novy1", QStringLiteral("&Nový"), icons::NewRecord(),
-                   QStringLiteral("Nový údaj"), QKeySequence(Qt::CTRL | Qt::Key_N));
-    Editovat1 = action("Editovat1", QStringLiteral("&Editovat"), icons::EditRecord(),
-                       QStringLiteral("Editovat údaj"), QKeySequence(Qt::CTRL | Qt::Key_E));
-    Smazat1 = action("Smazat1", QStringLiteral("&Smazat"), icons::DeleteRecord(),
-                     QStringLiteral("Smazat údaj"), QKeySequence(Qt::Key_Delete));
-    Hledat1 = action("Hledat1", QStringLiteral("&Hledat"), icons::Search(),
-                     QStringLiteral("Hledat"), QKeySequence(Qt::CTRL | Qt::Key_F));
-    NovzGPSzznamu1 = action("NovzGPSzznamu1", QStringLiteral("Nový z &GPS záznamu…"), QIcon(), {},
-                            QKeySequence(Qt::CTRL | Qt::Key_G));
-    Novpodlevybranho1 = action("Novpodlevybranho1", QStringLiteral("Nový &podle vybraného"),
-                               QIcon(), {}, QKeySequence(Qt::CTRL | Qt::Key_D));
+    restoreBackupAction = action("Obnovitzezalohy1", QStringLiteral("O&bnovit ze zálohy…"), QIcon(),
+                                 {}, QKeySequence());
+    quitAction = action("Konec1", QStringLiteral("&Konec"), icons::Exit(),
+                        QStringLiteral("Konec programu"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    newRideAction = action("Novy1", QStringLiteral("&Nový"), icons::NewRecord(),
+                           QStringLiteral("Nový údaj"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    editRideAction = action("Editovat1", QStringLiteral("&Editovat"), icons::EditRecord(),
+                            QStringLiteral("Editovat údaj"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    deleteRideAction = action("Smazat1", QStringLiteral("&Smazat"), icons::DeleteRecord(),
+                              QStringLiteral("Smazat údaj"), QKeySequence(Qt::Key_Delete));
+    searchAction = action("Hledat1", QStringLiteral("&Hledat"), icons::Search(),
+                          QStringLiteral("Hledat"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    newFromTrackAction = action("NovzGPSzznamu1", QStringLiteral("Nový z &GPS záznamu…"), QIcon(),
+                                {}, QKeySequence(Qt::CTRL | Qt::Key_G));
+    newLikeSelectedAction = action("Novpodlevybranho1", QStringLiteral("Nový &podle vybraného"),
+                                   QIcon(), {}, QKeySequence(Qt::CTRL | Qt::Key_D));
 
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu* Soubor1 = bar->addMenu(QStringLiteral("&Soubor"));
-    Soubor1->setObjectName(QStringLiteral("Soubor1"));
-    Soubor1->addActions({Nov1, Otevt1, Uloitjako1, Importzestarverze1, Importarchivu1, ExportdoCSV1,
-                         Obnovitzezalohy1, Konec1});
-    QMenu* Udaj1 = bar->addMenu(QStringLiteral("&Údaj"));
-    Udaj1->setObjectName(QStringLiteral("Udaj1"));
-    Udaj1->addActions({Novy1, Editovat1, Smazat1, Hledat1, NovzGPSzznamu1, Novpodlevybranho1});
-    Zkratky1 = bar->addAction(QStringLiteral("&Zkratky"));
-    Zkratky1->setObjectName(QStringLiteral("Zkratky1"));
-    Kola1 = bar->addAction(QStringLiteral("&Kola"));
-    Kola1->setObjectName(QStringLiteral("Kola1"));
-    Statistika1 = bar->addAction(QStringLiteral("S&tatistika"));
-    Statistika1->setObjectName(QStringLiteral("Statistika1"));
-    Prehled1 = bar->addAction(QStringLiteral("&Přehled"));
-    Prehled1->setObjectName(QStringLiteral("Prehled1"));
-    Cile1 = bar->addAction(QStringLiteral("&Cíle"));
-    Cile1->setObjectName(QStringLiteral("Cile1"));
-    Oprogramu1 = bar->addAction(QStringLiteral("&O programu"));
-    Oprogramu1->setObjectName(QStringLiteral("Oprogramu1"));
+    QMenu* fileMenu = bar->addMenu(QStringLiteral("&Soubor"));
+    fileMenu->setObjectName(QStringLiteral("Soubor1"));
+    fileMenu->addActions({newDiaryAction, openDiaryAction, saveAsAction, importOldAction,
+                          importArchiveAction, exportCsvAction, restoreBackupAction, quitAction});
+    QMenu* rideMenu = bar->addMenu(QStringLiteral("&Údaj"));
+    rideMenu->setObjectName(QStringLiteral("Udaj1"));
+    rideMenu->addActions({newRideAction, editRideAction, deleteRideAction, searchAction,
+                          newFromTrackAction, newLikeSelectedAction});
+    placeListsAction = bar->addAction(QStringLiteral("&Zkratky"));
+    placeListsAction->setObjectName(QStringLiteral("Zkratky1"));
+    bikesAction = bar->addAction(QStringLiteral("&Kola"));
+    bikesAction->setObjectName(QStringLiteral("Kola1"));
+    statisticsAction = bar->addAction(QStringLiteral("S&tatistika"));
+    statisticsAction->setObjectName(QStringLiteral("Statistika1"));
+    overviewAction = bar->addAction(QStringLiteral("&Přehled"));
+    overviewAction->setObjectName(QStringLiteral("Prehled1"));
+    goalsAction = bar->addAction(QStringLiteral("&Cíle"));
+    goalsAction->setObjectName(QStringLiteral("Cile1"));
+    aboutAction = bar->addAction(QStringLiteral("&O programu"));
+    aboutAction->setObjectName(QStringLiteral("Oprogramu1"));
 
-    QToolBar* ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setMovable(false);
-    ToolBar1->setFloatable(false);
-    ToolBar1->setIconSize(QSize(20, 20));
-    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    ToolBar1->toggleViewAction()->setEnabled(false);
+    QToolBar* toolBar = addToolBar(QStringLiteral("ToolBar1"));
+    toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->setIconSize(QSize(20, 20));
+    toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolBar->toggleViewAction()->setEnabled(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     setAcceptDrops(true);
     int toolNumber = 0;
-    for (QAction* a : {Nov1, Otevt1, Uloitjako1, static_cast<QAction*>(nullptr), Novy1, Editovat1,
-                       Smazat1, Hledat1, static_cast<QAction*>(nullptr), Konec1}) {
+    for (QAction* a :
+         {newDiaryAction, openDiaryAction, saveAsAction, static_cast<QAction*>(nullptr),
+          newRideAction, editRideAction, deleteRideAction, searchAction,
+          static_cast<QAction*>(nullptr), quitAction}) {
         if (a == nullptr) {
-            ToolBar1->addSeparator();
+            toolBar->addSeparator();
             continue;
         }
-        ToolBar1->addAction(a);
-        if (auto* button = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(a))) {
+        toolBar->addAction(a);
+        if (auto* button = qobject_cast<QToolButton*>(toolBar->widgetForAction(a))) {
             button->setObjectName(QStringLiteral("ToolButton%1").arg(++toolNumber));
             button->setAutoRaise(true);
         }
     }
 
-    Seznam = new QTreeView(this);
-    Seznam->setObjectName(QStringLiteral("Seznam"));
-    SetUpRecordView(Seznam, &diary_->model(), regional_);
-    setCentralWidget(Seznam);
+    rideList = new QTreeView(this);
+    rideList->setObjectName(QStringLiteral("Seznam"));
+    SetUpRecordView(rideList, &diary_->model(), regional_);
+    setCentralWidget(rideList);
     // Enter on a row edits it, as a double click shows it.
     for (const QKeySequence& keys : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
-        auto* enter = new QShortcut(keys, Seznam, nullptr, nullptr, Qt::WidgetShortcut);
+        auto* enter = new QShortcut(keys, rideList, nullptr, nullptr, Qt::WidgetShortcut);
         connect(enter, &QShortcut::activated, this, &TMainForm::EditRide);
     }
 
-    connect(Nov1, &QAction::triggered, this, &TMainForm::NewDiary);
-    connect(Otevt1, &QAction::triggered, this, &TMainForm::OpenDiaryFile);
-    connect(Uloitjako1, &QAction::triggered, this, &TMainForm::SaveDiaryAs);
-    connect(Obnovitzezalohy1, &QAction::triggered, this, &TMainForm::RestoreFromBackup);
-    connect(Importzestarverze1, &QAction::triggered, this, &TMainForm::ImportOldDiary);
-    connect(Importarchivu1, &QAction::triggered, this, &TMainForm::ImportArchive);
-    connect(ExportdoCSV1, &QAction::triggered, this, &TMainForm::ExportList);
-    connect(Konec1, &QAction::triggered, this, &QWidget::close);
-    connect(Novy1, &QAction::triggered, this, &TMainForm::NewRide);
-    connect(Editovat1, &QAction::triggered, this, &TMainForm::EditRide);
-    connect(Smazat1, &QAction::triggered, this, &TMainForm::DeleteRide);
-    connect(Hledat1, &QAction::triggered, this, &TMainForm::ShowSearch);
-    connect(NovzGPSzznamu1, &QAction::triggered, this, &TMainForm::NewRidesFromTracks);
-    connect(Novpodlevybranho1, &QAction::triggered, this, &TMainForm::NewRideLikeSelected);
-    connect(Zkratky1, &QAction::triggered, this, &TMainForm::ShowPlaceLists);
-    connect(Kola1, &QAction::triggered, this, &TMainForm::ShowBikes);
-    connect(Statistika1, &QAction::triggered, this, &TMainForm::ShowStatistics);
-    connect(Prehled1, &QAction::triggered, this, &TMainForm::ShowOverview);
-    connect(Cile1, &QAction::triggered, this, &TMainForm::ShowGoals);
-    connect(Oprogramu1, &QAction::triggered, this, &TMainForm::ShowAbout);
-    connect(Seznam->header(), &QHeaderView::sectionClicked, this, &TMainForm::SortByHeader);
-    connect(Seznam, &QTreeView::doubleClicked, this, &TMainForm::ShowSelectedRide);
+    connect(newDiaryAction, &QAction::triggered, this, &TMainForm::NewDiary);
+    connect(openDiaryAction, &QAction::triggered, this, &TMainForm::OpenDiaryFile);
+    connect(saveAsAction, &QAction::triggered, this, &TMainForm::SaveDiaryAs);
+    connect(restoreBackupAction, &QAction::triggered, this, &TMainForm::RestoreFromBackup);
+    connect(importOldAction, &QAction::triggered, this, &TMainForm::ImportOldDiary);
+    connect(importArchiveAction, &QAction::triggered, this, &TMainForm::ImportArchive);
+    connect(exportCsvAction, &QAction::triggered, this, &TMainForm::ExportList);
+    connect(quitAction, &QAction::triggered, this, &QWidget::close);
+    connect(newRideAction, &QAction::triggered, this, &TMainForm::NewRide);
+    connect(editRideAction, &QAction::triggered, this, &TMainForm::EditRide);
+    connect(deleteRideAction, &QAction::triggered, this, &TMainForm::DeleteRide);
+    connect(searchAction, &QAction::triggered, this, &TMainForm::ShowSearch);
+    connect(newFromTrackAction, &QAction::triggered, this, &TMainForm::NewRidesFromTracks);
+    connect(newLikeSelectedAction, &QAction::triggered, this, &TMainForm::NewRideLikeSelected);
+    connect(placeListsAction, &QAction::triggered, this, &TMainForm::ShowPlaceLists);
+    connect(bikesAction, &QAction::triggered, this, &TMainForm::ShowBikes);
+    connect(statisticsAction, &QAction::triggered, this, &TMainForm::ShowStatistics);
+    connect(overviewAction, &QAction::triggered, this, &TMainForm::ShowOverview);
+    connect(goalsAction, &QAction::triggered, this, &TMainForm::ShowGoals);
+    connect(aboutAction, &QAction::triggered, this, &TMainForm::ShowAbout);
+    connect(rideList->header(), &QHeaderView::sectionClicked, this, &TMainForm::SortByHeader);
+    connect(rideList, &QTreeView::doubleClicked, this, &TMainForm::ShowSelectedRide);
 }
 
 std::string TMainForm::SettingsFile() const { return diary_->SettingsFile(); }
@@ -413,18 +417,18 @@ void TMainForm::ScrollToSelectedRide() {
     const RecordModel& model = diary_->model();
     if (model.rowCount() == 0) return;
     if (const int row = SelectedRow(); row >= 0) {
-        Seznam->scrollTo(model.index(row, 0));
+        rideList->scrollTo(model.index(row, 0));
         return;
     }
     // Nothing is selected as a list opens: the newest ride, where new ones are added, becomes
     // current without being selected.
     const QModelIndex last = model.index(model.rowCount() - 1, 0);
-    Seznam->selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
-    Seznam->scrollTo(last);
+    rideList->selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
+    rideList->scrollTo(last);
 }
 
 int TMainForm::SelectedRow() const {
-    const QModelIndexList rows = Seznam->selectionModel()->selectedRows();
+    const QModelIndexList rows = rideList->selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
@@ -695,10 +699,10 @@ void TMainForm::SelectRides(const std::vector<std::string>& numbers) {
     QItemSelection selection;
     for (const int row : found)
         selection.select(model.index(row, 0), model.index(row, diary::kColumnCount - 1));
-    QItemSelectionModel* selected = Seznam->selectionModel();
+    QItemSelectionModel* selected = rideList->selectionModel();
     selected->setCurrentIndex(model.index(found.front(), 0), QItemSelectionModel::NoUpdate);
     selected->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    Seznam->scrollTo(model.index(found.front(), 0));
+    rideList->scrollTo(model.index(found.front(), 0));
 }
 
 void TMainForm::SortByHeader(int column) { diary_->SortBy(column); }

@@ -161,27 +161,27 @@ private:
     QString dialogFolder_;
 
     OpenDiary* diary_ = nullptr;
-    QTreeView* Seznam = nullptr;
-    QAction* Nov1 = nullptr;
-    QAction* Otevt1 = nullptr;
-    QAction* Uloitjako1 = nullptr;
-    QAction* Importzestarverze1 = nullptr;
-    QAction* Importarchivu1 = nullptr;
-    QAction* ExportdoCSV1 = nullptr;
-    QAction* Obnovitzezalohy1 = nullptr;
-    QAction* Konec1 = nullptr;
-    QAction* Novy1 = nullptr;
-    QAction* Editovat1 = nullptr;
-    QAction* Smazat1 = nullptr;
-    QAction* Hledat1 = nullptr;
-    QAction* NovzGPSzznamu1 = nullptr;
-    QAction* Novpodlevybranho1 = nullptr;
-    QAction* Zkratky1 = nullptr;
-    QAction* Kola1 = nullptr;
-    QAction* Statistika1 = nullptr;
-    QAction* Prehled1 = nullptr;
-    QAction* Cile1 = nullptr;
-    QAction* Oprogramu1 = nullptr;
+    QTreeView* rideList = nullptr;
+    QAction* newDiaryAction = nullptr;
+    QAction* openDiaryAction = nullptr;
+    QAction* saveAsAction = nullptr;
+    QAction* importOldAction = nullptr;
+    QAction* importArchiveAction = nullptr;
+    QAction* exportCsvAction = nullptr;
+    QAction* restoreBackupAction = nullptr;
+    QAction* quitAction = nullptr;
+    QAction* newRideAction = nullptr;
+    QAction* editRideAction = nullptr;
+    QAction* deleteRideAction = nullptr;
+    QAction* searchAction = nullptr;
+    QAction* newFromTrackAction = nullptr;
+    QAction* newLikeSelectedAction = nullptr;
+    QAction* placeListsAction = nullptr;
+    QAction* bikesAction = nullptr;
+    QAction* statisticsAction = nullptr;
+    QAction* overviewAction = nullptr;
+    QAction* goalsAction = nullptr;
+    QAction* aboutAction = nullptr;
 
     // The other windows, each with this window as its parent (the modal ones are application
     // modal while they are up). About, the backup list and the shortcut editor are made when

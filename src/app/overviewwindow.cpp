@@ -148,56 +148,56 @@ TPrehledForm::TPrehledForm(OpenDiary& diary, QWidget* parent)
     setWindowTitle(QStringLiteral("Přehled"));
     setModal(false);
 
-    Zalozky = new QTabWidget(this);
-    Zalozky->setObjectName(QStringLiteral("Zalozky"));
+    tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("Zalozky"));
 
     // Totals, with the switch of the kind of period above them.
     auto* totalsPage = new QWidget;
-    PoRocich = new QRadioButton(QStringLiteral("&rok"), totalsPage);
-    PoRocich->setObjectName(QStringLiteral("PoRocich"));
-    PoMesicich = new QRadioButton(QStringLiteral("&měsíc"), totalsPage);
-    PoMesicich->setObjectName(QStringLiteral("PoMesicich"));
-    PoTydnech = new QRadioButton(QStringLiteral("&týden"), totalsPage);
-    PoTydnech->setObjectName(QStringLiteral("PoTydnech"));
-    PoMesicich->setChecked(true);
+    byYearRadio = new QRadioButton(QStringLiteral("&rok"), totalsPage);
+    byYearRadio->setObjectName(QStringLiteral("PoRocich"));
+    byMonthRadio = new QRadioButton(QStringLiteral("&měsíc"), totalsPage);
+    byMonthRadio->setObjectName(QStringLiteral("PoMesicich"));
+    byWeekRadio = new QRadioButton(QStringLiteral("&týden"), totalsPage);
+    byWeekRadio->setObjectName(QStringLiteral("PoTydnech"));
+    byMonthRadio->setChecked(true);
     auto* kinds = new QButtonGroup(totalsPage);
-    for (QRadioButton* b : {PoRocich, PoMesicich, PoTydnech}) kinds->addButton(b);
+    for (QRadioButton* b : {byYearRadio, byMonthRadio, byWeekRadio}) kinds->addButton(b);
     auto* switchRow = new QHBoxLayout;
     switchRow->addWidget(new QLabel(QStringLiteral("Součty za:"), totalsPage));
-    switchRow->addWidget(PoRocich);
-    switchRow->addWidget(PoMesicich);
-    switchRow->addWidget(PoTydnech);
+    switchRow->addWidget(byYearRadio);
+    switchRow->addWidget(byMonthRadio);
+    switchRow->addWidget(byWeekRadio);
     switchRow->addStretch();
 
     totals_ = new TotalsModel(regional_, this);
-    Soucty = new QTableView(totalsPage);
-    Soucty->setObjectName(QStringLiteral("Soucty"));
-    Soucty->setModel(totals_);
-    Soucty->verticalHeader()->hide();
-    Soucty->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Soucty->setSelectionMode(QAbstractItemView::SingleSelection);
-    Soucty->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Soucty->setWordWrap(false);
-    Soucty->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Soucty->verticalHeader()->setDefaultSectionSize(Soucty->fontMetrics().height() + 6);
+    totalsView = new QTableView(totalsPage);
+    totalsView->setObjectName(QStringLiteral("Soucty"));
+    totalsView->setModel(totals_);
+    totalsView->verticalHeader()->hide();
+    totalsView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    totalsView->setSelectionMode(QAbstractItemView::SingleSelection);
+    totalsView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    totalsView->setWordWrap(false);
+    totalsView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    totalsView->verticalHeader()->setDefaultSectionSize(totalsView->fontMetrics().height() + 6);
     {
         // Widths from the font, not from the rows: measuring thousands of weeks would be slow.
-        const QFontMetrics fm(Soucty->font());
-        const QFontMetrics header(Soucty->horizontalHeader()->font());
+        const QFontMetrics fm(totalsView->font());
+        const QFontMetrics header(totalsView->horizontalHeader()->font());
         const QString samples[6] = {
             QStringLiteral("2026, týden 53"), QStringLiteral("9999"), QStringLiteral("123456,7"),
             QStringLiteral("9999 h 59 min"),  QStringLiteral("99,9"), QStringLiteral("1234,5")};
         for (int c = 0; c < 6; ++c) {
-            Soucty->setColumnWidth(c,
-                                   std::max(fm.horizontalAdvance(samples[c]),
-                                            header.horizontalAdvance(TotalsModel::Captions()[c])) +
-                                       24);
+            totalsView->setColumnWidth(
+                c, std::max(fm.horizontalAdvance(samples[c]),
+                            header.horizontalAdvance(TotalsModel::Captions()[c])) +
+                       24);
         }
-        Soucty->horizontalHeader()->setStretchLastSection(true);
+        totalsView->horizontalHeader()->setStretchLastSection(true);
     }
     auto* totalsLayout = new QVBoxLayout(totalsPage);
     totalsLayout->addLayout(switchRow);
-    totalsLayout->addWidget(Soucty);
+    totalsLayout->addWidget(totalsView);
 
     // The chart views come with the first figures (BuildCharts): making them costs the
     // program's start more than all its other windows together.
@@ -207,77 +207,77 @@ TPrehledForm::TPrehledForm(OpenDiary& diary, QWidget* parent)
         layout->setContentsMargins(0, 0, 0, 0);
     }
 
-    Kalendar = new DayCalendar;
-    Kalendar->setObjectName(QStringLiteral("Kalendar"));
+    dayCalendar = new DayCalendar;
+    dayCalendar->setObjectName(QStringLiteral("Kalendar"));
     auto* calendarScroll = new QScrollArea;
-    calendarScroll->setWidget(Kalendar);
+    calendarScroll->setWidget(dayCalendar);
     calendarScroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     calendarScroll->setFrameShape(QFrame::NoFrame);
     calendarScroll->setBackgroundRole(QPalette::Base);
 
-    Rekordy = new QTreeWidget;
-    Rekordy->setObjectName(QStringLiteral("Rekordy"));
-    Rekordy->setRootIsDecorated(false);
-    Rekordy->setItemsExpandable(false);
-    Rekordy->setUniformRowHeights(true);
-    Rekordy->setAllColumnsShowFocus(true);
-    Rekordy->setHeaderLabels(
+    recordsTree = new QTreeWidget;
+    recordsTree->setObjectName(QStringLiteral("Rekordy"));
+    recordsTree->setRootIsDecorated(false);
+    recordsTree->setItemsExpandable(false);
+    recordsTree->setUniformRowHeights(true);
+    recordsTree->setAllColumnsShowFocus(true);
+    recordsTree->setHeaderLabels(
         {QStringLiteral("Rekord"), QStringLiteral("Hodnota"), QStringLiteral("Kdy")});
-    Rekordy->setColumnWidth(0, Rekordy->fontMetrics().horizontalAdvance(
-                                   QStringLiteral("Nejvyšší průměrná rychlost (jízdy od 10 km)")) +
-                                   24);
-    Rekordy->setColumnWidth(
-        1, Rekordy->fontMetrics().horizontalAdvance(QStringLiteral("999 h 59 min")) + 24);
-    Rekordy->setToolTip(
+    recordsTree->setColumnWidth(0, recordsTree->fontMetrics().horizontalAdvance(QStringLiteral(
+                                       "Nejvyšší průměrná rychlost (jízdy od 10 km)")) +
+                                       24);
+    recordsTree->setColumnWidth(
+        1, recordsTree->fontMetrics().horizontalAdvance(QStringLiteral("999 h 59 min")) + 24);
+    recordsTree->setToolTip(
         QStringLiteral("Dvojklik ukáže jízdu, nebo jízdy období vybere v seznamu."));
 
-    Zalozky->addTab(totalsPage, QStringLiteral("Součty"));
-    Zalozky->addTab(monthsPage_, QStringLiteral("Po měsících"));
-    Zalozky->addTab(cumulativePage_, QStringLiteral("Během roku"));
-    Zalozky->addTab(weeksPage_, QStringLiteral("Po týdnech"));
-    Zalozky->addTab(calendarScroll, QStringLiteral("Kalendář"));
-    Zalozky->addTab(Rekordy, QStringLiteral("Rekordy"));
+    tabs->addTab(totalsPage, QStringLiteral("Součty"));
+    tabs->addTab(monthsPage_, QStringLiteral("Po měsících"));
+    tabs->addTab(cumulativePage_, QStringLiteral("Během roku"));
+    tabs->addTab(weeksPage_, QStringLiteral("Po týdnech"));
+    tabs->addTab(calendarScroll, QStringLiteral("Kalendář"));
+    tabs->addTab(recordsTree, QStringLiteral("Rekordy"));
 
-    Vynechano = new QLabel(this);
-    Vynechano->setObjectName(QStringLiteral("Vynechano"));
-    Vynechano->setWordWrap(true);
-    Vynechano->hide();
+    leftOutLabel = new QLabel(this);
+    leftOutLabel->setObjectName(QStringLiteral("Vynechano"));
+    leftOutLabel->setWordWrap(true);
+    leftOutLabel->hide();
 
     auto* rokLabel = new QLabel(QStringLiteral("R&ok:"), this);
-    Rok = new QSpinBox(this);
-    Rok->setObjectName(QStringLiteral("Rok"));
-    rokLabel->setBuddy(Rok);
-    UlozitGraf = new QPushButton(QStringLiteral("&Uložit graf…"), this);
-    UlozitGraf->setObjectName(QStringLiteral("UlozitGraf"));
-    ZavritButton = new QPushButton(QStringLiteral("&Zavřít"), this);
-    ZavritButton->setObjectName(QStringLiteral("ZavritButton"));
+    yearSpin = new QSpinBox(this);
+    yearSpin->setObjectName(QStringLiteral("Rok"));
+    rokLabel->setBuddy(yearSpin);
+    saveChartButton = new QPushButton(QStringLiteral("&Uložit graf…"), this);
+    saveChartButton->setObjectName(QStringLiteral("UlozitGraf"));
+    closeButton = new QPushButton(QStringLiteral("&Zavřít"), this);
+    closeButton->setObjectName(QStringLiteral("ZavritButton"));
     // Enter in the records opens one; it must not press a button as well.
-    for (QPushButton* b : {UlozitGraf, ZavritButton}) b->setAutoDefault(false);
+    for (QPushButton* b : {saveChartButton, closeButton}) b->setAutoDefault(false);
 
     // Every total, chart and record is of the bike chosen here.
     auto* koloLabel = new QLabel(QStringLiteral("&Kolo:"), this);
-    Kolo = new QComboBox(this);
-    Kolo->setObjectName(QStringLiteral("Kolo"));
-    Kolo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    Kolo->addItem(QStringLiteral("všechna kola"));
-    koloLabel->setBuddy(Kolo);
+    bikeCombo = new QComboBox(this);
+    bikeCombo->setObjectName(QStringLiteral("Kolo"));
+    bikeCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    bikeCombo->addItem(QStringLiteral("všechna kola"));
+    koloLabel->setBuddy(bikeCombo);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(koloLabel);
-    bottom->addWidget(Kolo);
+    bottom->addWidget(bikeCombo);
     bottom->addSpacing(12);
     bottom->addWidget(rokLabel);
-    bottom->addWidget(Rok);
+    bottom->addWidget(yearSpin);
     bottom->addStretch();
-    bottom->addWidget(UlozitGraf);
-    bottom->addWidget(ZavritButton);
+    bottom->addWidget(saveChartButton);
+    bottom->addWidget(closeButton);
 
     auto* root = new QVBoxLayout(this);
-    root->addWidget(Zalozky, 1);
-    root->addWidget(Vynechano);
+    root->addWidget(tabs, 1);
+    root->addWidget(leftOutLabel);
     root->addLayout(bottom);
 
-    resize(std::max(860, Kalendar->sizeHint().width() + 60), 620);
+    resize(std::max(860, dayCalendar->sizeHint().width() + 60), 620);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QSize room = screen->availableGeometry().size() * 9 / 10;
         resize(size().boundedTo(room));
@@ -291,14 +291,14 @@ TPrehledForm::TPrehledForm(OpenDiary& diary, QWidget* parent)
     connect(kinds, &QButtonGroup::buttonToggled, this, [this](QAbstractButton*, bool checked) {
         if (checked) ShowPeriodKind();
     });
-    connect(Rok, &QSpinBox::valueChanged, this, &TPrehledForm::ShowYear);
-    connect(Kolo, &QComboBox::currentIndexChanged, this, &TPrehledForm::ShowBike);
-    connect(Zalozky, &QTabWidget::currentChanged, this, &TPrehledForm::TabChanged);
-    connect(UlozitGraf, &QPushButton::clicked, this, &TPrehledForm::SaveChart);
-    connect(ZavritButton, &QPushButton::clicked, this, &QWidget::close);
-    connect(Rekordy, &QTreeWidget::itemActivated, this, &TPrehledForm::OpenRecord);
-    connect(Kalendar, &DayCalendar::DayClicked, this, &TPrehledForm::SelectDay);
-    connect(Kalendar, &DayCalendar::DayDoubleClicked, this, &TPrehledForm::OpenDay);
+    connect(yearSpin, &QSpinBox::valueChanged, this, &TPrehledForm::ShowYear);
+    connect(bikeCombo, &QComboBox::currentIndexChanged, this, &TPrehledForm::ShowBike);
+    connect(tabs, &QTabWidget::currentChanged, this, &TPrehledForm::TabChanged);
+    connect(saveChartButton, &QPushButton::clicked, this, &TPrehledForm::SaveChart);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(recordsTree, &QTreeWidget::itemActivated, this, &TPrehledForm::OpenRecord);
+    connect(dayCalendar, &DayCalendar::DayClicked, this, &TPrehledForm::SelectDay);
+    connect(dayCalendar, &DayCalendar::DayDoubleClicked, this, &TPrehledForm::OpenDay);
     TabChanged();
 }
 
@@ -335,17 +335,17 @@ bool TPrehledForm::CatchUp() {
 }
 
 void TPrehledForm::BuildCharts() {
-    Mesice = MakeChartView("Mesice", monthsPage_);
-    monthsPage_->layout()->addWidget(Mesice);
-    Kumulace = MakeChartView("Kumulace", cumulativePage_);
-    cumulativePage_->layout()->addWidget(Kumulace);
-    Tydny = MakeChartView("Tydny", weeksPage_);
-    weeksPage_->layout()->addWidget(Tydny);
+    monthsChart = MakeChartView("Mesice", monthsPage_);
+    monthsPage_->layout()->addWidget(monthsChart);
+    cumulativeChart = MakeChartView("Kumulace", cumulativePage_);
+    cumulativePage_->layout()->addWidget(cumulativeChart);
+    weeksChart = MakeChartView("Tydny", weeksPage_);
+    weeksPage_->layout()->addWidget(weeksChart);
     TabChanged();
 }
 
 void TPrehledForm::Recompute() {
-    if (Mesice == nullptr) BuildCharts();
+    if (monthsChart == nullptr) BuildCharts();
     FillBikes();
     overview_ = std::make_unique<diary::Overview>(
         list_->table(), regional_, bike_.empty() ? diary::RideFilter() : diary::OnBike(bike_));
@@ -359,47 +359,49 @@ void TPrehledForm::Recompute() {
     const int newest = std::max(last ? last->year : today.year(), today.year());
     const int oldest = std::min(first ? first->year : today.year(), newest);
     const int fallback = last ? std::min(last->year, today.year()) : today.year();
-    const int year =
-        yearSet_ && Rok->value() >= oldest && Rok->value() <= newest ? Rok->value() : fallback;
+    const int year = yearSet_ && yearSpin->value() >= oldest && yearSpin->value() <= newest
+                         ? yearSpin->value()
+                         : fallback;
     {
-        const QSignalBlocker quiet(Rok);
-        Rok->setRange(oldest, newest);
-        Rok->setValue(year);
+        const QSignalBlocker quiet(yearSpin);
+        yearSpin->setRange(oldest, newest);
+        yearSpin->setValue(year);
     }
     yearSet_ = true;
 
     FillTotals();
     FillYear();
-    overviewcharts::FillCumulative(Kumulace->chart(),
+    overviewcharts::FillCumulative(cumulativeChart->chart(),
                                    overview_->CumulativeKmByYear(FromQDate(today)), today,
                                    regional_, diary::YearGoal(diary_.goals(), today.year(), bike_));
-    overviewcharts::FillWeeks(Tydny->chart(), overview_->KmByWeek(FromQDate(today)), regional_);
+    overviewcharts::FillWeeks(weeksChart->chart(), overview_->KmByWeek(FromQDate(today)),
+                              regional_);
     FillRecords();
     const std::string leftOut = diary::LeftOutText(overview_->rides().leftOut());
-    Vynechano->setText(Utf8(leftOut));
-    Vynechano->setVisible(!leftOut.empty());
+    leftOutLabel->setText(Utf8(leftOut));
+    leftOutLabel->setVisible(!leftOut.empty());
 }
 
 void TPrehledForm::FillTotals() {
-    const diary::PeriodKind kind = PoRocich->isChecked()    ? diary::PeriodKind::Year
-                                   : PoTydnech->isChecked() ? diary::PeriodKind::Week
-                                                            : diary::PeriodKind::Month;
+    const diary::PeriodKind kind = byYearRadio->isChecked()   ? diary::PeriodKind::Year
+                                   : byWeekRadio->isChecked() ? diary::PeriodKind::Week
+                                                              : diary::PeriodKind::Month;
     totals_->Assign(overview_->TotalsBy(kind));
     // The season in progress is what one looks at first: the newest periods are at the bottom.
-    Soucty->scrollToBottom();
+    totalsView->scrollToBottom();
 }
 
 void TPrehledForm::FillYear() {
-    const int year = Rok->value();
-    overviewcharts::FillMonths(Mesice->chart(), year, overview_->KmByMonth(year),
+    const int year = yearSpin->value();
+    overviewcharts::FillMonths(monthsChart->chart(), year, overview_->KmByMonth(year),
                                overview_->KmByMonth(year - 1), regional_);
-    Kalendar->SetYear(year, overview_->YearCalendar(year), Today(), regional_);
-    Kalendar->resize(Kalendar->sizeHint());
+    dayCalendar->SetYear(year, overview_->YearCalendar(year), Today(), regional_);
+    dayCalendar->resize(dayCalendar->sizeHint());
 }
 
 void TPrehledForm::FillRecords() {
     const diary::PersonalRecords r = overview_->Records();
-    Rekordy->clear();
+    recordsTree->clear();
     const QString none = QStringLiteral("–");
     const auto date = [this](const diary::Date& d) {
         return FromCp(diary::FormatDate(regional_, d));
@@ -411,7 +413,7 @@ void TPrehledForm::FillRecords() {
         return FromCp(diary::FormatTenths(value, regional_)) + QStringLiteral(" km/h");
     };
     const auto add = [this](const QString& name, const QString& value, const QString& when) {
-        auto* item = new QTreeWidgetItem(Rekordy, {name, value, when});
+        auto* item = new QTreeWidgetItem(recordsTree, {name, value, when});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         return item;
     };
@@ -473,18 +475,18 @@ void TPrehledForm::FillRecords() {
 void TPrehledForm::FillBikes() {
     const std::vector<std::string> bikes = diary::BikesOfRides(list_->table());
     if (std::find(bikes.begin(), bikes.end(), bike_) == bikes.end()) bike_.clear();
-    const QSignalBlocker quiet(Kolo);
-    while (Kolo->count() > 1) Kolo->removeItem(1);
+    const QSignalBlocker quiet(bikeCombo);
+    while (bikeCombo->count() > 1) bikeCombo->removeItem(1);
     for (const std::string& bike : bikes) {
-        Kolo->addItem(FromCp(bike));
-        if (bike == bike_) Kolo->setCurrentIndex(Kolo->count() - 1);
+        bikeCombo->addItem(FromCp(bike));
+        if (bike == bike_) bikeCombo->setCurrentIndex(bikeCombo->count() - 1);
     }
-    if (bike_.empty()) Kolo->setCurrentIndex(0);
+    if (bike_.empty()) bikeCombo->setCurrentIndex(0);
 }
 
 void TPrehledForm::ShowBike() {
-    const int index = Kolo->currentIndex();
-    bike_ = index <= 0 ? std::string() : ToCp(Kolo->itemText(index));
+    const int index = bikeCombo->currentIndex();
+    bike_ = index <= 0 ? std::string() : ToCp(bikeCombo->itemText(index));
     stale_ = true;
     if (isVisible()) Recompute();
 }
@@ -498,21 +500,21 @@ void TPrehledForm::ShowYear() {
 }
 
 void TPrehledForm::TabChanged() {
-    const int tab = Zalozky->currentIndex();
-    UlozitGraf->setEnabled(CurrentChart() != nullptr);
-    Rok->setEnabled(tab == kMonthsTab || tab == kCalendarTab);
+    const int tab = tabs->currentIndex();
+    saveChartButton->setEnabled(CurrentChart() != nullptr);
+    yearSpin->setEnabled(tab == kMonthsTab || tab == kCalendarTab);
 }
 
 QWidget* TPrehledForm::CurrentChart() const {
-    switch (Zalozky->currentIndex()) {
+    switch (tabs->currentIndex()) {
         case kMonthsTab:
-            return Mesice;
+            return monthsChart;
         case kCumulativeTab:
-            return Kumulace;
+            return cumulativeChart;
         case kWeeksTab:
-            return Tydny;
+            return weeksChart;
         case kCalendarTab:
-            return Kalendar;
+            return dayCalendar;
         default:
             return nullptr;
     }

@@ -86,44 +86,44 @@ TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const 
 
     const int columnWidth = std::max(121, fontMetrics().averageCharWidth() * 20);
 
-    auto* Label1 = new QLabel(QStringLiteral("Odkud"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    auto* Label2 = new QLabel(QStringLiteral("Kam"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    auto* Label3 = new QLabel(QStringLiteral("Přes"), this);
-    Label3->setObjectName(QStringLiteral("Label3"));
+    auto* fromLabel = new QLabel(QStringLiteral("Odkud"), this);
+    fromLabel->setObjectName(QStringLiteral("Label1"));
+    auto* toLabel = new QLabel(QStringLiteral("Kam"), this);
+    toLabel->setObjectName(QStringLiteral("Label2"));
+    auto* viaLabel = new QLabel(QStringLiteral("Přes"), this);
+    viaLabel->setObjectName(QStringLiteral("Label3"));
 
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit2 = new QLineEdit(this);
-    Edit2->setObjectName(QStringLiteral("Edit2"));
-    Edit3 = new QLineEdit(this);
-    Edit3->setObjectName(QStringLiteral("Edit3"));
-    for (QLineEdit* e : {Edit1, Edit2, Edit3}) {
+    fromEdit = new QLineEdit(this);
+    fromEdit->setObjectName(QStringLiteral("Edit1"));
+    toEdit = new QLineEdit(this);
+    toEdit->setObjectName(QStringLiteral("Edit2"));
+    viaEdit = new QLineEdit(this);
+    viaEdit->setObjectName(QStringLiteral("Edit3"));
+    for (QLineEdit* e : {fromEdit, toEdit, viaEdit}) {
         e->setFixedWidth(columnWidth);
         GuardCp1250(e);
     }
-    Label1->setBuddy(Edit1);
-    Label2->setBuddy(Edit2);
-    Label3->setBuddy(Edit3);
+    fromLabel->setBuddy(fromEdit);
+    toLabel->setBuddy(toEdit);
+    viaLabel->setBuddy(viaEdit);
 
-    List1 = MakeList(this, "List1", od, columnWidth);
-    List2 = MakeList(this, "List2", kam, columnWidth);
-    List3 = MakeList(this, "List3", pres, columnWidth);
+    fromList = MakeList(this, "List1", od, columnWidth);
+    toList = MakeList(this, "List2", kam, columnWidth);
+    viaList = MakeList(this, "List3", pres, columnWidth);
 
-    Button1 = MakeButton(this, "Button1", QStringLiteral("Přidat"));
-    Button2 = MakeButton(this, "Button2", QStringLiteral("Smazat"));
-    Button3 = MakeButton(this, "Button3", QStringLiteral("Přidat"));
-    Button4 = MakeButton(this, "Button4", QStringLiteral("Smazat"));
-    Button5 = MakeButton(this, "Button5", QStringLiteral("Přidat"));
-    Button6 = MakeButton(this, "Button6", QStringLiteral("Smazat"));
+    addFromButton = MakeButton(this, "Button1", QStringLiteral("Přidat"));
+    deleteFromButton = MakeButton(this, "Button2", QStringLiteral("Smazat"));
+    addToButton = MakeButton(this, "Button3", QStringLiteral("Přidat"));
+    deleteToButton = MakeButton(this, "Button4", QStringLiteral("Smazat"));
+    addViaButton = MakeButton(this, "Button5", QStringLiteral("Přidat"));
+    deleteViaButton = MakeButton(this, "Button6", QStringLiteral("Smazat"));
 
-    OKButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    CancelButton = new QPushButton(icons::Cancel(), QStringLiteral("Storno"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    okButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("OKButton"));
+    cancelButton = new QPushButton(icons::Cancel(), QStringLiteral("Storno"), this);
+    cancelButton->setObjectName(QStringLiteral("CancelButton"));
     // No default button: Enter in an edit must not save and restart.
-    for (QPushButton* b : {OKButton, CancelButton}) {
+    for (QPushButton* b : {okButton, cancelButton}) {
         b->setAutoDefault(false);
         b->setMinimumWidth(81);
     }
@@ -137,9 +137,9 @@ TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const 
         QListWidget* list;
         QPushButton* add;
         QPushButton* remove;
-    } columns[3] = {{Label1, Edit1, List1, Button1, Button2},
-                    {Label2, Edit2, List2, Button3, Button4},
-                    {Label3, Edit3, List3, Button5, Button6}};
+    } columns[3] = {{fromLabel, fromEdit, fromList, addFromButton, deleteFromButton},
+                    {toLabel, toEdit, toList, addToButton, deleteToButton},
+                    {viaLabel, viaEdit, viaList, addViaButton, deleteViaButton}};
     for (int c = 0; c < 3; ++c) {
         grid->addWidget(columns[c].label, 0, c);
         grid->addWidget(columns[c].edit, 1, c);
@@ -153,8 +153,8 @@ TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(22);
     buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     buttons->addStretch();
 
     auto* root = new QVBoxLayout(this);
@@ -164,28 +164,30 @@ TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const 
     root->addLayout(buttons);
     root->setSizeConstraint(QLayout::SetFixedSize);
 
-    QWidget* order[] = {List1,   List2,   List3,   Edit1,   Edit2,   Edit3,    Button1,
-                        Button2, Button3, Button4, Button5, Button6, OKButton, CancelButton};
+    QWidget* order[] = {fromList,    toList,         viaList,       fromEdit,
+                        toEdit,      viaEdit,        addFromButton, deleteFromButton,
+                        addToButton, deleteToButton, addViaButton,  deleteViaButton,
+                        okButton,    cancelButton};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     // Each column's "Přidat" appends its edit's text, "Smazat" removes the selected place.
-    connect(Button1, &QPushButton::clicked, this, [this] { Append(List1, Edit1); });
-    connect(Button3, &QPushButton::clicked, this, [this] { Append(List2, Edit2); });
-    connect(Button5, &QPushButton::clicked, this, [this] { Append(List3, Edit3); });
-    connect(Button2, &QPushButton::clicked, this, [this] { DeleteSelected(List1); });
-    connect(Button4, &QPushButton::clicked, this, [this] { DeleteSelected(List2); });
-    connect(Button6, &QPushButton::clicked, this, [this] { DeleteSelected(List3); });
+    connect(addFromButton, &QPushButton::clicked, this, [this] { Append(fromList, fromEdit); });
+    connect(addToButton, &QPushButton::clicked, this, [this] { Append(toList, toEdit); });
+    connect(addViaButton, &QPushButton::clicked, this, [this] { Append(viaList, viaEdit); });
+    connect(deleteFromButton, &QPushButton::clicked, this, [this] { DeleteSelected(fromList); });
+    connect(deleteToButton, &QPushButton::clicked, this, [this] { DeleteSelected(toList); });
+    connect(deleteViaButton, &QPushButton::clicked, this, [this] { DeleteSelected(viaList); });
     // Enter in a column's edit adds the place as that column's "Přidat" does.
-    connect(Edit1, &QLineEdit::returnPressed, Button1, &QPushButton::click);
-    connect(Edit2, &QLineEdit::returnPressed, Button3, &QPushButton::click);
-    connect(Edit3, &QLineEdit::returnPressed, Button5, &QPushButton::click);
-    connect(OKButton, &QPushButton::clicked, this, &TZkratkyForm::SaveAndRestart);
-    connect(CancelButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(fromEdit, &QLineEdit::returnPressed, addFromButton, &QPushButton::click);
+    connect(toEdit, &QLineEdit::returnPressed, addToButton, &QPushButton::click);
+    connect(viaEdit, &QLineEdit::returnPressed, addViaButton, &QPushButton::click);
+    connect(okButton, &QPushButton::clicked, this, &TZkratkyForm::SaveAndRestart);
+    connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void TZkratkyForm::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
-        FocusFirstField(Edit1);
+        FocusFirstField(fromEdit);
     }
     QDialog::showEvent(event);
 }
@@ -193,8 +195,8 @@ void TZkratkyForm::showEvent(QShowEvent* event) {
 void TZkratkyForm::SaveAndRestart() {
     diary::PlaceListsChange change;
     const bool saved = Guarded(this, [&] {
-        change = diary::ReplacePlaceLists(settingsPath_, opened_,
-                                          {ToCpList(List1), ToCpList(List2), ToCpList(List3)});
+        change = diary::ReplacePlaceLists(
+            settingsPath_, opened_, {ToCpList(fromList), ToCpList(toList), ToCpList(viaList)});
     });
     if (!saved) return;
     if (!change.applied) {
@@ -223,7 +225,7 @@ void TZkratkyForm::ShowLists(const diary::PlaceLists& lists) {
         list->clear();
         for (const std::string& place : places) list->addItem(FromCp(place));
     };
-    fill(List1, lists.from);
-    fill(List2, lists.to);
-    fill(List3, lists.via);
+    fill(fromList, lists.from);
+    fill(toList, lists.to);
+    fill(viaList, lists.via);
 }

@@ -44,8 +44,9 @@ private:
     std::string settingsPath_;
     // The lists as the settings file held them when the editor started (or last showed them).
     diary::PlaceLists opened_;
-    QLineEdit *Edit1, *Edit2, *Edit3;
-    QListWidget *List1, *List2, *List3;
-    QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6;
-    QPushButton *OKButton, *CancelButton;
+    QLineEdit *fromEdit, *toEdit, *viaEdit;
+    QListWidget *fromList, *toList, *viaList;
+    QPushButton *addFromButton, *deleteFromButton, *addToButton, *deleteToButton, *addViaButton,
+        *deleteViaButton;
+    QPushButton *okButton, *cancelButton;
 };

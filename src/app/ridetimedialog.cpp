@@ -22,37 +22,37 @@ TCasForm::TCasForm(QWidget* parent)
 
     auto* Label1 = new QLabel(QStringLiteral("Hodiny"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
+    hoursEdit = new QLineEdit(this);
+    hoursEdit->setObjectName(QStringLiteral("Edit1"));
     auto* Label2 = new QLabel(QStringLiteral("Minuty"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Edit2 = new QLineEdit(this);
-    Edit2->setObjectName(QStringLiteral("Edit2"));
-    Label1->setBuddy(Edit1);
-    Label2->setBuddy(Edit2);
-    GuardCp1250(Edit1);
-    GuardCp1250(Edit2);
-    Edit1->setMinimumWidth(65);
-    Edit2->setMinimumWidth(65);
+    minutesEdit = new QLineEdit(this);
+    minutesEdit->setObjectName(QStringLiteral("Edit2"));
+    Label1->setBuddy(hoursEdit);
+    Label2->setBuddy(minutesEdit);
+    GuardCp1250(hoursEdit);
+    GuardCp1250(minutesEdit);
+    hoursEdit->setMinimumWidth(65);
+    minutesEdit->setMinimumWidth(65);
 
-    OKButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    CancelButton = new QPushButton(icons::Cancel(), QStringLiteral("Storno"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    OKButton->setMinimumWidth(80);
-    CancelButton->setMinimumWidth(81);
+    okButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("OKButton"));
+    cancelButton = new QPushButton(icons::Cancel(), QStringLiteral("Storno"), this);
+    cancelButton->setObjectName(QStringLiteral("CancelButton"));
+    okButton->setMinimumWidth(80);
+    cancelButton->setMinimumWidth(81);
 
     auto* fields = new QGridLayout;
     fields->setHorizontalSpacing(23);
     fields->addWidget(Label1, 0, 0);
-    fields->addWidget(Edit1, 1, 0);
+    fields->addWidget(hoursEdit, 1, 0);
     fields->addWidget(Label2, 0, 1);
-    fields->addWidget(Edit2, 1, 1);
+    fields->addWidget(minutesEdit, 1, 1);
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(7);
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(9, 12, 9, 6);
@@ -61,25 +61,25 @@ TCasForm::TCasForm(QWidget* parent)
     root->addLayout(buttons);
     root->setSizeConstraint(QLayout::SetFixedSize);
 
-    setTabOrder(Edit1, Edit2);
-    setTabOrder(Edit2, OKButton);
-    setTabOrder(OKButton, CancelButton);
+    setTabOrder(hoursEdit, minutesEdit);
+    setTabOrder(minutesEdit, okButton);
+    setTabOrder(okButton, cancelButton);
 
-    connect(OKButton, &QPushButton::clicked, this, &TCasForm::AcceptRideTime);
-    connect(CancelButton, &QPushButton::clicked, this, &TCasForm::reject);
+    connect(okButton, &QPushButton::clicked, this, &TCasForm::AcceptRideTime);
+    connect(cancelButton, &QPushButton::clicked, this, &TCasForm::reject);
 }
 
 std::optional<QString> TCasForm::Ask(Start start) {
     if (start == Start::Empty) {
-        Edit1->clear();
-        Edit2->clear();
+        hoursEdit->clear();
+        minutesEdit->clear();
     }
     // Every opening starts in the hours, what was kept selected so that typing replaces it,
     // wherever the focus was when the dialog closed the time before.
-    Edit2->deselect();
-    FocusFirstField(Edit1);
+    minutesEdit->deselect();
+    FocusFirstField(hoursEdit);
     if (exec() != kResultYes) return std::nullopt;
-    return Edit1->text() + QStringLiteral(" h ") + Edit2->text() + QStringLiteral(" min");
+    return hoursEdit->text() + QStringLiteral(" h ") + minutesEdit->text() + QStringLiteral(" min");
 }
 
 void TCasForm::reject() { done(kResultCancel); }
@@ -89,11 +89,11 @@ void TCasForm::keyPressEvent(QKeyEvent* event) {
     if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         // Enter walks from the hours to the minutes and accepts from there, so that it never
         // hands back " h  min" before anything was typed.
-        if (focusWidget() == Edit1) {
-            Edit2->setFocus(Qt::TabFocusReason);
+        if (focusWidget() == hoursEdit) {
+            minutesEdit->setFocus(Qt::TabFocusReason);
             return;
         }
-        if (focusWidget() == Edit2) {
+        if (focusWidget() == minutesEdit) {
             AcceptRideTime();
             return;
         }

@@ -32,8 +32,8 @@ private slots:
     void AcceptRideTime();  // "OK": ends with 6 (Yes), the answer the openers wait for
 
 private:
-    QLineEdit* Edit1 = nullptr;  // hours
-    QLineEdit* Edit2 = nullptr;  // minutes
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QLineEdit* hoursEdit = nullptr;    // hours
+    QLineEdit* minutesEdit = nullptr;  // minutes
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 };

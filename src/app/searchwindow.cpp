@@ -112,115 +112,117 @@ TFindForm::TFindForm(const RecordModel* list, const diary::RegionalSettings& reg
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("Panel1"));
 
-    Chdatum = MakeCheck(panel, "Chdatum", QStringLiteral("Datum"));
-    Chodkud = MakeCheck(panel, "Chodkud", QStringLiteral("Odkud"));
-    Chkam = MakeCheck(panel, "Chkam", QStringLiteral("Kam"));
-    CHpres = MakeCheck(panel, "CHpres", QStringLiteral("Přes"));
-    Chodjezd = MakeCheck(panel, "Chodjezd", QStringLiteral("Odjezd"));
-    Chprijezd = MakeCheck(panel, "Chprijezd", QStringLiteral("Příjezd"));
-    Chujeto = MakeCheck(panel, "Chujeto", QStringLiteral("Ujeto"));
-    Chprumrych = MakeCheck(panel, "Chprumrych", QStringLiteral("Průměrná rychlost"));
-    Chmax = MakeCheck(panel, "Chmax", QStringLiteral("Maximální rychlost"));
-    Chcas = MakeCheck(panel, "Chcas", QStringLiteral("Čas jízdy"));
-    Chkolo = MakeCheck(panel, "Chkolo", QStringLiteral("Kolo"));
+    dateCheck = MakeCheck(panel, "Chdatum", QStringLiteral("Datum"));
+    fromCheck = MakeCheck(panel, "Chodkud", QStringLiteral("Odkud"));
+    toCheck = MakeCheck(panel, "Chkam", QStringLiteral("Kam"));
+    viaCheck = MakeCheck(panel, "CHpres", QStringLiteral("Přes"));
+    departureCheck = MakeCheck(panel, "Chodjezd", QStringLiteral("Odjezd"));
+    arrivalCheck = MakeCheck(panel, "Chprijezd", QStringLiteral("Příjezd"));
+    distanceCheck = MakeCheck(panel, "Chujeto", QStringLiteral("Ujeto"));
+    avgSpeedCheck = MakeCheck(panel, "Chprumrych", QStringLiteral("Průměrná rychlost"));
+    maxSpeedCheck = MakeCheck(panel, "Chmax", QStringLiteral("Maximální rychlost"));
+    rideTimeCheck = MakeCheck(panel, "Chcas", QStringLiteral("Čas jízdy"));
+    bikeCheck = MakeCheck(panel, "Chkolo", QStringLiteral("Kolo"));
 
-    Edatumod = MakeConditionEdit(panel, "Edatumod", 89, "31.12.2001");
-    EDatumdo = MakeConditionEdit(panel, "EDatumdo", 97, "31.12.2001");
-    Eodkud = MakeConditionEdit(panel, "Eodkud", 97, "Kostelec n. L.");
-    Ekam = MakeConditionEdit(panel, "Ekam", 97, "Kostelec n. L.");
-    Epres = MakeConditionEdit(panel, "Epres", 137, "Kostelec nad Labem");
-    Eodjezdod = MakeConditionEdit(panel, "Eodjezdod", 65, "12345,5");
-    Eodjezddo = MakeConditionEdit(panel, "Eodjezddo", 65, "12345,5");
-    Eprijezdod = MakeConditionEdit(panel, "Eprijezdod", 65, "12345,5");
-    Eprijezddo = MakeConditionEdit(panel, "Eprijezddo", 65, "12345,5");
-    Eujetood = MakeConditionEdit(panel, "Eujetood", 65, "12345,5");
-    Eujetodo = MakeConditionEdit(panel, "Eujetodo", 65, "12345,5");
-    Eprumrychod = MakeConditionEdit(panel, "Eprumrychod", 65, "12345,5");
-    Eprumrychdo = MakeConditionEdit(panel, "Eprumrychdo", 65, "12345,5");
-    Emaxod = MakeConditionEdit(panel, "Emaxod", 65, "12345,5");
-    Emaxdo = MakeConditionEdit(panel, "Emaxdo", 65, "12345,5");
-    Ecasod = MakeConditionEdit(panel, "Ecasod", 65, "10 h 30 min");
-    Ecasdo = MakeConditionEdit(panel, "Ecasdo", 65, "10 h 30 min");
-    Ekolo = MakeConditionEdit(panel, "Ekolo", 97, "Horske kolo");
+    lowerDateEdit = MakeConditionEdit(panel, "Edatumod", 89, "31.12.2001");
+    upperDateEdit = MakeConditionEdit(panel, "EDatumdo", 97, "31.12.2001");
+    fromEdit = MakeConditionEdit(panel, "Eodkud", 97, "Kostelec n. L.");
+    toEdit = MakeConditionEdit(panel, "Ekam", 97, "Kostelec n. L.");
+    viaEdit = MakeConditionEdit(panel, "Epres", 137, "Kostelec nad Labem");
+    lowerDepartureEdit = MakeConditionEdit(panel, "Eodjezdod", 65, "12345,5");
+    upperDepartureEdit = MakeConditionEdit(panel, "Eodjezddo", 65, "12345,5");
+    lowerArrivalEdit = MakeConditionEdit(panel, "Eprijezdod", 65, "12345,5");
+    upperArrivalEdit = MakeConditionEdit(panel, "Eprijezddo", 65, "12345,5");
+    lowerDistanceEdit = MakeConditionEdit(panel, "Eujetood", 65, "12345,5");
+    upperDistanceEdit = MakeConditionEdit(panel, "Eujetodo", 65, "12345,5");
+    lowerAvgSpeedEdit = MakeConditionEdit(panel, "Eprumrychod", 65, "12345,5");
+    upperAvgSpeedEdit = MakeConditionEdit(panel, "Eprumrychdo", 65, "12345,5");
+    lowerMaxSpeedEdit = MakeConditionEdit(panel, "Emaxod", 65, "12345,5");
+    upperMaxSpeedEdit = MakeConditionEdit(panel, "Emaxdo", 65, "12345,5");
+    lowerRideTimeEdit = MakeConditionEdit(panel, "Ecasod", 65, "10 h 30 min");
+    upperRideTimeEdit = MakeConditionEdit(panel, "Ecasdo", 65, "10 h 30 min");
+    bikeEdit = MakeConditionEdit(panel, "Ekolo", 97, "Horske kolo");
 
     const QIcon calendarIcon = icons::Calendar();
-    SpeedButton1 = new QToolButton(panel);
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton2 = new QToolButton(panel);
-    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
-    for (QToolButton* b : {SpeedButton1, SpeedButton2}) {
+    lowerDateButton = new QToolButton(panel);
+    lowerDateButton->setObjectName(QStringLiteral("SpeedButton1"));
+    upperDateButton = new QToolButton(panel);
+    upperDateButton->setObjectName(QStringLiteral("SpeedButton2"));
+    for (QToolButton* b : {lowerDateButton, upperDateButton}) {
         b->setIcon(calendarIcon);
         b->setToolTip(QStringLiteral("Kalendář"));
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);
     }
 
-    Button1 = new QPushButton(QStringLiteral("..."), panel);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("..."), panel);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    for (QPushButton* b : {Button1, Button2}) {
+    lowerRideTimeButton = new QPushButton(QStringLiteral("..."), panel);
+    lowerRideTimeButton->setObjectName(QStringLiteral("Button1"));
+    upperRideTimeButton = new QPushButton(QStringLiteral("..."), panel);
+    upperRideTimeButton->setObjectName(QStringLiteral("Button2"));
+    for (QPushButton* b : {lowerRideTimeButton, upperRideTimeButton}) {
         const int w = b->fontMetrics().horizontalAdvance(b->text()) + 8;
         b->setFixedWidth(std::max(17, w));
         b->setAutoDefault(false);
     }
 
-    styl = new QGroupBox(QStringLiteral("Závislost mezi podmínkami"), panel);
-    styl->setObjectName(QStringLiteral("styl"));
-    stylA = new QRadioButton(QStringLiteral("A"), styl);
-    stylA->setObjectName(QStringLiteral("stylA"));
-    stylNebo = new QRadioButton(QStringLiteral("nebo"), styl);
-    stylNebo->setObjectName(QStringLiteral("stylNebo"));
-    stylA->setChecked(true);
-    auto* stylLayout = new QHBoxLayout(styl);
+    combineGroup = new QGroupBox(QStringLiteral("Závislost mezi podmínkami"), panel);
+    combineGroup->setObjectName(QStringLiteral("styl"));
+    allRadio = new QRadioButton(QStringLiteral("A"), combineGroup);
+    allRadio->setObjectName(QStringLiteral("stylA"));
+    anyRadio = new QRadioButton(QStringLiteral("nebo"), combineGroup);
+    anyRadio->setObjectName(QStringLiteral("stylNebo"));
+    allRadio->setChecked(true);
+    auto* stylLayout = new QHBoxLayout(combineGroup);
     stylLayout->setContentsMargins(8, 2, 8, 4);
-    stylLayout->addWidget(stylA);
-    stylLayout->addWidget(stylNebo);
+    stylLayout->addWidget(allRadio);
+    stylLayout->addWidget(anyRadio);
 
-    FindButton = new QPushButton(icons::Search(), QStringLiteral("Vyhledat"), panel);
-    FindButton->setObjectName(QStringLiteral("FindButton"));
-    CancelButton = new QPushButton(icons::Cancel(), QStringLiteral("Storno"), panel);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    for (QPushButton* b : {FindButton, CancelButton}) b->setMinimumWidth(89);
-    ExportButton = new QPushButton(QStringLiteral("Export do CSV…"), panel);
-    ExportButton->setObjectName(QStringLiteral("ExportButton"));
-    ExportButton->setAutoDefault(false);
+    findButton = new QPushButton(icons::Search(), QStringLiteral("Vyhledat"), panel);
+    findButton->setObjectName(QStringLiteral("FindButton"));
+    cancelButton = new QPushButton(icons::Cancel(), QStringLiteral("Storno"), panel);
+    cancelButton->setObjectName(QStringLiteral("CancelButton"));
+    for (QPushButton* b : {findButton, cancelButton}) b->setMinimumWidth(89);
+    exportButton = new QPushButton(QStringLiteral("Export do CSV…"), panel);
+    exportButton->setObjectName(QStringLiteral("ExportButton"));
+    exportButton->setAutoDefault(false);
 
     auto* row1 = new QHBoxLayout;
     row1->setSpacing(16);
-    row1->addLayout(RangeBlock(panel, Chdatum, Edatumod, EDatumdo, SpeedButton1, SpeedButton2));
-    row1->addLayout(TextBlock(panel, Chodkud, QStringLiteral("Odkud"), Eodkud));
-    row1->addLayout(TextBlock(panel, Chkam, QStringLiteral("Kam"), Ekam));
-    row1->addLayout(TextBlock(panel, CHpres, QStringLiteral("Přes"), Epres));
+    row1->addLayout(RangeBlock(panel, dateCheck, lowerDateEdit, upperDateEdit, lowerDateButton,
+                               upperDateButton));
+    row1->addLayout(TextBlock(panel, fromCheck, QStringLiteral("Odkud"), fromEdit));
+    row1->addLayout(TextBlock(panel, toCheck, QStringLiteral("Kam"), toEdit));
+    row1->addLayout(TextBlock(panel, viaCheck, QStringLiteral("Přes"), viaEdit));
     // The bike is a text condition like the places, so it stands beside them.
-    row1->addLayout(TextBlock(panel, Chkolo, QStringLiteral("Kolo"), Ekolo));
+    row1->addLayout(TextBlock(panel, bikeCheck, QStringLiteral("Kolo"), bikeEdit));
     row1->addStretch();
 
     auto* row2 = new QHBoxLayout;
     row2->setSpacing(16);
-    row2->addLayout(RangeBlock(panel, Chodjezd, Eodjezdod, Eodjezddo));
-    row2->addLayout(RangeBlock(panel, Chprijezd, Eprijezdod, Eprijezddo));
-    row2->addLayout(RangeBlock(panel, Chujeto, Eujetood, Eujetodo));
-    row2->addLayout(RangeBlock(panel, Chprumrych, Eprumrychod, Eprumrychdo));
+    row2->addLayout(RangeBlock(panel, departureCheck, lowerDepartureEdit, upperDepartureEdit));
+    row2->addLayout(RangeBlock(panel, arrivalCheck, lowerArrivalEdit, upperArrivalEdit));
+    row2->addLayout(RangeBlock(panel, distanceCheck, lowerDistanceEdit, upperDistanceEdit));
+    row2->addLayout(RangeBlock(panel, avgSpeedCheck, lowerAvgSpeedEdit, upperAvgSpeedEdit));
     row2->addStretch();
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(11);
-    buttons->addWidget(FindButton, 0, Qt::AlignBottom);
-    buttons->addWidget(CancelButton, 0, Qt::AlignBottom);
+    buttons->addWidget(findButton, 0, Qt::AlignBottom);
+    buttons->addWidget(cancelButton, 0, Qt::AlignBottom);
     // The export goes over "Storno", in the height the row's conditions take anyway, so that
     // every other control stays where it was.
     auto* actions = new QVBoxLayout;
     actions->setSpacing(4);
-    actions->addWidget(ExportButton, 0, Qt::AlignRight | Qt::AlignTop);
+    actions->addWidget(exportButton, 0, Qt::AlignRight | Qt::AlignTop);
     actions->addStretch(1);
     actions->addLayout(buttons);
 
     auto* row3 = new QHBoxLayout;
     row3->setSpacing(16);
-    row3->addLayout(RangeBlock(panel, Chmax, Emaxod, Emaxdo));
-    row3->addLayout(RangeBlock(panel, Chcas, Ecasod, Ecasdo, Button1, Button2));
-    row3->addWidget(styl, 0, Qt::AlignBottom);
+    row3->addLayout(RangeBlock(panel, maxSpeedCheck, lowerMaxSpeedEdit, upperMaxSpeedEdit));
+    row3->addLayout(RangeBlock(panel, rideTimeCheck, lowerRideTimeEdit, upperRideTimeEdit,
+                               lowerRideTimeButton, upperRideTimeButton));
+    row3->addWidget(combineGroup, 0, Qt::AlignBottom);
     row3->addLayout(actions);
     row3->addStretch();
 
@@ -233,39 +235,69 @@ TFindForm::TFindForm(const RecordModel* list, const diary::RegionalSettings& reg
     panel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     results_ = new RecordModel(this);
-    List = new QTreeView(this);
-    List->setObjectName(QStringLiteral("List"));
-    SetUpRecordView(List, results_, regional_);
+    resultList = new QTreeView(this);
+    resultList->setObjectName(QStringLiteral("List"));
+    SetUpRecordView(resultList, results_, regional_);
     // The result list only shows its rows; it cannot be sorted.
-    List->header()->setSectionsClickable(false);
+    resultList->header()->setSectionsClickable(false);
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
     root->addWidget(panel);
-    root->addWidget(List, 1);
+    root->addWidget(resultList, 1);
 
     // Keyboard order as the window has always had it: row one left to right (the bike last),
     // then the check boxes of rows two and three each with its lower bound, then the upper
     // bounds.
-    QWidget* order[] = {Chdatum,     Edatumod,  EDatumdo,   Chodkud,    Eodkud,       Chkam,
-                        Ekam,        CHpres,    Epres,      Chkolo,     Ekolo,        Chodjezd,
-                        Eodjezdod,   Chprijezd, Eprijezdod, Chujeto,    Eujetood,     Chprumrych,
-                        Eprumrychod, Chmax,     Emaxod,     Chcas,      Eodjezddo,    Eprijezddo,
-                        Eprumrychdo, Emaxdo,    Eujetodo,   Ecasod,     Ecasdo,       Button1,
-                        Button2,     stylA,     stylNebo,   FindButton, CancelButton, ExportButton,
-                        List};
+    QWidget* order[] = {dateCheck,
+                        lowerDateEdit,
+                        upperDateEdit,
+                        fromCheck,
+                        fromEdit,
+                        toCheck,
+                        toEdit,
+                        viaCheck,
+                        viaEdit,
+                        bikeCheck,
+                        bikeEdit,
+                        departureCheck,
+                        lowerDepartureEdit,
+                        arrivalCheck,
+                        lowerArrivalEdit,
+                        distanceCheck,
+                        lowerDistanceEdit,
+                        avgSpeedCheck,
+                        lowerAvgSpeedEdit,
+                        maxSpeedCheck,
+                        lowerMaxSpeedEdit,
+                        rideTimeCheck,
+                        upperDepartureEdit,
+                        upperArrivalEdit,
+                        upperAvgSpeedEdit,
+                        upperMaxSpeedEdit,
+                        upperDistanceEdit,
+                        lowerRideTimeEdit,
+                        upperRideTimeEdit,
+                        lowerRideTimeButton,
+                        upperRideTimeButton,
+                        allRadio,
+                        anyRadio,
+                        findButton,
+                        cancelButton,
+                        exportButton,
+                        resultList};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     resize(std::max(763, sizeHint().width()), 497);
 
-    connect(FindButton, &QPushButton::clicked, this, &TFindForm::Search);
-    connect(CancelButton, &QPushButton::clicked, this, &QWidget::close);
-    connect(ExportButton, &QPushButton::clicked, this, &TFindForm::ExportResults);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TFindForm::PickLowerDate);
-    connect(SpeedButton2, &QToolButton::clicked, this, &TFindForm::PickUpperDate);
-    connect(Button1, &QPushButton::clicked, this, &TFindForm::AskLowerRideTime);
-    connect(Button2, &QPushButton::clicked, this, &TFindForm::AskUpperRideTime);
+    connect(findButton, &QPushButton::clicked, this, &TFindForm::Search);
+    connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(exportButton, &QPushButton::clicked, this, &TFindForm::ExportResults);
+    connect(lowerDateButton, &QToolButton::clicked, this, &TFindForm::PickLowerDate);
+    connect(upperDateButton, &QToolButton::clicked, this, &TFindForm::PickUpperDate);
+    connect(lowerRideTimeButton, &QPushButton::clicked, this, &TFindForm::AskLowerRideTime);
+    connect(upperRideTimeButton, &QPushButton::clicked, this, &TFindForm::AskUpperRideTime);
 }
 
 diary::SearchConditions TFindForm::Conditions() const {
@@ -275,12 +307,17 @@ diary::SearchConditions TFindForm::Conditions() const {
         QLineEdit* upper;
     };
     const Slot conds[diary::kSearchConditionCount] = {
-        {Chdatum, Edatumod, EDatumdo},    {Chodkud, Eodkud, nullptr},
-        {Chkam, Ekam, nullptr},           {CHpres, Epres, nullptr},
-        {Chodjezd, Eodjezdod, Eodjezddo}, {Chprijezd, Eprijezdod, Eprijezddo},
-        {Chujeto, Eujetood, Eujetodo},    {Chprumrych, Eprumrychod, Eprumrychdo},
-        {Chmax, Emaxod, Emaxdo},          {Chcas, Ecasod, Ecasdo},
-        {Chkolo, Ekolo, nullptr},
+        {dateCheck, lowerDateEdit, upperDateEdit},
+        {fromCheck, fromEdit, nullptr},
+        {toCheck, toEdit, nullptr},
+        {viaCheck, viaEdit, nullptr},
+        {departureCheck, lowerDepartureEdit, upperDepartureEdit},
+        {arrivalCheck, lowerArrivalEdit, upperArrivalEdit},
+        {distanceCheck, lowerDistanceEdit, upperDistanceEdit},
+        {avgSpeedCheck, lowerAvgSpeedEdit, upperAvgSpeedEdit},
+        {maxSpeedCheck, lowerMaxSpeedEdit, upperMaxSpeedEdit},
+        {rideTimeCheck, lowerRideTimeEdit, upperRideTimeEdit},
+        {bikeCheck, bikeEdit, nullptr},
     };
     diary::SearchConditions c;
     for (std::size_t i = 0; i < diary::kSearchConditionCount; ++i) {
@@ -288,7 +325,7 @@ diary::SearchConditions TFindForm::Conditions() const {
         c.lower[i] = ToCp(conds[i].lower->text());
         if (conds[i].upper) c.upper[i] = ToCp(conds[i].upper->text());
     }
-    c.any = stylNebo->isChecked();
+    c.any = anyRadio->isChecked();
     return c;
 }
 
@@ -324,17 +361,17 @@ void TFindForm::ExportResults() {
     csvexport::WriteList(this, *results_, chosen, regional_);
 }
 
-std::vector<int> TFindForm::ResultColumnWidths() const { return ColumnWidths(List); }
+std::vector<int> TFindForm::ResultColumnWidths() const { return ColumnWidths(resultList); }
 
 void TFindForm::RestoreResultColumnWidths(const std::vector<int>& widths) {
-    RestoreColumnWidths(List, widths);
+    RestoreColumnWidths(resultList, widths);
 }
 
 void TFindForm::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         // Every opening starts at the first condition's field, its text selected for typing
         // over, wherever the focus was left the time before.
-        FocusFirstField(Edatumod);
+        FocusFirstField(lowerDateEdit);
     }
     QWidget::showEvent(event);
 }
@@ -346,7 +383,7 @@ void TFindForm::keyPressEvent(QKeyEvent* event) {
         // Enter on a button presses that button, as in a dialog; anywhere else it searches.
         if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
             button->click();
-        } else if (focusWidget() != List) {
+        } else if (focusWidget() != resultList) {
             Search();
         }
         return;
@@ -358,14 +395,18 @@ void TFindForm::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-void TFindForm::PickLowerDate() { Edatumod->setText(DateText(regional_, helpers_.pickDate(this))); }
+void TFindForm::PickLowerDate() {
+    lowerDateEdit->setText(DateText(regional_, helpers_.pickDate(this)));
+}
 
-void TFindForm::PickUpperDate() { EDatumdo->setText(DateText(regional_, helpers_.pickDate(this))); }
+void TFindForm::PickUpperDate() {
+    upperDateEdit->setText(DateText(regional_, helpers_.pickDate(this)));
+}
 
 void TFindForm::AskLowerRideTime() {
-    if (const auto time = helpers_.askRideTime()) Ecasod->setText(*time);
+    if (const auto time = helpers_.askRideTime()) lowerRideTimeEdit->setText(*time);
 }
 
 void TFindForm::AskUpperRideTime() {
-    if (const auto time = helpers_.askRideTime()) Ecasdo->setText(*time);
+    if (const auto time = helpers_.askRideTime()) upperRideTimeEdit->setText(*time);
 }

@@ -73,15 +73,16 @@ private:
     // The folder of the last CSV file chosen here; empty until one was.
     QString exportFolder_;
 
-    QCheckBox *Chdatum, *Chodkud, *Chkam, *CHpres, *Chodjezd, *Chprijezd, *Chujeto, *Chprumrych,
-        *Chmax, *Chcas, *Chkolo;
-    QLineEdit *Edatumod, *EDatumdo, *Eodkud, *Ekam, *Epres, *Eodjezdod, *Eodjezddo, *Eprijezdod,
-        *Eprijezddo, *Eujetood, *Eujetodo, *Eprumrychod, *Eprumrychdo, *Emaxod, *Emaxdo, *Ecasod,
-        *Ecasdo, *Ekolo;
-    QToolButton *SpeedButton1, *SpeedButton2;
-    QPushButton *Button1, *Button2;
-    QGroupBox *styl;
-    QRadioButton *stylA, *stylNebo;
-    QPushButton *FindButton, *CancelButton, *ExportButton;
-    QTreeView *List;
+    QCheckBox *dateCheck, *fromCheck, *toCheck, *viaCheck, *departureCheck, *arrivalCheck,
+        *distanceCheck, *avgSpeedCheck, *maxSpeedCheck, *rideTimeCheck, *bikeCheck;
+    QLineEdit *lowerDateEdit, *upperDateEdit, *fromEdit, *toEdit, *viaEdit, *lowerDepartureEdit,
+        *upperDepartureEdit, *lowerArrivalEdit, *upperArrivalEdit, *lowerDistanceEdit,
+        *upperDistanceEdit, *lowerAvgSpeedEdit, *upperAvgSpeedEdit, *lowerMaxSpeedEdit,
+        *upperMaxSpeedEdit, *lowerRideTimeEdit, *upperRideTimeEdit, *bikeEdit;
+    QToolButton *lowerDateButton, *upperDateButton;
+    QPushButton *lowerRideTimeButton, *upperRideTimeButton;
+    QGroupBox *combineGroup;
+    QRadioButton *allRadio, *anyRadio;
+    QPushButton *findButton, *cancelButton, *exportButton;
+    QTreeView *resultList;
 };

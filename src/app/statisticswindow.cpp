@@ -28,12 +28,12 @@ TStatForm::TStatForm(const RecordModel* list, const diary::RegionalSettings& reg
     for (std::string_view c : diary::kStatisticsCaptions) {
         captions.append(QString::fromUtf8(c.data(), static_cast<qsizetype>(c.size())));
     }
-    Grid = MakeCaptionGrid(this, captions, QString());
-    Grid->horizontalHeader()->hide();
-    Grid->setFrameShape(QFrame::NoFrame);
-    Grid->setShowGrid(true);
+    grid = MakeCaptionGrid(this, captions, QString());
+    grid->horizontalHeader()->hide();
+    grid->setFrameShape(QFrame::NoFrame);
+    grid->setShowGrid(true);
 
-    const QFontMetrics fm(Grid->font());
+    const QFontMetrics fm(grid->font());
     int captionWidth = 150;
     for (const QString& caption : captions) {
         captionWidth = std::max(captionWidth, fm.horizontalAdvance(caption) + 12);
@@ -42,38 +42,38 @@ TStatForm::TStatForm(const RecordModel* list, const diary::RegionalSettings& reg
     // and exponent, or a ride time in whole hours and minutes.
     const int figureWidth =
         std::max(150, fm.horizontalAdvance(QStringLiteral("-2147483647,12345 h 59 min")) + 12);
-    Grid->setColumnWidth(0, captionWidth);
-    Grid->setColumnWidth(1, figureWidth);
+    grid->setColumnWidth(0, captionWidth);
+    grid->setColumnWidth(1, figureWidth);
     int height = 0;
-    for (int r = 0; r < 12; ++r) height += Grid->rowHeight(r);
-    Grid->setFixedSize(captionWidth + figureWidth + 1, height + 1);
+    for (int r = 0; r < 12; ++r) height += grid->rowHeight(r);
+    grid->setFixedSize(captionWidth + figureWidth + 1, height + 1);
 
-    OKButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setMinimumWidth(80);
+    okButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("OKButton"));
+    okButton->setMinimumWidth(80);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(OKButton);
+    buttons->addWidget(okButton);
     buttons->addStretch();
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 3);
     root->setSpacing(8);
-    root->addWidget(Grid);
+    root->addWidget(grid);
     root->addLayout(buttons);
     root->setSizeConstraint(QLayout::SetFixedSize);
 
-    OKButton->setFocus();
-    connect(OKButton, &QPushButton::clicked, this, &QWidget::close);
+    okButton->setFocus();
+    connect(okButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void TStatForm::GetInfo() {
     const auto figures = diary::ComputeStatistics(list_->table(), regional_).Rows();
     for (int r = 0; r < 12; ++r) {
         const QString text = FromCp(figures[static_cast<std::size_t>(r)]);
-        Grid->item(r, 1)->setText(text);
-        Grid->item(r, 1)->setToolTip(text);
+        grid->item(r, 1)->setText(text);
+        grid->item(r, 1)->setToolTip(text);
     }
 }
 

@@ -26,6 +26,6 @@ private:
 
     const RecordModel* list_;
     diary::RegionalSettings regional_;
-    QTableWidget* Grid = nullptr;
-    QPushButton* OKButton = nullptr;
+    QTableWidget* grid = nullptr;
+    QPushButton* okButton = nullptr;
 };
