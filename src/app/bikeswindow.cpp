@@ -268,10 +268,7 @@ TKolaForm::TKolaForm(OpenDiary& diary, QWidget* parent)
     const auto follow = [this] {
         if (isVisible()) Refresh();
     };
-    connect(list_, &QAbstractItemModel::modelReset, this, follow);
-    connect(list_, &QAbstractItemModel::rowsInserted, this, follow);
-    connect(list_, &QAbstractItemModel::rowsRemoved, this, follow);
-    connect(list_, &QAbstractItemModel::dataChanged, this, follow);
+    connect(&diary_, &OpenDiary::RidesChanged, this, follow);
     UpdateButtons();
 }
 

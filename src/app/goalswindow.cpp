@@ -257,10 +257,7 @@ TCileForm::TCileForm(OpenDiary& diary, QWidget* parent)
     const auto follow = [this] {
         if (isVisible()) Refresh();
     };
-    connect(list_, &QAbstractItemModel::modelReset, this, follow);
-    connect(list_, &QAbstractItemModel::rowsInserted, this, follow);
-    connect(list_, &QAbstractItemModel::rowsRemoved, this, follow);
-    connect(list_, &QAbstractItemModel::dataChanged, this, follow);
+    connect(&diary_, &OpenDiary::RidesChanged, this, follow);
     connect(&diary_, &OpenDiary::GoalsChanged, this, follow);
     UpdateButtons();
 }

@@ -182,11 +182,7 @@ void TMainForm::CreateWindows() {
     ShowGoalNote();
     // Said as the diary opens, not a note: it is out of date with the first ride added.
     if (const QString note = diary_->NoRidesNote(); !note.isEmpty()) statusBar()->showMessage(note);
-    const RecordModel* rides = &diary_->model();
-    connect(rides, &QAbstractItemModel::modelReset, this, &TMainForm::ShowGoalNote);
-    connect(rides, &QAbstractItemModel::rowsInserted, this, &TMainForm::ShowGoalNote);
-    connect(rides, &QAbstractItemModel::rowsRemoved, this, &TMainForm::ShowGoalNote);
-    connect(rides, &QAbstractItemModel::dataChanged, this, &TMainForm::ShowGoalNote);
+    connect(diary_, &OpenDiary::RidesChanged, this, &TMainForm::ShowGoalNote);
     connect(diary_, &OpenDiary::GoalsChanged, this, &TMainForm::ShowGoalNote);
     RestoreListWidths();
 }

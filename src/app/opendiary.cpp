@@ -36,6 +36,10 @@ OpenDiary::OpenDiary(const QString& settingsFolder, const diary::RegionalSetting
       model_(new RecordModel(this)),
       watcher_(new DiaryWatcher(this)) {
     model_->setObjectName(QStringLiteral("SeznamModel"));
+    connect(model_, &QAbstractItemModel::modelReset, this, &OpenDiary::RidesChanged);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, &OpenDiary::RidesChanged);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, &OpenDiary::RidesChanged);
+    connect(model_, &QAbstractItemModel::dataChanged, this, &OpenDiary::RidesChanged);
     connect(watcher_, &DiaryWatcher::ChangedOnDisk, this, [this] {
         // A change of ours shows the file as its result found it; one from outside meanwhile
         // is in that result too.

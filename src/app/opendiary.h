@@ -94,6 +94,9 @@ public:
 
 signals:
     void PathChanged(const QString& path);
+    // A ride was added, changed or removed, or the rides were read anew: figures made from
+    // them are out of date (a sort changes none).
+    void RidesChanged();
     // Another program changed the file: the owner of the list's selection calls Reload.
     void ChangedOnDisk();
     // After a change: the ride to select (empty: none).

@@ -283,10 +283,7 @@ TPrehledForm::TPrehledForm(OpenDiary& diary, QWidget* parent)
         resize(size().boundedTo(room));
     }
 
-    connect(list_, &QAbstractItemModel::modelReset, this, &TPrehledForm::ListChanged);
-    connect(list_, &QAbstractItemModel::rowsInserted, this, &TPrehledForm::ListChanged);
-    connect(list_, &QAbstractItemModel::rowsRemoved, this, &TPrehledForm::ListChanged);
-    connect(list_, &QAbstractItemModel::dataChanged, this, &TPrehledForm::ListChanged);
+    connect(&diary_, &OpenDiary::RidesChanged, this, &TPrehledForm::ListChanged);
     connect(&diary_, &OpenDiary::GoalsChanged, this, &TPrehledForm::ListChanged);
     connect(kinds, &QButtonGroup::buttonToggled, this, [this](QAbstractButton*, bool checked) {
         if (checked) ShowPeriodKind();
