@@ -27,6 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     diary::DiaryRecord record;
     record[diary::Field::RideTime] = text;
     (void)diary::SearchQuery(conditions, diary::RegionalSettings::Czech())
-        .Select(diary::RecordTable({diary::RecordRow(record)}));
+        .Rides(diary::RecordTable({diary::RecordRow(record)}));
     return 0;
 }
