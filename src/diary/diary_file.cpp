@@ -100,20 +100,25 @@ std::optional<ProfileLine> RecordLineAt(std::string_view bytes, std::string_view
     return NumberedKeyLine(bytes, kReadSection, *k);
 }
 
-std::string WithRecord(std::string bytes, std::string_view number, const DiaryRecord& record) {
-    CheckRecordFields(record);
-    Profile profile(std::move(bytes));
-    profile.Set(kRecordSection, number, FormatRecordLine(record));
-    return std::move(profile).TakeBytes();
-}
-
 std::string WithRecords(std::string bytes, std::uint64_t first,
                         const std::vector<DiaryRecord>& records) {
-    Profile profile(std::move(bytes));
+    std::vector<std::string> keys;
+    std::vector<std::string> lines;
+    std::vector<Profile::Entry> entries;
+    keys.reserve(records.size());
+    lines.reserve(records.size());
+    entries.reserve(records.size());
     for (const DiaryRecord& record : records) {
         CheckRecordFields(record);
-        profile.Set(kRecordSection, NumberText(first++).view(), FormatRecordLine(record));
+        keys.emplace_back(NumberText(first++).view());
+        lines.push_back(FormatRecordLine(record));
     }
+    for (std::size_t i = 0; i < records.size(); ++i) entries.push_back({keys[i], lines[i]});
+    Profile profile(std::move(bytes));
+    // All at once where none of the numbers is in the file; a line left beyond a gap in the
+    // numbers is replaced, as setting each key would.
+    if (!profile.AddKeys(kRecordSection, entries))
+        for (const Profile::Entry& e : entries) profile.Set(kRecordSection, e.key, e.value);
     return std::move(profile).TakeBytes();
 }
 

@@ -45,9 +45,6 @@ std::uint64_t RecordCount(std::string_view bytes);
 // The key line of record `number`, where the readers find it; nullopt when it is no record of
 // the diary.
 std::optional<ProfileLine> RecordLineAt(std::string_view bytes, std::string_view number);
-// The bytes with key `number` of section "data" set to the record's line, as AddRecord and
-// EditRecord save them. Throws InvalidValueError for a field or key that would not read back.
-std::string WithRecord(std::string bytes, std::string_view number, const DiaryRecord& record);
 // The bytes with `records` set under keys `first`, `first` + 1, ... in one pass: what
 // AddRecords saves.
 std::string WithRecords(std::string bytes, std::uint64_t first,

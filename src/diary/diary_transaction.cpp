@@ -84,12 +84,7 @@ std::string ChangeResult::Message() const {
 ChangeResult AddRecord(const std::string& path, const DiaryRecord& record,
                        std::chrono::milliseconds timeout,
                        const std::shared_ptr<const std::string>& known, const DailyBackup* backup) {
-    CheckRideWritable(record);
-    return Transact(path, timeout, known, backup, [&](std::string& bytes, ChangeResult& result) {
-        result.number = RecordCount(bytes) + 1;
-        bytes = WithRecord(std::move(bytes), NumberText(result.number), record);
-        return true;
-    });
+    return AddRecords(path, {record}, timeout, known, backup);
 }
 
 ChangeResult AddRecords(const std::string& path, const std::vector<DiaryRecord>& records,

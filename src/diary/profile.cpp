@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <unordered_set>
 #include <utility>
 
 #include "diary/atomic_file.h"
@@ -439,14 +440,30 @@ std::vector<Profile::Entry> Profile::Entries(std::string_view section) const {
 }
 
 void Profile::Set(std::string_view section, std::string_view key, std::string_view value) {
-    section = TrimSpaces(section);
-    key = TrimSpaces(key);
-    CheckProfileSection(section);
-    CheckProfileKey(key);
-    CheckProfileValue(value);
+    Write(section, {Entry{key, value}}, true);
+}
 
-    // One walk: the matching key is replaced where it stands, else the new key follows the
-    // section's last key line (or its header).
+bool Profile::AddKeys(std::string_view section, const std::vector<Entry>& entries) {
+    return Write(section, entries, false);
+}
+
+bool Profile::Write(std::string_view section, const std::vector<Entry>& entries, bool replace) {
+    section = TrimSpaces(section);
+    CheckProfileSection(section);
+    std::vector<Entry> lines;
+    lines.reserve(entries.size());
+    for (Entry e : entries) {
+        e.key = TrimSpaces(e.key);
+        CheckProfileKey(e.key);
+        CheckProfileValue(e.value);
+        lines.push_back(e);
+    }
+
+    // One walk: a matching key is replaced where it stands (one entry only), else the new keys
+    // follow the section's last key line (or its header).
+    std::unordered_set<std::string_view> adding;
+    if (!replace)
+        for (const Entry& e : lines) adding.insert(e.key);
     ProfileScanner scanner(bytes_);
     ProfileLine line;
     ProfileLine after;
@@ -459,24 +476,30 @@ void Profile::Set(std::string_view section, std::string_view key, std::string_vi
                 after = line;
             }
         } else if (found && line.kind == ProfileLine::Kind::Key) {
-            if (EqualsNoCase(line.name, key)) {
-                ReplaceKeyLine(bytes_, line, value);
-                return;
+            if (replace && EqualsNoCase(line.name, lines.front().key)) {
+                ReplaceKeyLine(bytes_, line, lines.front().value);
+                return true;
             }
+            // Keys compare without case: the new ones here are numbers, matched exactly.
+            if (!replace && adding.count(line.name) != 0) return false;
             after = line;
         }
     }
     std::string text;
+    const auto appendLines = [&] {
+        for (const Entry& e : lines) text.append(e.key).append("=").append(e.value).append("\r\n");
+    };
     if (!found) {
         if (LastLineOpen(bytes_)) text += "\r\n";
         text.append("[").append(section).append("]\r\n");
-        text.append(key).append("=").append(value).append("\r\n");
+        appendLines();
         bytes_ += text;
-        return;
+        return true;
     }
     if (!HasTerminator(after)) text += "\r\n";
-    text.append(key).append("=").append(value).append("\r\n");
+    appendLines();
     bytes_.insert(after.next, text);
+    return true;
 }
 
 void ReplaceKeyLine(std::string& bytes, const ProfileLine& line, std::string_view value) {

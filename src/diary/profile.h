@@ -49,6 +49,10 @@ public:
     std::vector<Entry> Entries(std::string_view section) const;
 
     void Set(std::string_view section, std::string_view key, std::string_view value);
+    // Keys the section does not hold yet, each added as Set adds a new key, in one walk of the
+    // bytes: many new lines cost what one does. False, and nothing changed, when the section
+    // holds one of them already.
+    bool AddKeys(std::string_view section, const std::vector<Entry>& entries);
     // Removes the first line of `key` in the first matching section. False when there is no
     // such key: nothing changed, so a caller need not save. Kept for the fuzzers and tests.
     bool RemoveKey(std::string_view section, std::string_view key);
@@ -73,6 +77,9 @@ public:
     std::string TakeBytes() && { return std::move(bytes_); }
 
 private:
+    // Set (replace: the one entry's key replaced where it stands) and AddKeys.
+    bool Write(std::string_view section, const std::vector<Entry>& entries, bool replace);
+
     // The file exactly as read; every query walks it, every change splices it. Nothing else is
     // kept, so the untouched bytes cannot drift from the file's.
     std::string bytes_;
