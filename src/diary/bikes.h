@@ -34,7 +34,7 @@ class RecordTable;
 // decimal point. Text after a part's fourth separator is ignored. Older versions read only the
 // rides' section and keep these when they write.
 //
-// Once a diary has its bikes, the section "Kola" stays, empty, when the last bike goes: the
+// Once a diary has bikes or parts, their section stays, empty, when the last one goes: the
 // diary is never given the settings file's bikes again (see MoveBikesIntoDiary).
 //
 // Before, the same sections lived in the settings file ("kola" and "servis": section names
