@@ -165,10 +165,11 @@ void WriteSample(const QString& folder, const diary::RegionalSettings& regional)
                            list({"Tišnov", "Blansko", "Mikulov", "Lednice", "Žďár nad Sázavou"}),
                            list({"Kuřim", "Adamov", "Pohořelice", "Valtice"}));
     // The road bike's chain is due: the status bar says so at start.
-    diary::WriteBikeSettings(settings, list({"Favorit", "Horské kolo", "Městské"}),
-                             {{Cp("Favorit"), Cp("řetěz"), {2024, 4, 1}, 250},
-                              {Cp("Favorit"), Cp("pláště"), {2024, 4, 1}, 5000},
-                              {Cp("Horské kolo"), Cp("brzdové destičky"), {2024, 5, 1}, 1500}});
+    diary::WriteBikes(diaryPath,
+                      {list({"Favorit", "Horské kolo", "Městské"}),
+                       {{Cp("Favorit"), Cp("řetěz"), {2024, 4, 1}, 250},
+                        {Cp("Favorit"), Cp("pláště"), {2024, 4, 1}, 5000},
+                        {Cp("Horské kolo"), Cp("brzdové destičky"), {2024, 5, 1}, 1500}}});
 }
 
 // A morning ride from Brno to Kuřim as a bike computer records it: a point every five seconds,

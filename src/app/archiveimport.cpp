@@ -77,13 +77,8 @@ constexpr double kNone = -1;
 
 }  // namespace
 
-TImportForm::TImportForm(OpenDiary& diary, std::string settingsFile, QString folder,
-                         QWidget* parent)
-    : QDialog(parent),
-      diary_(diary),
-      regional_(diary.regional()),
-      settingsFile_(std::move(settingsFile)),
-      folder_(std::move(folder)) {
+TImportForm::TImportForm(OpenDiary& diary, QString folder, QWidget* parent)
+    : QDialog(parent), diary_(diary), regional_(diary.regional()), folder_(std::move(folder)) {
     setObjectName(QStringLiteral("ImportForm"));
     setWindowTitle(QStringLiteral("Import jízd z archivu"));
     resize(860, 480);
@@ -337,19 +332,16 @@ void TImportForm::Import() {
     std::vector<diary::DiaryRecord> records;
     if (!Guarded(this, [&] { records = tracks::ImportRecords(chosen, regional_); })) return;
     if (records.empty() || !diary_.AddRides(this, records)) return;
-    // The export's bikes join the list, each once, as a ride typed with a new bike does.
-    if (!settingsFile_.empty()) {
-        std::vector<std::string> bikes;
-        for (const diary::DiaryRecord& r : records) {
-            const std::string& bike = r[diary::Field::Bike];
-            if (!bike.empty() && std::find(bikes.begin(), bikes.end(), bike) == bikes.end()) {
-                bikes.push_back(bike);
-            }
+    // The export's bikes join the diary's list, each once, as a ride typed with a new bike
+    // does: in a save of their own after the rides'.
+    std::vector<std::string> bikes;
+    for (const diary::DiaryRecord& r : records) {
+        const std::string& bike = r[diary::Field::Bike];
+        if (!bike.empty() && std::find(bikes.begin(), bikes.end(), bike) == bikes.end()) {
+            bikes.push_back(bike);
         }
-        Guarded(this, [&] {
-            for (const std::string& bike : bikes) diary::AddBike(settingsFile_, bike);
-        });
     }
+    diary_.AddBikes(this, bikes);
     ShowMessage(this, MsgKind::Information,
                 QStringLiteral("Do deníku přibylo jízd: %1.")
                     .arg(QLocale().toString(static_cast<qulonglong>(records.size()))));

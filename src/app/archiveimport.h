@@ -24,9 +24,8 @@ class QTimer;
 class TImportForm : public QDialog {
     Q_OBJECT
 public:
-    // `settingsFile` receives the bikes of the export (empty: the settings cannot be written).
-    TImportForm(OpenDiary& diary, std::string settingsFile, QString folder,
-                QWidget* parent = nullptr);
+    // The rides and the export's new bikes go to `diary`.
+    TImportForm(OpenDiary& diary, QString folder, QWidget* parent = nullptr);
     ~TImportForm() override;
 
     // The folder the user last chose in, for the next file dialog.
@@ -48,7 +47,6 @@ private:
 
     OpenDiary& diary_;
     const diary::RegionalSettings regional_;
-    const std::string settingsFile_;
     QString folder_;
     std::vector<tracks::ImportCandidate> candidates_;
     std::shared_ptr<Job> job_;

@@ -208,7 +208,6 @@ TKolaForm::TKolaForm(OpenDiary& diary, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       list_(&diary.model()),
       regional_(diary.regional()),
-      settingsPath_(diary.SettingsFile()),
       diary_(diary) {
     setObjectName(QStringLiteral("KolaForm"));
     setWindowTitle(QStringLiteral("Kola"));
@@ -269,19 +268,15 @@ TKolaForm::TKolaForm(OpenDiary& diary, QWidget* parent)
         if (isVisible()) Refresh();
     };
     connect(&diary_, &OpenDiary::RidesChanged, this, follow);
+    connect(&diary_, &OpenDiary::BikesChanged, this, follow);
     UpdateButtons();
 }
 
 TKolaForm::~TKolaForm() = default;
 
 QString TKolaForm::DuePartsNote() const {
-    try {
-        const auto due =
-            diary::DueParts(list_->table(), diary::ReadServiceParts(settingsPath_), regional_);
-        return FromCp(diary::DuePartsNote(due, regional_));
-    } catch (const std::exception&) {
-        return {};
-    }
+    const auto due = diary::DueParts(list_->table(), diary_.bikes().parts, regional_);
+    return FromCp(diary::DuePartsNote(due, regional_));
 }
 
 void TKolaForm::showEvent(QShowEvent* event) {
@@ -302,11 +297,7 @@ void TKolaForm::Refresh(const std::optional<std::string>& select) {
     if (!keep) {
         if (const diary::BikeFigures* bike = SelectedBike()) keep = bike->bike;
     }
-    diary::BikeSettings settings;
-    if (Guarded(this, [&] { settings = diary::ReadBikeSettings(settingsPath_); })) {
-        settings_ = std::move(settings);
-    }
-    figures_ = diary::ComputeBikeFigures(list_->table(), settings_.bikes, regional_);
+    figures_ = diary::ComputeBikeFigures(list_->table(), diary_.bikes().bikes, regional_);
     const QSignalBlocker quiet(bikeList);
     bikeList->clear();
     QTreeWidgetItem* current = nullptr;
@@ -343,7 +334,7 @@ void TKolaForm::ShowParts() {
     const diary::BikeFigures* bike = SelectedBike();
     if (bike != nullptr && !bike->bike.empty()) {
         std::vector<diary::ServicePart> own;
-        for (const diary::ServicePart& part : settings_.parts) {
+        for (const diary::ServicePart& part : diary_.bikes().parts) {
             if (part.bike == bike->bike) own.push_back(part);
         }
         parts_ = diary::ComputePartStatus(list_->table(), own, regional_);
@@ -380,11 +371,12 @@ void TKolaForm::AddBike() {
     nameForm_->Start(QStringLiteral("Nové kolo"), QString());
     if (nameForm_->exec() != kResultOk) return;
     const std::string name = nameForm_->Name();
-    if (std::find(settings_.bikes.begin(), settings_.bikes.end(), name) != settings_.bikes.end()) {
+    const std::vector<std::string>& bikes = diary_.bikes().bikes;
+    if (std::find(bikes.begin(), bikes.end(), name) != bikes.end()) {
         ShowError(this, QStringLiteral("Kolo %1 už v seznamu je.").arg(Quoted(name)));
         return;
     }
-    Guarded(this, [&] { diary::AddBike(settingsPath_, name); });
+    diary_.AddBikes(this, {name});
     Refresh(name);
 }
 
@@ -401,16 +393,10 @@ void TKolaForm::RenameBike() {
                                      .arg(Quoted(to), Quoted(from)))) {
         return;
     }
-    // The rides first, in one save of the diary; the settings follow only once they are
-    // renamed, so a busy or unwritable diary leaves everything as it was.
-    Guarded(this, [&] {
-        diary_.KeepDailyBackup(this);
-        const diary::BikeRideChange change =
-            diary::RenameBikeInDiary(ToFsPath(diary_.path()), from, to);
-        diary_.ShowSaved(change.Rows());
-        diary::RenameBikeInSettings(settingsPath_, from, to);
-        diary::AddBike(settingsPath_, to);
-    });
+    // The rides, the list and the parts in one save of the diary: a busy or unwritable diary
+    // leaves everything as it was.
+    diary_.KeepDailyBackup(this);
+    diary_.RenameBike(this, from, to);
     Refresh(to);
 }
 
@@ -427,19 +413,10 @@ void TKolaForm::RemoveBike() {
                       .arg(rides))) {
         return;
     }
-    Guarded(this, [&] {
-        // Only the rides the user was told of: one another program put on the bike meanwhile
-        // is not stripped of it unasked.
-        if (rides > 0) diary_.KeepDailyBackup(this);
-        const diary::BikeRideChange change =
-            diary::RemoveBikeFromDiary(ToFsPath(diary_.path()), name, rides);
-        diary_.ShowSaved(change.Rows());
-        if (!change.applied) {
-            ShowError(this, QString::fromUtf8(change.Message()));
-            return;
-        }
-        diary::RenameBikeInSettings(settingsPath_, name, {});
-    });
+    // Only the rides the user was told of: one another program put on the bike meanwhile is
+    // not stripped of it unasked.
+    if (rides > 0) diary_.KeepDailyBackup(this);
+    diary_.RenameBike(this, name, {}, rides);
     Refresh();
 }
 
@@ -449,11 +426,8 @@ void TKolaForm::AddPart() {
     const std::string name = bike->bike;
     partForm_->Start(QStringLiteral("Nový díl"), {name, {}, Today(), 0});
     if (partForm_->exec() != kResultOk) return;
-    Guarded(this, [&] {
-        diary::ChangeServicePart(settingsPath_, std::nullopt, partForm_->Part());
-        // A bike only rides named until now is kept in the list once it has parts.
-        diary::AddBike(settingsPath_, name);
-    });
+    // A bike only rides named until now joins the list in the same save.
+    diary_.ChangePart(this, std::nullopt, partForm_->Part());
     Refresh(name);
 }
 
@@ -463,13 +437,7 @@ void TKolaForm::EditPart() {
     const diary::ServicePart old = status->part;
     partForm_->Start(QStringLiteral("Upravit díl"), old);
     if (partForm_->exec() != kResultOk) return;
-    bool changed = true;
-    Guarded(this,
-            [&] { changed = diary::ChangeServicePart(settingsPath_, old, partForm_->Part()); });
-    if (!changed) {
-        ShowError(this, QStringLiteral("Díl mezitím změnil jiný program. Nic nebylo uloženo; okno "
-                                       "teď ukazuje díly tak, jak jsou uloženy."));
-    }
+    diary_.ChangePart(this, old, partForm_->Part());
     Refresh(old.bike);
 }
 
@@ -478,11 +446,6 @@ void TKolaForm::RemovePart() {
     if (status == nullptr) return;
     const diary::ServicePart old = status->part;
     if (!AskYesNo(this, MsgKind::Warning, QStringLiteral("Opravdu smazat?"))) return;
-    bool changed = true;
-    Guarded(this, [&] { changed = diary::ChangeServicePart(settingsPath_, old, std::nullopt); });
-    if (!changed) {
-        ShowError(this, QStringLiteral("Díl mezitím změnil jiný program. Nic nebylo uloženo; okno "
-                                       "teď ukazuje díly tak, jak jsou uloženy."));
-    }
+    diary_.ChangePart(this, old, std::nullopt);
     Refresh(old.bike);
 }

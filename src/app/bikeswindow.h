@@ -1,8 +1,8 @@
 #pragma once
 // The bikes window ("Kola"): each bike with what its rides in the open diary add up to, the
 // bikes added, renamed or removed, and each bike's parts with the kilometres done since they
-// were fitted. Figures come from the main list; the bikes and parts from the settings file,
-// read anew each time the window shows them.
+// were fitted. Figures come from the main list; the bikes and parts from the open diary's file,
+// as the list last read or saved it.
 
 #include <QDialog>
 #include <QString>
@@ -70,7 +70,6 @@ public:
     ~TKolaForm() override;
 
     // The note for the status bar about the parts past their interval (empty when none is).
-    // A settings file that cannot be read gives no note: the start-up load has said so.
     QString DuePartsNote() const;
 
 protected:
@@ -87,8 +86,8 @@ private slots:
     void ShowParts();   // the selected bike's parts, below the bikes
 
 private:
-    // The bikes and their figures from the list and the settings file, with `select` (or the
-    // bike selected before) selected.
+    // The bikes and their figures from the open diary, with `select` (or the bike selected
+    // before) selected.
     void Refresh(const std::optional<std::string>& select = std::nullopt);
     // The row of the bikes list selected, or nothing; the rides without a bike are a row too.
     const diary::BikeFigures* SelectedBike() const;
@@ -98,10 +97,7 @@ private:
 
     const RecordModel* list_;
     diary::RegionalSettings regional_;
-    std::string settingsPath_;
     OpenDiary& diary_;
-    // What the lists show, as last read.
-    diary::BikeSettings settings_;
     std::vector<diary::BikeFigures> figures_;
     std::vector<diary::PartStatus> parts_;
 

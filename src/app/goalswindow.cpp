@@ -344,12 +344,7 @@ void TCileForm::UpdateButtons() {
 }
 
 std::vector<std::string> TCileForm::Bikes() const {
-    std::vector<std::string> bikes;
-    try {
-        bikes = diary::ReadBikeList(diary_.SettingsFile());
-    } catch (const std::exception&) {
-        // The bikes the rides carry are offered all the same; the start-up load said why.
-    }
+    std::vector<std::string> bikes = diary_.bikes().bikes;
     for (const std::string& bike : diary::BikesOfRides(list_->table()))
         if (std::find(bikes.begin(), bikes.end(), bike) == bikes.end()) bikes.push_back(bike);
     return bikes;

@@ -178,7 +178,7 @@ void TMainForm::CreateWindows() {
     prehled_ = std::make_unique<TPrehledForm>(*diary_);
     kola_ = std::make_unique<TKolaForm>(*diary_);
     cile_ = std::make_unique<TCileForm>(*diary_, this);
-    if (!settingsUnreadable_) ShowNote(QStringLiteral("PoznamkaServis"), kola_->DuePartsNote());
+    ShowNote(QStringLiteral("PoznamkaServis"), kola_->DuePartsNote());
     ShowGoalNote();
     // Said as the diary opens, not a note: it is out of date with the first ride added.
     if (const QString note = diary_->NoRidesNote(); !note.isEmpty()) statusBar()->showMessage(note);
@@ -188,8 +188,7 @@ void TMainForm::CreateWindows() {
 }
 
 TAddForm& TMainForm::EntryDialog() {
-    if (!settingsUnreadable_)
-        Guarded(this, [&] { add_->SetBikeList(diary::ReadBikeList(SettingsFile())); });
+    add_->SetBikeList(diary_->bikes().bikes);
     return *add_;
 }
 
@@ -519,8 +518,7 @@ void TMainForm::ImportOldDiary() {
 }
 
 void TMainForm::ImportArchive() {
-    TImportForm dialog(*diary_, settingsUnreadable_ ? std::string() : SettingsFile(),
-                       DialogFolder(), this);
+    TImportForm dialog(*diary_, DialogFolder(), this);
     dialog.exec();
     if (dialog.folder() != DialogFolder()) dialogFolder_ = dialog.folder();
 }
@@ -598,8 +596,7 @@ void TMainForm::EditRide() {
 
 void TMainForm::RememberBike(const diary::DiaryRecord& record) {
     const std::string& bike = record[diary::Field::Bike];
-    if (bike.empty() || settingsUnreadable_) return;
-    Guarded(this, [&] { diary::AddBike(SettingsFile(), bike); });
+    if (!bike.empty()) diary_->AddBikes(this, {bike});
 }
 
 void TMainForm::DeleteRide() {

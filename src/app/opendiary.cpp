@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QWidget>
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -77,8 +78,30 @@ void OpenDiary::Load(const QString& path, QWidget* parent) {
         noRides_ = !known_->empty() && !diary::HasRideSection(*known_);
         model_->Assign(diary::DiaryRows(known_));
     });
-    TakeGoals(known_ ? std::string_view(*known_) : std::string_view());
+    settingsBikes_ = false;
+    if (known_) TakeSettingsBikes();
+    TakeSections(known_ ? std::string_view(*known_) : std::string_view());
     Follow();
+}
+
+void OpenDiary::TakeSettingsBikes() {
+    // Nothing here is said: the settings file's own load says why it cannot be read, and a
+    // diary that cannot be written says so at its first change.
+    try {
+        const diary::BikeSettings settings = diary::ReadBikeSettings(SettingsFile());
+        if (!diary::TakesSettingsBikes(*known_, settings)) return;
+        settingsBikes_ = true;
+        if (bikes_ != settings) {
+            bikes_ = settings;
+            emit BikesChanged();
+        }
+        if (diary::MoveBikesIntoDiary(ToFsPath(path_), settings)) {
+            known_ = std::make_shared<const std::string>(
+                diary::ReadWholeFile(ToFsPath(path_)).value_or(std::string()));
+            model_->Assign(diary::DiaryRows(known_));
+        }
+    } catch (const std::exception&) {
+    }
 }
 
 QString OpenDiary::NoRidesNote() const {
@@ -99,7 +122,8 @@ void OpenDiary::StartEmpty(const QString& path) {
     sortColumn_ = 0;
     known_ = std::make_shared<const std::string>();
     model_->Clear();
-    TakeGoals({});
+    settingsBikes_ = false;
+    TakeSections({});
     Follow();
 }
 
@@ -109,7 +133,7 @@ std::string OpenDiary::Reload(QWidget* parent, const std::optional<diary::Record
         std::optional<std::string> bytes = diary::ReadWholeFile(ToFsPath(path_));
         known_ = std::make_shared<const std::string>(std::move(bytes).value_or(std::string()));
         rows = diary::DiaryRows(known_);
-        TakeGoals(*known_);
+        TakeSections(*known_);
         reloadFailure_.clear();
     } catch (const std::exception& e) {
         known_.reset();
@@ -151,12 +175,6 @@ void OpenDiary::ShowRows(std::vector<diary::RecordRow> rows, const std::string& 
     model_->Assign(std::move(rows));
     if (sortColumn_ > 0) model_->SortByColumn(sortColumn_, regional_);
     if (!select.empty()) emit ChangeShown(select);
-}
-
-void OpenDiary::ShowSaved(std::vector<diary::RecordRow> rows) {
-    watcher_->Known();
-    known_.reset();
-    ShowRows(std::move(rows), {});
 }
 
 diary::DailyBackup OpenDiary::TodaysBackup() const { return {BackupFolder(), Today()}; }
@@ -230,7 +248,7 @@ void OpenDiary::ShowResult(const diary::ChangeResult& result, const diary::Diary
     // The file as this change left it is known: its save is no news from another program.
     if (known_) {
         watcher_->Known(*known_);
-        TakeGoals(*known_);
+        TakeSections(*known_);
     }
     const auto row = static_cast<int>(model_->table().FindNumber(number));
     if (followed && record != nullptr && (added || row >= 0)) {
@@ -337,18 +355,79 @@ bool OpenDiary::RestoreBackup(QWidget* parent, const diary::BackupEntry& backup)
         known_ =
             std::make_shared<const std::string>(diary::ReadWholeFile(path).value_or(std::string()));
         rows = diary::DiaryRows(known_);
-        TakeGoals(*known_);
+        TakeSections(*known_);
     });
     watcher_->Known();
     ShowRows(std::move(rows), {});
     return true;
 }
 
-void OpenDiary::TakeGoals(std::string_view bytes) {
-    std::vector<diary::Goal> goals = diary::GoalsOf(bytes);
-    if (goals == goals_) return;
-    goals_ = std::move(goals);
-    emit GoalsChanged();
+void OpenDiary::TakeSections(std::string_view bytes) {
+    if (std::vector<diary::Goal> goals = diary::GoalsOf(bytes); goals != goals_) {
+        goals_ = std::move(goals);
+        emit GoalsChanged();
+    }
+    if (settingsBikes_ && !diary::HasBikeSections(bytes)) return;
+    settingsBikes_ = false;
+    if (diary::BikeSettings bikes = diary::BikesOf(bytes); bikes != bikes_) {
+        bikes_ = std::move(bikes);
+        emit BikesChanged();
+    }
+}
+
+void OpenDiary::ShowBikeChange(const diary::BikeChange& change) {
+    known_ = change.bytes;
+    watcher_->Known(*known_);
+    if (!change.followsKnown) {
+        noRides_ = !known_->empty() && !diary::HasRideSection(*known_);
+        ShowRows(diary::DiaryRows(known_), {});
+    }
+    TakeSections(*known_);
+}
+
+bool OpenDiary::AddBikes(QWidget* parent, const std::vector<std::string>& names) {
+    // No wait for the lock when the list holds them all.
+    if (std::all_of(names.begin(), names.end(), [this](const std::string& name) {
+            return std::find(bikes_.bikes.begin(), bikes_.bikes.end(), name) != bikes_.bikes.end();
+        }))
+        return true;
+    diary::BikeChange result;
+    const std::string path = ToFsPath(path_);
+    if (!Change(parent, [&](std::chrono::milliseconds timeout) {
+            result = diary::AddBikes(path, names, timeout, known_);
+        }))
+        return false;
+    ShowBikeChange(result);
+    return true;
+}
+
+bool OpenDiary::RenameBike(QWidget* parent, const std::string& from, const std::string& to,
+                           std::optional<std::size_t> expectedRides) {
+    diary::BikeChange result;
+    const std::string path = ToFsPath(path_);
+    if (!Change(parent, [&](std::chrono::milliseconds timeout) {
+            result = diary::RenameBikeInDiary(path, from, to, expectedRides, timeout);
+        }))
+        return false;
+    ShowBikeChange(result);
+    if (!result.applied) ShowError(parent, QString::fromUtf8(result.Message()));
+    return result.applied;
+}
+
+bool OpenDiary::ChangePart(QWidget* parent, const std::optional<diary::ServicePart>& old,
+                           const std::optional<diary::ServicePart>& now) {
+    diary::BikeChange result;
+    const std::string path = ToFsPath(path_);
+    if (!Change(parent, [&](std::chrono::milliseconds timeout) {
+            result = diary::ChangeServicePart(path, old, now, timeout, known_);
+        }))
+        return false;
+    ShowBikeChange(result);
+    if (!result.applied) {
+        ShowError(parent, QStringLiteral("Díl mezitím změnil jiný program. Nic nebylo uloženo; "
+                                         "okno teď ukazuje díly tak, jak jsou uloženy."));
+    }
+    return result.applied;
 }
 
 bool OpenDiary::ChangeGoal(QWidget* parent, const std::optional<diary::Goal>& old,
@@ -366,7 +445,7 @@ bool OpenDiary::ChangeGoal(QWidget* parent, const std::optional<diary::Goal>& ol
         noRides_ = !known_->empty() && !diary::HasRideSection(*known_);
         ShowRows(diary::DiaryRows(known_), {});
     }
-    TakeGoals(*known_);
+    TakeSections(*known_);
     if (!result.applied) {
         ShowError(parent, QStringLiteral("Cíl mezitím změnil jiný program. Nic nebylo uloženo; "
                                          "okno teď ukazuje cíle tak, jak jsou uloženy."));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "diary/backup.h"
+#include "diary/bikes.h"
 #include "diary/goals.h"
 #include "diary/record.h"
 #include "diary/regional.h"
@@ -42,7 +43,10 @@ public:
     std::string BackupFolder() const;
 
     // Reads the diary at `path` into the list (a missing file is an empty diary) and watches
-    // it; a file that cannot be read is said over `parent` and leaves the list empty.
+    // it; a file that cannot be read is said over `parent` and leaves the list empty. A diary
+    // that is to take the bikes an older version kept in the settings file
+    // (diary::TakesSettingsBikes) takes them now; when it cannot be written, they are shown
+    // from the settings without a word.
     void Load(const QString& path, QWidget* parent);
     // The list was saved whole as `path`, which is the open diary from now on; the list stays
     // as it is shown.
@@ -66,9 +70,6 @@ public:
                   const diary::DiaryRecord& record);
     bool DeleteRide(QWidget* parent, const diary::RecordRow& expected);
     bool RestoreBackup(QWidget* parent, const diary::BackupEntry& backup);
-    // A change the bikes window made to the rides' bikes, already saved under the lock: the
-    // list shows `rows`, as saved.
-    void ShowSaved(std::vector<diary::RecordRow> rows);
     // Before a change of the diary the bikes window makes itself (the record commands keep
     // the day's backup inside their own change, under the lock).
     void KeepDailyBackup(QWidget* parent);
@@ -84,6 +85,20 @@ public:
     // nothing is written; either way the goals are then as the file holds them.
     bool ChangeGoal(QWidget* parent, const std::optional<diary::Goal>& old,
                     const std::optional<diary::Goal>& now);
+
+    // The bikes and parts the diary file holds, as last read or saved.
+    const diary::BikeSettings& bikes() const { return bikes_; }
+    // The bike changes, each one change of the file under the lock as every change; a failure
+    // is said over `parent`. Each returns true once its change is in the file.
+    // Adds the names the list does not hold yet.
+    bool AddBikes(QWidget* parent, const std::vector<std::string>& names);
+    // diary::RenameBikeInDiary; an empty `to` removes the bike. Rides another program put on
+    // the bike meanwhile are said and nothing is written.
+    bool RenameBike(QWidget* parent, const std::string& from, const std::string& to,
+                    std::optional<std::size_t> expectedRides = std::nullopt);
+    // diary::ChangeServicePart; a part another program changed or removed meanwhile is said.
+    bool ChangePart(QWidget* parent, const std::optional<diary::ServicePart>& old,
+                    const std::optional<diary::ServicePart>& now);
 
     // The list sorted by `column` (0: the file's order), and so after every reload.
     void SortBy(int column);
@@ -107,6 +122,8 @@ signals:
     void RideToShow(const std::string& number);
     // The goals are other than they were (another diary, another program's save, a change).
     void GoalsChanged();
+    // The same of the bikes and parts.
+    void BikesChanged();
 
 private:
     // Runs `call(timeout)`, one change under the lock, waiting for another program in short
@@ -120,8 +137,14 @@ private:
     diary::DailyBackup TodaysBackup() const;
     void SayBackupFailure(QWidget* parent, const diary::ChangeResult& result);
     void Follow();
-    // The goals of `bytes` from now on; GoalsChanged when they differ from those before.
-    void TakeGoals(std::string_view bytes);
+    // The goals and bikes of `bytes` from now on; GoalsChanged and BikesChanged when they
+    // differ from those before.
+    void TakeSections(std::string_view bytes);
+    // Load's move of the settings file's bikes into the diary just read.
+    void TakeSettingsBikes();
+    // The file after a change of the bikes: the list follows it when another program changed
+    // the rides meanwhile.
+    void ShowBikeChange(const diary::BikeChange& change);
 
     const QString settingsFolder_;
     const diary::RegionalSettings regional_;
@@ -133,6 +156,10 @@ private:
     std::shared_ptr<const std::string> known_;
     int sortColumn_ = 0;
     std::vector<diary::Goal> goals_;
+    diary::BikeSettings bikes_;
+    // The diary was to take the settings file's bikes but could not be written: they are shown
+    // until the file has bikes of its own.
+    bool settingsBikes_ = false;
     // A change is under way; the watcher's news waits for its end.
     bool changing_ = false;
     bool changedMeanwhile_ = false;

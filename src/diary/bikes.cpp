@@ -108,20 +108,55 @@ void CheckBikeList(const std::vector<std::string>& bikes) {
     }
 }
 
-// Keys 1..n of `section` hold `values`. Every copy of the section goes first: with only the
-// first replaced, a forgotten duplicate further down would come to light later with its stale
-// entries.
-void ReplaceNumberedSection(Profile& profile, std::string_view section,
-                            const std::vector<std::string>& values) {
-    while (profile.RemoveSection(section)) {
+bool HasSection(std::string_view bytes, std::string_view section) {
+    ProfileScanner scanner(bytes);
+    for (ProfileLine line; scanner.Next(line);) {
+        if (line.kind == ProfileLine::Kind::Section && EqualsNoCase(line.name, section))
+            return true;
     }
-    if (values.empty()) return;
+    return false;
+}
+
+// "1=...\r\n2=...\r\n" of `values`, each checked to read back.
+std::string NumberedLines(const std::vector<std::string>& values) {
     std::string lines;
     for (std::size_t i = 0; i < values.size(); ++i) {
         CheckProfileValue(values[i]);
         lines.append(NumberText(i + 1)).append("=").append(values[i]).append("\r\n");
     }
-    profile.ReplaceSectionLines(section, section, lines);
+    return lines;
+}
+
+// `bytes` with `keyLines` as the only key lines of `section`: in place of those of its first
+// copy, right after its header; later copies lose their header and key lines. Comments and
+// every line of other sections stay. A missing section is added at the end.
+std::string WithSectionLines(std::string_view bytes, std::string_view section,
+                             std::string_view keyLines) {
+    std::string out;
+    out.reserve(bytes.size() + keyLines.size() + section.size() + 6);
+    bool inside = false;
+    bool found = false;
+    ProfileScanner scanner(bytes);
+    for (ProfileLine line; scanner.Next(line);) {
+        const std::string_view text = bytes.substr(line.begin, line.next - line.begin);
+        if (line.kind == ProfileLine::Kind::Section) {
+            inside = EqualsNoCase(line.name, section);
+            if (inside && found) continue;
+            out.append(text);
+            if (inside) {
+                if (line.next == line.end) out.append("\r\n");
+                out.append(keyLines);
+                found = true;
+            }
+        } else if (!(inside && line.kind == ProfileLine::Kind::Key)) {
+            out.append(text);
+        }
+    }
+    if (!found) {
+        if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append("\r\n");
+        out.append("[").append(section).append("]\r\n").append(keyLines);
+    }
+    return out;
 }
 
 std::vector<std::string> ServiceLines(const std::vector<ServicePart>& parts) {
@@ -134,52 +169,38 @@ std::vector<std::string> ServiceLines(const std::vector<ServicePart>& parts) {
     return lines;
 }
 
-BikeSettings SettingsIn(std::string_view bytes) {
-    return {BikeListIn(bytes), ServicePartsIn(bytes)};
+void CheckBikes(const BikeSettings& bikes) {
+    CheckBikeList(bikes.bikes);
+    (void)ServiceLines(bikes.parts);
 }
 
-// `bytes`, the file as read under the lock, with the sections of whichever list is given
-// rewritten; each list is checked before anything is written.
-std::string WithBikeSettings(std::string bytes, const std::vector<std::string>* bikes,
-                             const std::vector<ServicePart>* parts) {
-    if (bikes != nullptr) CheckBikeList(*bikes);
-    const std::vector<std::string> lines =
-        parts != nullptr ? ServiceLines(*parts) : std::vector<std::string>();
-    Profile profile(std::move(bytes));
-    if (bikes != nullptr) ReplaceNumberedSection(profile, kBikeSection, *bikes);
-    if (parts != nullptr) ReplaceNumberedSection(profile, kServiceSection, lines);
-    return std::move(profile).TakeBytes();
+void AddOnce(std::vector<std::string>& bikes, std::string_view name) {
+    if (std::find(bikes.begin(), bikes.end(), name) == bikes.end()) bikes.emplace_back(name);
 }
 
-// One change of the bikes or parts, as every settings write is made: under the settings
-// file's lock, on the file as it is now, so that what another program saved meanwhile stays.
-// `change` gets what the file holds and returns true when it changed it; only then is the file
-// saved, both sections in one save.
+// One change of the diary's bikes, as every change of a diary is made: under its lock, on the
+// file as it is now. `change(bikes, bytes)` gets what the file holds and returns true when it
+// changed the bikes (or the rides in `bytes`); only then is the file saved.
 template <typename Change>
-bool ChangeBikeSettings(const std::string& settingsPath, Change change) {
-    bool changed = false;
-    (void)ChangeUnderLock(
-        settingsPath, LockedFile::Settings, kLockTimeout, [&](std::string& bytes) {
-            BikeSettings settings = SettingsIn(bytes);
-            if (!change(settings)) return false;
-            bytes = WithBikeSettings(std::move(bytes), &settings.bikes, &settings.parts);
-            changed = true;
-            return true;
-        });
-    return changed;
+BikeChange ChangeBikes(const std::string& path, std::chrono::milliseconds timeout,
+                       const std::shared_ptr<const std::string>& known, Change change) {
+    BikeChange result;
+    std::string bytes = ChangeUnderLock(path, LockedFile::Diary, timeout, [&](std::string& file) {
+        result.followsKnown = known && *known == file;
+        BikeSettings bikes = BikesOf(file);
+        const BikeSettings before = bikes;
+        std::string changed = file;
+        if (!change(bikes, changed, result)) return false;
+        if (bikes != before) changed = WithBikes(std::move(changed), bikes);
+        if (changed == file) return false;
+        file = std::move(changed);
+        return true;
+    });
+    result.bytes = std::make_shared<const std::string>(std::move(bytes));
+    return result;
 }
 
-void SaveUnderLock(const std::string& settingsPath, const std::vector<std::string>* bikes,
-                   const std::vector<ServicePart>* parts) {
-    // Checked before the lock is even taken: a refused list never waits for another program.
-    if (bikes != nullptr) CheckBikeList(*bikes);
-    if (parts != nullptr) (void)ServiceLines(*parts);
-    (void)ChangeUnderLock(settingsPath, LockedFile::Settings, kLockTimeout,
-                          [&](std::string& bytes) {
-                              bytes = WithBikeSettings(std::move(bytes), bikes, parts);
-                              return true;
-                          });
-}
+bool Later(const Date& a, const Date& b) { return Earlier(b, a); }
 
 }  // namespace
 
@@ -193,91 +214,125 @@ void CheckServicePart(const ServicePart& part) {
     }
 }
 
-BikeSettings ReadBikeSettings(const std::string& settingsPath) {
-    const auto bytes = ReadWholeFile(settingsPath);
-    return bytes ? SettingsIn(*bytes) : BikeSettings();
+BikeSettings BikesOf(std::string_view bytes) { return {BikeListIn(bytes), ServicePartsIn(bytes)}; }
+
+BikeSettings ReadBikeSettings(const std::string& path) {
+    const auto bytes = ReadWholeFile(path);
+    return bytes ? BikesOf(*bytes) : BikeSettings();
 }
 
-std::vector<std::string> ReadBikeList(const std::string& settingsPath) {
-    return ReadBikeSettings(settingsPath).bikes;
+bool HasBikeSections(std::string_view bytes) {
+    return HasSection(bytes, kBikeSection) || HasSection(bytes, kServiceSection);
 }
 
-std::vector<ServicePart> ReadServiceParts(const std::string& settingsPath) {
-    return ReadBikeSettings(settingsPath).parts;
+std::string WithBikes(std::string bytes, const BikeSettings& bikes) {
+    CheckBikeList(bikes.bikes);
+    const std::string bikeLines = NumberedLines(bikes.bikes);
+    const std::string partLines = NumberedLines(ServiceLines(bikes.parts));
+    if (bytes.empty()) bytes = "[" + std::string(kDiarySection) + "]\r\n";
+    // A section is written when it has entries or had them: an empty one is not added.
+    if (!bikeLines.empty() || HasSection(bytes, kBikeSection))
+        bytes = WithSectionLines(bytes, kBikeSection, bikeLines);
+    if (!partLines.empty() || HasSection(bytes, kServiceSection))
+        bytes = WithSectionLines(bytes, kServiceSection, partLines);
+    return bytes;
 }
 
-void WriteBikeList(const std::string& settingsPath, const std::vector<std::string>& bikes) {
-    SaveUnderLock(settingsPath, &bikes, nullptr);
+std::string MergeBikeSections(std::string_view resultBytes, std::string_view otherBytes) {
+    const BikeSettings mine = BikesOf(resultBytes);
+    const BikeSettings other = BikesOf(otherBytes);
+    BikeSettings merged = mine;
+    for (const std::string& bike : other.bikes) AddOnce(merged.bikes, bike);
+    // Each part of the other side meets the first part of the same bike and name not met yet.
+    std::vector<bool> met(merged.parts.size(), false);
+    for (const ServicePart& part : other.parts) {
+        std::size_t i = 0;
+        while (i < met.size() &&
+               (met[i] || merged.parts[i].bike != part.bike || merged.parts[i].name != part.name)) {
+            ++i;
+        }
+        if (i == met.size()) {
+            merged.parts.push_back(part);
+            met.push_back(true);
+            continue;
+        }
+        met[i] = true;
+        if (Later(part.fitted, merged.parts[i].fitted)) merged.parts[i] = part;
+    }
+    if (merged == mine) return std::string(resultBytes);
+    return WithBikes(std::string(resultBytes), merged);
 }
 
-void WriteServiceParts(const std::string& settingsPath, const std::vector<ServicePart>& parts) {
-    SaveUnderLock(settingsPath, nullptr, &parts);
-}
-
-void WriteBikeSettings(const std::string& settingsPath, const std::vector<std::string>& bikes,
-                       const std::vector<ServicePart>& parts) {
-    SaveUnderLock(settingsPath, &bikes, &parts);
-}
-
-bool AddBike(const std::string& settingsPath, std::string_view name) {
-    CheckBikeName(name);
-    return ChangeBikeSettings(settingsPath, [&](BikeSettings& settings) {
-        if (std::find(settings.bikes.begin(), settings.bikes.end(), name) != settings.bikes.end())
-            return false;
-        settings.bikes.emplace_back(name);
+void WriteBikes(const std::string& path, const BikeSettings& bikes) {
+    CheckBikes(bikes);
+    (void)ChangeUnderLock(path, LockedFile::Diary, kLockTimeout, [&](std::string& bytes) {
+        bytes = WithBikes(std::move(bytes), bikes);
         return true;
     });
 }
 
-bool RenameBikeInSettings(const std::string& settingsPath, std::string_view from,
-                          std::string_view to) {
-    if (!to.empty()) CheckBikeName(to);
-    return ChangeBikeSettings(settingsPath, [&](BikeSettings& settings) {
-        bool changed = false;
-        std::vector<std::string> renamed;
-        for (std::string& bike : settings.bikes) {
-            if (bike == from) {
-                changed = true;
-                if (to.empty()) continue;
-                bike = to;
-            }
-            if (std::find(renamed.begin(), renamed.end(), bike) == renamed.end()) {
-                renamed.push_back(std::move(bike));
-            }
-        }
-        std::vector<ServicePart> kept;
-        for (ServicePart& part : settings.parts) {
-            if (part.bike == from) {
-                changed = true;
-                if (to.empty()) continue;
-                part.bike = to;
-            }
-            kept.push_back(std::move(part));
-        }
-        settings = {std::move(renamed), std::move(kept)};
-        return changed;
+BikeChange AddBikes(const std::string& path, const std::vector<std::string>& names,
+                    std::chrono::milliseconds timeout,
+                    const std::shared_ptr<const std::string>& known) {
+    CheckBikeList(names);
+    return ChangeBikes(path, timeout, known, [&](BikeSettings& bikes, std::string&, BikeChange&) {
+        for (const std::string& name : names) AddOnce(bikes.bikes, name);
+        return true;
     });
 }
 
-bool ChangeServicePart(const std::string& settingsPath, const std::optional<ServicePart>& old,
-                       const std::optional<ServicePart>& now) {
+BikeChange ChangeServicePart(const std::string& path, const std::optional<ServicePart>& old,
+                             const std::optional<ServicePart>& now,
+                             std::chrono::milliseconds timeout,
+                             const std::shared_ptr<const std::string>& known) {
     if (now) CheckServicePart(*now);
-    return ChangeBikeSettings(settingsPath, [&](BikeSettings& settings) {
-        std::vector<ServicePart>& parts = settings.parts;
-        if (!old) {
-            if (!now) return false;
-            parts.push_back(*now);
-            return true;
-        }
-        const auto it = std::find(parts.begin(), parts.end(), *old);
-        if (it == parts.end()) return false;
-        if (now) {
-            *it = *now;
-        } else {
-            parts.erase(it);
-        }
-        return true;
+    return ChangeBikes(path, timeout, known,
+                       [&](BikeSettings& bikes, std::string&, BikeChange& result) {
+                           std::vector<ServicePart>& parts = bikes.parts;
+                           if (old) {
+                               const auto it = std::find(parts.begin(), parts.end(), *old);
+                               if (it == parts.end()) {
+                                   result.applied = false;
+                                   return false;
+                               }
+                               if (now) {
+                                   *it = *now;
+                               } else {
+                                   parts.erase(it);
+                               }
+                           } else if (now) {
+                               parts.push_back(*now);
+                           }
+                           // A bike only rides named until now is kept in the list once it has
+                           // parts.
+                           if (now) AddOnce(bikes.bikes, now->bike);
+                           return true;
+                       });
+}
+
+bool TakesSettingsBikes(std::string_view diaryBytes, const BikeSettings& settings) {
+    if (HasBikeSections(diaryBytes) || (settings.bikes.empty() && settings.parts.empty()))
+        return false;
+    std::unordered_set<std::string_view> named(settings.bikes.begin(), settings.bikes.end());
+    for (const ServicePart& part : settings.parts) named.insert(part.bike);
+    bool rides = false;
+    ForEachNumberedEntry(diaryBytes, kDiarySection, [&](const Profile::Entry& entry) {
+        if (!rides)
+            rides = named.contains(RecordRow::FromLine(entry.key, entry.value).Get(Field::Bike));
     });
+    return rides;
+}
+
+bool MoveBikesIntoDiary(const std::string& path, const BikeSettings& settings,
+                        std::chrono::milliseconds timeout) {
+    CheckBikes(settings);
+    bool moved = false;
+    (void)ChangeUnderLock(path, LockedFile::Diary, timeout, [&](std::string& bytes) {
+        moved = TakesSettingsBikes(bytes, settings);
+        if (moved) bytes = WithBikes(std::move(bytes), settings);
+        return moved;
+    });
+    return moved;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -330,38 +385,60 @@ std::string RenameBikeInDiaryBytes(std::string_view bytes, std::string_view from
     return out;
 }
 
-std::vector<RecordRow> BikeRideChange::Rows() const {
+std::vector<RecordRow> BikeChange::Rows() const {
     if (!bytes) return {};
     return DiaryRows(bytes);
 }
 
-std::string BikeRideChange::Message() const {
+std::string BikeChange::Message() const {
     if (applied) return {};
     return "Jízdy na kole „" + Cp1250ToUtf8(bike) +
            "“ mezitím změnil jiný program. Nic nebylo změněno; seznam teď ukazuje deník tak, "
            "jak je uložen.";
 }
 
-BikeRideChange RenameBikeInDiary(const std::string& path, std::string_view from,
-                                 std::string_view to, std::optional<std::size_t> expectedRides,
-                                 std::chrono::milliseconds timeout) {
+BikeChange RenameBikeInDiary(const std::string& path, std::string_view from, std::string_view to,
+                             std::optional<std::size_t> expectedRides,
+                             std::chrono::milliseconds timeout) {
     if (!to.empty()) CheckBikeName(to);
-    BikeRideChange change;
-    change.bike = from;
-    std::string bytes = ChangeUnderLock(path, LockedFile::Diary, timeout, [&](std::string& found) {
-        std::string out = RenameBikeInDiaryBytes(found, from, to, change.rides);
-        change.applied = !expectedRides || *expectedRides == change.rides;
-        if (!change.applied || change.rides == 0) return false;
-        found = std::move(out);
+    const auto rename = [&](BikeSettings& bikes, std::string& file, BikeChange& result) {
+        result.bike = from;
+        if (file.empty()) return false;
+        file = RenameBikeInDiaryBytes(file, from, to, result.rides);
+        result.applied = !expectedRides || *expectedRides == result.rides;
+        if (!result.applied) return false;
+        bool listed = false;
+        std::vector<std::string> renamed;
+        for (std::string& bike : bikes.bikes) {
+            if (bike == from) {
+                listed = true;
+                if (to.empty()) continue;
+                bike = to;
+            }
+            AddOnce(renamed, bike);
+        }
+        std::vector<ServicePart> kept;
+        for (ServicePart& part : bikes.parts) {
+            if (part.bike == from) {
+                listed = true;
+                if (to.empty()) continue;
+                part.bike = to;
+            }
+            kept.push_back(std::move(part));
+        }
+        if (!listed && result.rides == 0) return false;
+        if (!to.empty()) AddOnce(renamed, to);
+        bikes = {std::move(renamed), std::move(kept)};
         return true;
-    });
-    change.bytes = std::make_shared<const std::string>(std::move(bytes));
+    };
+    BikeChange change = ChangeBikes(path, timeout, nullptr, rename);
+    change.bike = from;
     return change;
 }
 
-BikeRideChange RemoveBikeFromDiary(const std::string& path, std::string_view bike,
-                                   std::optional<std::size_t> expectedRides,
-                                   std::chrono::milliseconds timeout) {
+BikeChange RemoveBikeFromDiary(const std::string& path, std::string_view bike,
+                               std::optional<std::size_t> expectedRides,
+                               std::chrono::milliseconds timeout) {
     return RenameBikeInDiary(path, bike, {}, expectedRides, timeout);
 }
 

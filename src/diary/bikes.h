@@ -1,6 +1,6 @@
 #pragma once
-// Bikes: their list and their service parts in the settings file, what each bike and each part
-// has done according to a diary, and renaming or removing a bike in every ride of a diary.
+// Bikes: their list and their service parts in the diary file, what each bike and each part has
+// done according to the diary's rides, and renaming or removing a bike in all of them at once.
 
 #include <array>
 #include <chrono>
@@ -20,21 +20,29 @@ namespace diary {
 class RecordTable;
 
 // ---------------------------------------------------------------------------------------------
-// The settings file. Older versions ignore both sections, and every write keeps the rest of
-// the file byte for byte.
+// The diary file. Bikes and their parts travel with the diary, in two sections of their own
+// beside the rides ("Data") and the goals ("Cile"):
 //
-//   [kola]             the bikes, keys 1..n as the place lists are kept
+//   [Kola]             the bikes, keys 1..n as the place lists are kept
 //   1=Favorit
-//   [servis]           the parts, keys 1..n: bike§part§fitted (YYYY-MM-DD)§interval in km§
+//   [Servis]           the parts, keys 1..n: bike§part§fitted (YYYY-MM-DD)§interval in km§
 //   1=Favorit§řetěz§2024-03-01§3000§
 //
 // A part names its bike rather than its position in the list, so reordering or removing
 // bikes never hands a part to another bike. The fitted date is ISO, not the user's format, so
 // the file reads the same under any regional settings; the interval is a plain number with a
-// decimal point. Text after a part's fourth separator is ignored.
+// decimal point. Text after a part's fourth separator is ignored. Older versions read only the
+// rides' section and keep these when they write.
+//
+// Once a diary has bikes or parts, their section stays, empty, when the last one goes: the
+// diary is never given the settings file's bikes again (see MoveBikesIntoDiary).
+//
+// Before, the same sections lived in the settings file ("kola" and "servis": section names
+// match without regard to case, so one reader serves both files). The settings keep them for
+// older versions; this version only reads them, to move them into a diary once.
 
-inline constexpr std::string_view kBikeSection = "kola";
-inline constexpr std::string_view kServiceSection = "servis";
+inline constexpr std::string_view kBikeSection = "Kola";
+inline constexpr std::string_view kServiceSection = "Servis";
 
 // A part that is due for service after a distance: a chain, tyres, brake pads.
 struct ServicePart {
@@ -45,95 +53,115 @@ struct ServicePart {
     bool operator==(const ServicePart&) const = default;
 };
 
-// Throws InvalidValueError (Czech) for a part the settings could not hold: a bike name that
+// Throws InvalidValueError (Czech) for a part the file could not hold: a bike name that
 // CheckBikeName refuses, an empty name or one holding "§", CR, LF or NUL, a date that does not
 // exist, an interval that is negative or not a finite number.
 void CheckServicePart(const ServicePart& part);
 
-// The bikes of section "kola" in key order up to the first missing key. Names no ride could
-// carry (empty, holding "§") and repeats of an earlier name are left out, so what is read can
-// always be written back.
-std::vector<std::string> ReadBikeList(const std::string& settingsPath);
-// The parts of section "servis"; an entry that does not read as a part is left out.
-std::vector<ServicePart> ReadServiceParts(const std::string& settingsPath);
-// Both from one read of the file.
 struct BikeSettings {
+    // Section "Kola" in key order up to the first missing key. Names no ride could carry
+    // (empty, holding "§") and repeats of an earlier name are left out, so what is read can
+    // always be written back.
     std::vector<std::string> bikes;
+    // Section "Servis"; an entry that does not read as a part is left out.
     std::vector<ServicePart> parts;
     bool operator==(const BikeSettings&) const = default;
 };
-BikeSettings ReadBikeSettings(const std::string& settingsPath);
 
-// Every write below is one transaction under the settings file's lock (file_lock.h), as every
-// settings write is: BusyError when another instance holds it too long, WriteError when the
-// file cannot be saved; in each case the file is as it was.
+// The bikes and parts of a diary's (or an older settings file's) bytes.
+BikeSettings BikesOf(std::string_view bytes);
+// The same of the file at `path`; a missing file has none. Throws ReadError.
+BikeSettings ReadBikeSettings(const std::string& path);
+// Whether the bytes hold either section, even an empty one.
+bool HasBikeSections(std::string_view bytes);
 
-// Each rewrites its section from the list (keys 1..n; an empty list leaves the section out) in
-// one atomic save; every other section stays. A bike list with a name CheckBikeName refuses
-// or a name twice, and a part CheckServicePart refuses, are refused before anything is written.
-void WriteBikeList(const std::string& settingsPath, const std::vector<std::string>& bikes);
-void WriteServiceParts(const std::string& settingsPath, const std::vector<ServicePart>& parts);
-// Both in one save.
-void WriteBikeSettings(const std::string& settingsPath, const std::vector<std::string>& bikes,
-                       const std::vector<ServicePart>& parts);
+// The bytes with both sections holding `bikes` (keys 1..n; an empty list leaves the header of
+// a section the file has, and adds none), every other line as it was. Later copies of a section
+// lose their key lines, which no reader reaches and which would otherwise come to light once the
+// first copy is gone. A file without bytes gets an empty rides' section first, so that it opens as
+// a diary. A list with a name CheckBikeName refuses or a name twice, and a part CheckServicePart
+// refuses, throw InvalidValueError.
+std::string WithBikes(std::string bytes, const BikeSettings& bikes);
 
-// The changes the windows make, each on the file as it is when the lock is held, so that bikes
-// and parts another program saved meanwhile stay. Each returns whether it wrote anything.
+// The merge of a diary with its copy from another computer: `resultBytes` with its bike
+// sections holding the union of both files' bikes (its own order, then the other's new ones)
+// and parts (keyed by bike and part: one side only is kept; both and different, the one fitted
+// later, the result's on the same day). Every other byte of `resultBytes` stays; when the union
+// is what `resultBytes` holds already, they are returned as they are.
+std::string MergeBikeSections(std::string_view resultBytes, std::string_view otherBytes);
 
-// Adds `name` at the end of the list unless the list has it already. A name CheckBikeName
-// refuses is refused before anything is read.
-bool AddBike(const std::string& settingsPath, std::string_view name);
-// Bike `from` becomes `to` in the list and in its parts, in one save. When `to` is already in
-// the list the two become one entry at the place of the first; an empty `to` removes the bike
-// and its parts. Nothing is written when `from` is in neither.
-bool RenameBikeInSettings(const std::string& settingsPath, std::string_view from,
-                          std::string_view to);
-// Replaces the first part equal to `old` by `now` (the same place in the list), adds `now` at
-// the end when there is no `old`, removes `old` when there is no `now`. When `old` is no longer
-// in the file (another program changed or removed it) nothing is written. A `now` that
-// CheckServicePart refuses is refused before anything is read.
-bool ChangeServicePart(const std::string& settingsPath, const std::optional<ServicePart>& old,
-                       const std::optional<ServicePart>& now);
-
-// ---------------------------------------------------------------------------------------------
-// The rides of a diary.
-
-// What a change of a bike across a diary did.
-struct BikeRideChange {
-    // False when the diary's rides on the bike were not as many as the caller expected: another
-    // program changed them since the list was read, and nothing was written.
+// What a change of the bikes of a diary did. Every change below is one transaction under the
+// diary's lock, on the file as it is when the lock is held (bikes, parts and rides another
+// program saved meanwhile stay), in one atomic save; BusyError, ReadError and WriteError as for
+// every change of a diary, the file as it was. A name or part that is refused throws
+// InvalidValueError before anything is read.
+struct BikeChange {
+    // False when the file was not as the caller expected (the rides on a bike were not as many,
+    // a part was changed or removed meanwhile): nothing was written.
     bool applied = true;
-    std::string bike;       // the bike that was to change
+    std::string bike;       // the bike whose rides were to change
     std::size_t rides = 0;  // the rides on it in the file: the ones changed when applied
+    // The file held exactly the caller's `known` bytes when the lock was taken: the rides are
+    // as the caller's list shows them.
+    bool followsKnown = false;
     // The diary's bytes after the call (empty for a missing file), shared with Rows().
     std::shared_ptr<const std::string> bytes;
 
     // The diary's rows after the call, without reading the file again.
     std::vector<RecordRow> Rows() const;
-    // Why nothing was changed, in Czech for the user; empty when the change was applied.
+    // Why the rides were not changed, in Czech for the user; empty when the change was applied.
     std::string Message() const;
 };
 
-// Every ride of the diary at `path` on bike `from` is on bike `to` afterwards, in one atomic
-// save under the diary's lock (the same transaction as every change of a ride); an empty `to`
-// leaves those rides without a bike. With `expectedRides` the change is made only when the file
-// has exactly that many rides on `from` (what the user was asked about). Only the bike fields
-// of those lines change: every other byte of the file stays, rides after a gap in the numbering
-// (which no list shows) included. With no ride to change, or no file, nothing is written. A
-// `to` that CheckBikeName refuses is refused before anything is read; BusyError, ReadError and
-// WriteError as for every change of a diary, the file as it was.
-[[nodiscard]] BikeRideChange RenameBikeInDiary(
-    const std::string& path, std::string_view from, std::string_view to,
-    std::optional<std::size_t> expectedRides = std::nullopt,
-    std::chrono::milliseconds timeout = kLockTimeout);
+// Adds each of `names` the list does not hold yet at its end; nothing is written when it holds
+// them all.
+[[nodiscard]] BikeChange AddBikes(const std::string& path, const std::vector<std::string>& names,
+                                  std::chrono::milliseconds timeout = kLockTimeout,
+                                  const std::shared_ptr<const std::string>& known = nullptr);
+
+// Bike `from` becomes `to` in every ride, in the list and in its parts, in one save. When `to`
+// is in the list already the two become one entry at the place of the first; `to` joins the
+// list when it is not in it. An empty `to` removes the bike and its parts and leaves its rides
+// without a bike. With `expectedRides` the change is made only when the file has exactly that
+// many rides on `from` (what the user was asked about). Only the bike fields of those lines
+// change in the rides' section: every other byte of it stays, rides after a gap in the
+// numbering (which no list shows) included. Nothing is written when there is nothing to change,
+// nor for a missing file.
+[[nodiscard]] BikeChange RenameBikeInDiary(const std::string& path, std::string_view from,
+                                           std::string_view to,
+                                           std::optional<std::size_t> expectedRides = std::nullopt,
+                                           std::chrono::milliseconds timeout = kLockTimeout);
 // RenameBikeInDiary(path, bike, ""): the rides stay, without a bike.
-[[nodiscard]] BikeRideChange RemoveBikeFromDiary(
+[[nodiscard]] BikeChange RemoveBikeFromDiary(
     const std::string& path, std::string_view bike,
     std::optional<std::size_t> expectedRides = std::nullopt,
     std::chrono::milliseconds timeout = kLockTimeout);
 
-// The same change on a diary file's bytes; `changed` receives the number of rides changed.
-// What RenameBikeInDiary saves, for a caller that reads and saves the file itself.
+// Replaces the first part equal to `old` by `now` (the same place in the list), adds `now` at
+// the end when there is no `old`, removes `old` when there is no `now`; the bike of `now` joins
+// the list when it is not in it. When `old` is no longer in the file nothing is written and the
+// change is not applied.
+[[nodiscard]] BikeChange ChangeServicePart(
+    const std::string& path, const std::optional<ServicePart>& old,
+    const std::optional<ServicePart>& now, std::chrono::milliseconds timeout = kLockTimeout,
+    const std::shared_ptr<const std::string>& known = nullptr);
+
+// Both sections of the diary at `path` replaced by `bikes`, in one save under its lock.
+void WriteBikes(const std::string& path, const BikeSettings& bikes);
+
+// Whether a diary of `diaryBytes` is to take the bikes and parts an older version kept in the
+// settings file: it has no bike sections of its own, the settings have bikes or parts, and one
+// of its rides is on a bike they name. A diary that had bikes keeps its section "Kola" (empty
+// once the last bike went), so it takes them once at most; a diary of other bikes, or a new
+// one, is left alone.
+bool TakesSettingsBikes(std::string_view diaryBytes, const BikeSettings& settings);
+// Copies `settings` into the diary at `path` when TakesSettingsBikes holds for the file as it
+// is under the lock; returns whether it did.
+bool MoveBikesIntoDiary(const std::string& path, const BikeSettings& settings,
+                        std::chrono::milliseconds timeout = kLockTimeout);
+
+// The same change of the rides on the bytes of a diary; `changed` receives the number of rides
+// changed. The bike sections are left as they are.
 std::string RenameBikeInDiaryBytes(std::string_view bytes, std::string_view from,
                                    std::string_view to, std::size_t& changed);
 

@@ -68,7 +68,7 @@ void ArchiveImportTest::secondImportAddsNothing() {
         QCOMPARE(guitest::ColumnTexts(1),
                  (QStringList{"18.5.2024", "1.7.2025", "2.7.2025", "4.7.2025", "5.7.2025"}));
     }
-    QCOMPARE(diary::ReadBikeList(session.SettingsFile()),
+    QCOMPARE(diary::ReadBikeSettings(session.FsPath("vamo2001.vam")).bikes,
              (std::vector<std::string>{"Favorit", "Author", "Zwift"}));
 }
 

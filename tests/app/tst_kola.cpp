@@ -1,6 +1,8 @@
-// Bikes through the real windows: from the entry dialog's Kolo to the bytes of the diary and the
-// settings file, the Kola window's figures, rename and removal, the status bar note and the
-// search condition.
+// Bikes through the real windows: from the entry dialog's Kolo to the bytes of the diary, the
+// settings file's bikes moved into the diary at start, the Kola window's figures, rename and
+// removal, the status bar note and the search condition.
+
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QCheckBox>
@@ -46,6 +48,17 @@ std::string Settings(const char* kola, const char* servis = "") {
     if (*servis) bytes += Cp("[servis]\r\n") + Cp(servis);
     return bytes;
 }
+
+// The bike sections of a diary.
+std::string Sections(const char* kola, const char* servis = "") {
+    std::string bytes;
+    if (*kola) bytes += Cp("[Kola]\r\n") + Cp(kola);
+    if (*servis) bytes += Cp("[Servis]\r\n") + Cp(servis);
+    return bytes;
+}
+
+// The diary's bytes before its bike sections.
+std::string RidesOf(const std::string& bytes) { return bytes.substr(0, bytes.find("[Kola]")); }
 
 QStringList Texts(QTreeWidget* grid) {
     QStringList rows;
@@ -110,25 +123,25 @@ private slots:
 
 void KolaTest::entryDialogToFile_data() {
     QTest::addColumn<std::string>("diary");
-    QTest::addColumn<std::string>("settings");
+    QTest::addColumn<std::string>("settings");       // the diary's bike sections
     QTest::addColumn<bool>("edit");                  // edit ride 1 instead of a new ride
     QTest::addColumn<QString>("starts");             // Kolo as the dialog opens
     QTest::addColumn<int>("pick");                   // an item of Kolo picked, or -1
     QTest::addColumn<QString>("typed");              // typed over Kolo (null: left as it starts)
     QTest::addColumn<QString>("message");            // an error that keeps the dialog open
-    QTest::addColumn<std::string>("after");          // the diary file afterwards
-    QTest::addColumn<std::string>("settingsAfter");  // the settings file ("": none)
+    QTest::addColumn<std::string>("after");          // the diary's rides afterwards
+    QTest::addColumn<std::string>("settingsAfter");  // its bike sections afterwards
 
     const std::string one = DiaryBytes({{"1", kNoBike}});
     const std::string two = DiaryBytes({{"1", kAuthor}, {"2", kFav}});
-    const std::string both = Settings("1=Author\r\n2=Fav\r\n");
+    const std::string both = Sections("1=Author\r\n2=Fav\r\n");
     // A ride without a bike is written exactly as before: eleven fields, eleven separators.
     QTest::newRow("no bike, bytes as ever")
         << one << std::string() << false << QString() << -1 << QString() << QString()
         << one + Cp("2=1.5.2001§§§§§§§§§§§\r\n") << std::string();
     QTest::newRow("typed name: one more field, and the bike list")
         << std::string() << std::string() << false << QString() << -1 << Q("Horské") << QString()
-        << Cp("[data]\r\n1=1.5.2001§§§§§§§§§§§Horské§\r\n") << Cp("[kola]\r\n1=Horské\r\n");
+        << Cp("[data]\r\n1=1.5.2001§§§§§§§§§§§Horské§\r\n") << Cp("[Kola]\r\n1=Horské\r\n");
     QTest::newRow("starts with the last ride's bike")
         << two << both << false << "Fav" << -1 << QString() << QString()
         << two + Cp("3=1.5.2001§§§§§§§§§§§Fav§\r\n") << both;
@@ -137,7 +150,7 @@ void KolaTest::entryDialogToFile_data() {
         << two + Cp("3=1.5.2001§§§§§§§§§§§Author§\r\n") << both;
     QTest::newRow("blanks around the name are no part of it")
         << std::string() << std::string() << false << QString() << -1 << "  Fav " << QString()
-        << Cp("[data]\r\n1=1.5.2001§§§§§§§§§§§Fav§\r\n") << std::string("[kola]\r\n1=Fav\r\n");
+        << Cp("[data]\r\n1=1.5.2001§§§§§§§§§§§Fav§\r\n") << std::string("[Kola]\r\n1=Fav\r\n");
     QTest::newRow("separator refused")
         << one << std::string() << false << QString() << -1 << Q("A§B") << Q("Znak § nelze použít.")
         << one << std::string();
@@ -160,8 +173,8 @@ void KolaTest::entryDialogToFile() {
     QFETCH(std::string, after);
     QFETCH(std::string, settingsAfter);
     guitest::Session session;
-    if (!diary.empty()) testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), diary);
-    if (!settings.empty()) testsupport::WriteFileBytes(session.SettingsFile(), settings);
+    const std::string path = session.FsPath("vamo2001.vam");
+    if (!diary.empty()) testsupport::WriteFileBytes(path, diary + settings);
     session.Start();
     TMainForm* main = session.Main();
     main->show();
@@ -171,7 +184,7 @@ void KolaTest::entryDialogToFile() {
         QCOMPARE(kolo->currentText(), starts);
         QStringList items;
         for (int i = 0; i < kolo->count(); ++i) items << kolo->itemText(i);
-        QCOMPARE(items, Bikes(diary::ReadBikeList(session.SettingsFile())));
+        QCOMPARE(items, Bikes(diary::ReadBikeSettings(path).bikes));
         if (!edit) guitest::TypeText(guitest::Get<QLineEdit>(modal, "Dat"), "1.5.2001");
         if (pick >= 0) kolo->setCurrentIndex(pick);
         if (!typed.isNull()) {
@@ -189,8 +202,8 @@ void KolaTest::entryDialogToFile() {
     guitest::Get<QAction>(main, edit ? "Editovat1" : "Novy1")->trigger();
     QVERIFY(entry->done);
     QVERIFY(!entry->leftOpen);
-    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), after);
-    QCOMPARE(session.SettingsBytes(), settingsAfter);
+    QCOMPARE(testsupport::ReadFileBytes(path), after + settingsAfter);
+    QCOMPARE(session.SettingsBytes(), std::string());
 }
 
 void KolaTest::figuresAndParts() {
@@ -221,26 +234,40 @@ void KolaTest::figuresAndParts() {
     QVERIFY(!parts->topLevelItem(1)->font(0).bold());
 }
 
+// The parts an older version kept in the settings file move into the diary at the first start
+// (the settings keep them), and the note is the diary's; a diary that cannot be written shows
+// the settings' parts without a word.
 void KolaTest::statusBarNote_data() {
     QTest::addColumn<QString>("servis");
+    QTest::addColumn<bool>("readOnly");
     QTest::addColumn<QString>("note");
-    QTest::newRow("no parts") << QString() << QString();
-    QTest::newRow("none due") << "1=Fav§řetěz§2024-03-01§3000§\r\n" << QString();
-    QTest::newRow("one due, once")
-        << "1=Fav§řetěz§2024-03-01§20§\r\n2=Fav§pláště§2024-03-01§5000§\r\n"
-        << Q("Čas na servis: Fav – řetěz (20 km z 20 km)");
+    QTest::newRow("no parts") << QString() << false << QString();
+    QTest::newRow("none due") << "1=Fav§řetěz§2024-03-01§3000§\r\n" << false << QString();
+    const QString due = "1=Fav§řetěz§2024-03-01§20§\r\n2=Fav§pláště§2024-03-01§5000§\r\n";
+    const QString note = Q("Čas na servis: Fav – řetěz (20 km z 20 km)");
+    QTest::newRow("one due, once") << due << false << note;
+    QTest::newRow("read-only diary") << due << true << note;
 }
 
 void KolaTest::statusBarNote() {
     QFETCH(QString, servis);
+    QFETCH(bool, readOnly);
     QFETCH(QString, note);
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), DiaryBytes({{"1", kFav}}));
-    testsupport::WriteFileBytes(session.SettingsFile(),
-                                Settings("1=Fav\r\n", servis.toUtf8().constData()));
+    const std::string path = session.FsPath("vamo2001.vam");
+    const std::string rides = DiaryBytes({{"1", kFav}});
+    const std::string settings = Settings("1=Fav\r\n", servis.toUtf8().constData());
+    testsupport::WriteFileBytes(path, rides);
+    testsupport::WriteFileBytes(session.SettingsFile(), settings);
+    if (readOnly) ::chmod(path.c_str(), 0444);
+    SetNextMessageAnswer(kResultOk);  // for a box that must not come
     session.Start();
     TMainForm* main = session.Main();
     main->show();
+    QVERIFY(HasPendingMessageAnswer());
+    QCOMPARE(testsupport::ReadFileBytes(path),
+             readOnly ? rides : rides + Sections("1=Fav\r\n", servis.toUtf8().constData()));
+    QCOMPARE(session.SettingsBytes(), settings);
     const auto shown = [main] {
         const auto* label = main->findChild<QLabel*>(QStringLiteral("PoznamkaServis"));
         return label != nullptr && label->isVisible() ? label->text() : QString();
@@ -300,10 +327,14 @@ void KolaTest::rename() {
     guitest::Click(guitest::Get<QPushButton>(kola, "PrejmenovatKolo"));
     QVERIFY(named->done);
     QVERIFY(!HasPendingMessageAnswer());
-    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), after);
-    const diary::BikeSettings settings = diary::ReadBikeSettings(session.SettingsFile());
+    // The settings' bikes moved into the diary at start; the change is the diary's alone.
+    const std::string path = session.FsPath("vamo2001.vam");
+    QCOMPARE(RidesOf(testsupport::ReadFileBytes(path)), after);
+    const diary::BikeSettings settings = diary::ReadBikeSettings(path);
     QCOMPARE(Bikes(settings.bikes), bikes);
     QCOMPARE(FromCp(settings.parts.at(0).bike), partBike);
+    QCOMPARE(diary::ReadBikeSettings(session.SettingsFile()).bikes,
+             (std::vector<std::string>{"Fav", "Author"}));
     // The list shows the file as saved, and the window the list.
     QCOMPARE(guitest::ColumnTexts(diary::kColumnCount - 1),
              (QStringList{partBike, QString(), partBike}));
@@ -346,8 +377,9 @@ void KolaTest::remove() {
         QCOMPARE(LastAnsweredMessage().text,
                  Q("Na kole „Fav“ je zapsáno jízd: 1. Smazat kolo a nechat tyto jízdy bez kola?"));
     }
-    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), after);
-    const diary::BikeSettings settings = diary::ReadBikeSettings(session.SettingsFile());
+    const std::string path = session.FsPath("vamo2001.vam");
+    QCOMPARE(RidesOf(testsupport::ReadFileBytes(path)), after);
+    const diary::BikeSettings settings = diary::ReadBikeSettings(path);
     QCOMPARE(Bikes(settings.bikes), bikes);
     // The bike's parts go with it.
     QCOMPARE(settings.parts.size(), std::size_t(bikes.contains("Fav") ? 1 : 0));

@@ -12,6 +12,7 @@
 
 #include "TempDir.h"
 #include "TestText.h"
+#include "diary/diary_file.h"
 #include "diary/errors.h"
 #include "diary/record_table.h"
 
@@ -37,9 +38,10 @@ const std::string kChain = std::string("\xF8") + "et\xEC" + "z";
 const std::string kOther = "; moje\r\n[soubor]\r\nfile=/d/jaro.vam\r\n[odkud]\r\n1=Doma\r\n";
 
 // ---------------------------------------------------------------------------------------------
-// Settings
+// The bike sections
 
-TEST(ReadBikeList, KeepsWhatARideCouldCarryOnce) {
+// An older settings file's "kola" reads as a diary's "Kola".
+TEST(BikesOf, KeepsWhatARideCouldCarryOnce) {
     const struct {
         const char* name;
         std::string bytes;
@@ -49,56 +51,54 @@ TEST(ReadBikeList, KeepsWhatARideCouldCarryOnce) {
          "[kola]\r\n1=Favorit\r\n2=Author\r\n4=Horsk\xE9\r\n",
          {"Favorit", "Author"}},
         {"EmptySeparatorAndRepeatLeftOut",
-         "[kola]\r\n1=\r\n2=" + L("a§b") + "\r\n3=A\r\n4=A\r\n5=a\r\n",
+         "[Kola]\r\n1=\r\n2=" + L("a§b") + "\r\n3=A\r\n4=A\r\n5=a\r\n",
          {"A", "a"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TempDir dir;
-        const std::string ini = dir.File("vamo2001.ini");
-        WriteFileBytes(ini, c.bytes);
-        EXPECT_EQ(diary::ReadBikeList(ini), c.expected);
+        EXPECT_EQ(diary::BikesOf(c.bytes).bikes, c.expected);
     }
-    EXPECT_TRUE(diary::ReadBikeList(TempDir().File("none.ini")).empty());
+    EXPECT_EQ(diary::ReadBikeSettings(TempDir().File("none.vam")), diary::BikeSettings());
 }
 
-TEST(BikeSettings, WritesItsSectionsAndKeepsEveryOtherByte) {
+// The sections keep their place among the diary's others; the rides and goals stay byte for
+// byte.
+TEST(WithBikes, WritesItsSectionsAndKeepsEveryOtherByte) {
     const Parts two = {{"Favorit", "pl\xE1\x9At\xEC", {999, 12, 31}, 2500.5},
                        {"Author", "brzdy", {2024, 10, 5}, 0}};
+    const std::string rides =
+        "; moje\r\n[Data]\r\n1=" + L("1.3.2024§Doma§§§§§§§§§§Favorit§") + "\r\n";
+    const std::string goals = "[Cile]\r\n1=" + L("2026§5000§§§§") + "\r\n";
+    const std::string twoLines = "[Kola]\r\n1=Favorit\r\n2=Author\r\n[Servis]\r\n1=" +
+                                 L("Favorit§pl\xE1\x9At\xEC§0999-12-31§2500.5§") +
+                                 "\r\n2=" + L("Author§brzdy§2024-10-05§0§") + "\r\n";
     const struct {
         const char* name;
         std::string before;
-        std::function<void(const std::string&)> write;
+        diary::BikeSettings bikes;
         std::string after;
     } cases[] = {
-        {"ListReplacedAtTheEnd", "[kola]\r\n1=Star\xE9\r\n2=Jin\xE9\r\n" + kOther,
-         [](const std::string& p) { diary::WriteBikeList(p, {"Favorit"}); },
-         kOther + "[kola]\r\n1=Favorit\r\n"},
-        {"EveryCopyOfTheSectionGoes", kOther + "[kola]\r\n1=A\r\n[x]\r\n[KOLA]\r\n1=B\r\n",
-         [](const std::string& p) { diary::WriteBikeList(p, {}); }, kOther + "[x]\r\n"},
-        {"BothInOneSave", kOther + "[servis]\r\n1=" + L("x§y§2020-01-01§1§") + "\r\n",
-         [&](const std::string& p) {
-             diary::WriteBikeSettings(p, {"Favorit", "Author"}, two);
-         },
-         kOther + "[kola]\r\n1=Favorit\r\n2=Author\r\n[servis]\r\n1=" +
-             L("Favorit§pl\xE1\x9At\xEC§0999-12-31§2500.5§") +
-             "\r\n2=" + L("Author§brzdy§2024-10-05§0§") + "\r\n"},
+        {"AddedAtTheEnd", rides + goals, {{"Favorit", "Author"}, two}, rides + goals + twoLines},
+        {"ReplacedInPlace",
+         rides + "[Kola]\r\n1=Star\xE9\r\n; moje\r\n[Servis]\r\n1=" + L("x§y§2020-01-01§1§") +
+             "\r\n" + goals,
+         {{"Favorit"}, {}},
+         rides + "[Kola]\r\n1=Favorit\r\n; moje\r\n[Servis]\r\n" + goals},
+        {"LaterCopiesLoseTheirKeys",
+         rides + "[Kola]\r\n1=A\r\n[x]\r\n[KOLA]\r\n1=B\r\n" + goals,
+         {{}, {}},
+         rides + "[Kola]\r\n[x]\r\n" + goals},
+        {"EmptyFileBecomesADiary", "", {{"Favorit", "Author"}, two}, "[Data]\r\n" + twoLines},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TempDir dir;
-        const std::string ini = dir.File("vamo2001.ini");
-        WriteFileBytes(ini, c.before);
-        c.write(ini);
-        EXPECT_EQ(ReadFileBytes(ini), c.after);
+        const std::string after = diary::WithBikes(c.before, c.bikes);
+        EXPECT_EQ(after, c.after);
+        EXPECT_EQ(diary::BikesOf(after), c.bikes);
     }
-    TempDir dir;
-    const std::string ini = dir.File("vamo2001.ini");
-    diary::WriteServiceParts(ini, two);
-    EXPECT_EQ(diary::ReadServiceParts(ini), two);
 }
 
-TEST(BikeSettings, RefusesWhatWouldNotReadBackBeforeWriting) {
+TEST(WriteBikes, RefusesWhatWouldNotReadBackBeforeWriting) {
     const Date day{2024, 3, 1};
     const struct {
         const char* name;
@@ -128,59 +128,95 @@ TEST(BikeSettings, RefusesWhatWouldNotReadBackBeforeWriting) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        const std::string ini = dir.File("vamo2001.ini");
-        WriteFileBytes(ini, kOther);
+        const std::string path = dir.File("jaro.vam");
+        WriteFileBytes(path, kOther);
         try {
-            diary::WriteBikeSettings(ini, c.bikes, c.parts);
+            diary::WriteBikes(path, {c.bikes, c.parts});
             ADD_FAILURE() << "accepted";
         } catch (const diary::InvalidValueError& e) {
             EXPECT_STREQ(e.what(), c.message);
         }
-        EXPECT_EQ(ReadFileBytes(ini), kOther);
+        EXPECT_EQ(ReadFileBytes(path), kOther);
     }
 }
 
-TEST(ReadServiceParts, LeavesOutWhatDoesNotRead) {
-    TempDir dir;
-    const std::string ini = dir.File("vamo2001.ini");
-    WriteFileBytes(
-        ini,
+TEST(BikesOf, LeavesOutPartsThatDoNotRead) {
+    const std::string bytes =
         "[servis]\r\n1=" + L("A§chain§2024-3-1§3e3§later§fields§") +
-            "\r\n2=" + L("A§chain§1.3.2024§3000§") + "\r\n3=" + L("A§chain§2024-03-01§3 000§") +
-            "\r\n4=" + L("A§chain§2024-03-01§-5§") + "\r\n5=" + L("A§§2024-03-01§5§") +
-            "\r\n6=" + L("A§chain§2024-03-01§5") + "\r\n7=" + L("B§tyre§2024-02-29§0§") + "\r\n");
-    EXPECT_EQ(diary::ReadServiceParts(ini),
+        "\r\n2=" + L("A§chain§1.3.2024§3000§") + "\r\n3=" + L("A§chain§2024-03-01§3 000§") +
+        "\r\n4=" + L("A§chain§2024-03-01§-5§") + "\r\n5=" + L("A§§2024-03-01§5§") +
+        "\r\n6=" + L("A§chain§2024-03-01§5") + "\r\n7=" + L("B§tyre§2024-02-29§0§") + "\r\n";
+    EXPECT_EQ(diary::BikesOf(bytes).parts,
               (Parts{{"A", "chain", {2024, 3, 1}, 3000}, {"B", "tyre", {2024, 2, 29}, 0}}));
 }
 
-TEST(RenameBikeInSettings, RenamesMergesOrRemovesInListAndParts) {
-    const std::string before =
-        kOther + "[kola]\r\n1=A\r\n2=B\r\n3=C\r\n[servis]\r\n1=" + L("A§x§2024-01-01§1§") +
-        "\r\n2=" + L("B§y§2024-01-01§2§") + "\r\n";
+// The union of a diary and its copy from another computer: bikes by name, parts by bike and
+// name, the one fitted later where both have one.
+TEST(MergeBikeSections, UnionByNameAndTheLaterFitting) {
+    const std::string rides = "[Data]\r\n1=" + L("1.3.2024§Doma§§§§§§§§§§A§") + "\r\n";
+    const ServicePart chainA{"A", kChain, {2024, 3, 1}, 3000};
+    const ServicePart chainALater{"A", kChain, {2024, 6, 1}, 2500};
+    const ServicePart chainAOtherInterval{"A", kChain, {2024, 3, 1}, 1000};
+    const ServicePart tyreA{"A", "tyre", {2024, 2, 1}, 5000};
+    const ServicePart chainB{"B", kChain, {2024, 1, 1}, 3000};
     const struct {
-        const char* from;
-        const char* to;
-        List bikes;
-        std::vector<std::string> partBikes;
+        const char* name;
+        diary::BikeSettings result;
+        diary::BikeSettings other;
+        diary::BikeSettings merged;  // no bikes nor parts: the result's bytes as they were
     } cases[] = {
-        {"A", "D", {"D", "B", "C"}, {"D", "B"}}, {"C", "A", {"A", "B"}, {"A", "B"}},
-        {"A", "C", {"C", "B"}, {"C", "B"}},      {"B", "", {"A", "C"}, {"A"}},
-        {"Z", "Y", {"A", "B", "C"}, {"A", "B"}},
+        {"OtherHasNone", {{"A"}, {chainA}}, {}, {}},
+        {"ResultsOrderThenTheOthersNewOnes",
+         {{"B", "A"}, {tyreA}},
+         {{"C", "A", "D"}, {chainB, tyreA}},
+         {{"B", "A", "C", "D"}, {tyreA, chainB}}},
+        {"TheLaterFittingWins",
+         {{"A"}, {chainA, tyreA}},
+         {{"A"}, {chainALater}},
+         {{"A"}, {chainALater, tyreA}}},
+        {"TheResultsOwnLaterFittingStays", {{"A"}, {chainALater}}, {{"A"}, {chainA}}, {}},
+        {"SameDayTheResults", {{"A"}, {chainA}}, {{"A"}, {chainAOtherInterval}}, {}},
+        {"ResultWithoutSections", {}, {{"A"}, {chainA}}, {{"A"}, {chainA}}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.from) + " -> " + c.to);
+        SCOPED_TRACE(c.name);
+        const bool own = !c.result.bikes.empty() || !c.result.parts.empty();
+        const std::string result = own ? diary::WithBikes(rides, c.result) : rides;
+        const std::string other = diary::WithBikes(rides, c.other);
+        const std::string merged = diary::MergeBikeSections(result, other);
+        const bool unchanged = c.merged.bikes.empty() && c.merged.parts.empty();
+        EXPECT_EQ(merged, unchanged ? result : diary::WithBikes(result, c.merged));
+    }
+}
+
+// The diary is to take the bikes an older version kept in the settings once: when it has none
+// of its own and its rides are on them.
+TEST(MoveBikesIntoDiary, OnceIntoADiaryThatRidesThem) {
+    const diary::BikeSettings settings{{"A", "B"}, {{"C", kChain, {2024, 3, 1}, 3000}}};
+    const std::string rideOn = "[Data]\r\n1=" + L("1.3.2024§Doma§§§§§§§§§§");
+    const struct {
+        const char* name;
+        std::string before;
+        diary::BikeSettings settings;
+        bool moved;
+    } cases[] = {
+        {"RidesOnAListedBike", rideOn + L("B§") + "\r\n", settings, true},
+        {"RidesOnABikeOfAPart", rideOn + L("C§") + "\r\n", settings, true},
+        {"RidesOnOtherBikes", rideOn + L("X§") + "\r\n", settings, false},
+        {"NoRides", "[Data]\r\n", settings, false},
+        {"NothingInTheSettings", rideOn + L("B§") + "\r\n", {}, false},
+        {"HasBikesOfItsOwn", rideOn + L("B§") + "\r\n[Kola]\r\n1=X\r\n", settings, false},
+        // An emptied list keeps its header (WithBikes): the bikes do not come back.
+        {"HadBikesOnce", rideOn + L("B§") + "\r\n[Kola]\r\n", settings, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         TempDir dir;
-        const std::string ini = dir.File("vamo2001.ini");
-        WriteFileBytes(ini, before);
-        diary::RenameBikeInSettings(ini, c.from, c.to);
-        EXPECT_EQ(diary::ReadBikeList(ini), c.bikes);
-        std::vector<std::string> partBikes;
-        for (const ServicePart& p : diary::ReadServiceParts(ini)) partBikes.push_back(p.bike);
-        EXPECT_EQ(partBikes, c.partBikes);
-        EXPECT_EQ(ReadFileBytes(ini).substr(0, kOther.size()), kOther);
-        if (std::string(c.from) == "Z") {
-            EXPECT_EQ(ReadFileBytes(ini), before);  // nothing to change: nothing written
-        }
+        const std::string path = dir.File("jaro.vam");
+        WriteFileBytes(path, c.before);
+        EXPECT_EQ(diary::MoveBikesIntoDiary(path, c.settings), c.moved);
+        EXPECT_EQ(ReadFileBytes(path), c.moved ? diary::WithBikes(c.before, c.settings) : c.before);
+        EXPECT_FALSE(diary::MoveBikesIntoDiary(path, c.settings));  // once
     }
 }
 
@@ -246,12 +282,13 @@ TEST(RenameBikeInDiary, OneSaveOfTheWholeDiaryOrNone) {
     WriteFileBytes(path, other + "1=" + Ride("1.3.2024", L("Fav§")) +
                              "\r\n2=" + Ride("2.3.2024", "") +
                              "\r\n3=" + Ride("3.3.2024", L("Fav§")) + "\r\n");
-    const diary::BikeRideChange change = diary::RenameBikeInDiary(path, "Fav", "Author");
+    const diary::BikeChange change = diary::RenameBikeInDiary(path, "Fav", "Author");
     EXPECT_TRUE(change.applied);
     EXPECT_EQ(change.rides, 2u);
-    const std::string renamed = other + "1=" + Ride("1.3.2024", L("Author§")) +
-                                "\r\n2=" + Ride("2.3.2024", "") +
-                                "\r\n3=" + Ride("3.3.2024", L("Author§")) + "\r\n";
+    // The new name joins the list in the same save.
+    const std::string renamed =
+        other + "1=" + Ride("1.3.2024", L("Author§")) + "\r\n2=" + Ride("2.3.2024", "") +
+        "\r\n3=" + Ride("3.3.2024", L("Author§")) + "\r\n[Kola]\r\n1=Author\r\n";
     EXPECT_EQ(ReadFileBytes(path), renamed);
     // The rows the list shows next come from the bytes saved, not from another read.
     ASSERT_EQ(change.Rows().size(), 3u);
@@ -271,6 +308,47 @@ TEST(RenameBikeInDiary, OneSaveOfTheWholeDiaryOrNone) {
     EXPECT_FALSE(testsupport::FileExists(dir.File("none.vam")));
 }
 
+// The rides, the list and the parts of a bike in one save; the rest of the file as it was.
+TEST(RenameBikeInDiary, RenamesMergesOrRemovesInListAndParts) {
+    const std::string rides = "[Data]\r\n1=" + Ride("1.3.2024", L("A§")) + "\r\n";
+    const std::string goals = "[Cile]\r\n1=" + L("2026§5000§§§A§") + "\r\n";
+    const std::string before = rides + "[Kola]\r\n1=A\r\n2=B\r\n3=C\r\n" + goals +
+                               "[Servis]\r\n1=" + L("A§x§2024-01-01§1§") +
+                               "\r\n2=" + L("B§y§2024-01-01§2§") + "\r\n";
+    const struct {
+        const char* from;
+        const char* to;
+        List bikes;
+        std::vector<std::string> partBikes;
+        const char* rideBike;
+    } cases[] = {
+        {"A", "D", {"D", "B", "C"}, {"D", "B"}, "D"},
+        {"C", "A", {"A", "B"}, {"A", "B"}, "A"},
+        {"A", "C", {"C", "B"}, {"C", "B"}, "C"},
+        {"B", "", {"A", "C"}, {"A"}, "A"},
+        {"A", "", {"B", "C"}, {"B"}, ""},
+        {"Z", "Y", {"A", "B", "C"}, {"A", "B"}, "A"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.from) + " -> " + c.to);
+        TempDir dir;
+        const std::string path = dir.File("jaro.vam");
+        WriteFileBytes(path, before);
+        (void)diary::RenameBikeInDiary(path, c.from, c.to);
+        const std::string after = ReadFileBytes(path);
+        const diary::BikeSettings bikes = diary::BikesOf(after);
+        EXPECT_EQ(bikes.bikes, c.bikes);
+        std::vector<std::string> partBikes;
+        for (const ServicePart& p : bikes.parts) partBikes.push_back(p.bike);
+        EXPECT_EQ(partBikes, c.partBikes);
+        EXPECT_EQ(diary::ReadDiaryRows(path).at(0).Get(Field::Bike), c.rideBike);
+        EXPECT_NE(after.find(goals), std::string::npos);  // goals name bikes too, and stay
+        if (std::string(c.from) == "Z") {
+            EXPECT_EQ(after, before);  // nothing to change: nothing written
+        }
+    }
+}
+
 // A removal the user agreed to for so many rides happens only while the file has exactly those:
 // a ride another program put on the bike meanwhile is not stripped of it unasked.
 TEST(RemoveBikeFromDiary, OnlyWhenTheFileHasTheRidesTheUserWasAskedAbout) {
@@ -285,7 +363,7 @@ TEST(RemoveBikeFromDiary, OnlyWhenTheFileHasTheRidesTheUserWasAskedAbout) {
         const std::string before = "[Data]\r\n1=" + Ride("1.3.2024", L("Fav§")) +
                                    "\r\n2=" + Ride("2.3.2024", L("Fav§")) + "\r\n";
         WriteFileBytes(path, before);
-        const diary::BikeRideChange change = diary::RemoveBikeFromDiary(path, "Fav", c.expected);
+        const diary::BikeChange change = diary::RemoveBikeFromDiary(path, "Fav", c.expected);
         EXPECT_EQ(change.applied, c.applied);
         EXPECT_EQ(change.rides, 2u);
         EXPECT_EQ(ReadFileBytes(path), c.applied ? "[Data]\r\n1=" + Ride("1.3.2024", "") +
@@ -297,33 +375,40 @@ TEST(RemoveBikeFromDiary, OnlyWhenTheFileHasTheRidesTheUserWasAskedAbout) {
 }
 
 // The window's changes work on the file as it is when they run, so a bike or part another
-// program added meanwhile stays; a change of a part that is gone writes nothing.
-TEST(BikeSettingsChanges, WorkOnTheFileAsItIsNow) {
+// program added meanwhile stays; a change of a part that is gone writes nothing. The rides and
+// every other section stay byte for byte.
+TEST(BikeChanges, WorkOnTheFileAsItIsNow) {
     const ServicePart chain{"A", kChain, {2024, 3, 1}, 3000};
     const ServicePart tyre{"A", "tyre", {2024, 2, 1}, 5000};
     const ServicePart newChain{"A", kChain, {2024, 6, 1}, 3000};
+    const ServicePart otherBikes{"D", "tyre", {2024, 6, 1}, 3000};
+    using Change = std::function<diary::BikeChange(const std::string&)>;
     const struct {
         const char* name;
-        std::function<bool(const std::string&)> change;
-        bool written;
+        Change change;
+        bool applied;
         List bikes;
         Parts parts;
     } cases[] = {
-        {"AddBike",
-         [](const std::string& p) { return diary::AddBike(p, "C"); },
+        {"AddBikes",
+         [](const std::string& p) {
+             return diary::AddBikes(p, {"C", "B", "D"});
+         },
          true,
-         {"A", "B", "C"},
+         {"A", "B", "C", "D"},
          {chain, tyre}},
-        {"AddBikeThatIsThere",
-         [](const std::string& p) { return diary::AddBike(p, "B"); },
-         false,
-         {"A", "B"},
-         {chain, tyre}},
-        {"AddPart",
-         [&](const std::string& p) { return diary::ChangeServicePart(p, std::nullopt, newChain); },
+        {"AddBikesThatAreThere",
+         [](const std::string& p) { return diary::AddBikes(p, {"B"}); },
          true,
          {"A", "B"},
-         {chain, tyre, newChain}},
+         {chain, tyre}},
+        {"AddPartOfABikeNotListed",
+         [&](const std::string& p) {
+             return diary::ChangeServicePart(p, std::nullopt, otherBikes);
+         },
+         true,
+         {"A", "B", "D"},
+         {chain, tyre, otherBikes}},
         {"ReplacePartInPlace",
          [&](const std::string& p) { return diary::ChangeServicePart(p, chain, newChain); },
          true,
@@ -340,24 +425,31 @@ TEST(BikeSettingsChanges, WorkOnTheFileAsItIsNow) {
          {"A", "B"},
          {chain, tyre}},
     };
+    const std::string rides = "[Data]\r\n1=" + Ride("1.3.2024", L("A§")) + "\r\n";
+    const std::string goals = "[Cile]\r\n1=" + L("2026§5000§§§§") + "\r\n";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        const std::string ini = dir.File("vamo2001.ini");
-        diary::WriteBikeSettings(ini, {"A", "B"}, {chain, tyre});
-        const std::string before = ReadFileBytes(ini);
-        EXPECT_EQ(c.change(ini), c.written);
-        EXPECT_EQ(diary::ReadBikeSettings(ini), (diary::BikeSettings{c.bikes, c.parts}));
-        if (!c.written) {
-            EXPECT_EQ(ReadFileBytes(ini), before);
+        const std::string path = dir.File("jaro.vam");
+        WriteFileBytes(path, rides + goals);
+        diary::WriteBikes(path, {{"A", "B"}, {chain, tyre}});
+        const std::string before = ReadFileBytes(path);
+        const diary::BikeChange change = c.change(path);
+        EXPECT_EQ(change.applied, c.applied);
+        EXPECT_EQ(*change.bytes, ReadFileBytes(path));
+        EXPECT_EQ(diary::ReadBikeSettings(path), (diary::BikeSettings{c.bikes, c.parts}));
+        EXPECT_EQ(ReadFileBytes(path).substr(0, rides.size() + goals.size()), rides + goals);
+        if (c.bikes == List{"A", "B"} && c.parts == Parts{chain, tyre}) {
+            EXPECT_EQ(ReadFileBytes(path), before);
         }
     }
     TempDir dir;
-    const std::string ini = dir.File("vamo2001.ini");
-    EXPECT_THROW(diary::AddBike(ini, "\"A\""), diary::InvalidValueError);
-    EXPECT_THROW(diary::ChangeServicePart(ini, std::nullopt, ServicePart{"A", "", {2024, 1, 1}, 1}),
-                 diary::InvalidValueError);
-    EXPECT_FALSE(testsupport::FileExists(ini));
+    const std::string path = dir.File("jaro.vam");
+    EXPECT_THROW((void)diary::AddBikes(path, {"\"A\""}), diary::InvalidValueError);
+    EXPECT_THROW(
+        (void)diary::ChangeServicePart(path, std::nullopt, ServicePart{"A", "", {2024, 1, 1}, 1}),
+        diary::InvalidValueError);
+    EXPECT_FALSE(testsupport::FileExists(path));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -223,44 +223,44 @@ TEST_P(EveryWriter, WaitsForTheHolderToFinish) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, EveryWriter,
-    testing::Values(
-        LockedChange{"AddRecord", LockedFile::Diary,
-                     [](const std::string& d, const std::string&) {
-                         testsupport::WriteRide(d, "3", Ride("c"));
-                     }},
-        LockedChange{
-            "DeleteRecord", LockedFile::Diary,
-            [](const std::string& d, const std::string&) { testsupport::DeleteRide(d, "1"); }},
-        LockedChange{"SaveDiary", LockedFile::Diary,
-                     [](const std::string& d, const std::string&) {
-                         diary::SaveDiary(d, std::vector<DiaryRecord>{});
-                     }},
-        LockedChange{
-            "WriteLastDiary", LockedFile::Settings,
-            [](const std::string& d, const std::string& ini) { diary::WriteLastDiary(ini, d); }},
-        LockedChange{"WritePlaceLists", LockedFile::Settings,
-                     [](const std::string&, const std::string& ini) {
-                         diary::WritePlaceLists(ini, {"A"}, {}, {});
-                     }},
-        LockedChange{"RemoveBikeFromDiary", LockedFile::Diary,
-                     [](const std::string& d, const std::string&) {
-                         (void)diary::RemoveBikeFromDiary(d, "A");
-                     }},
-        LockedChange{"WriteBikeSettings", LockedFile::Settings,
-                     [](const std::string&, const std::string& ini) {
-                         diary::WriteBikeSettings(ini, {"A"}, {});
-                     }},
-        LockedChange{"AddBike", LockedFile::Settings,
-                     [](const std::string&, const std::string& ini) { diary::AddBike(ini, "A"); }},
-        LockedChange{"RenameBikeInSettings", LockedFile::Settings,
-                     [](const std::string&, const std::string& ini) {
-                         diary::RenameBikeInSettings(ini, "A", "B");
-                     }},
-        LockedChange{"ChangeServicePart", LockedFile::Settings,
-                     [](const std::string&, const std::string& ini) {
-                         diary::ChangeServicePart(ini, std::nullopt,
-                                                  diary::ServicePart{"A", "x", {2024, 1, 1}, 1});
-                     }}),
+    testing::Values(LockedChange{"AddRecord", LockedFile::Diary,
+                                 [](const std::string& d, const std::string&) {
+                                     testsupport::WriteRide(d, "3", Ride("c"));
+                                 }},
+                    LockedChange{"DeleteRecord", LockedFile::Diary,
+                                 [](const std::string& d, const std::string&) {
+                                     testsupport::DeleteRide(d, "1");
+                                 }},
+                    LockedChange{"SaveDiary", LockedFile::Diary,
+                                 [](const std::string& d, const std::string&) {
+                                     diary::SaveDiary(d, std::vector<DiaryRecord>{});
+                                 }},
+                    LockedChange{"WriteLastDiary", LockedFile::Settings,
+                                 [](const std::string& d, const std::string& ini) {
+                                     diary::WriteLastDiary(ini, d);
+                                 }},
+                    LockedChange{"WritePlaceLists", LockedFile::Settings,
+                                 [](const std::string&, const std::string& ini) {
+                                     diary::WritePlaceLists(ini, {"A"}, {}, {});
+                                 }},
+                    LockedChange{"RemoveBikeFromDiary", LockedFile::Diary,
+                                 [](const std::string& d, const std::string&) {
+                                     (void)diary::RemoveBikeFromDiary(d, "A");
+                                 }},
+                    LockedChange{"WriteBikes", LockedFile::Diary,
+                                 [](const std::string& d, const std::string&) {
+                                     diary::WriteBikes(d, {{"A"}, {}});
+                                 }},
+                    LockedChange{"AddBikes", LockedFile::Diary,
+                                 [](const std::string& d, const std::string&) {
+                                     (void)diary::AddBikes(d, {"A"});
+                                 }},
+                    LockedChange{"ChangeServicePart", LockedFile::Diary,
+                                 [](const std::string& d, const std::string&) {
+                                     (void)diary::ChangeServicePart(
+                                         d, std::nullopt,
+                                         diary::ServicePart{"A", "x", {2024, 1, 1}, 1});
+                                 }}),
     [](const testing::TestParamInfo<LockedChange>& info) { return std::string(info.param.name); });
 
 TEST(KilledHolder, LetsGoOfTheLockAtOnce) {
