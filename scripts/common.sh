@@ -26,7 +26,7 @@ ensure_packages() {
     fi
 }
 
-BASE_PACKAGES=(cmake make g++ qt6-base-dev qt6-translations-l10n libgl-dev libgtest-dev fonts-dejavu-core)
+BASE_PACKAGES=(cmake ninja-build make g++ qt6-base-dev qt6-translations-l10n libgl-dev libgtest-dev fonts-dejavu-core)
 # GPS tracks: the XML parser, and the geodesics the track tests measure distances against.
 BASE_PACKAGES+=(libpugixml-dev libgeographiclib-dev)
 # Exports of a service (Strava, Garmin): zips and gzips, and the activity list's CSV.
@@ -42,6 +42,8 @@ BASE_PACKAGES+=(qt6-charts-dev libqt6opengl6-dev qt6-svg-dev)
 FAST_BUILD=()
 if command -v ccache >/dev/null; then
     export CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=1
+    # The precompiled headers: their files carry a time stamp and defines ccache would refuse.
+    export CCACHE_SLOPPINESS=pch_defines,time_macros
     FAST_BUILD+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 if command -v ld.lld >/dev/null; then
@@ -51,6 +53,11 @@ fi
 configure_and_build() {
     local dir="$1"
     shift
-    cmake -S "$ROOT" -B "$dir" "${FAST_BUILD[@]}" "$@" >/dev/null
+    # Ninja: it starts the next compile while make would still be reading dependencies. A build
+    # folder made by another generator is made anew.
+    if [[ -f "$dir/CMakeCache.txt" ]] && ! grep -q "^CMAKE_GENERATOR:INTERNAL=Ninja$" "$dir/CMakeCache.txt"; then
+        rm -rf "$dir"
+    fi
+    cmake -S "$ROOT" -B "$dir" -G Ninja "${FAST_BUILD[@]}" "$@" >/dev/null
     cmake --build "$dir" -j "$JOBS"
 }
