@@ -122,6 +122,24 @@ std::string WithRecords(std::string bytes, std::uint64_t first,
     return std::move(profile).TakeBytes();
 }
 
+std::string WithRideLines(std::string bytes, const std::vector<std::string_view>& lines) {
+    std::size_t size = 0;
+    for (std::string_view line : lines) size += line.size() + 24;
+    std::string keyLines;
+    keyLines.reserve(size);
+    std::uint64_t n = 0;
+    for (std::string_view line : lines) {
+        CheckProfileValue(line);
+        keyLines.append(NumberText(++n).view());
+        keyLines += '=';
+        keyLines.append(line);
+        keyLines += "\r\n";
+    }
+    Profile profile(std::move(bytes));
+    profile.ReplaceSectionLines(kReadSection, kReadSection, keyLines);
+    return std::move(profile).TakeBytes();
+}
+
 std::vector<DiaryRecord> ReadDiary(const std::string& path) {
     std::vector<DiaryRecord> records;
     for (const RecordRow& row : ReadDiaryRows(path)) records.push_back(row.ToRecord());
