@@ -21,6 +21,8 @@
 namespace diary {
 struct ChangeResult;
 struct DailyBackup;
+struct MergePlan;
+enum class MergeChoice;
 }  // namespace diary
 
 class DiaryWatcher;
@@ -66,6 +68,11 @@ public:
                   const diary::DiaryRecord& record);
     bool DeleteRide(QWidget* parent, const diary::RecordRow& expected);
     bool RestoreBackup(QWidget* parent, const diary::BackupEntry& backup);
+    // Merges a conflict copy as `plan` says, its conflicts settled by `choices`: one change
+    // under the lock; the list then shows the diary as saved (or as found, when it or the
+    // copy changed since the plan: said, nothing merged).
+    bool MergeCopy(QWidget* parent, const diary::MergePlan& plan,
+                   const std::vector<diary::MergeChoice>& choices);
     // A change the bikes window made to the rides' bikes, already saved under the lock: the
     // list shows `rows`, as saved.
     void ShowSaved(std::vector<diary::RecordRow> rows);
@@ -107,6 +114,8 @@ signals:
     void RideToShow(const std::string& number);
     // The goals are other than they were (another diary, another program's save, a change).
     void GoalsChanged();
+    // Files beside the diary came or went: a sync tool's conflict copy may be among them.
+    void FolderChanged();
 
 private:
     // Runs `call(timeout)`, one change under the lock, waiting for another program in short
