@@ -42,30 +42,40 @@ Lines RideLines(std::string_view bytes) {
 
 std::string_view DateOf(std::string_view line) { return line.substr(0, line.find(kSeparator)); }
 
-// The lines of one side, found by their text: for each line, the first place it has, and from
-// each place the next place with the same line.
+std::vector<std::size_t> Hashes(const Lines& lines) {
+    std::vector<std::size_t> hashes(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        hashes[i] = std::hash<std::string_view>{}(lines[i]);
+    return hashes;
+}
+
+// The lines of one side, found by their text: an open-addressing table of each distinct
+// line's first place, and from each place the next place with the same line. Diaries of a
+// hundred thousand rides are looked up several times per merge; a table of nodes would spend
+// most of that on allocations and cache misses.
 class SideIndex {
 public:
-    explicit SideIndex(const Lines& side) : next_(side.size(), kNone) {
-        head_.reserve(side.size());
+    explicit SideIndex(const Lines& side)
+        : side_(side), hashes_(Hashes(side)), next_(side.size(), kNone) {
+        std::size_t size = 16;
+        while (size < side.size() * 2) size *= 2;
+        slots_.assign(size, kNone);
+        mask_ = size - 1;
         for (std::size_t j = side.size(); j-- > 0;) {
-            const auto [it, inserted] = head_.try_emplace(side[j], static_cast<std::uint32_t>(j));
-            if (!inserted) {
-                next_[j] = it->second;
-                it->second = static_cast<std::uint32_t>(j);
-            }
+            std::uint32_t& slot = slots_[Slot(side[j], hashes_[j])];
+            next_[j] = slot;
+            slot = static_cast<std::uint32_t>(j);
         }
     }
 
-    // For each base line in order, the side's next identical line not taken yet, or kNone.
-    std::vector<std::uint32_t> PairIdentical(const Lines& base) const {
-        std::vector<std::uint32_t> cursor(next_.size());
-        for (std::size_t j = 0; j < cursor.size(); ++j) cursor[j] = static_cast<std::uint32_t>(j);
+    // For each base line in order (`hashes` theirs), the side's next identical line not taken
+    // yet, or kNone.
+    std::vector<std::uint32_t> PairIdentical(const Lines& base,
+                                             const std::vector<std::size_t>& hashes) const {
+        std::vector<std::uint32_t> cursor = slots_;
         std::vector<std::uint32_t> paired(base.size(), kNone);
         for (std::size_t i = 0; i < base.size(); ++i) {
-            const auto it = head_.find(base[i]);
-            if (it == head_.end()) continue;
-            std::uint32_t& at = cursor[it->second];
+            std::uint32_t& at = cursor[Slot(base[i], hashes[i])];
             if (at == kNone) continue;
             paired[i] = at;
             at = next_[at];
@@ -74,8 +84,19 @@ public:
     }
 
 private:
-    std::unordered_map<std::string_view, std::uint32_t> head_;
+    // The slot of `line`: the one that holds its first place, or the empty one it would take.
+    std::size_t Slot(std::string_view line, std::size_t hash) const {
+        for (std::size_t s = hash & mask_;; s = (s + 1) & mask_) {
+            const std::uint32_t j = slots_[s];
+            if (j == kNone || (hashes_[j] == hash && side_[j] == line)) return s;
+        }
+    }
+
+    const Lines& side_;
+    std::vector<std::size_t> hashes_;
     std::vector<std::uint32_t> next_;
+    std::vector<std::uint32_t> slots_;
+    std::size_t mask_ = 0;
 };
 
 // One side held against the base.
@@ -202,8 +223,9 @@ BaseChoice ChooseBase(const std::string& diaryPath, const std::string& backupFol
         }
         candidate.path = entry.path;
         candidate.lines = RideLines(*candidate.bytes);
-        candidate.inLocal = local.PairIdentical(candidate.lines);
-        candidate.inCopy = copy.PairIdentical(candidate.lines);
+        const std::vector<std::size_t> hashes = Hashes(candidate.lines);
+        candidate.inLocal = local.PairIdentical(candidate.lines, hashes);
+        candidate.inCopy = copy.PairIdentical(candidate.lines, hashes);
         std::size_t inBoth = 0;
         for (std::size_t i = 0; i < candidate.lines.size(); ++i) {
             const bool c = candidate.inCopy[i] != kNone;
