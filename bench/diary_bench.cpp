@@ -284,9 +284,9 @@ std::string WithNotesChanged(std::string bytes, std::size_t at) {
 }
 
 // A sync tool's conflict copy merged: both sides changed one ride in a hundred since the
-// backup they share. The plan and the merged diary's bytes, all but its save (which is the
-// save floor's).
-void BM_MergeCopy(benchmark::State& state) {
+// backup they share. `withBytes`: the plan and the merged diary's bytes, all but its save (which
+// is the save floor's); else the plan alone, what the preview waits for.
+void MergeCopy(benchmark::State& state, bool withBytes) {
     const std::string folder = bench::RunFolder() + "/merge-" + std::to_string(Rides(state));
     std::filesystem::create_directories(folder);
     const std::string diaryPath = folder + "/d.vam";
@@ -300,10 +300,13 @@ void BM_MergeCopy(benchmark::State& state) {
         const diary::MergePlan plan = diary::PlanMerge(diaryPath, copyPath, backups);
         if (plan.changed != Rides(state) / 100 || !plan.conflicts.empty())
             state.SkipWithError("the merge did not find the changes");
-        benchmark::DoNotOptimize(diary::WithRideLines(*plan.diaryBytes, plan.Result({})));
+        if (withBytes)
+            benchmark::DoNotOptimize(diary::WithRideLines(*plan.diaryBytes, plan.Result({})));
     }
     SetFileCounters(state, diaryPath);
 }
+void BM_MergePlan(benchmark::State& state) { MergeCopy(state, false); }
+void BM_MergeCopy(benchmark::State& state) { MergeCopy(state, true); }
 
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
@@ -326,6 +329,7 @@ BENCHMARK(BM_SaveEditRows)->Apply(Sizes);
 BENCHMARK(BM_SaveEditReread)->Apply(Sizes);
 BENCHMARK(BM_FloorSave)->Apply(Sizes);
 BENCHMARK(BM_FloorSaveFolder)->Apply(Sizes);
+BENCHMARK(BM_MergePlan)->Apply(Sizes);
 BENCHMARK(BM_MergeCopy)->Apply(Sizes);
 BENCHMARK(BM_PeakMemory)->Apply(Sizes)->Iterations(1);
 BENCHMARK(BM_RefuseHugeFile)->Arg(100000)->Unit(benchmark::kMillisecond);

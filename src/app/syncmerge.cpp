@@ -123,7 +123,7 @@ std::optional<std::vector<diary::MergeChoice>> TSyncMergeForm::Ask(const QString
             case diary::MergeItem::Kind::Removed:
                 AddRide(changeList, QStringLiteral("ubude"), *item.local);
                 break;
-            default:
+            case diary::MergeItem::Kind::Conflict:
                 break;
         }
     }

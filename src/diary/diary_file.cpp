@@ -122,22 +122,22 @@ std::string WithRecords(std::string bytes, std::uint64_t first,
     return std::move(profile).TakeBytes();
 }
 
-std::string WithRideLines(std::string bytes, const std::vector<std::string_view>& lines) {
-    std::size_t size = 0;
-    for (std::string_view line : lines) size += line.size() + 24;
-    std::string keyLines;
-    keyLines.reserve(size);
-    std::uint64_t n = 0;
+std::string WithRideLines(std::string_view bytes, const std::vector<std::string_view>& lines) {
+    // A line as the readers give it is trimmed and holds no line break; only one that still has
+    // a pair of outer quotes (it had two) would read back otherwise.
     for (std::string_view line : lines) {
-        CheckProfileValue(line);
-        keyLines.append(NumberText(++n).view());
-        keyLines += '=';
-        keyLines.append(line);
-        keyLines += "\r\n";
+        if (line.size() >= 2 && (line.front() == '"' || line.front() == '\''))
+            CheckProfileValue(line);
     }
-    Profile profile(std::move(bytes));
-    profile.ReplaceSectionLines(kReadSection, kReadSection, keyLines);
-    return std::move(profile).TakeBytes();
+    return WithSectionLines(bytes, kReadSection, kReadSection, [&](std::string& out) {
+        std::uint64_t n = 0;
+        for (std::string_view line : lines) {
+            out.append(NumberText(++n).view());
+            out += '=';
+            out.append(line);
+            out += "\r\n";
+        }
+    });
 }
 
 std::vector<DiaryRecord> ReadDiary(const std::string& path) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <regex>
@@ -42,10 +43,26 @@ Lines RideLines(std::string_view bytes) {
 
 std::string_view DateOf(std::string_view line) { return line.substr(0, line.find(kSeparator)); }
 
+// A line's hash, eight bytes at a step: three diaries' lines are hashed per merge, and the
+// library's byte-wise hash would cost more than reading them.
+std::size_t LineHash(std::string_view line) {
+    std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ line.size();
+    std::size_t i = 0;
+    for (; i + 8 <= line.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, line.data() + i, 8);
+        h = (h ^ word) * 0xFF51AFD7ED558CCDULL;
+        h ^= h >> 32;
+    }
+    std::uint64_t rest = 0;
+    std::memcpy(&rest, line.data() + i, line.size() - i);
+    h = (h ^ rest) * 0xC4CEB9FE1A85EC53ULL;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
 std::vector<std::size_t> Hashes(const Lines& lines) {
     std::vector<std::size_t> hashes(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        hashes[i] = std::hash<std::string_view>{}(lines[i]);
+    for (std::size_t i = 0; i < lines.size(); ++i) hashes[i] = LineHash(lines[i]);
     return hashes;
 }
 
@@ -56,7 +73,7 @@ std::vector<std::size_t> Hashes(const Lines& lines) {
 class SideIndex {
 public:
     explicit SideIndex(const Lines& side)
-        : side_(side), hashes_(Hashes(side)), next_(side.size(), kNone) {
+        : side_(side.data()), hashes_(Hashes(side)), next_(side.size(), kNone) {
         std::size_t size = 16;
         while (size < side.size() * 2) size *= 2;
         slots_.assign(size, kNone);
@@ -92,7 +109,7 @@ private:
         }
     }
 
-    const Lines& side_;
+    const std::string_view* side_;  // the side's lines, which outlive the index
     std::vector<std::size_t> hashes_;
     std::vector<std::uint32_t> next_;
     std::vector<std::uint32_t> slots_;
@@ -114,6 +131,12 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> Anchors(
     std::vector<std::uint32_t> before(sideOf.size(), kNone);
     for (std::uint32_t i = 0; i < sideOf.size(); ++i) {
         if (sideOf[i] == kNone) continue;
+        // Most pairs extend the longest run: no search for them.
+        if (!tails.empty() && sideOf[tails.back()] < sideOf[i]) {
+            before[i] = tails.back();
+            tails.push_back(i);
+            continue;
+        }
         const auto at =
             std::lower_bound(tails.begin(), tails.end(), sideOf[i],
                              [&](std::uint32_t b, std::uint32_t side) { return sideOf[b] < side; });
@@ -298,11 +321,9 @@ std::size_t MergePlan::ExtraRides() const {
     return extra;
 }
 
-bool MergePlan::ChangesDiary() const { return added + changed + removed + conflicts.size() > 0; }
-
 std::vector<std::string_view> MergePlan::Result(const std::vector<MergeChoice>& choices) const {
     std::vector<std::string_view> lines;
-    lines.reserve(items.size());
+    lines.reserve(localLines.size() + items.size());
     struct Tail {
         double day;
         std::string_view line;
@@ -313,11 +334,8 @@ std::vector<std::string_view> MergePlan::Result(const std::vector<MergeChoice>& 
             {item.copyDay.value_or(std::numeric_limits<double>::infinity()), *item.copy});
     };
     std::size_t conflict = 0;
-    for (const MergeItem& item : items) {
+    const auto apply = [&](const MergeItem& item) {
         switch (item.kind) {
-            case MergeItem::Kind::Kept:
-                lines.push_back(*item.local);
-                break;
             case MergeItem::Kind::Changed:
                 lines.push_back(*item.copy);
                 break;
@@ -340,7 +358,16 @@ std::vector<std::string_view> MergePlan::Result(const std::vector<MergeChoice>& 
                 break;
             }
         }
+    };
+    std::size_t next = 0;
+    for (std::size_t j = 0; j < localLines.size(); ++j) {
+        if (next < items.size() && items[next].place == j) {
+            apply(items[next++]);
+        } else {
+            lines.push_back(localLines[j]);
+        }
     }
+    for (; next < items.size(); ++next) apply(items[next]);
     std::stable_sort(tail.begin(), tail.end(),
                      [](const Tail& a, const Tail& b) { return a.day < b.day; });
     for (const Tail& t : tail) lines.push_back(t.line);
@@ -363,10 +390,9 @@ MergePlan PlanMerge(const std::string& diaryPath, const std::string& copyPath,
     plan.copyBytes = std::make_shared<const std::string>(std::move(*copyBytes));
     plan.diaryBytes =
         std::make_shared<const std::string>(ReadWholeFile(diaryPath).value_or(std::string()));
-
-    const Lines local = RideLines(*plan.diaryBytes);
+    plan.localLines = RideLines(*plan.diaryBytes);
+    const Lines& local = plan.localLines;
     const Lines copy = RideLines(*plan.copyBytes);
-    plan.localRides = local.size();
     const SideIndex localIndex(local);
     const SideIndex copyIndex(copy);
     BaseChoice base = ChooseBase(diaryPath, backupFolder, localIndex, copyIndex);
@@ -380,27 +406,23 @@ MergePlan PlanMerge(const std::string& diaryPath, const std::string& copyPath,
         return ReadDateDays(regional, DateOf(line));
     };
     using Kind = MergeItem::Kind;
-    plan.items.reserve(local.size() + copy.size() / 8);
     std::unordered_map<std::string_view, std::size_t> addedHere;
     for (std::uint32_t j = 0; j < local.size(); ++j) {
-        MergeItem item{Kind::Kept, local[j], std::nullopt, std::nullopt, std::nullopt};
         const std::uint32_t i = ml.baseOf[j];
         if (i == kNone) {
             ++addedHere[local[j]];
+            continue;
+        }
+        MergeItem item{Kind::Removed, j, local[j], std::nullopt, b[i], std::nullopt};
+        const std::uint32_t c = mc.sideOf[i];
+        if (c == kNone) {
+            if (!ml.same[i]) item.kind = Kind::Conflict;
         } else {
-            item.base = b[i];
-            const std::uint32_t c = mc.sideOf[i];
-            if (c == kNone) {
-                item.kind = ml.same[i] ? Kind::Removed : Kind::Conflict;
-            } else if (!mc.same[i]) {
-                item.copy = copy[c];
-                item.copyDay = dayOf(copy[c]);
-                if (ml.same[i]) {
-                    item.kind = Kind::Changed;
-                } else if (local[j] != copy[c]) {
-                    item.kind = Kind::Conflict;
-                }
-            }
+            // Unchanged in the copy, or changed alike on both: the local ride stays.
+            if (mc.same[i] || local[j] == copy[c]) continue;
+            item.copy = copy[c];
+            item.copyDay = dayOf(copy[c]);
+            item.kind = ml.same[i] ? Kind::Changed : Kind::Conflict;
         }
         plan.items.push_back(item);
     }
@@ -413,7 +435,9 @@ MergePlan PlanMerge(const std::string& diaryPath, const std::string& copyPath,
     for (std::uint32_t i = 0; i < b.size(); ++i) {
         const std::uint32_t c = mc.sideOf[i];
         if (ml.sideOf[i] != kNone || c == kNone || mc.same[i]) continue;
-        later.push_back({{Kind::Conflict, std::nullopt, copy[c], b[i], dayOf(copy[c])}, c});
+        later.push_back(
+            {{Kind::Conflict, MergeItem::kNoPlace, std::nullopt, copy[c], b[i], dayOf(copy[c])},
+             c});
     }
     for (std::uint32_t c = 0; c < copy.size(); ++c) {
         if (mc.baseOf[c] != kNone) continue;
@@ -422,7 +446,9 @@ MergePlan PlanMerge(const std::string& diaryPath, const std::string& copyPath,
             --it->second;
             continue;
         }
-        later.push_back({{Kind::Added, std::nullopt, copy[c], std::nullopt, dayOf(copy[c])}, c});
+        later.push_back({{Kind::Added, MergeItem::kNoPlace, std::nullopt, copy[c], std::nullopt,
+                          dayOf(copy[c])},
+                         c});
     }
     std::sort(later.begin(), later.end(), [](const Later& x, const Later& y) {
         constexpr double kUndated = std::numeric_limits<double>::infinity();
@@ -433,8 +459,6 @@ MergePlan PlanMerge(const std::string& diaryPath, const std::string& copyPath,
 
     for (std::size_t k = 0; k < plan.items.size(); ++k) {
         switch (plan.items[k].kind) {
-            case Kind::Kept:
-                break;
             case Kind::Added:
                 ++plan.added;
                 break;
@@ -480,8 +504,7 @@ MergeOutcome ApplyMerge(const MergePlan& plan, const std::vector<MergeChoice>& c
         outcome.backupFailure = std::current_exception();
     }
     outcome.undoBackup = KeepNumberedBackupOf(found, plan.diaryPath, backupFolder, today);
-    std::string merged =
-        MergeOtherSections(WithRideLines(std::move(found), plan.Result(choices)), *copy);
+    std::string merged = MergeOtherSections(WithRideLines(found, plan.Result(choices)), *copy);
     AtomicWriteFile(plan.diaryPath, merged);
     outcome.applied = true;
     outcome.bytes = std::make_shared<const std::string>(std::move(merged));

@@ -31,6 +31,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -59,15 +60,18 @@ enum class MergeChoice {
     Copy,
 };
 
+// What the merge does to one ride.
 struct MergeItem {
     enum class Kind {
-        Kept,      // the local ride, as it is
         Added,     // a ride of the copy that the local diary lacks
         Changed,   // the local ride, replaced by the copy's change of it
         Removed,   // the local ride, deleted in the copy
         Conflict,  // changed on both sides differently, or changed on one and deleted on the other
     };
-    Kind kind = Kind::Kept;
+    static constexpr std::uint32_t kNoPlace = 0xFFFFFFFF;
+    Kind kind = Kind::Added;
+    // The ride's place among the local rides; kNoPlace for a ride of the copy that has none.
+    std::uint32_t place = kNoPlace;
     // The ride's lines: on the local side, in the copy, in the base; none where it is not there.
     std::optional<std::string_view> local;
     std::optional<std::string_view> copy;
@@ -80,15 +84,15 @@ struct MergePlan {
     std::string diaryPath;
     std::string copyPath;
     std::string basePath;  // the backup taken as the base; empty: none, a union of both
-    // The bytes the plan was made from; the lines of `items` point into them.
+    // The bytes the plan was made from; the lines below point into them.
     std::shared_ptr<const std::string> diaryBytes;
     std::shared_ptr<const std::string> copyBytes;
     std::shared_ptr<const std::string> baseBytes;
-    // The local rides in their order, then those of the copy that have no place among them in
-    // date order: every item of the result, and the local rides that go.
+    std::vector<std::string_view> localLines;  // the local rides in their order
+    // Every ride the merge does not keep as the local diary has it: those among the local
+    // rides in their order, then the copy's rides that have no place among them in date order.
     std::vector<MergeItem> items;
     std::vector<std::size_t> conflicts;  // the conflicts' indexes in `items`, in order
-    std::size_t localRides = 0;
     std::size_t added = 0;
     std::size_t changed = 0;
     std::size_t removed = 0;
@@ -97,7 +101,7 @@ struct MergePlan {
     // kept both ways: what the status bar counts.
     std::size_t ExtraRides() const;
     // Whether merging would change the diary at all.
-    bool ChangesDiary() const;
+    bool ChangesDiary() const { return !items.empty(); }
     // The result's lines in their order, each conflict settled by `choices` (by its place in
     // `conflicts`; one missing is kept both ways).
     std::vector<std::string_view> Result(const std::vector<MergeChoice>& choices) const;
