@@ -100,8 +100,6 @@ struct MergePlan {
     // The rides of the copy that the result holds beyond the local ones with every conflict
     // kept both ways: what the status bar counts.
     std::size_t ExtraRides() const;
-    // Whether merging would change the diary at all.
-    bool ChangesDiary() const { return !items.empty(); }
     // The result's lines in their order, each conflict settled by `choices` (by its place in
     // `conflicts`; one missing is kept both ways).
     std::vector<std::string_view> Result(const std::vector<MergeChoice>& choices) const;
@@ -113,7 +111,9 @@ struct MergePlan {
 // rides added before they parted, and one kept after they parted holds nothing more of the
 // copy); of those, the one with the fewest rides found only in the local diary (a backup kept
 // after they parted holds the local side's new rides, which against it would look deleted in
-// the copy); of those, the newest. None when no backup shares a ride with the copy.
+// the copy); of those, the newest. None when no backup shares a ride with the copy. The
+// backups are read newest first, and the first whose every ride both sides still hold ends the
+// search: older ones can only know less (unless the diary has since shrunk).
 // Throws ReadError (Czech) when either file cannot be read or the copy is no diary (nothing,
 // no section of rides, or binary).
 MergePlan PlanMerge(const std::string& diaryPath, const std::string& copyPath,
