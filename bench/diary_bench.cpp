@@ -12,6 +12,7 @@
 
 #include "bench_util.h"
 #include "diary/atomic_file.h"
+#include "diary/backup.h"
 #include "diary/diary_file.h"
 #include "diary/diary_transaction.h"
 #include "diary/errors.h"
@@ -20,6 +21,8 @@
 #include "diary/regional.h"
 #include "diary/search.h"
 #include "diary/statistics.h"
+#include "diary/sync_merge.h"
+#include "generator.h"
 
 namespace {
 
@@ -256,6 +259,55 @@ void BM_RefuseHugeFile(benchmark::State& state) {
     std::filesystem::remove(path);
 }
 
+// `bytes` with the note of every ride whose place modulo 100 is `at` changed: one ride in a
+// hundred, each a line of its own that still has its date.
+std::string WithNotesChanged(std::string bytes, std::size_t at) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 1000);
+    std::size_t ride = 0;
+    for (std::size_t start = 0; start < bytes.size();) {
+        std::size_t end = bytes.find("\r\n", start);
+        end = end == std::string::npos ? bytes.size() : end + 2;
+        std::string_view line(bytes.data() + start, end - start);
+        const std::size_t last = line.rfind(diary::kSeparator);
+        if (line.find('=') != std::string_view::npos && last != std::string_view::npos &&
+            ride++ % 100 == at) {
+            out.append(line.substr(0, last));
+            out += " (upraveno)";
+            out.append(line.substr(last));
+        } else {
+            out.append(line);
+        }
+        start = end;
+    }
+    return out;
+}
+
+// A sync tool's conflict copy merged: both sides changed one ride in a hundred since the
+// backup they share. `withBytes`: the plan and the merged diary's bytes, all but its save (which
+// is the save floor's); else the plan alone, what the preview waits for.
+void MergeCopy(benchmark::State& state, bool withBytes) {
+    const std::string folder = bench::RunFolder() + "/merge-" + std::to_string(Rides(state));
+    std::filesystem::create_directories(folder);
+    const std::string diaryPath = folder + "/d.vam";
+    const std::string copyPath = folder + "/d.sync-conflict-20261209-101500-ABCDEF1.vam";
+    const std::string backups = folder + "/zalohy";
+    const std::string base = bench::MakeDiary(Rides(state));
+    diary::AtomicWriteFile(diaryPath, WithNotesChanged(base, 7));
+    diary::AtomicWriteFile(copyPath, WithNotesChanged(base, 53));
+    (void)diary::KeepDailyBackupOf(base, diaryPath, backups, {2026, 12, 1});
+    for (auto _ : state) {
+        const diary::MergePlan plan = diary::PlanMerge(diaryPath, copyPath, backups);
+        if (plan.changed != Rides(state) / 100 || !plan.conflicts.empty())
+            state.SkipWithError("the merge did not find the changes");
+        if (withBytes)
+            benchmark::DoNotOptimize(diary::WithRideLines(*plan.diaryBytes, plan.Result({})));
+    }
+    SetFileCounters(state, diaryPath);
+}
+void BM_MergePlan(benchmark::State& state) { MergeCopy(state, false); }
+void BM_MergeCopy(benchmark::State& state) { MergeCopy(state, true); }
+
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 }
@@ -277,6 +329,8 @@ BENCHMARK(BM_SaveEditRows)->Apply(Sizes);
 BENCHMARK(BM_SaveEditReread)->Apply(Sizes);
 BENCHMARK(BM_FloorSave)->Apply(Sizes);
 BENCHMARK(BM_FloorSaveFolder)->Apply(Sizes);
+BENCHMARK(BM_MergePlan)->Apply(Sizes);
+BENCHMARK(BM_MergeCopy)->Apply(Sizes);
 BENCHMARK(BM_PeakMemory)->Apply(Sizes)->Iterations(1);
 BENCHMARK(BM_RefuseHugeFile)->Arg(100000)->Unit(benchmark::kMillisecond);
 

@@ -33,8 +33,10 @@ DiaryWatcher::DiaryWatcher(QObject* parent) : QObject(parent) {
         fileEvent_ = true;
         settle_.start();
     });
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, &settle_,
-            qOverload<>(&QTimer::start));
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        folderEvent_ = true;
+        settle_.start();
+    });
 }
 
 void DiaryWatcher::Watch(const QString& path) {
@@ -43,6 +45,10 @@ void DiaryWatcher::Watch(const QString& path) {
     path_ = path;
     const QString folder = QFileInfo(path).absolutePath();
     if (QFileInfo(folder).isDir()) watcher_.addPath(folder);
+    // Conflict copies of a diary reached through a link appear beside the file it leads to.
+    const QFileInfo target(QFileInfo(path).canonicalFilePath());
+    if (QFileInfo(path).isSymLink() && target.exists() && target.absolutePath() != folder)
+        watcher_.addPath(target.absolutePath());
     Known();
 }
 
@@ -68,6 +74,7 @@ void DiaryWatcher::KnowStamp() {
 }
 
 void DiaryWatcher::Check() {
+    if (std::exchange(folderEvent_, false)) emit FolderChanged();
     const bool fileEvent = std::exchange(fileEvent_, false);
     const auto now = diary::StampOf(ToFsPath(path_));
     if (now && !watcher_.files().contains(path_)) watcher_.addPath(path_);

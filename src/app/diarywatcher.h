@@ -1,7 +1,8 @@
 #pragma once
 // Tells the main window when the open diary changed on disk behind its back: a second
 // instance, a sync tool, an editor. The folder is watched as well as the file, since a save by
-// rename gives the file a new inode that a watch on the file alone would lose.
+// rename gives the file a new inode that a watch on the file alone would lose; and since a sync
+// tool sets its conflict copies beside the diary, a change of the folder is told as well.
 
 #include <QFileSystemWatcher>
 #include <QObject>
@@ -32,6 +33,9 @@ public:
 signals:
     // The file is not as this program last knew it; emitted once the writer has settled.
     void ChangedOnDisk();
+    // Something in the diary's folder (or the folder of the file a link leads to) was added,
+    // removed or renamed; emitted once things have settled.
+    void FolderChanged();
 
 private:
     void Check();
@@ -46,4 +50,5 @@ private:
     std::optional<std::size_t> knownSum_;
     // The file itself was written or touched since the last look, not only its folder.
     bool fileEvent_ = false;
+    bool folderEvent_ = false;
 };

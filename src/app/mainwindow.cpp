@@ -43,6 +43,7 @@
 #include "app/ridetimedialog.h"
 #include "app/searchwindow.h"
 #include "app/statisticswindow.h"
+#include "app/syncmerge.h"
 #include "app/textcodec.h"
 #include "app/trackrides.h"
 #include "app/windowplaces.h"
@@ -55,6 +56,7 @@
 #include "diary/new_ride.h"
 #include "diary/old_import.h"
 #include "diary/settings.h"
+#include "diary/sync_merge.h"
 
 namespace {
 
@@ -184,6 +186,10 @@ void TMainForm::CreateWindows() {
     if (const QString note = diary_->NoRidesNote(); !note.isEmpty()) statusBar()->showMessage(note);
     connect(diary_, &OpenDiary::RidesChanged, this, &TMainForm::ShowGoalNote);
     connect(diary_, &OpenDiary::GoalsChanged, this, &TMainForm::ShowGoalNote);
+    // After the other notes: it comes and goes with a file beside the diary.
+    ShowConflictCopyNote();
+    connect(diary_, &OpenDiary::FolderChanged, this, &TMainForm::ShowConflictCopyNote);
+    connect(diary_, &OpenDiary::PathChanged, this, &TMainForm::ShowConflictCopyNote);
     RestoreListWidths();
 }
 
@@ -256,6 +262,8 @@ void TMainForm::BuildMenusAndToolBar() {
         action("ExportdoCSV1", QStringLiteral("&Export do CSV…"), QIcon(), {}, QKeySequence());
     restoreBackupAction = action("Obnovitzezalohy1", QStringLiteral("O&bnovit ze zálohy…"), QIcon(),
                                  {}, QKeySequence());
+    mergeCopyAction = action("Sloucitkopii1", QStringLiteral("S&loučit kopii deníku…"), QIcon(), {},
+                             QKeySequence());
     quitAction = action("Konec1", QStringLiteral("&Konec"), icons::Exit(),
                         QStringLiteral("Konec programu"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     newRideAction = action("Novy1", QStringLiteral("&Nový"), icons::NewRecord(),
@@ -276,7 +284,8 @@ void TMainForm::BuildMenusAndToolBar() {
     QMenu* fileMenu = bar->addMenu(QStringLiteral("&Soubor"));
     fileMenu->setObjectName(QStringLiteral("Soubor1"));
     fileMenu->addActions({newDiaryAction, openDiaryAction, saveAsAction, importOldAction,
-                          importArchiveAction, exportCsvAction, restoreBackupAction, quitAction});
+                          importArchiveAction, exportCsvAction, restoreBackupAction,
+                          mergeCopyAction, quitAction});
     QMenu* rideMenu = bar->addMenu(QStringLiteral("&Údaj"));
     rideMenu->setObjectName(QStringLiteral("Udaj1"));
     rideMenu->addActions({newRideAction, editRideAction, deleteRideAction, searchAction,
@@ -333,6 +342,7 @@ void TMainForm::BuildMenusAndToolBar() {
     connect(openDiaryAction, &QAction::triggered, this, &TMainForm::OpenDiaryFile);
     connect(saveAsAction, &QAction::triggered, this, &TMainForm::SaveDiaryAs);
     connect(restoreBackupAction, &QAction::triggered, this, &TMainForm::RestoreFromBackup);
+    connect(mergeCopyAction, &QAction::triggered, this, &TMainForm::MergeConflictCopy);
     connect(importOldAction, &QAction::triggered, this, &TMainForm::ImportOldDiary);
     connect(importArchiveAction, &QAction::triggered, this, &TMainForm::ImportArchive);
     connect(exportCsvAction, &QAction::triggered, this, &TMainForm::ExportList);
@@ -390,6 +400,22 @@ void TMainForm::Otevri(const QString& path) {
 }
 
 void TMainForm::ShowGoalNote() { ShowNote(QStringLiteral("PoznamkaCil"), GoalLine(diary_)); }
+
+void TMainForm::ShowConflictCopyNote() {
+    const std::string path = ToFsPath(diary_->path());
+    const std::vector<std::string> copies = diary::FindConflictCopies(path);
+    QString note;
+    if (!copies.empty()) {
+        std::optional<diary::MergePlan> plan;
+        try {
+            plan = diary::PlanMerge(path, copies.front(), diary_->BackupFolder(), regional_);
+        } catch (const std::exception&) {
+            // Said when the user asks for the merge; the note only tells that the copy is there.
+        }
+        note = QString::fromStdString(diary::ConflictCopyNote(plan ? &*plan : nullptr));
+    }
+    ShowNote(QStringLiteral("PoznamkaKopie"), note);
+}
 
 void TMainForm::ShowNote(const QString& name, const QString& text) {
     auto found = std::find_if(notes_.begin(), notes_.end(),
@@ -638,6 +664,32 @@ void TMainForm::RestoreFromBackup() {
     if (!diary_->RestoreBackup(this, *chosen)) return;
     ShowMessage(this, MsgKind::Information,
                 QStringLiteral("Deník „%1“ je obnoven ze zálohy z %2.").arg(name, when));
+}
+
+void TMainForm::MergeConflictCopy() {
+    const std::string path = ToFsPath(diary_->path());
+    const std::vector<std::string> copies = diary::FindConflictCopies(path);
+    if (copies.empty()) {
+        ShowMessage(this, MsgKind::Information,
+                    QStringLiteral("Vedle deníku „%1“ není žádná kopie ze synchronizace.")
+                        .arg(QFileInfo(diary_->path()).fileName()));
+        return;
+    }
+    // One copy at a time, the first by name; the note then tells of the next.
+    diary::MergePlan plan;
+    if (!Guarded(this, [&] {
+            plan = diary::PlanMerge(path, copies.front(), diary_->BackupFolder(), regional_);
+        })) {
+        return;
+    }
+    // Not a child of this window, which is disabled while it is up.
+    TSyncMergeForm dialog;
+    WindowPlaces::CenterOver(&dialog, this);
+    setEnabled(false);
+    const auto choices = dialog.Ask(QFileInfo(FromFsPath(copies.front())).fileName(), plan);
+    setEnabled(true);
+    if (choices) diary_->MergeCopy(this, plan, *choices);
+    ShowConflictCopyNote();
 }
 
 void TMainForm::ShowSearch() {

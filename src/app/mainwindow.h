@@ -84,6 +84,7 @@ private slots:
     void ImportOldDiary();          // "Soubor" > "Import z Vama 99"
     void ImportArchive();           // "Soubor" > "Import jízd z archivu…"
     void RestoreFromBackup();       // "Soubor" > "Obnovit ze zálohy…"
+    void MergeConflictCopy();       // "Soubor" > "Sloučit kopii deníku…"
     void NewRide();                 // "Údaj" > "Nový"
     void EditRide();                // "Údaj" > "Editovat"
     void DeleteRide();              // "Údaj" > "Smazat"
@@ -117,6 +118,8 @@ private:
     void ReloadFromDisk();
     // This year's goal as a note after the due parts, anew when a ride or a goal changed.
     void ShowGoalNote();
+    // A sync tool's conflict copy beside the diary as a note, with the rides it would add.
+    void ShowConflictCopyNote();
     // Remembers CurrentDiaryPath in the settings file; a failure is shown and changes nothing.
     bool RememberDiary();
     // The column widths of both lists from the settings file, and back when the user changed
@@ -169,6 +172,7 @@ private:
     QAction* importArchiveAction = nullptr;
     QAction* exportCsvAction = nullptr;
     QAction* restoreBackupAction = nullptr;
+    QAction* mergeCopyAction = nullptr;
     QAction* quitAction = nullptr;
     QAction* newRideAction = nullptr;
     QAction* editRideAction = nullptr;

@@ -19,6 +19,7 @@
 #include "diary/diary_transaction.h"
 #include "diary/errors.h"
 #include "diary/settings.h"
+#include "diary/sync_merge.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ OpenDiary::OpenDiary(const QString& settingsFolder, const diary::RegionalSetting
         }
         emit ChangedOnDisk();
     });
+    connect(watcher_, &DiaryWatcher::FolderChanged, this, &OpenDiary::FolderChanged);
 }
 
 std::string OpenDiary::SettingsFile() const {
@@ -360,6 +362,30 @@ bool OpenDiary::RestoreBackup(QWidget* parent, const diary::BackupEntry& backup)
     watcher_->Known();
     ShowRows(std::move(rows), {});
     return true;
+}
+
+bool OpenDiary::MergeCopy(QWidget* parent, const diary::MergePlan& plan,
+                          const std::vector<diary::MergeChoice>& choices) {
+    diary::MergeOutcome outcome;
+    if (!Change(parent, [&](std::chrono::milliseconds timeout) {
+            outcome = diary::ApplyMerge(plan, choices, BackupFolder(), Today(), timeout);
+        }))
+        return false;
+    known_ = outcome.bytes;
+    watcher_->Known(*known_);
+    noRides_ = !known_->empty() && !diary::HasRideSection(*known_);
+    ShowRows(diary::DiaryRows(known_), {});
+    TakeSections(*known_);
+    for (const std::exception_ptr& failure : {outcome.backupFailure, outcome.moveFailure}) {
+        if (!failure) continue;
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::exception& e) {
+            ShowException(parent, e);
+        }
+    }
+    if (!outcome.applied) ShowError(parent, QString::fromUtf8(outcome.message));
+    return outcome.applied;
 }
 
 void OpenDiary::TakeSections(std::string_view bytes) {

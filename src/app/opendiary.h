@@ -22,6 +22,8 @@
 namespace diary {
 struct ChangeResult;
 struct DailyBackup;
+struct MergePlan;
+enum class MergeChoice;
 }  // namespace diary
 
 class DiaryWatcher;
@@ -70,6 +72,11 @@ public:
                   const diary::DiaryRecord& record);
     bool DeleteRide(QWidget* parent, const diary::RecordRow& expected);
     bool RestoreBackup(QWidget* parent, const diary::BackupEntry& backup);
+    // Merges a conflict copy as `plan` says, its conflicts settled by `choices`: one change
+    // under the lock; the list then shows the diary as saved (or as found, when it or the
+    // copy changed since the plan: said, nothing merged).
+    bool MergeCopy(QWidget* parent, const diary::MergePlan& plan,
+                   const std::vector<diary::MergeChoice>& choices);
     // Before a change of the diary the bikes window makes itself (the record commands keep
     // the day's backup inside their own change, under the lock).
     void KeepDailyBackup(QWidget* parent);
@@ -124,6 +131,8 @@ signals:
     void GoalsChanged();
     // The same of the bikes and parts.
     void BikesChanged();
+    // Files beside the diary came or went: a sync tool's conflict copy may be among them.
+    void FolderChanged();
 
 private:
     // Runs `call(timeout)`, one change under the lock, waiting for another program in short

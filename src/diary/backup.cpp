@@ -229,6 +229,23 @@ void Unlink(const BackupEntry& entry) {
     }
 }
 
+// Keeps a backup dated `today` under the day's next free counter with `write` (false: another
+// took the name first); returns its path.
+template <typename Write>
+std::string KeepNumbered(const BackupNames& names, const Date& today, Write write) {
+    int sequence = 0;
+    for (const BackupEntry& e : names.Scan()) {
+        if (e.date == today) sequence = std::max(sequence, e.sequence);
+    }
+    MakeFolder(names.folder);
+    std::string kept;
+    do {
+        if (++sequence > kMaxSequence) throw WriteError(names.Path(today, sequence), EEXIST);
+        kept = names.Path(today, sequence);
+    } while (!write(kept));
+    return kept;
+}
+
 }  // namespace
 
 BackupResult KeepDailyBackup(const std::string& diaryPath, const std::string& backupFolder,
@@ -252,6 +269,11 @@ BackupResult KeepDailyBackupOf(std::string_view bytesAsRead, const std::string& 
     return KeepToday(names, today, [&](const std::string& path) {
         return AtomicWriteFile(path, bytesAsRead, AtomicWriteOptions{diaryPath, true});
     });
+}
+
+std::vector<BackupEntry> BackupsByName(const std::string& diaryPath,
+                                       const std::string& backupFolder) {
+    return BackupNames(diaryPath, backupFolder).Scan();
 }
 
 std::vector<BackupEntry> ListBackups(const std::string& diaryPath,
@@ -279,22 +301,24 @@ std::string RestoreBackup(const std::string& backupPath, const std::string& diar
     if (!bytes) throw ReadError(backupPath, "Záloha „" + backupPath + "“ už neexistuje.");
     const FileLock lock(diaryPath, LockedFile::Diary, timeout);
 
-    const BackupNames names(diaryPath, backupFolder);
-    std::string kept;
-    int sequence = 0;
-    for (const BackupEntry& e : names.Scan()) {
-        if (e.date == today) sequence = std::max(sequence, e.sequence);
-    }
     const UniqueFd diary(OpenDiaryToKeep(diaryPath, diaryPath));
+    std::string kept;
     if (diary.Open()) {
-        MakeFolder(names.folder);
-        do {
-            if (++sequence > kMaxSequence) throw WriteError(names.Path(today, sequence), EEXIST);
-            kept = names.Path(today, sequence);
-        } while (!KeepCopy(diary.Descriptor(), diaryPath, kept));
+        kept = KeepNumbered(
+            BackupNames(diaryPath, backupFolder), today,
+            [&](const std::string& path) { return KeepCopy(diary.Descriptor(), diaryPath, path); });
     }
     AtomicWriteFile(diaryPath, *bytes);
     return kept;
+}
+
+std::string KeepNumberedBackupOf(std::string_view bytes, const std::string& diaryPath,
+                                 const std::string& backupFolder, const Date& today) {
+    if (!IsValidDate(today)) throw InvalidValueError("impossible backup date");
+    if (bytes.empty()) return {};
+    return KeepNumbered(BackupNames(diaryPath, backupFolder), today, [&](const std::string& path) {
+        return AtomicWriteFile(path, bytes, AtomicWriteOptions{diaryPath, true});
+    });
 }
 
 }  // namespace diary

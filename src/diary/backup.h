@@ -63,6 +63,16 @@ BackupResult KeepDailyBackupOf(std::string_view bytesAsRead, const std::string& 
 // folder lists none. A backup that an earlier version kept as a hard link becomes a file of its
 // own here, holding the bytes it holds now.
 std::vector<BackupEntry> ListBackups(const std::string& diaryPath, const std::string& backupFolder);
+// The same list by name only, the files left unread (no ride counts).
+std::vector<BackupEntry> BackupsByName(const std::string& diaryPath,
+                                       const std::string& backupFolder);
+
+// Keeps `bytes`, the diary as a change under its lock read it, as a backup dated `today` with
+// the next free counter, the way a restore keeps the diary it replaces: a change that takes much
+// at once (a merge) can be undone from the list. Returns the backup's path; nothing is kept for
+// empty bytes (an empty string comes back). The caller holds the diary's lock. Throws WriteError.
+std::string KeepNumberedBackupOf(std::string_view bytes, const std::string& diaryPath,
+                                 const std::string& backupFolder, const Date& today);
 
 // Puts the bytes of `backupPath` in the diary (one atomic save that keeps the diary's access).
 // First keeps the current diary as a backup dated `today` with the next free counter, so the

@@ -122,6 +122,24 @@ std::string WithRecords(std::string bytes, std::uint64_t first,
     return std::move(profile).TakeBytes();
 }
 
+std::string WithRideLines(std::string_view bytes, const std::vector<std::string_view>& lines) {
+    // A line as the readers give it is trimmed and holds no line break; only one that still has
+    // a pair of outer quotes (it had two) would read back otherwise.
+    for (std::string_view line : lines) {
+        if (line.size() >= 2 && (line.front() == '"' || line.front() == '\''))
+            CheckProfileValue(line);
+    }
+    return WithSectionLines(bytes, kReadSection, kReadSection, [&](std::string& out) {
+        std::uint64_t n = 0;
+        for (std::string_view line : lines) {
+            out.append(NumberText(++n).view());
+            out += '=';
+            out.append(line);
+            out += "\r\n";
+        }
+    });
+}
+
 std::vector<DiaryRecord> ReadDiary(const std::string& path) {
     std::vector<DiaryRecord> records;
     for (const RecordRow& row : ReadDiaryRows(path)) records.push_back(row.ToRecord());

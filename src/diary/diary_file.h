@@ -49,6 +49,10 @@ std::optional<ProfileLine> RecordLineAt(std::string_view bytes, std::string_view
 // AddRecords saves.
 std::string WithRecords(std::string bytes, std::uint64_t first,
                         const std::vector<DiaryRecord>& records);
+// The bytes with the rides' section holding exactly `lines` (record lines without their numbers,
+// as the readers give them: trimmed, without line breaks) under keys 1..n, every other section
+// and line kept. Throws InvalidValueError for a line the reader would read back otherwise.
+std::string WithRideLines(std::string_view bytes, const std::vector<std::string_view>& lines);
 // The bytes with record `number` cut out and the records after it moved down by one, as
 // DeleteRecord saves them; nullopt when `number` is no record of the diary.
 std::optional<std::string> WithoutRecord(std::string_view bytes, std::string_view number);

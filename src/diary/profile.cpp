@@ -60,7 +60,7 @@ bool KeyNumber(std::string_view key, std::uint64_t& n) {
 
 bool HasTerminator(const ProfileLine& line) { return line.next != line.end; }
 
-bool LastLineOpen(const std::string& bytes) {
+bool LastLineOpen(std::string_view bytes) {
     return !bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r';
 }
 
@@ -380,7 +380,9 @@ void ForEachNumberedEntry(std::string_view bytes, std::string_view section,
 }
 
 void CheckProfileValue(std::string_view value) {
-    if (value.find_first_of(std::string_view("\r\n", 2)) != std::string_view::npos) {
+    // Two scans of the bytes rather than find_first_of, which looks each byte up in the set
+    // with a call of its own: a whole diary's lines are checked before it is written.
+    if (value.find('\r') != std::string_view::npos || value.find('\n') != std::string_view::npos) {
         throw InvalidValueError("Hodnota nesmí obsahovat konec řádku.");
     }
     if (value.find('\0') != std::string_view::npos) {
@@ -533,27 +535,55 @@ bool Profile::RemoveSection(std::string_view section) {
 
 void Profile::ReplaceSectionLines(std::string_view section, std::string_view headerName,
                                   std::string_view keyLines) {
+    bytes_ = WithSectionLines(bytes_, section, headerName,
+                              [&](std::string& out) { out.append(keyLines); });
+}
+
+std::string WithSectionLines(std::string_view bytes, std::string_view section,
+                             std::string_view headerName,
+                             const std::function<void(std::string&)>& write) {
     section = TrimSpaces(section);
-    const SectionInfo info = FindSection(bytes_, section);
-    if (!info.found) {
+    // One walk that copies as it goes: a whole diary's section is replaced without a list of
+    // its key lines in between.
+    ProfileScanner scanner(bytes);
+    std::optional<ProfileLine> header;
+    std::string out;
+    std::size_t copied = 0;
+    for (ProfileLine line; scanner.Next(line);) {
+        if (line.kind == ProfileLine::Kind::Section) {
+            if (header) break;
+            if (EqualsNoCase(line.name, section)) header = line;
+            continue;
+        }
+        if (!header || line.kind != ProfileLine::Kind::Key) continue;
+        // The new lines take the place of the first old key line; comments and blank lines of
+        // the section stay where they were.
+        if (copied == 0) {
+            out.reserve(bytes.size() + bytes.size() / 8);
+            out.append(bytes.substr(0, line.begin));
+            write(out);
+        } else {
+            out.append(bytes.substr(copied, line.begin - copied));
+        }
+        copied = line.next;
+    }
+    if (copied > 0) {
+        out.append(bytes.substr(copied));
+        return out;
+    }
+    if (!header) {
         CheckProfileSection(TrimSpaces(headerName));
-        std::string add;
-        add.reserve(keyLines.size() + headerName.size() + 6);
-        if (LastLineOpen(bytes_)) add += "\r\n";
-        add.append("[").append(TrimSpaces(headerName)).append("]\r\n").append(keyLines);
-        bytes_ += add;
-        return;
+        out.append(bytes);
+        if (LastLineOpen(bytes)) out += "\r\n";
+        out.append("[").append(TrimSpaces(headerName)).append("]\r\n");
+        write(out);
+        return out;
     }
-    if (info.keys.empty()) {
-        std::string text;
-        if (!HasTerminator(info.header)) text += "\r\n";
-        text.append(keyLines);
-        bytes_.insert(info.header.next, text);
-        return;
-    }
-    // The new lines take the place of the first old key line; comments and blank lines of the
-    // section stay where they were.
-    bytes_ = WithoutLines(bytes_, info.keys, info.keys.front().begin, keyLines);
+    out.append(bytes.substr(0, header->next));
+    if (!HasTerminator(*header)) out += "\r\n";
+    write(out);
+    out.append(bytes.substr(header->next));
+    return out;
 }
 
 std::string Profile::Bytes() const { return bytes_; }

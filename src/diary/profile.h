@@ -88,6 +88,13 @@ private:
 // Throws InvalidValueError unless `value` would read back unchanged from a "key=value" line:
 // no CR, LF or NUL, no space, tab or VT at either end, not wrapped in one pair of quotes.
 void CheckProfileValue(std::string_view value);
+
+// `bytes` with the key lines of `section` replaced as Profile::ReplaceSectionLines replaces
+// them, the new lines appended by `write` straight into the result: a whole diary's section
+// written in one copy of the file.
+std::string WithSectionLines(std::string_view bytes, std::string_view section,
+                             std::string_view headerName,
+                             const std::function<void(std::string&)>& write);
 // Throws InvalidValueError for a key that would not read back as one (CR, LF, NUL, '=', a
 // leading '[' or ';', edge blanks) and for a section name holding CR, LF, NUL or ']'.
 void CheckProfileKey(std::string_view key);

@@ -112,6 +112,7 @@ void MainWindowTest::menusAndToolBar() {
         {"Importarchivu1", "Import jízd z archivu…", nullptr},
         {"ExportdoCSV1", "Export do CSV…", nullptr},
         {"Obnovitzezalohy1", "Obnovit ze zálohy…", nullptr},
+        {"Sloucitkopii1", "Sloučit kopii deníku…", nullptr},
         {"Konec1", "Konec", "Konec programu"},
         {"Novy1", "Nový", "Nový údaj"},
         {"Editovat1", "Editovat", "Editovat údaj"},
@@ -141,8 +142,9 @@ void MainWindowTest::menusAndToolBar() {
                                  Q("Cíle"), "O programu"}));
     QStringList soubor;
     for (QAction* a : guitest::Get<QMenu>(main, "Soubor1")->actions()) soubor << a->objectName();
-    QCOMPARE(soubor, (QStringList{"Nov1", "Otevt1", "Uloitjako1", "Importzestarverze1",
-                                  "Importarchivu1", "ExportdoCSV1", "Obnovitzezalohy1", "Konec1"}));
+    QCOMPARE(soubor,
+             (QStringList{"Nov1", "Otevt1", "Uloitjako1", "Importzestarverze1", "Importarchivu1",
+                          "ExportdoCSV1", "Obnovitzezalohy1", "Sloucitkopii1", "Konec1"}));
     QStringList udaj;
     for (QAction* a : guitest::Get<QMenu>(main, "Udaj1")->actions()) udaj << a->objectName();
     QCOMPARE(udaj, (QStringList{"Novy1", "Editovat1", "Smazat1", "Hledat1", "NovzGPSzznamu1",
