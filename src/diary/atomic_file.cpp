@@ -5,6 +5,7 @@
 #include <linux/fs.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <time.h>
@@ -519,6 +520,25 @@ std::string TooLargeMessage(const std::string& path, std::uint64_t bytes, std::u
 
 }  // namespace
 
+namespace {
+
+// A diary of a hundred thousand rides is read into ten megabytes of memory the process has not
+// touched yet (the program hands every block of a megabyte or more back to the system when it
+// is freed). Where the kernel gives huge pages only on request, the first touch of that memory
+// would fault 4 KB at a time, two and a half thousand times, which on a virtual machine cost
+// several times the reading itself. Reserves `size` bytes and asks for huge pages for the whole
+// ones inside them; a kernel that has none ignores the request.
+void ReserveWithHugePages(std::string& bytes, std::size_t size) {
+    bytes.reserve(size);
+    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+    const auto first = reinterpret_cast<std::uintptr_t>(bytes.data());
+    const std::uintptr_t begin = (first + kHuge - 1) & ~(kHuge - 1);
+    const std::uintptr_t end = (first + bytes.capacity()) & ~(kHuge - 1);
+    if (end > begin) (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+}  // namespace
+
 std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t largest) {
     UniqueFd fd(OpenNoWait(path, O_RDONLY));
     if (!fd.Open()) {
@@ -543,6 +563,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t 
     if (flags >= 0) ::fcntl(fd.Descriptor(), F_SETFL, flags & ~O_NONBLOCK);
 
     std::string bytes;
+    ReserveWithHugePages(bytes, static_cast<std::size_t>(st.st_size) + 1);
     bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
     std::size_t got = 0;
     for (;;) {
