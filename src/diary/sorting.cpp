@@ -31,11 +31,14 @@ std::optional<double> ReadWholeNumber(std::string_view text) {
 }
 
 // A sort key of a number or date column: the value, or NaN when the text does not read. The
-// sort only asks whether one row goes after another, and that is so exactly when both keys read
-// and the earlier is not less than the later (an unreadable value moves nothing).
+// sort only asks whether one row goes after another, and "a >= b" is false exactly when either
+// is NaN (an unreadable value moves nothing) or a < b, so one comparison of plain doubles gives
+// the column's answer.
 double ValueKey(const std::optional<double>& value) {
     return value.value_or(std::numeric_limits<double>::quiet_NaN());
 }
+
+int CompareValueKeys(double a, double b) { return a >= b ? 1 : -1; }
 
 // Bottom-up merge sort that acts only on the sign of `compare`: an item moves before an earlier
 // one only when the comparison says the earlier one goes after it. Short runs are first put in
@@ -159,31 +162,12 @@ std::vector<std::uint32_t> SortValues(std::size_t count, Make&& make) {
         allRead = allRead && !std::isnan(keyed.back().key);
     }
     if (allRead) return RadixOrder(keyed);
-    // The merge sort then runs on each key's rank among the keys that read rather than on the
-    // key: rank against rank answers exactly as key against key, and a rank and a position
-    // make an item of 8 bytes instead of 16, so the merges move half the memory.
-    constexpr std::uint64_t kUnread = 0xFFFFFFFF;
-    std::vector<Keyed<double>> readable;
-    readable.reserve(count);
-    for (const Keyed<double>& k : keyed)
-        if (!std::isnan(k.key)) readable.push_back(k);
-    std::vector<std::uint64_t> items(count, kUnread << 32);
-    std::uint64_t rank = 0;
-    const std::vector<std::uint32_t> ascending = RadixOrder(readable);
-    for (std::size_t k = 0; k < ascending.size(); ++k) {
-        const std::uint32_t position = ascending[k];
-        // -0 and 0 are one rank, as they are equal keys.
-        if (k > 0 && keyed[position].key != keyed[ascending[k - 1]].key) ++rank;
-        items[position] = rank << 32;
-    }
-    for (std::size_t i = 0; i < count; ++i) items[i] |= i;
-    MergeSortItems(items, [](std::uint64_t a, std::uint64_t b) {
-        const std::uint64_t x = a >> 32, y = b >> 32;
-        return x != kUnread && y != kUnread && x >= y ? 1 : -1;
+    MergeSortItems(keyed, [](const Keyed<double>& a, const Keyed<double>& b) {
+        return CompareValueKeys(a.key, b.key);
     });
     std::vector<std::uint32_t> order;
     order.reserve(count);
-    for (const std::uint64_t item : items) order.push_back(static_cast<std::uint32_t>(item));
+    for (const auto& item : keyed) order.push_back(item.position);
     return order;
 }
 
