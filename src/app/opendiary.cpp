@@ -371,11 +371,7 @@ bool OpenDiary::MergeCopy(QWidget* parent, const diary::MergePlan& plan,
             outcome = diary::ApplyMerge(plan, choices, BackupFolder(), Today(), timeout);
         }))
         return false;
-    known_ = outcome.bytes;
-    watcher_->Known(*known_);
-    noRides_ = !known_->empty() && !diary::HasRideSection(*known_);
-    ShowRows(diary::DiaryRows(known_), {});
-    TakeSections(*known_);
+    ShowSavedFile(outcome.bytes, false);
     for (const std::exception_ptr& failure : {outcome.backupFailure, outcome.moveFailure}) {
         if (!failure) continue;
         try {
@@ -401,10 +397,10 @@ void OpenDiary::TakeSections(std::string_view bytes) {
     }
 }
 
-void OpenDiary::ShowBikeChange(const diary::BikeChange& change) {
-    known_ = change.bytes;
+void OpenDiary::ShowSavedFile(std::shared_ptr<const std::string> bytes, bool followsKnown) {
+    known_ = std::move(bytes);
     watcher_->Known(*known_);
-    if (!change.followsKnown) {
+    if (!followsKnown) {
         noRides_ = !known_->empty() && !diary::HasRideSection(*known_);
         ShowRows(diary::DiaryRows(known_), {});
     }
@@ -423,7 +419,7 @@ bool OpenDiary::AddBikes(QWidget* parent, const std::vector<std::string>& names)
             result = diary::AddBikes(path, names, timeout, known_);
         }))
         return false;
-    ShowBikeChange(result);
+    ShowSavedFile(result.bytes, result.followsKnown);
     return true;
 }
 
@@ -435,7 +431,7 @@ bool OpenDiary::RenameBike(QWidget* parent, const std::string& from, const std::
             result = diary::RenameBikeInDiary(path, from, to, expectedRides, timeout);
         }))
         return false;
-    ShowBikeChange(result);
+    ShowSavedFile(result.bytes, result.followsKnown);
     if (!result.applied) ShowError(parent, QString::fromUtf8(result.Message()));
     return result.applied;
 }
@@ -448,7 +444,7 @@ bool OpenDiary::ChangePart(QWidget* parent, const std::optional<diary::ServicePa
             result = diary::ChangeServicePart(path, old, now, timeout, known_);
         }))
         return false;
-    ShowBikeChange(result);
+    ShowSavedFile(result.bytes, result.followsKnown);
     if (!result.applied) {
         ShowError(parent, QStringLiteral("Díl mezitím změnil jiný program. Nic nebylo uloženo; "
                                          "okno teď ukazuje díly tak, jak jsou uloženy."));

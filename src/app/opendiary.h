@@ -151,9 +151,9 @@ private:
     void TakeSections(std::string_view bytes);
     // Load's move of the settings file's bikes into the diary just read.
     void TakeSettingsBikes();
-    // The file after a change of the bikes: the list follows it when another program changed
-    // the rides meanwhile.
-    void ShowBikeChange(const diary::BikeChange& change);
+    // The file as a change of its sections (bikes, parts) or a merge saved or found it: the
+    // list reads its rides again unless they are the ones it holds (`followsKnown`).
+    void ShowSavedFile(std::shared_ptr<const std::string> bytes, bool followsKnown);
 
     const QString settingsFolder_;
     const diary::RegionalSettings regional_;
