@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 
@@ -47,6 +48,7 @@ int CompareValueKeys(double a, double b) { return a >= b ? 1 : -1; }
 // permutation of what came in.
 template <typename Item, typename Compare>
 void MergeSortItems(std::vector<Item>& items, Compare&& compare) {
+    static_assert(std::is_trivially_copyable_v<Item>, "the merges copy items");
     const std::size_t count = items.size();
     constexpr std::size_t kRun = 16;
     for (std::size_t start = 0; start < count; start += kRun) {
@@ -66,17 +68,23 @@ void MergeSortItems(std::vector<Item>& items, Compare&& compare) {
         for (std::size_t left = 0; left < count; left += 2 * width) {
             const std::size_t mid = std::min(left + width, count);
             const std::size_t right = std::min(left + 2 * width, count);
-            std::size_t i = left, j = mid, out = left;
-            // Written without a branch on the answer: on random keys a branch guesses wrong
-            // half the time, and that, not the comparing, was most of a big sort's cost.
-            while (i < mid && j < right) {
-                const bool rightFirst = compare(items[i], items[j]) > 0;
-                buffer[out++] = std::move(rightFirst ? items[j] : items[i]);
-                j += rightFirst;
-                i += !rightFirst;
+            // On pointers rather than indices: the compiler makes the choice a branch either way,
+            // and with pointers each step is a load less. A merge without the branch (a chosen
+            // address) was slower still, both on random keys and on the dates' nearly sorted
+            // ones: its steps wait on each other.
+            const Item* l = items.data() + left;
+            const Item* const lEnd = items.data() + mid;
+            const Item* r = lEnd;
+            const Item* const rEnd = items.data() + right;
+            Item* o = buffer.data() + left;
+            while (l != lEnd && r != rEnd) {
+                const bool rightFirst = compare(*l, *r) > 0;
+                *o++ = rightFirst ? *r : *l;
+                r += rightFirst;
+                l += !rightFirst;
             }
-            while (i < mid) buffer[out++] = std::move(items[i++]);
-            while (j < right) buffer[out++] = std::move(items[j++]);
+            o = std::copy(l, lEnd, o);
+            std::copy(r, rEnd, o);
         }
         items.swap(buffer);
     }
