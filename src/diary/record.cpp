@@ -6,6 +6,10 @@
 
 #include "diary/errors.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace diary {
 namespace {
 
@@ -155,14 +159,36 @@ RecordRow RecordRow::FromShared(std::shared_ptr<const std::string> bytes, std::s
     row.text_ = number.data();
     row.numberSize_ = static_cast<std::uint32_t>(number.size());
     row.begin_[0] = static_cast<std::uint32_t>(lineAt);
-    const char* base = line.data();
+    // The separators found sixteen bytes at a time: a line's fields are short, and a call of
+    // memchr for each of them was half of opening a diary.
+    const char* const base = line.data();
+    const std::size_t size = line.size();
     std::size_t pos = 0;
     std::size_t field = 0;
-    while (field < kFieldCount) {
-        const void* hit = std::memchr(base + pos, kSeparator, line.size() - pos);
-        if (hit == nullptr) break;
-        pos = static_cast<std::size_t>(static_cast<const char*>(hit) - base) + 1;
-        row.begin_[++field] = static_cast<std::uint32_t>(lineAt + pos);
+    auto found = [&row, &field, lineAt](std::size_t at) {
+        row.begin_[++field] = static_cast<std::uint32_t>(lineAt + at + 1);
+    };
+#if defined(__SSE2__)
+    const __m128i separator = _mm_set1_epi8(kSeparator);
+    for (; pos + 16 <= size && field < kFieldCount; pos += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos));
+        auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, separator)));
+        for (; hits != 0 && field < kFieldCount; hits &= hits - 1)
+            found(pos + static_cast<unsigned>(__builtin_ctz(hits)));
+    }
+    // The last bytes: the line's last sixteen, less those already looked at.
+    if (pos < size && size >= 16 && field < kFieldCount) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + size - 16));
+        const unsigned seen = static_cast<unsigned>(16 - (size - pos));
+        auto hits =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, separator))) >> seen;
+        for (; hits != 0 && field < kFieldCount; hits &= hits - 1)
+            found(pos + static_cast<unsigned>(__builtin_ctz(hits)));
+        pos = size;
+    }
+#endif
+    for (; pos < size && field < kFieldCount; ++pos) {
+        if (base[pos] == kSeparator) found(pos);
     }
     row.fields_ = static_cast<std::uint8_t>(field);
     return row;

@@ -56,6 +56,20 @@ TEST_P(ParseRecordLine, RowFromLineSplitsTheSame) {
     EXPECT_EQ(row.ToRecord(), GetParam().expected);
 }
 
+// The row finds separators sixteen bytes at a time, then in the line's last sixteen: every
+// length and every place of a separator against those blocks splits as the line does.
+TEST(RecordRow, SplitsAsTheLineWhereverTheSeparatorsFall) {
+    for (std::size_t size = 0; size <= 48; ++size) {
+        for (std::size_t every = 1; every <= 5; ++every) {
+            std::string line(size, 'x');
+            for (std::size_t i = every - 1; i < size; i += every) line[i] = diary::kSeparator;
+            const RecordRow row = RecordRow::FromLine("5", line);
+            ASSERT_EQ(row.ToRecord(), diary::ParseRecordLine("5\xA7" + line))
+                << "size " << size << ", a separator every " << every;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Table, ParseRecordLine,
     testing::Values(
