@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/controls.h"
 #include "app/datepicker.h"
 #include "app/firstfield.h"
 #include "app/icons.h"
@@ -32,14 +33,6 @@ const QString kSeparatorMessage = QStringLiteral("Znak § nelze použít.");
 
 QString Quoted(const std::string& name) {
     return QStringLiteral("„") + FromCp(name) + QStringLiteral("“");
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    button->setMinimumWidth(89);
-    return button;
 }
 
 QLineEdit* MakeEdit(QWidget* parent, const char* name, int width) {

@@ -11,8 +11,6 @@
 
 namespace {
 
-QString Utf8(const std::string& text) { return QString::fromStdString(text); }
-
 QString MonthName(int month) {
     const std::string_view name = diary::kMonthNames[static_cast<std::size_t>(month - 1)];
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
@@ -203,8 +201,8 @@ bool DayCalendar::event(QEvent* event) {
         text += QStringLiteral("bez jízdy");
     } else {
         text += FromCp(diary::FormatTenths(day.km, regional_)) + QStringLiteral(" km, ") +
-                Utf8(diary::CzechCount(static_cast<long long>(day.numbers.size()), "jízda", "jízdy",
-                                       "jízd"));
+                FromUtf8(diary::CzechCount(static_cast<long long>(day.numbers.size()), "jízda",
+                                           "jízdy", "jízd"));
     }
     QToolTip::showText(help->globalPos(), text, this);
     return true;

@@ -60,7 +60,7 @@ QComboBox* MakeCombo(QWidget* parent, const char* name, int width) {
 }
 
 // A text button that Enter never presses and that is never narrower than its caption.
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int width) {
+QPushButton* MakeFixedButton(QWidget* parent, const char* name, const QString& text, int width) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
@@ -120,14 +120,14 @@ TAddForm::TAddForm(OpenDiary& diary, Helpers helpers, QWidget* parent)
     numberLabel->setMinimumWidth(QFontMetrics(big).horizontalAdvance(QStringLiteral("0000000")));
 
     dateEdit = MakeFieldEdit(this, "Dat", 121);
-    todayButton = MakeButton(this, "DnesButton", QStringLiteral("Dnes"), 34);
+    todayButton = MakeFixedButton(this, "DnesButton", QStringLiteral("Dnes"), 34);
     calendarButton =
         MakePictureButton(this, "SpeedButton1", icons::Calendar(), QStringLiteral("Kalendář"));
     fromCombo = MakeCombo(this, "od", 148);
     viaCombo = MakeCombo(this, "pres", 164);
     toCombo = MakeCombo(this, "kam", 148);
     departureKmEdit = MakeFieldEdit(this, "Odj", 101);
-    lastArrivalButton = MakeButton(this, "Button2", QStringLiteral("Posledni"), 55);
+    lastArrivalButton = MakeFixedButton(this, "Button2", QStringLiteral("Posledni"), 55);
     lastArrivalButton->setToolTip(QStringLiteral("Poslední příjezdové km."));
     distanceKmEdit = MakeFieldEdit(this, "Ujeto", 101);
     distanceCalcButton =
@@ -139,17 +139,17 @@ TAddForm::TAddForm(OpenDiary& diary, Helpers helpers, QWidget* parent)
     avgSpeedCalcButton =
         MakePictureButton(this, "SpeedButton5", icons::Calculator(), QStringLiteral("Výpočet"));
     rideTimeEdit = MakeFieldEdit(this, "Cj", 101);
-    rideTimeButton = MakeButton(this, "Button1", QStringLiteral("..."), 21);
+    rideTimeButton = MakeFixedButton(this, "Button1", QStringLiteral("..."), 21);
     rideTimeCalcButton =
         MakePictureButton(this, "SpeedButton4", icons::Calculator(), QStringLiteral("Výpočet"));
     maxSpeedEdit = MakeFieldEdit(this, "Mr", 109);
     noteEdit = MakeFieldEdit(this, "Pozn", 469);
     noteEdit->setMaxLength(TypingLimit(Field::Note));
     bikeCombo = MakeCombo(this, "Kolo", 164);
-    okButton = MakeButton(this, "OKButton", QStringLiteral("OK"), 91);
+    okButton = MakeFixedButton(this, "OKButton", QStringLiteral("OK"), 91);
     okButton->setIcon(icons::Ok());
     okButton->setFixedWidth(std::max(okButton->width(), Scaled(this, 91)));
-    cancelButton = MakeButton(this, "CancelButton", QStringLiteral("Storno"), 89);
+    cancelButton = MakeFixedButton(this, "CancelButton", QStringLiteral("Storno"), 89);
     cancelButton->setIcon(icons::Cancel());
     const int cancelNeeded =
         cancelButton->fontMetrics().horizontalAdvance(QStringLiteral("Storno")) +

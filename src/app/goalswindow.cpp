@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "app/controls.h"
 #include "app/firstfield.h"
 #include "app/icons.h"
 #include "app/msgbox.h"
@@ -33,18 +34,6 @@
 namespace {
 
 const QString kEveryBike = QStringLiteral("všechna kola");
-
-QString Utf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    button->setMinimumWidth(89);
-    return button;
-}
 
 QLineEdit* MakeEdit(QWidget* parent, const char* name) {
     auto* edit = new QLineEdit(parent);
@@ -80,7 +69,7 @@ TCilForm::TCilForm(const diary::RegionalSettings& regional, QWidget* parent)
     monthCombo = new QComboBox(this);
     monthCombo->setObjectName(QStringLiteral("Mesic"));
     monthCombo->addItem(QStringLiteral("celý rok"));
-    for (std::string_view month : diary::kMonthNames) monthCombo->addItem(Utf8(month));
+    for (std::string_view month : diary::kMonthNames) monthCombo->addItem(FromUtf8(month));
     kmEdit = MakeEdit(this, "Km");
     ridesEdit = MakeEdit(this, "Jizdy");
     ridesEdit->setPlaceholderText(QStringLiteral("bez cíle"));
@@ -175,7 +164,7 @@ TCileForm::TCileForm(OpenDiary& diary, QWidget* parent)
     goalList = new QTreeWidget(this);
     goalList->setObjectName(QStringLiteral("SeznamCilu"));
     QStringList captions;
-    for (std::string_view c : diary::kGoalCaptions) captions << Utf8(c);
+    for (std::string_view c : diary::kGoalCaptions) captions << FromUtf8(c);
     goalList->setHeaderLabels(captions);
     goalList->setRootIsDecorated(false);
     goalList->setItemsExpandable(false);
@@ -308,7 +297,7 @@ void TCileForm::Refresh() {
         const auto texts = diary::GoalTexts(progress, regional_);
         auto* item = new QTreeWidgetItem(goalList);
         for (std::size_t c = 0; c < texts.size(); ++c) {
-            item->setText(static_cast<int>(c), Utf8(texts[c]));
+            item->setText(static_cast<int>(c), FromUtf8(texts[c]));
             if (c > 1)
                 item->setTextAlignment(static_cast<int>(c), Qt::AlignRight | Qt::AlignVCenter);
         }
@@ -396,7 +385,7 @@ void TCileForm::RemoveGoal() {
     const diary::Goal old = *selected;
     if (!AskYesNo(this, MsgKind::Warning,
                   QStringLiteral("Smazat cíl na období %1 (%2)?")
-                      .arg(Utf8(diary::GoalPeriodText(old)),
+                      .arg(FromUtf8(diary::GoalPeriodText(old)),
                            old.bike.empty() ? kEveryBike : FromCp(old.bike))))
         return;
     diary_.ChangeGoal(this, old, std::nullopt);

@@ -35,8 +35,6 @@
 
 namespace {
 
-QString Utf8(const std::string& text) { return QString::fromStdString(text); }
-
 QDate ToQDate(const diary::Date& date) { return {date.year, date.month, date.day}; }
 diary::Date FromQDate(const QDate& date) { return {date.year(), date.month(), date.day()}; }
 
@@ -93,18 +91,18 @@ public:
             // What the row leaves out, so that no unreadable value goes unnoticed.
             const std::string text =
                 diary::LeftOutText(diary::LeftOut{0, t.unreadableKm, t.unreadableTimes, 0, 0});
-            return text.empty() ? QVariant() : QVariant(Utf8(text));
+            return text.empty() ? QVariant() : QVariant(FromUtf8(text));
         }
         if (role != Qt::DisplayRole) return {};
         switch (index.column()) {
             case 0:
-                return Utf8(t.label);
+                return FromUtf8(t.label);
             case 1:
                 return QString::number(t.rides);
             case 2:
                 return FromCp(diary::FormatTenths(t.km, regional_));
             case 3:
-                return Utf8(diary::FormatMinutes(t.minutes));
+                return FromUtf8(diary::FormatMinutes(t.minutes));
             case 4:
                 // An empty period rode at no speed; rides without a usable time have none known.
                 if (t.meanSpeed) return FromCp(diary::FormatTenths(t.meanSpeed, regional_));
@@ -375,7 +373,7 @@ void TPrehledForm::Recompute() {
                               regional_);
     FillRecords();
     const std::string leftOut = diary::LeftOutText(overview_->rides().leftOut());
-    leftOutLabel->setText(Utf8(leftOut));
+    leftOutLabel->setText(FromUtf8(leftOut));
     leftOutLabel->setVisible(!leftOut.empty());
 }
 
@@ -438,7 +436,7 @@ void TPrehledForm::FillRecords() {
             return;
         }
         const diary::DateSpan span = diary::PeriodDays(best->period);
-        QString when = Utf8(best->label);
+        QString when = FromUtf8(best->label);
         if (best->period.kind == diary::PeriodKind::Week)
             when += QStringLiteral(" (%1–%2)").arg(date(span.first), date(span.last));
         days(name, km(best->km), when, span.first, span.last);
@@ -446,7 +444,7 @@ void TPrehledForm::FillRecords() {
 
     ride(QStringLiteral("Nejdelší jízda"), r.longestKm, km);
     ride(QStringLiteral("Nejdelší čas jízdy"), r.longestMinutes,
-         [](double minutes) { return Utf8(diary::FormatMinutes(minutes)); });
+         [](double minutes) { return FromUtf8(diary::FormatMinutes(minutes)); });
     ride(QStringLiteral("Nejvyšší průměrná rychlost (jízdy od 10 km)"), r.fastestAverage, speed);
     ride(QStringLiteral("Nejvyšší maximální rychlost"), r.highestMaximum, speed);
     if (r.bestDay) {
@@ -463,7 +461,7 @@ void TPrehledForm::FillRecords() {
         const QString when =
             s.days == 1 ? date(s.first) : QStringLiteral("%1–%2").arg(date(s.first), date(s.last));
         days(QStringLiteral("Nejvíc dní po sobě s jízdou"),
-             Utf8(diary::CzechCount(s.days, "den", "dny", "dní")), when, s.first, s.last);
+             FromUtf8(diary::CzechCount(s.days, "den", "dny", "dní")), when, s.first, s.last);
     } else {
         add(QStringLiteral("Nejvíc dní po sobě s jízdou"), none, QString());
     }

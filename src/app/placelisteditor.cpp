@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/controls.h"
 #include "app/firstfield.h"
 #include "app/icons.h"
 #include "app/msgbox.h"
@@ -38,14 +39,6 @@ QListWidget* MakeList(QWidget* parent, const char* name, const QStringList& item
     list->addItems(items);
     list->setFixedSize(width, 113);
     return list;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    button->setMinimumWidth(75);
-    return button;
 }
 
 void Append(QListWidget* list, const QLineEdit* edit) { list->addItem(edit->text()); }
@@ -111,12 +104,12 @@ TZkratkyForm::TZkratkyForm(const QStringList& od, const QStringList& kam, const 
     toList = MakeList(this, "List2", kam, columnWidth);
     viaList = MakeList(this, "List3", pres, columnWidth);
 
-    addFromButton = MakeButton(this, "Button1", QStringLiteral("Přidat"));
-    deleteFromButton = MakeButton(this, "Button2", QStringLiteral("Smazat"));
-    addToButton = MakeButton(this, "Button3", QStringLiteral("Přidat"));
-    deleteToButton = MakeButton(this, "Button4", QStringLiteral("Smazat"));
-    addViaButton = MakeButton(this, "Button5", QStringLiteral("Přidat"));
-    deleteViaButton = MakeButton(this, "Button6", QStringLiteral("Smazat"));
+    addFromButton = MakeButton(this, "Button1", QStringLiteral("Přidat"), 75);
+    deleteFromButton = MakeButton(this, "Button2", QStringLiteral("Smazat"), 75);
+    addToButton = MakeButton(this, "Button3", QStringLiteral("Přidat"), 75);
+    deleteToButton = MakeButton(this, "Button4", QStringLiteral("Smazat"), 75);
+    addViaButton = MakeButton(this, "Button5", QStringLiteral("Přidat"), 75);
+    deleteViaButton = MakeButton(this, "Button6", QStringLiteral("Smazat"), 75);
 
     okButton = new QPushButton(icons::Ok(), QStringLiteral("OK"), this);
     okButton->setObjectName(QStringLiteral("OKButton"));

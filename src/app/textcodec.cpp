@@ -49,3 +49,7 @@ void GuardCp1250(QWidget* widget) {
         if (combo->isEditable()) combo->setValidator(new Cp1250Validator(combo));
     }
 }
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}

@@ -13,6 +13,9 @@ QString FromCp(std::string_view bytes);
 std::string ToCp(const QString& text);
 bool IsCp1250Text(const QString& text);
 
+// UTF-8 text of the core's own (month names, figures' captions) to a QString.
+QString FromUtf8(std::string_view text);
+
 // File system paths: the core takes the file system's own bytes (UTF-8 here).
 std::string ToFsPath(const QString& path);
 QString FromFsPath(std::string_view bytes);
