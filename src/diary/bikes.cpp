@@ -29,12 +29,6 @@ constexpr int kServiceFields = 4;
 // Fitted dates are kept in ISO order whatever the user's regional settings say.
 RegionalSettings IsoDates() { return {"%F", "."}; }
 
-template <typename Number>
-std::string NumberText(Number n) {
-    char buf[32];
-    return std::string(buf, std::to_chars(buf, buf + sizeof buf, n).ptr);
-}
-
 bool Earlier(const Date& a, const Date& b) {
     return std::tie(a.year, a.month, a.day) < std::tie(b.year, b.month, b.day);
 }
@@ -49,8 +43,9 @@ bool IsBikeName(std::string_view name) {
 }
 
 std::string FormatServiceLine(const ServicePart& part) {
-    const std::string fields[kServiceFields] = {
-        part.bike, part.name, FormatDate(IsoDates(), part.fitted), NumberText(part.intervalKm)};
+    const std::string fields[kServiceFields] = {part.bike, part.name,
+                                                FormatDate(IsoDates(), part.fitted),
+                                                PlainNumberText(part.intervalKm)};
     std::string line;
     for (const std::string& field : fields) {
         line += field;
@@ -122,7 +117,7 @@ std::string NumberedLines(const std::vector<std::string>& values) {
     std::string lines;
     for (std::size_t i = 0; i < values.size(); ++i) {
         CheckProfileValue(values[i]);
-        lines.append(NumberText(i + 1)).append("=").append(values[i]).append("\r\n");
+        lines.append(PlainNumberText(i + 1)).append("=").append(values[i]).append("\r\n");
     }
     return lines;
 }
@@ -501,7 +496,7 @@ std::array<std::string, 6> BikeFigureTexts(const BikeFigures& figures,
     };
     return {
         figures.bike.empty() ? std::string(kNoBikeName) : figures.bike,
-        NumberText(figures.rides),
+        PlainNumberText(figures.rides),
         FormatGeneralReal(figures.km, regional.decimalSeparator),
         FormatRideTime(figures.hours),
         date(figures.first),

@@ -16,7 +16,7 @@ namespace diary {
 namespace {
 
 // What a byte asks of the writer: nothing, quotes around its field, or conversion to UTF-8.
-enum Class : std::uint8_t { kPlain, kQuote, kHigh };
+enum Class : std::uint8_t { kPlainByte, kQuotedByte, kHighByte };
 
 struct Utf8 {
     std::uint8_t size = 0;
@@ -81,9 +81,9 @@ bool LooksLikeFormula(std::string_view text) {
 class CsvWriter {
 public:
     explicit CsvWriter(char separator, std::size_t expected) : utf8_(Utf8Table()) {
-        for (int b = 0x80; b < 256; ++b) classes_[static_cast<std::size_t>(b)] = kHigh;
+        for (int b = 0x80; b < 256; ++b) classes_[static_cast<std::size_t>(b)] = kHighByte;
         for (const char c : {separator, '"', '\r', '\n'}) {
-            classes_[static_cast<unsigned char>(c)] = kQuote;
+            classes_[static_cast<unsigned char>(c)] = kQuotedByte;
         }
         Reserve(expected);
     }
@@ -91,7 +91,7 @@ public:
     // A field already in UTF-8 (a caption).
     void Utf8Field(std::string_view text) {
         Reserve(2 * text.size() + 2);
-        const bool quote = (Scan(text) & kQuote) != 0;
+        const bool quote = (Scan(text) & kQuotedByte) != 0;
         if (quote) *end_++ = '"';
         for (const char c : text) {
             if (quote && c == '"') *end_++ = '"';
@@ -107,18 +107,18 @@ public:
         // Most fields are short and plain: copied while they are looked at, in one pass. The
         // cursor is a local so that the stores through it need not reload it.
         char* out = end_;
-        std::uint8_t seen = kPlain;
+        std::uint8_t seen = kPlainByte;
         for (const char c : text) {
             seen |= classes_[static_cast<unsigned char>(c)];
             *out++ = c;
         }
         const bool formula = LooksLikeFormula(text);
-        if (seen == kPlain && !formula) {
+        if (seen == kPlainByte && !formula) {
             end_ = out;
             return;
         }
         out = end_;
-        const bool quote = (seen & kQuote) != 0;
+        const bool quote = (seen & kQuotedByte) != 0;
         if (quote) *out++ = '"';
         if (formula) *out++ = '\'';
         for (const char c : text) {
@@ -151,7 +151,7 @@ public:
 
 private:
     std::uint8_t Scan(std::string_view text) const {
-        std::uint8_t seen = kPlain;
+        std::uint8_t seen = kPlainByte;
         for (const char c : text) seen |= classes_[static_cast<unsigned char>(c)];
         return seen;
     }

@@ -17,10 +17,10 @@ namespace {
 constexpr std::string_view kReadSection = "Data";
 constexpr std::string_view kRecordSection = "data";
 
-struct NumberText {
+struct NumberDigits {
     char buf[24];
     std::size_t size;
-    explicit NumberText(std::uint64_t n) {
+    explicit NumberDigits(std::uint64_t n) {
         size = static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, n).ptr - buf);
     }
     std::string_view view() const { return {buf, size}; }
@@ -38,7 +38,7 @@ std::string BuildKeyLines(const std::vector<Record>& records, GetField field) {
     out.reserve(size);
     std::uint64_t n = 0;
     for (const Record& r : records) {
-        out.append(NumberText(++n).view());
+        out.append(NumberDigits(++n).view());
         out += '=';
         const std::size_t valueStart = out.size();
         // As FormatRecordLine: an optional field only when it or a later one is set.
@@ -110,7 +110,7 @@ std::string WithRecords(std::string bytes, std::uint64_t first,
     entries.reserve(records.size());
     for (const DiaryRecord& record : records) {
         CheckRecordFields(record);
-        keys.emplace_back(NumberText(first++).view());
+        keys.emplace_back(NumberDigits(first++).view());
         lines.push_back(FormatRecordLine(record));
     }
     for (std::size_t i = 0; i < records.size(); ++i) entries.push_back({keys[i], lines[i]});
@@ -132,7 +132,7 @@ std::string WithRideLines(std::string_view bytes, const std::vector<std::string_
     return WithSectionLines(bytes, kReadSection, kReadSection, [&](std::string& out) {
         std::uint64_t n = 0;
         for (std::string_view line : lines) {
-            out.append(NumberText(++n).view());
+            out.append(NumberDigits(++n).view());
             out += '=';
             out.append(line);
             out += "\r\n";

@@ -7,16 +7,12 @@
 #include "diary/backup.h"
 #include "diary/diary_file.h"
 #include "diary/errors.h"
+#include "diary/field_text.h"
 #include "diary/locked_change.h"
 #include "diary/profile.h"
 
 namespace diary {
 namespace {
-
-std::string NumberText(std::uint64_t n) {
-    char buf[24];
-    return std::string(buf, std::to_chars(buf, buf + sizeof buf, n).ptr);
-}
 
 // Hands the diary's bytes under its lock to `change`, which fills in the result and returns true
 // when it changed them.
@@ -73,9 +69,9 @@ std::string ChangeResult::Message() const {
         case ChangeStatus::Applied:
             break;
         case ChangeStatus::Changed:
-            return "Údaj č. " + NumberText(number) + " mezitím změnil jiný program." + shown;
+            return "Údaj č. " + PlainNumberText(number) + " mezitím změnil jiný program." + shown;
         case ChangeStatus::Gone:
-            return "Údaj č. " + NumberText(number) +
+            return "Údaj č. " + PlainNumberText(number) +
                    " už v deníku není, mezitím ho smazal jiný program." + shown;
     }
     return {};

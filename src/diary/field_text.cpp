@@ -165,12 +165,6 @@ std::optional<RideTimeParts> FullRideTimeParts(std::string_view text) {
     return RideTimeParts{*hoursValue, *minutesValue};
 }
 
-void AppendInt(std::string& out, long long value) {
-    std::array<char, 24> buf{};
-    auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
-    out.append(buf.data(), r.ptr);
-}
-
 // Round to the nearest whole number, halves to the even neighbour, whatever the FPU mode says.
 double RoundHalfEven(double x) {
     const double f = std::floor(x);
@@ -357,6 +351,12 @@ std::string FormatGeneralReal(double value, std::string_view decimalSeparator) {
         out.append(eb.data(), er.ptr);
     }
     return out;
+}
+
+void AppendInt(std::string& out, long long value) {
+    std::array<char, 24> buf{};
+    auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
+    out.append(buf.data(), r.ptr);
 }
 
 }  // namespace diary

@@ -2,6 +2,7 @@
 // The texts of the number fields and of the ride time, and the conversions every window shares.
 // Nothing here goes through the C locale.
 
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -73,6 +74,16 @@ inline double CommaNumberOrNaN(std::string_view text) {
     if (detail::QuickNumber(text, true, value)) return value;
     return detail::FullNumberOrNaN(text, true);
 }
+
+// What std::to_chars writes: a whole number's digits, or a double's shortest text that reads
+// back as the same value, with "." as the point (what the diary's own sections store).
+template <typename Number>
+std::string PlainNumberText(Number value) {
+    char buf[32];
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, value).ptr);
+}
+// Appends the decimal digits of `value`.
+void AppendInt(std::string& out, long long value);
 
 // "<H> h <M> min": H = hours truncated toward zero, M = the rest times 60 rounded half to
 // even. No carry: 1.9999 gives "1 h 60 min". A value that is not finite has no hours to show

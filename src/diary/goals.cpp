@@ -19,12 +19,6 @@ namespace {
 constexpr int kGoalFields = 5;
 constexpr std::string_view kRideSectionHeader = "[Data]\r\n";
 
-template <typename Number>
-std::string NumberText(Number n) {
-    char buf[32];
-    return std::string(buf, std::to_chars(buf, buf + sizeof buf, n).ptr);
-}
-
 std::string_view Trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) return {};
@@ -39,11 +33,11 @@ bool PlainInt(std::string_view text, int& value) {
 bool Positive(double value) { return std::isfinite(value) && value > 0; }
 
 std::string FormatGoalLine(const Goal& goal) {
-    std::string period = NumberText(goal.year);
-    if (goal.month != 0) period += (goal.month < 10 ? "-0" : "-") + NumberText(goal.month);
+    std::string period = PlainNumberText(goal.year);
+    if (goal.month != 0) period += (goal.month < 10 ? "-0" : "-") + PlainNumberText(goal.month);
     const std::string fields[kGoalFields] = {
-        period, NumberText(goal.km), goal.rides ? NumberText(*goal.rides) : std::string(),
-        goal.hours ? NumberText(*goal.hours) : std::string(), goal.bike};
+        period, PlainNumberText(goal.km), goal.rides ? PlainNumberText(*goal.rides) : std::string(),
+        goal.hours ? PlainNumberText(*goal.hours) : std::string(), goal.bike};
     std::string line;
     for (const std::string& field : fields) {
         line += field;
@@ -98,7 +92,7 @@ DateSpan GoalDays(const Goal& goal) {
 
 std::string FormatWhole(double value, const RegionalSettings& regional) {
     const long long n = std::llround(std::abs(value));
-    const std::string digits = NumberText(n);
+    const std::string digits = PlainNumberText(n);
     std::string out = value < 0 && n != 0 ? "-" : "";
     for (std::size_t i = 0; i < digits.size(); ++i) {
         if (i > 0 && (digits.size() - i) % 3 == 0) out += regional.thousandsSeparator;
@@ -162,7 +156,7 @@ std::optional<std::string> WithGoalChanged(std::string bytes, const std::optiona
     if (!now) return bytes;
     if (bytes.empty()) bytes = kRideSectionHeader;
     Profile profile(std::move(bytes));
-    profile.Set(kGoalSection, NumberText(run.size() + 1), FormatGoalLine(*now));
+    profile.Set(kGoalSection, PlainNumberText(run.size() + 1), FormatGoalLine(*now));
     return std::move(profile).TakeBytes();
 }
 
@@ -275,9 +269,9 @@ GoalProgress ProgressOf(const Goal& goal, const GoalDone& done, const Date& toda
 }
 
 std::string GoalPeriodText(const Goal& goal) {
-    if (goal.month == 0) return NumberText(goal.year);
+    if (goal.month == 0) return PlainNumberText(goal.year);
     return std::string(kMonthNames[static_cast<std::size_t>(goal.month - 1)]) + " " +
-           NumberText(goal.year);
+           PlainNumberText(goal.year);
 }
 
 std::array<std::string, 11> GoalTexts(const GoalProgress& p, const RegionalSettings& regional) {
@@ -295,8 +289,8 @@ std::array<std::string, 11> GoalTexts(const GoalProgress& p, const RegionalSetti
     } else {
         plan = "podle plánu";
     }
-    std::string rides = NumberText(p.done.rides);
-    if (goal.rides) rides += " z " + NumberText(*goal.rides);
+    std::string rides = PlainNumberText(p.done.rides);
+    if (goal.rides) rides += " z " + PlainNumberText(*goal.rides);
     std::string time = FormatMinutes(p.done.minutes);
     if (goal.hours) time += " z " + FormatWhole(*goal.hours, regional) + " h";
     return {
@@ -304,7 +298,7 @@ std::array<std::string, 11> GoalTexts(const GoalProgress& p, const RegionalSetti
         std::string(),
         FormatWhole(goal.km, regional),
         FormatWhole(p.done.km, regional),
-        NumberText(static_cast<long long>(std::floor(p.percent))) + " %",
+        PlainNumberText(static_cast<long long>(std::floor(p.percent))) + " %",
         plan,
         p.perWeek ? FormatWhole(*p.perWeek, regional) + " km" : none,
         p.perDay ? Cp1250ToUtf8(FormatTenths(*p.perDay, regional)) + " km" : none,
@@ -332,7 +326,7 @@ std::string GoalNote(const std::vector<Goal>& goals, const RecordTable& table, c
         goal = &*it;
     }
     const GoalProgress p = ProgressOf(*goal, DoneTowards(table, {*goal}, regional).front(), today);
-    std::string note = "Cíl " + NumberText(goal->year);
+    std::string note = "Cíl " + PlainNumberText(goal->year);
     if (!goal->bike.empty()) note += " (" + Cp1250ToUtf8(goal->bike) + ")";
     note +=
         ": " + FormatWhole(p.done.km, regional) + " z " + FormatWhole(goal->km, regional) + " km, ";

@@ -164,12 +164,6 @@ struct Accumulator {
     }
 };
 
-void AppendInt(std::string& out, long long value) {
-    std::array<char, 24> buf{};
-    auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
-    out.append(buf.data(), r.ptr);
-}
-
 // One accumulator per period from the first dated ride's to the last's.
 struct PeriodSpan {
     std::int64_t firstKey = 0;

@@ -25,14 +25,6 @@ struct ArchiveFree {
 };
 using ArchivePtr = std::unique_ptr<::archive, ArchiveFree>;
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
 bool EndsWith(std::string_view s, std::string_view end) {
     return s.size() >= end.size() && s.substr(s.size() - end.size()) == end;
 }
@@ -59,7 +51,7 @@ bool Escapes(std::string_view name) {
 
 std::string Q(const std::string& name) { return "„" + name + "“"; }
 
-std::string Damaged(const std::string& name) {
+std::string DamagedMember(const std::string& name) {
     return "Archiv " + Q(name) + " je poškozený nebo neúplný.";
 }
 
@@ -69,7 +61,7 @@ enum class Outcome { Read, Skipped, ArchiveStops };
 }  // namespace
 
 bool WantedMember(std::string_view name) {
-    std::string lower = Lower(name);
+    std::string lower = AsciiLower(name);
     if (EndsWith(lower, ".zip")) return true;
     if (EndsWith(lower, ".gz")) lower.resize(lower.size() - 3);
     if (lower == "activities.csv" || EndsWith(lower, "/activities.csv")) return true;
@@ -145,7 +137,7 @@ void ArchiveReader::ReadFile(const std::string& path, const std::string& name) {
         ArchivePtr a(archive_read_new());
         archive_read_support_format_zip(a.get());
         if (archive_read_open_filename(a.get(), path.c_str(), kBlock) != ARCHIVE_OK) {
-            refused_(name, Damaged(name));
+            refused_(name, DamagedMember(name));
             return;
         }
         Archive(name, a.get(), 0, true);
@@ -190,7 +182,7 @@ void ArchiveReader::Member(const std::string& name, std::string_view bytes, int 
         archive_read_support_format_raw(a.get());
     }
     if (archive_read_open_memory(a.get(), bytes.data(), bytes.size()) != ARCHIVE_OK) {
-        refused_(name, Damaged(name));
+        refused_(name, DamagedMember(name));
         return;
     }
     Archive(name, a.get(), depth + 1, false);
@@ -208,7 +200,7 @@ void ArchiveReader::Archive(const std::string& name, ::archive* a, int depth, bo
         const int r = archive_read_next_header(a, &entry);
         if (r == ARCHIVE_EOF) return;
         if (r < ARCHIVE_WARN) {
-            refused_(name, Damaged(name));
+            refused_(name, DamagedMember(name));
             return;
         }
         if (top) Progress(static_cast<std::uint64_t>(archive_filter_bytes(a, -1)));
@@ -237,7 +229,7 @@ void ArchiveReader::Archive(const std::string& name, ::archive* a, int depth, bo
             const la_ssize_t n = archive_read_data(a, block.data(), block.size());
             if (n == 0) break;
             if (n < 0) {
-                refused_(name, Damaged(name));
+                refused_(name, DamagedMember(name));
                 return;
             }
             const auto got = static_cast<std::uint64_t>(n);
@@ -269,6 +261,14 @@ void ArchiveReader::Archive(const std::string& name, ::archive* a, int depth, bo
         if (outcome == Outcome::Skipped) continue;
         Member(member, data, depth);
     }
+}
+
+std::string AsciiLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
 }
 
 }  // namespace tracks

@@ -80,5 +80,7 @@ private:
 
 // Whether a member called `name` is read at all: tracks, archives and the activity list.
 bool WantedMember(std::string_view name);
+// `text` with A-Z made a-z: names and kinds of a service's files are compared without case.
+std::string AsciiLower(std::string_view text);
 
 }  // namespace tracks

@@ -18,14 +18,6 @@ namespace tracks {
 
 namespace {
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
 bool Has(std::string_view text, std::string_view part) {
     return text.find(part) != std::string_view::npos;
 }
@@ -67,7 +59,7 @@ std::string FolderOf(const std::string& name) {
 class ExportCollector {
 public:
     void Found(const std::string& name, std::string_view bytes) {
-        std::string lower = Lower(name);
+        std::string lower = AsciiLower(name);
         if (lower.size() > 3 && lower.compare(lower.size() - 3, 3, ".gz") == 0) {
             lower.resize(lower.size() - 3);
         }
@@ -291,7 +283,7 @@ std::optional<std::int64_t> ParseActivityDate(std::string_view text) {
             part += static_cast<char>(c);
             continue;
         }
-        if (!part.empty()) parts.push_back(Lower(part));
+        if (!part.empty()) parts.push_back(AsciiLower(part));
         part.clear();
     }
     if (parts.size() != 6 && parts.size() != 7) {
@@ -324,7 +316,7 @@ std::optional<std::int64_t> ParseActivityDate(std::string_view text) {
 }
 
 bool IsCyclingType(std::string_view type) {
-    const std::string t = Lower(type);
+    const std::string t = AsciiLower(type);
     return t.empty() || Has(t, "ride") || Has(t, "cycl") || Has(t, "bik") || Has(t, "velomobile") ||
            Has(t, "kol");
 }
