@@ -105,11 +105,12 @@ void CheckBikeList(const std::vector<std::string>& bikes) {
 
 bool HasSection(std::string_view bytes, std::string_view section) {
     ProfileScanner scanner(bytes);
-    for (ProfileLine line; scanner.Next(line);) {
+    for (scanner.SkipToSection(); true; scanner.SkipToSection()) {
+        ProfileLine line;
+        if (!scanner.Next(line)) return false;
         if (line.kind == ProfileLine::Kind::Section && EqualsNoCase(line.name, section))
             return true;
     }
-    return false;
 }
 
 // "1=...\r\n2=...\r\n" of `values`, each checked to read back.

@@ -71,10 +71,12 @@ void ForEachKeyLine(std::string_view bytes, std::string_view section, Take&& tak
     ProfileScanner scanner(bytes);
     ProfileLine line;
     bool inside = false;
+    scanner.SkipToSection();
     while (scanner.Next(line)) {
         if (line.kind == ProfileLine::Kind::Section) {
             if (inside) return;
             inside = EqualsNoCase(line.name, section);
+            if (!inside) scanner.SkipToSection();
         } else if (inside && line.kind == ProfileLine::Kind::Key) {
             if (!take(line)) return;
         }
@@ -92,12 +94,15 @@ SectionInfo FindSection(std::string_view bytes, std::string_view section) {
     SectionInfo info;
     ProfileScanner scanner(bytes);
     ProfileLine line;
+    scanner.SkipToSection();
     while (scanner.Next(line)) {
         if (line.kind == ProfileLine::Kind::Section) {
             if (info.found) break;
             if (EqualsNoCase(line.name, section)) {
                 info.found = true;
                 info.header = line;
+            } else {
+                scanner.SkipToSection();
             }
         } else if (info.found && line.kind == ProfileLine::Kind::Key) {
             info.keys.push_back(line);
@@ -140,6 +145,26 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
         if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
     }
     return true;
+}
+
+void ProfileScanner::SkipToSection() {
+    const char* const base = bytes_.data();
+    const std::size_t size = bytes_.size();
+    for (std::size_t from = pos_; from < size;) {
+        const void* hit = std::memchr(base + from, '[', size - from);
+        if (hit == nullptr) break;
+        const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+        // A header's "[" has only blanks before it on its line, which begins after a CR or an
+        // LF (or where the scan stands).
+        std::size_t start = at;
+        while (start > pos_ && IsBlank(base[start - 1])) --start;
+        if (start == pos_ || base[start - 1] == '\n' || base[start - 1] == '\r') {
+            pos_ = start;
+            return;
+        }
+        from = at + 1;
+    }
+    pos_ = size;
 }
 
 bool ProfileScanner::Next(ProfileLine& line) {
@@ -464,18 +489,30 @@ bool Profile::Write(std::string_view section, const std::vector<Entry>& entries,
     // One walk: a matching key is replaced where it stands (one entry only), else the new keys
     // follow the section's last key line (or its header).
     std::unordered_set<std::string_view> adding;
-    if (!replace)
-        for (const Entry& e : lines) adding.insert(e.key);
+    // Only a key of a new key's length is looked up: the hash of every key of a long section
+    // was a fifth of adding a ride to a big diary.
+    std::size_t shortest = std::string_view::npos;
+    std::size_t longest = 0;
+    if (!replace) {
+        for (const Entry& e : lines) {
+            adding.insert(e.key);
+            shortest = std::min(shortest, e.key.size());
+            longest = std::max(longest, e.key.size());
+        }
+    }
     ProfileScanner scanner(bytes_);
     ProfileLine line;
     ProfileLine after;
     bool found = false;
+    scanner.SkipToSection();
     while (scanner.Next(line)) {
         if (line.kind == ProfileLine::Kind::Section) {
             if (found) break;
             if (EqualsNoCase(line.name, section)) {
                 found = true;
                 after = line;
+            } else {
+                scanner.SkipToSection();
             }
         } else if (found && line.kind == ProfileLine::Kind::Key) {
             if (replace && EqualsNoCase(line.name, lines.front().key)) {
@@ -483,7 +520,9 @@ bool Profile::Write(std::string_view section, const std::vector<Entry>& entries,
                 return true;
             }
             // Keys compare without case: the new ones here are numbers, matched exactly.
-            if (!replace && adding.count(line.name) != 0) return false;
+            if (!replace && line.name.size() >= shortest && line.name.size() <= longest &&
+                adding.count(line.name) != 0)
+                return false;
             after = line;
         }
     }
@@ -549,10 +588,12 @@ std::string WithSectionLines(std::string_view bytes, std::string_view section,
     std::optional<ProfileLine> header;
     std::string out;
     std::size_t copied = 0;
+    scanner.SkipToSection();
     for (ProfileLine line; scanner.Next(line);) {
         if (line.kind == ProfileLine::Kind::Section) {
             if (header) break;
             if (EqualsNoCase(line.name, section)) header = line;
+            if (!header) scanner.SkipToSection();
             continue;
         }
         if (!header || line.kind != ProfileLine::Kind::Key) continue;

@@ -510,6 +510,41 @@ TEST(ProfileModel, ArbitraryBytesNeverBreakTheParser) {
     }
 }
 
+// The searches pass over lines that cannot be a header with one search for "[": on any bytes
+// they find what a look at every line finds.
+TEST(ProfileModel, SkippingToHeadersFindsWhatEveryLineFinds) {
+    std::mt19937 rng(1250);
+    const std::string alphabet = "[]=;\r\n \t\0ad1"s;
+    auto lookAtEveryLine = [](std::string_view bytes, std::string_view section,
+                              std::string_view key) -> std::optional<std::string> {
+        diary::ProfileScanner scanner(bytes);
+        bool inside = false;
+        for (diary::ProfileLine line; scanner.Next(line);) {
+            if (line.kind == diary::ProfileLine::Kind::Section) {
+                if (inside) break;
+                inside = diary::EqualsNoCase(line.name, section);
+            } else if (inside && line.kind == diary::ProfileLine::Kind::Key &&
+                       diary::EqualsNoCase(line.name, key)) {
+                return std::string(line.value);
+            }
+        }
+        return std::nullopt;
+    };
+    for (int round = 0; round < 5000; ++round) {
+        std::string bytes(rng() % 48, ' ');
+        for (char& c : bytes) c = alphabet[rng() % alphabet.size()];
+        const Profile profile(bytes);
+        for (const char* section : {"a", "d", ""}) {
+            for (const char* key : {"1", "a", "d", ""}) {
+                const auto found = profile.Find(section, key);
+                ASSERT_EQ(found ? std::optional<std::string>(*found) : std::nullopt,
+                          lookAtEveryLine(bytes, section, key))
+                    << "round " << round << ", [" << section << "] " << key;
+            }
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // The file functions: one read per call, one atomic replace per change.
 
