@@ -54,12 +54,19 @@ void DiaryWatcher::Watch(const QString& path) {
 
 void DiaryWatcher::Known() {
     KnowStamp();
+    knownBytes_.reset();
     knownSum_ = known_ ? ChecksumOf(path_) : std::nullopt;
 }
 
-void DiaryWatcher::Known(std::string_view bytes) {
+void DiaryWatcher::Known(std::shared_ptr<const std::string> bytes) {
     KnowStamp();
-    knownSum_ = known_ ? std::optional<std::size_t>(Checksum(bytes)) : std::nullopt;
+    knownSum_.reset();
+    knownBytes_ = known_ ? std::move(bytes) : nullptr;
+}
+
+std::optional<std::size_t> DiaryWatcher::KnownSum() {
+    if (knownBytes_) knownSum_ = Checksum(*std::exchange(knownBytes_, nullptr));
+    return knownSum_;
 }
 
 bool DiaryWatcher::StillKnown() const {
@@ -82,12 +89,13 @@ void DiaryWatcher::Check() {
         // Only the bytes can tell, and only a write to the file itself can have changed them.
         if (!now || !fileEvent) return;
         const auto sum = ChecksumOf(path_);
-        if (sum == knownSum_) return;
+        if (sum == KnownSum()) return;
         knownSum_ = sum;
         emit ChangedOnDisk();
         return;
     }
     known_ = now;
+    knownBytes_.reset();
     knownSum_ = now ? ChecksumOf(path_) : std::nullopt;
     emit ChangedOnDisk();
 }

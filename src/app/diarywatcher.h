@@ -9,7 +9,9 @@
 #include <QString>
 #include <QTimer>
 #include <cstddef>
+#include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "diary/file_stamp.h"
@@ -24,8 +26,8 @@ public:
     // The file as it is now is known (this program just saved or read it): no signal for it.
     void Known();
     // The same, for a caller that holds the bytes it just saved or read: the file is not read
-    // again for its checksum.
-    void Known(std::string_view bytes);
+    // again, and the bytes are only compared with it if a write ever leaves its stamp as it was.
+    void Known(std::shared_ptr<const std::string> bytes);
 
     // The file is as last known, by its stamp, and no write to it waits to be looked at.
     bool StillKnown() const;
@@ -46,8 +48,12 @@ private:
     QString path_;
     std::optional<diary::FileStamp> known_;
     // The bytes' checksum as last known: a write in place that keeps the size and puts the old
-    // modification time back leaves the stamp as it was.
+    // modification time back leaves the stamp as it was. Worked out from knownBytes_ only when
+    // such a write is to be told apart: a diary's every save hashing ten megabytes was a tenth
+    // of adding a ride.
+    std::optional<std::size_t> KnownSum();
     std::optional<std::size_t> knownSum_;
+    std::shared_ptr<const std::string> knownBytes_;
     // The file itself was written or touched since the last look, not only its folder.
     bool fileEvent_ = false;
     bool folderEvent_ = false;

@@ -64,7 +64,7 @@ std::string OpenDiary::BackupFolder() const {
 
 void OpenDiary::Follow() {
     watcher_->Watch(path_);
-    if (known_) watcher_->Known(*known_);
+    if (known_) watcher_->Known(known_);
     emit PathChanged(path_);
 }
 
@@ -249,7 +249,7 @@ void OpenDiary::ShowResult(const diary::ChangeResult& result, const diary::Diary
     known_ = result.bytes;
     // The file as this change left it is known: its save is no news from another program.
     if (known_) {
-        watcher_->Known(*known_);
+        watcher_->Known(known_);
         TakeSections(*known_);
     }
     const auto row = static_cast<int>(model_->table().FindNumber(number));
@@ -311,7 +311,7 @@ bool OpenDiary::AddRides(QWidget* parent, const std::vector<diary::DiaryRecord>&
         }))
         return false;
     known_ = result.bytes;
-    if (known_) watcher_->Known(*known_);
+    if (known_) watcher_->Known(known_);
     ShowRows(result.Rows(), {});
     SayBackupFailure(parent, result);
     return true;
@@ -399,7 +399,7 @@ void OpenDiary::TakeSections(std::string_view bytes) {
 
 void OpenDiary::ShowSavedFile(std::shared_ptr<const std::string> bytes, bool followsKnown) {
     known_ = std::move(bytes);
-    watcher_->Known(*known_);
+    watcher_->Known(known_);
     if (!followsKnown) {
         noRides_ = !known_->empty() && !diary::HasRideSection(*known_);
         ShowRows(diary::DiaryRows(known_), {});
@@ -461,7 +461,7 @@ bool OpenDiary::ChangeGoal(QWidget* parent, const std::optional<diary::Goal>& ol
         }))
         return false;
     known_ = result.bytes;
-    watcher_->Known(*known_);
+    watcher_->Known(known_);
     // Rides another program saved before the lock was taken are shown with the goals.
     if (!result.followsKnown) {
         noRides_ = !known_->empty() && !diary::HasRideSection(*known_);
