@@ -31,18 +31,10 @@
 
 namespace {
 
+using testsupport::FolderNames;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
-
-std::vector<std::string> Names(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) {
-        names.push_back(e.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 mode_t Mode(const std::string& path) {
     struct stat st {};
@@ -71,7 +63,7 @@ TEST(AtomicWriteFile, CreatesFileWithExactBytes) {
     const std::string path = dir.File("a.vam");
     diary::AtomicWriteFile(path, AllBytes());
     EXPECT_EQ(ReadFileBytes(path), AllBytes());
-    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"a.vam"});
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"a.vam"});
 }
 
 TEST(AtomicWriteFile, EmptyBytesGiveEmptyFile) {
@@ -117,7 +109,7 @@ TEST(AtomicWriteFile, ReplacesTheFileAsAWhole) {
     WriteFileBytes(path, std::string(10000, 'o'));
     diary::AtomicWriteFile(path, "short");
     EXPECT_EQ(ReadFileBytes(path), "short");
-    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"a.vam"});
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"a.vam"});
 }
 
 TEST(AtomicWriteFile, WritesThroughSymlinkAndKeepsIt) {
@@ -130,7 +122,7 @@ TEST(AtomicWriteFile, WritesThroughSymlinkAndKeepsIt) {
     diary::AtomicWriteFile(link, "new");
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ReadFileBytes(target), "new");
-    EXPECT_EQ(Names(dir.File("real")), std::vector<std::string>{"a.vam"});
+    EXPECT_EQ(FolderNames(dir.File("real")), std::vector<std::string>{"a.vam"});
 }
 
 TEST(AtomicWriteFile, FollowsChainOfSymlinks) {
@@ -171,7 +163,7 @@ TEST_P(AtomicWriteFails, ThrowsWriteErrorAndLeavesOriginal) {
     TempDir dir;
     std::string original;
     const std::string path = GetParam().prepare(dir, original);
-    std::vector<std::string> before = Names(dir.path());
+    std::vector<std::string> before = FolderNames(dir.path());
     try {
         diary::AtomicWriteFile(path, std::string(100'000, 'n'));
         FAIL() << "no error";
@@ -179,7 +171,7 @@ TEST_P(AtomicWriteFails, ThrowsWriteErrorAndLeavesOriginal) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
         EXPECT_EQ(e.path(), path);
     }
-    EXPECT_EQ(Names(dir.path()), before);
+    EXPECT_EQ(FolderNames(dir.path()), before);
     if (!original.empty()) {
         ::chmod(path.c_str(), 0600);
         EXPECT_EQ(ReadFileBytes(path), original);
@@ -249,7 +241,7 @@ TEST(AtomicWriteFails, ReadOnlyFolder) {
     ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
     EXPECT_THROW(diary::AtomicWriteFile(path, "new"), diary::WriteError);
     EXPECT_THROW(diary::AtomicWriteFile(folder + "/b.vam", "new"), diary::WriteError);
-    EXPECT_EQ(Names(folder), std::vector<std::string>{"a.vam"});
+    EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"a.vam"});
     EXPECT_EQ(ReadFileBytes(path), "old");
 }
 
@@ -291,7 +283,7 @@ TEST(AtomicWriteFails, FileSizeLimitMidWrite) {
 
     EXPECT_TRUE(threw);
     EXPECT_EQ(ReadFileBytes(path), original);
-    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"a.vam"});
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"a.vam"});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -436,7 +428,7 @@ TEST(AtomicWriteFile, SavesUnderTheLongestNameTheFolderTakes) {
     diary::AtomicWriteFile(path, "one");
     diary::AtomicWriteFile(path, "two");
     EXPECT_EQ(ReadFileBytes(path), "two");
-    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{name});
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{name});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -487,13 +479,13 @@ TEST(AtomicWriteFile, RemovesTheTemporariesOfKilledSavesOfTheSameFile) {
     std::vector<std::string> expected = kept;
     expected.push_back("a.vam");
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(Names(dir.path()), expected);
+    EXPECT_EQ(FolderNames(dir.path()), expected);
 
     // Once its save is gone, the held one goes with the next save.
     ::close(held);
     diary::AtomicWriteFile(path, "newer");
     expected.erase(std::find(expected.begin(), expected.end(), prefix + "Held12"));
-    EXPECT_EQ(Names(dir.path()), expected);
+    EXPECT_EQ(FolderNames(dir.path()), expected);
     EXPECT_EQ(ReadFileBytes(path), "newer");
 }
 
@@ -507,7 +499,7 @@ TEST(AtomicWriteFile, RemovesTheTemporariesInAFolderOfManyFiles) {
     Age(leftover, 60);
     diary::AtomicWriteFile(dir.File("a.vam"), "new");
     EXPECT_FALSE(std::filesystem::exists(leftover));
-    EXPECT_EQ(Names(dir.path()).size(), 401u);
+    EXPECT_EQ(FolderNames(dir.path()).size(), 401u);
 }
 
 TEST(AtomicWriteFile, RemovesTheCutTemporariesOfALongName) {
@@ -524,7 +516,7 @@ TEST(AtomicWriteFile, RemovesTheCutTemporariesOfALongName) {
     diary::AtomicWriteFile(dir.File(name), "new");
     std::vector<std::string> expected = {name, theirs};
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(Names(dir.path()), expected);
+    EXPECT_EQ(FolderNames(dir.path()), expected);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -679,7 +671,7 @@ TEST(AtomicWriteFile, GroupMemberKeepsTheGroupOfSomeoneElsesFile) {
     EXPECT_EQ(after.gid, 40100u);
     EXPECT_EQ(after.mode, 0660u);
     EXPECT_EQ(ReadFileBytes(path), "new");
-    EXPECT_EQ(Names(folder), std::vector<std::string>{"a.vam"});
+    EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"a.vam"});
 }
 
 TEST(AtomicWriteFile, GroupThatCannotBeKeptLosesItsBits) {

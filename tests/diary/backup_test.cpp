@@ -22,6 +22,7 @@ namespace {
 using diary::BackupEntry;
 using diary::BackupResult;
 using diary::Date;
+using testsupport::FolderNames;
 using testsupport::L;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
@@ -36,14 +37,6 @@ std::string Diary(int rides) {
 }
 
 Date Day(int day) { return Date{2026, 1 + (day - 1) / 28, 1 + (day - 1) % 28}; }
-
-std::vector<std::string> Names(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::vector<std::string> Bytes(const std::vector<BackupEntry>& entries) {
     std::vector<std::string> bytes;
@@ -116,7 +109,7 @@ TEST(ListBackups, TurnsHardLinkedBackupsIntoCopies) {
     EXPECT_EQ(diary::ListBackups(diary, dir.File("z")).at(0).rides, 2u);
     WriteInPlace(diary, Diary(5));
     EXPECT_EQ(ReadFileBytes(linked), Diary(2));
-    EXPECT_EQ(Names(dir.File("z")).size(), 1u);
+    EXPECT_EQ(FolderNames(dir.File("z")).size(), 1u);
 }
 
 TEST(KeepDailyBackup, NoDiaryNoBackup) {
@@ -149,7 +142,7 @@ TEST(KeepDailyBackup, ThirtyOneDaysKeepThirty) {
         EXPECT_EQ(list[i].date, Day(day));
         EXPECT_EQ(list[i].rides, static_cast<std::size_t>(day));
     }
-    EXPECT_EQ(Names(folder).size(), diary::kBackupsKept + 1);  // and unrelated.vam
+    EXPECT_EQ(FolderNames(folder).size(), diary::kBackupsKept + 1);  // and unrelated.vam
 }
 
 TEST(KeepDailyBackup, SameNameInTwoFoldersKeepsTwoBackups) {
@@ -163,7 +156,7 @@ TEST(KeepDailyBackup, SameNameInTwoFoldersKeepsTwoBackups) {
     WriteFileBytes(work, Diary(5));
     EXPECT_EQ(diary::KeepDailyBackup(home, folder, Day(1)).action, BackupResult::Action::Kept);
     EXPECT_EQ(diary::KeepDailyBackup(work, folder, Day(1)).action, BackupResult::Action::Kept);
-    EXPECT_EQ(Names(folder).size(), 2u);
+    EXPECT_EQ(FolderNames(folder).size(), 2u);
     EXPECT_EQ(Bytes(diary::ListBackups(home, folder)), std::vector<std::string>{Diary(1)});
     EXPECT_EQ(Bytes(diary::ListBackups(work, folder)), std::vector<std::string>{Diary(5)});
     // The same diary by another spelling of its path, or through a link, is the same diary.
@@ -188,7 +181,7 @@ TEST(KeepDailyBackup, LongestDiaryNameFits) {
     }
     const std::string restored = diary::RestoreBackup(
         diary::ListBackups(a, dir.File("z")).back().path, a, dir.File("z"), Day(2));
-    for (const std::string& name : Names(dir.File("z"))) EXPECT_LE(name.size(), max);
+    for (const std::string& name : FolderNames(dir.File("z"))) EXPECT_LE(name.size(), max);
     EXPECT_EQ(diary::ListBackups(a, dir.File("z")).size(), 3u);
     EXPECT_EQ(diary::ListBackups(b, dir.File("z")).size(), 2u);
     EXPECT_EQ(diary::ListBackups(a, dir.File("z")).front().path, restored);
@@ -287,7 +280,7 @@ TEST(KeepDailyBackup, CopiesAcrossFileSystems) {
     struct stat st {};
     ASSERT_EQ(::stat(r.path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0604u);
-    EXPECT_EQ(Names(folder).size(), 1u);
+    EXPECT_EQ(FolderNames(folder).size(), 1u);
     std::filesystem::remove_all(shm);
 }
 

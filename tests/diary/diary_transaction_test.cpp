@@ -32,7 +32,7 @@ using diary::RecordRow;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 
-DiaryRecord Ride(const std::string& note, const std::string& via = "") {
+DiaryRecord NotedRide(const std::string& note, const std::string& via = "") {
     DiaryRecord r;
     r[diary::Field::Date] = "12.5.2001";
     r[diary::Field::From] = "Doma";
@@ -74,9 +74,9 @@ struct Op {
 ChangeResult Perform(const std::string& path, const std::vector<RecordRow>& list, const Op& op) {
     switch (op.kind) {
         case Kind::Add:
-            return diary::AddRecord(path, Ride(op.note));
+            return diary::AddRecord(path, NotedRide(op.note));
         case Kind::Edit:
-            return diary::EditRecord(path, list.at(op.row - 1), Ride(op.note, "upraveno"));
+            return diary::EditRecord(path, list.at(op.row - 1), NotedRide(op.note, "upraveno"));
         case Kind::Delete:
             break;
     }
@@ -100,8 +100,9 @@ TEST_P(TwoPrograms, KeepEveryRideAndRefuseStaleChanges) {
     const Interleaving& c = GetParam();
     TempDir dir;
     const std::string path = dir.File("rides.vam");
-    diary::SaveDiary(
-        path, std::vector<DiaryRecord>{Ride("r1"), Ride("r2"), Ride("r3"), Ride("r4"), Ride("r5")});
+    diary::SaveDiary(path,
+                     std::vector<DiaryRecord>{NotedRide("r1"), NotedRide("r2"), NotedRide("r3"),
+                                              NotedRide("r4"), NotedRide("r5")});
     const std::vector<RecordRow> listA = diary::ReadDiaryRows(path);
     const std::vector<RecordRow> listB = diary::ReadDiaryRows(path);
 
@@ -211,7 +212,8 @@ TEST(StaleList, EditOrDeleteIsRefusedWhenOnlyTheBikeChanged) {
     } cases[] = {
         {"Edit",
          [](const std::string& path, const RecordRow& row, Backup backup) {
-             return diary::EditRecord(path, row, Ride("b"), diary::kLockTimeout, nullptr, backup);
+             return diary::EditRecord(path, row, NotedRide("b"), diary::kLockTimeout, nullptr,
+                                      backup);
          }},
         {"Delete",
          [](const std::string& path, const RecordRow& row, Backup backup) {
@@ -222,9 +224,9 @@ TEST(StaleList, EditOrDeleteIsRefusedWhenOnlyTheBikeChanged) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         const std::string path = dir.File("rides.vam");
-        DiaryRecord onBike = Ride("r2");
+        DiaryRecord onBike = NotedRide("r2");
         onBike[diary::Field::Bike] = "Favorit";
-        diary::SaveDiary(path, std::vector<DiaryRecord>{Ride("r1"), onBike, Ride("r3")});
+        diary::SaveDiary(path, std::vector<DiaryRecord>{NotedRide("r1"), onBike, NotedRide("r3")});
         const std::vector<RecordRow> list = diary::ReadDiaryRows(path);
         ASSERT_EQ(diary::RenameBikeInDiary(path, "Favorit", "Author").rides, 1u);
         const std::string renamed = ReadFileBytes(path);
@@ -253,7 +255,7 @@ TEST_P(AddRecord, TakesTheFirstNumberAfterTheRun) {
     TempDir dir;
     const std::string path = dir.File("rides.vam");
     if (!GetParam().bytes.empty()) testsupport::WriteFileBytes(path, GetParam().bytes);
-    const ChangeResult added = diary::AddRecord(path, Ride("new"));
+    const ChangeResult added = diary::AddRecord(path, NotedRide("new"));
     EXPECT_EQ(added.number, GetParam().number);
     const std::string bytes = ReadFileBytes(path);
     const auto found = diary::RecordLineAt(bytes, std::to_string(added.number));
@@ -289,7 +291,7 @@ std::string NoteOf(int program, int ride) {
     std::ofstream deleted(out);
     try {
         for (int ride = 0; ride < kAddsEach; ++ride) {
-            if (!diary::AddRecord(path, Ride(NoteOf(program, ride)), wait).applied()) _exit(2);
+            if (!diary::AddRecord(path, NotedRide(NoteOf(program, ride)), wait).applied()) _exit(2);
             const unsigned roll = rng() % 100;
             if (roll >= 45) continue;
             const std::vector<RecordRow> rows = diary::ReadDiaryRows(path);
@@ -298,7 +300,7 @@ std::string NoteOf(int program, int ride) {
             if (roll < 30) {
                 const std::string note(row.Get(diary::Field::Note));
                 const std::string via = "p" + std::to_string(program);
-                (void)diary::EditRecord(path, row, Ride(note, via), wait);
+                (void)diary::EditRecord(path, row, NotedRide(note, via), wait);
             } else if (diary::DeleteRecord(path, row, wait).applied()) {
                 deleted << row.Get(diary::Field::Note) << '\n';
             }

@@ -35,6 +35,7 @@ namespace {
 
 using diary::DiaryRecord;
 using diary::kRequiredFieldCount;
+using testsupport::FolderNames;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
@@ -222,15 +223,6 @@ void SleepMicroseconds(double us) {
     ts.tv_nsec = static_cast<long>(std::fmod(us, 1e6) * 1000);
     while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
     }
-}
-
-std::vector<std::string> FolderNames(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::string FirstDifference(const std::string& actual, const std::string& expected) {

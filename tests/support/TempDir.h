@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace testsupport {
 
@@ -24,5 +25,7 @@ private:
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, std::string_view bytes);
 bool FileExists(const std::string& path);
+// The names of what a folder holds, sorted.
+std::vector<std::string> FolderNames(const std::string& folder);
 
 }  // namespace testsupport

@@ -230,7 +230,7 @@ TEST(ReadFit, ChainedFilesAreOneRide) {
     EXPECT_NEAR(t.totals.distance, 5005.31, 1e-9);
 }
 
-std::string Message(const std::string& bytes) {
+std::string FitMessage(const std::string& bytes) {
     try {
         tracks::ReadFit(bytes, "f.fit");
     } catch (const tracks::TrackError& e) {
@@ -296,7 +296,7 @@ TEST(ReadFit, DamagedFilesAreRefusedWithWhereOrWhat) {
          damaged + " na bajtu " + std::to_string(ride.size()) + "."},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Message(c.bytes), c.message) << c.label;
+        EXPECT_EQ(FitMessage(c.bytes), c.message) << c.label;
     }
 }
 

@@ -162,7 +162,7 @@ TEST(ReadTrackFile, GpsbabelsConversionsReadAsTheSameRide) {
     }
 }
 
-std::string Message(const std::string& bytes) {
+std::string ReadMessage(const std::string& bytes) {
     try {
         tracks::ReadTrack(bytes, "/data/j.gpx");
     } catch (const tracks::TrackError& e) {
@@ -247,7 +247,7 @@ TEST(ReadTrack, BadFilesAreRefusedWithAMessageNamingTheFile) {
          "Soubor „/data/j.gpx“ je poškozený: neplatné číslo „12,5“ u bodu 1."},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Message(c.bytes), c.message) << c.label;
+        EXPECT_EQ(ReadMessage(c.bytes), c.message) << c.label;
     }
 }
 
