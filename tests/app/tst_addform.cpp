@@ -298,5 +298,5 @@ void AddFormTest::resultCodes() {
     QVERIFY(closeBox->done);
 }
 
-QTEST_MAIN(AddFormTest)
+VAMO_GUI_TEST(AddFormTest, "tst_addform")
 #include "tst_addform.moc"

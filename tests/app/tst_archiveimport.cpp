@@ -72,5 +72,5 @@ void ArchiveImportTest::secondImportAddsNothing() {
              (std::vector<std::string>{"Favorit", "Author", "Zwift"}));
 }
 
-QTEST_MAIN(ArchiveImportTest)
+VAMO_GUI_TEST(ArchiveImportTest, "tst_archiveimport")
 #include "tst_archiveimport.moc"

@@ -20,8 +20,6 @@ using guitest::Q;
 
 namespace {
 
-const std::string kThree = guitest::ThreeRides();
-
 std::vector<diary::BackupEntry> Backups(const guitest::Session& session) {
     return diary::ListBackups(session.FsPath("vamo2001.vam"), session.FsPath("zalohy"));
 }
@@ -74,7 +72,7 @@ private slots:
 
 void BackupsTest::restoreBringsBackTheDayAndCanBeUndone() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     session.Start();
     TMainForm* main = session.Main();
     main->show();
@@ -93,7 +91,7 @@ void BackupsTest::restoreBringsBackTheDayAndCanBeUndone() {
     QVERIFY(!HasPendingMessageAnswer());
     QVERIFY2(LastAnsweredMessage().text.contains(Today()), qPrintable(LastAnsweredMessage().text));
     QVERIFY(main->isEnabled());
-    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree);
+    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), guitest::ThreeRides());
     QCOMPARE(main->model()->rowCount(), 3);
 
     // The state before the restore was kept first, so the restore can be undone.
@@ -116,7 +114,7 @@ void BackupsTest::declinedRestoreChangesNothing_data() {
 void BackupsTest::declinedRestoreChangesNothing() {
     QFETCH(bool, cancelList);
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     session.Start();
     session.Main()->show();
     DeleteFirstRide(session.Main());
@@ -135,7 +133,7 @@ void BackupsTest::declinedRestoreChangesNothing() {
 
 void BackupsTest::noBackupsSaysSo() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     session.Start();
     SetNextMessageAnswer(kResultOk);
     guitest::Get<QAction>(session.Main(), "Obnovitzezalohy1")->trigger();
@@ -147,7 +145,7 @@ void BackupsTest::noBackupsSaysSo() {
 
 void BackupsTest::failedBackupIsSaidAndTheChangeSaved() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     testsupport::WriteFileBytes(session.FsPath("zalohy"), "a file where the folder would be");
     session.Start();
     session.Main()->show();
@@ -194,5 +192,5 @@ void BackupsTest::notARegularFileAtStartUp() {
     QVERIFY(session.Main()->windowTitle().contains(QString::fromStdString(path)));
 }
 
-QTEST_MAIN(BackupsTest)
+VAMO_GUI_TEST(BackupsTest, "tst_backups")
 #include "tst_backups.moc"

@@ -167,5 +167,5 @@ private:
     std::unique_ptr<TFindForm> find_;
 };
 
-QTEST_MAIN(CasCalendarTest)
+VAMO_GUI_TEST(CasCalendarTest, "tst_cas_calendar")
 #include "tst_cas_calendar.moc"

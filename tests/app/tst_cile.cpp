@@ -70,5 +70,5 @@ void CileTest::addedGoalToFiguresAndStatusBar() {
                                                                                 "10\xA7\xA7\r\n");
 }
 
-QTEST_MAIN(CileTest)
+VAMO_GUI_TEST(CileTest, "tst_cile")
 #include "tst_cile.moc"

@@ -177,5 +177,5 @@ void DialogsTest::searchWindowComesUpOverTheMainWindow() {
     QCOMPARE(find->pos(), QPoint(5, 6));
 }
 
-QTEST_MAIN(DialogsTest)
+VAMO_GUI_TEST(DialogsTest, "tst_dialogs")
 #include "tst_dialogs.moc"

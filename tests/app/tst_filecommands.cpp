@@ -19,8 +19,6 @@ using guitest::Q;
 
 namespace {
 
-const std::string kThree = guitest::ThreeRides();
-
 QString Title(const QString& path) { return QStringLiteral("Vamo 2001 [%1]").arg(path); }
 
 std::vector<std::string> Notes(const std::string& path) {
@@ -59,7 +57,7 @@ void FileCommandsTest::cancelChangesNothing_data() {
 void FileCommandsTest::cancelChangesNothing() {
     QFETCH(QString, action);
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     session.Start();
     const QString title = session.Main()->windowTitle();
     const std::string settings = session.SettingsBytes();
@@ -71,12 +69,12 @@ void FileCommandsTest::cancelChangesNothing() {
     QCOMPARE(session.Main()->windowTitle(), title);
     QCOMPARE(session.Main()->model()->rowCount(), 3);
     QCOMPARE(session.SettingsBytes(), settings);
-    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree);
+    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), guitest::ThreeRides());
 }
 
 void FileCommandsTest::newDiaryWritesNoFileYet() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     session.Start();
     filedialog::SetNextFileName(session.Path("jaro"));
     guitest::Get<QAction>(session.Main(), "Nov1")->trigger();
@@ -84,7 +82,7 @@ void FileCommandsTest::newDiaryWritesNoFileYet() {
     QCOMPARE(session.Main()->model()->rowCount(), 0);
     QVERIFY(!testsupport::FileExists(session.FsPath("jaro.vam")));
     QCOMPARE(diary::ReadLastDiary(session.SettingsFile(), ""), session.FsPath("jaro.vam"));
-    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree);
+    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), guitest::ThreeRides());
 }
 
 void FileCommandsTest::newDiaryKeepsGivenExtension() {
@@ -104,7 +102,7 @@ void FileCommandsTest::newOntoExistingAsksFirst_data() {
 void FileCommandsTest::newOntoExistingAsksFirst() {
     QFETCH(bool, yes);
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("stary.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("stary.vam"), guitest::ThreeRides());
     session.Start();
     const QString title = session.Main()->windowTitle();
 
@@ -128,13 +126,13 @@ void FileCommandsTest::newOntoExistingAsksFirst() {
         QCOMPARE(diary::ReadDiary(session.FsPath("stary.vam")).size(), std::size_t{1});
     } else {
         QCOMPARE(session.Main()->windowTitle(), title);
-        QCOMPARE(testsupport::ReadFileBytes(session.FsPath("stary.vam")), kThree);
+        QCOMPARE(testsupport::ReadFileBytes(session.FsPath("stary.vam")), guitest::ThreeRides());
     }
 }
 
 void FileCommandsTest::openShowsTheFile() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("léto.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("léto.vam"), guitest::ThreeRides());
     session.Start();
     filedialog::SetNextFileName(session.Path("léto.vam"));
     guitest::Get<QAction>(session.Main(), "Otevt1")->trigger();
@@ -148,7 +146,7 @@ void FileCommandsTest::openShowsTheFile() {
 
 void FileCommandsTest::openMissingFileIsEmpty() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     testsupport::WriteFileBytes(session.FsPath("jine.txt"), "[jine]\r\n1=x\r\n");
     session.Start();
     for (const char* name : {"nic.vam", "jine.txt"}) {
@@ -162,7 +160,7 @@ void FileCommandsTest::openMissingFileIsEmpty() {
 
 void FileCommandsTest::saveAsWritesRowsInNumberOrder() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     session.Start();
     guitest::SortBy(session.Main(), 11);  // notes: druhá, první, třetí
     QCOMPARE(guitest::ColumnTexts(0), (QStringList{"2", "1", "3"}));
@@ -185,7 +183,7 @@ void FileCommandsTest::saveAsOntoLongerDiaryReplacesIt_data() {
 void FileCommandsTest::saveAsOntoLongerDiaryReplacesIt() {
     QFETCH(bool, yes);
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     const std::string five = guitest::DiaryBytes({{"1", "a§§§§§§§§§§x1§"},
                                                   {"2", "b§§§§§§§§§§x2§"},
                                                   {"3", "c§§§§§§§§§§x3§"},
@@ -212,18 +210,20 @@ void FileCommandsTest::saveAsOntoLongerDiaryReplacesIt() {
 
 void FileCommandsTest::saveAsOntoItselfChangesNothing() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree + "; poznámka\r\n");
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"),
+                                guitest::ThreeRides() + "; poznámka\r\n");
     session.Start();
     filedialog::SetNextFileName(session.Path("vamo2001"));
     guitest::Get<QAction>(session.Main(), "Uloitjako1")
         ->trigger();  // no question is waiting: the test would hang
-    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree + "; poznámka\r\n");
+    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")),
+             guitest::ThreeRides() + "; poznámka\r\n");
     QCOMPARE(session.Main()->CurrentDiaryPath(), session.Path("vamo2001.vam"));
 }
 
 void FileCommandsTest::failedSaveChangesNothing() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     testsupport::WriteFileBytes(session.FsPath("zamceny.vam"), guitest::DiaryBytes({}));
     ::chmod(session.FsPath("zamceny.vam").c_str(), 0444);
     session.Start();
@@ -251,5 +251,5 @@ void FileCommandsTest::failedSaveChangesNothing() {
     }
 }
 
-QTEST_MAIN(FileCommandsTest)
+VAMO_GUI_TEST(FileCommandsTest, "tst_filecommands")
 #include "tst_filecommands.moc"

@@ -256,5 +256,5 @@ private:
     std::unique_ptr<TCalendarForm> calendar_;
 };
 
-QTEST_MAIN(FindTest)
+VAMO_GUI_TEST(FindTest, "tst_find")
 #include "tst_find.moc"

@@ -98,5 +98,5 @@ private:
     std::unique_ptr<TInfoForm> form_;
 };
 
-QTEST_MAIN(InfoTest)
+VAMO_GUI_TEST(InfoTest, "tst_info")
 #include "tst_info.moc"

@@ -190,5 +190,5 @@ void IntegrationTest::importKeepsExistingTargetOnNo() {
     QCOMPARE(session.Main()->model()->rowCount(), 0);
 }
 
-QTEST_MAIN(IntegrationTest)
+VAMO_GUI_TEST(IntegrationTest, "tst_integration")
 #include "tst_integration.moc"

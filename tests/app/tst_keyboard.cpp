@@ -29,8 +29,6 @@ using guitest::Q;
 
 namespace {
 
-const std::string kThree = guitest::ThreeRides();
-
 // The control that has the keyboard, by name; an editable combo box stands for its line edit.
 QString FocusName() {
     QWidget* w = QApplication::focusWidget();
@@ -141,7 +139,7 @@ void KeyboardTest::shortcutsRunTheirCommands() {
 
 void KeyboardTest::enterOnARowEditsItAndDeleteDeletesIt() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     session.Start();
     TMainForm* main = session.Main();
     ShowActive(main);
@@ -316,7 +314,7 @@ void KeyboardTest::datePickerTakesTheArrowsAndEnter() {
 
 void KeyboardTest::searchWindowTakesTypingAndEnter() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     session.Start();
     TMainForm* main = session.Main();
     ShowActive(main);
@@ -362,5 +360,5 @@ void KeyboardTest::placeEditorTakesTypingAndEnter() {
     }
 }
 
-QTEST_MAIN(KeyboardTest)
+VAMO_GUI_TEST(KeyboardTest, "tst_keyboard")
 #include "tst_keyboard.moc"

@@ -511,5 +511,5 @@ void KolaTest::overviewOfOneBike() {
     form->close();
 }
 
-QTEST_MAIN(KolaTest)
+VAMO_GUI_TEST(KolaTest, "tst_kola")
 #include "tst_kola.moc"

@@ -193,5 +193,5 @@ void ListsTest::scrollBarsShowWhereTheViewIs() {
     QVERIFY2(ThumbCentre(bar) > 0.5, qPrintable(QString::number(ThumbCentre(bar))));
 }
 
-QTEST_MAIN(ListsTest)
+VAMO_GUI_TEST(ListsTest, "tst_lists")
 #include "tst_lists.moc"

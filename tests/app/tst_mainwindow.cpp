@@ -372,5 +372,5 @@ void MainWindowTest::unreadableSettingsAreReportedOnce() {
     QVERIFY(!more->done);
 }
 
-QTEST_MAIN(MainWindowTest)
+VAMO_GUI_TEST(MainWindowTest, "tst_mainwindow")
 #include "tst_mainwindow.moc"

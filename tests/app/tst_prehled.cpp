@@ -431,5 +431,5 @@ void PrehledTest::followsTheList() {
     QCOMPARE(records->topLevelItem(0)->text(1), Q("–"));
 }
 
-QTEST_MAIN(PrehledTest)
+VAMO_GUI_TEST(PrehledTest, "tst_prehled")
 #include "tst_prehled.moc"

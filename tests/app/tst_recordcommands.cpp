@@ -26,8 +26,6 @@ using guitest::Q;
 
 namespace {
 
-const std::string kThree = guitest::ThreeRides();
-
 std::vector<std::string> Notes(const std::string& path) {
     std::vector<std::string> notes;
     for (const auto& r : diary::ReadDiary(path)) notes.push_back(r[Field::Note]);
@@ -123,7 +121,7 @@ void RecordCommandsTest::cancelledNewChangesNothing() {
 
 void RecordCommandsTest::editKeepsNumberInSortedList() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     session.Start();
     TMainForm* main = session.Main();
     main->show();
@@ -159,19 +157,19 @@ void RecordCommandsTest::commandsNeedASelection_data() {
 void RecordCommandsTest::commandsNeedASelection() {
     QFETCH(QString, action);
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     session.Start();
     auto box = guitest::AnswerMessage(QStringLiteral("OK"));
     session.Main()->findChild<QAction*>(action)->trigger();
     QVERIFY(box->done);
     QCOMPARE(box->title, QStringLiteral("Error"));
     QCOMPARE(box->text, Q("Není vybrán žádný údaj !"));
-    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree);
+    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), guitest::ThreeRides());
 }
 
 void RecordCommandsTest::deleteMiddleRenumbers() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     session.Start();
     TMainForm* main = session.Main();
     main->show();
@@ -201,7 +199,7 @@ void RecordCommandsTest::deleteMiddleRenumbers() {
 
 void RecordCommandsTest::deleteAnsweredNoKeepsAll() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     session.Start();
     session.Main()->show();
     QVERIFY(QTest::qWaitForWindowExposed(session.Main()));
@@ -210,12 +208,12 @@ void RecordCommandsTest::deleteAnsweredNoKeepsAll() {
     guitest::Get<QAction>(session.Main(), "Smazat1")->trigger();
     QVERIFY(box->done);
     QCOMPARE(session.Main()->model()->rowCount(), 3);
-    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree);
+    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), guitest::ThreeRides());
 }
 
 void RecordCommandsTest::failedWriteLeavesListAsFile() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     ::chmod(session.FsPath("vamo2001.vam").c_str(), 0444);
     session.Start();
     TMainForm* main = session.Main();
@@ -256,7 +254,7 @@ void RecordCommandsTest::failedWriteLeavesListAsFile() {
     QVERIFY(error->done);
     QCOMPARE(error->text, expected);
     QCOMPARE(session.Main()->model()->rowCount(), 3);
-    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree);
+    QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), guitest::ThreeRides());
 }
 
 // Text loaded from the diary is never cut by a field's typing limit: an untouched long note and
@@ -307,7 +305,7 @@ void RecordCommandsTest::editNeverShortensStoredText() {
 void RecordCommandsTest::outsideChangeReloadsKeepingSortAndSelection() {
     guitest::Session session;
     const std::string path = session.FsPath("vamo2001.vam");
-    testsupport::WriteFileBytes(path, kThree);
+    testsupport::WriteFileBytes(path, guitest::ThreeRides());
     session.Start();
     TMainForm* main = session.Main();
     main->show();
@@ -344,5 +342,5 @@ void RecordCommandsTest::outsideChangeReloadsKeepingSortAndSelection() {
              (QStringList{Q("druhá"), Q("třetí"), Q("čtvrtá"), QStringLiteral("pata")}));
 }
 
-QTEST_MAIN(RecordCommandsTest)
+VAMO_GUI_TEST(RecordCommandsTest, "tst_recordcommands")
 #include "tst_recordcommands.moc"

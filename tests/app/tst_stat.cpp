@@ -96,5 +96,5 @@ private:
     std::unique_ptr<TStatForm> form_;
 };
 
-QTEST_MAIN(StatTest)
+VAMO_GUI_TEST(StatTest, "tst_stat")
 #include "tst_stat.moc"

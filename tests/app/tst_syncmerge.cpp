@@ -75,5 +75,5 @@ void SyncMergeTest::copyAppearsAndIsMerged() {
     QTRY_COMPARE_WITH_TIMEOUT(CopyNote(main), QString(), 2000);
 }
 
-QTEST_MAIN(SyncMergeTest)
+VAMO_GUI_TEST(SyncMergeTest, "tst_syncmerge")
 #include "tst_syncmerge.moc"

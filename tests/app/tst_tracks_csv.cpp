@@ -26,7 +26,6 @@ using guitest::Q;
 namespace {
 
 // The last arrival of these rides is 190.
-const std::string kThree = guitest::ThreeRides();
 
 // The test ride (see test_ride.h) as the entry dialog gets it as ride `number`.
 diary::DiaryRecord TestRide(const char* number, const char* date, const char* departure,
@@ -143,7 +142,7 @@ void TracksCsvTest::trackFillsTheEntryDialog() {
     QFETCH(bool, ok);
     QFETCH(QString, note);
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     const QString track = session.Path(qPrintable(name));
     testsupport::WriteFileBytes(ToFsPath(track), bytes.toStdString());
     session.Start();
@@ -169,14 +168,14 @@ void TracksCsvTest::trackFillsTheEntryDialog() {
         QCOMPARE(diary::ReadDiary(session.FsPath("vamo2001.vam")).back(), expected);
         QCOMPARE(guitest::ColumnTexts(0), (QStringList{"1", "2", "3", "4"}));
     } else {
-        QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), kThree);
+        QCOMPARE(testsupport::ReadFileBytes(session.FsPath("vamo2001.vam")), guitest::ThreeRides());
         QCOMPARE(main->model()->rowCount(), 3);
     }
 }
 
 void TracksCsvTest::severalTracksInTheOrderRidden() {
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     // Chosen in this order: a ride of the next day, a damaged file, the ride of 18 May, and
     // one without time stamps.
     auto nextDay = ridetest::TestRide();
@@ -238,7 +237,7 @@ void TracksCsvTest::newLikeSelected() {
     QFETCH(bool, ok);
     QFETCH(QStringList, fields);
     guitest::Session session;
-    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), kThree);
+    testsupport::WriteFileBytes(session.FsPath("vamo2001.vam"), guitest::ThreeRides());
     session.Start();
     TMainForm* main = session.Main();
     main->show();
@@ -311,5 +310,5 @@ void TracksCsvTest::csvWriteFailureIsSaid() {
                  QStringLiteral("\nSložka, ve které má soubor být, neexistuje."));
 }
 
-QTEST_MAIN(TracksCsvTest)
+VAMO_GUI_TEST(TracksCsvTest, "tst_tracks_csv")
 #include "tst_tracks_csv.moc"

@@ -325,5 +325,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TwoProgramsTest)
+VAMO_GUI_TEST(TwoProgramsTest, "tst_twoprograms")
 #include "tst_twoprograms.moc"

@@ -210,5 +210,5 @@ private:
     QStringList restarts_;
 };
 
-QTEST_MAIN(ZkratkyTest)
+VAMO_GUI_TEST(ZkratkyTest, "tst_zkratky")
 #include "tst_zkratky.moc"

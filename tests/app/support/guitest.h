@@ -133,6 +133,20 @@ diary::RecordRow Row(const char* number, std::initializer_list<const char*> fiel
 // The texts of column `column` of the running session's main list, top to bottom.
 QStringList ColumnTexts(int column);
 
+// The GUI tests are one program: `gui_tests <name> [Qt Test options]` runs the test class
+// registered as <name> (its file's name), in a process of its own as a program of its own would.
+using TestRun = int (*)(int argc, char** argv);
+bool RegisterTest(const char* name, TestRun run);
+
+// What QTEST_MAIN's program does: an application at 96 dpi, the class's tests run.
+template <typename TestObject>
+int RunTest(int argc, char** argv) {
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestObject test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 }  // namespace guitest
 
 #define GT_FIND(var, Type, root, name)                                  \
@@ -145,3 +159,8 @@ QStringList ColumnTexts(int column);
 
 // `var` is the control of `root` called `name` (see Get).
 #define CONTROL(var, Type, root, name) auto* var = guitest::Get<Type>((root), (name))
+
+// In place of QTEST_MAIN: registers `TestObject` under `name` with the GUI tests' program.
+#define VAMO_GUI_TEST(TestObject, name)                         \
+    [[maybe_unused]] static const bool registered##TestObject = \
+        guitest::RegisterTest(name, &guitest::RunTest<TestObject>);
