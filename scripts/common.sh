@@ -35,10 +35,10 @@ BASE_PACKAGES+=(libarchive-dev libcsv-dev)
 # which Debian 12's qt6-charts-dev does not pull in.
 BASE_PACKAGES+=(qt6-charts-dev libqt6opengl6-dev qt6-svg-dev)
 
-# A compiler cache and LLVM's linker, when they are there: builds with the same flags (the
-# package's build and the normal one, another clone of the same commit) compile each file
-# once, paths taken relative to the checkout so that two clones share their objects; and the
-# seventy-odd test programs link in a quarter of the time GNU ld takes.
+# A compiler cache and LLVM's linker, when they are there: builds with the same flags (another
+# clone of the same commit, a developer's own folder) compile each file once, paths taken
+# relative to the checkout so that two clones share their objects; and the programs link in a
+# quarter of the time GNU ld takes.
 FAST_BUILD=()
 if command -v ccache >/dev/null; then
     export CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=1
