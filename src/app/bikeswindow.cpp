@@ -68,7 +68,7 @@ QTreeWidget* MakeGrid(QWidget* parent, const char* name,
     grid->setObjectName(QString::fromLatin1(name));
     QStringList labels;
     for (std::string_view c : captions) {
-        labels << QString::fromUtf8(c.data(), static_cast<qsizetype>(c.size()));
+        labels << FromUtf8(c);
     }
     grid->setHeaderLabels(labels);
     grid->setRootIsDecorated(false);

@@ -13,7 +13,7 @@ namespace {
 
 QString MonthName(int month) {
     const std::string_view name = diary::kMonthNames[static_cast<std::size_t>(month - 1)];
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    return FromUtf8(name);
 }
 
 // The lightest and the darkest shade of a day with rides; a ride of 0 km still shows.

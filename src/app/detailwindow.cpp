@@ -22,7 +22,7 @@ TInfoForm::TInfoForm(QWidget* parent)
     QStringList captions;
     for (int c = 0; c < diary::kColumnCount; ++c) {
         const std::string_view caption = diary::ColumnAt(c)->detail;
-        captions.append(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+        captions.append(FromUtf8(caption));
     }
     grid = MakeCaptionGrid(this, captions, QStringLiteral("-"));
     grid->setHorizontalHeaderLabels({QStringLiteral("Údaj"), QStringLiteral("Obsah")});

@@ -28,10 +28,6 @@ const QColor kThisYear(0x1f, 0x5f, 0xa8);
 const QColor kToday(0xc0, 0x1c, 0x28);
 const QColor kGoal(0x40, 0x40, 0x40);
 
-QString Text(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
 QString Km(double km, const diary::RegionalSettings& regional) {
     return FromCp(diary::FormatTenths(km, regional)) + QStringLiteral(" km");
 }
@@ -96,15 +92,16 @@ void FillMonths(QChart* chart, int year, const std::array<double, 12>& km,
         for (std::size_t m = 0; m < 12; ++m) {
             *set << (*values)[m];
             largest = std::max(largest, (*values)[m]);
-            tips.push_back(Text(diary::kMonthNames[m]) + QLatin1Char(' ') + QString::number(which) +
-                           QStringLiteral(": ") + Km((*values)[m], regional));
+            tips.push_back(FromUtf8(diary::kMonthNames[m]) + QLatin1Char(' ') +
+                           QString::number(which) + QStringLiteral(": ") +
+                           Km((*values)[m], regional));
         }
         TipOnHover(set, std::move(tips));
         series->append(set);
     }
     chart->addSeries(series);
     auto* months = new QBarCategoryAxis;
-    for (std::string_view name : diary::kMonthAbbreviations) months->append(Text(name));
+    for (std::string_view name : diary::kMonthAbbreviations) months->append(FromUtf8(name));
     months->setTitleText(QStringLiteral("Měsíc"));
     Attach(chart, series, months, KmAxis(largest));
 }
@@ -117,7 +114,7 @@ void FillCumulative(QChart* chart, const std::vector<diary::CumulativeYear>& yea
     auto* months = new QCategoryAxis;
     months->setStartValue(0);
     for (int m = 0; m < 12; ++m)
-        months->append(Text(diary::kMonthAbbreviations[static_cast<std::size_t>(m)]), m + 1);
+        months->append(FromUtf8(diary::kMonthAbbreviations[static_cast<std::size_t>(m)]), m + 1);
     months->setRange(0, 12);
     months->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
     months->setTitleText(QStringLiteral("Měsíc"));
@@ -191,8 +188,8 @@ void FillWeeks(QChart* chart, const std::vector<diary::WeekKm>& weeks,
                const diary::RegionalSettings& regional) {
     Clear(chart);
     chart->setTitle(QStringLiteral("Kilometry po týdnech (posledních %1)")
-                        .arg(Text(diary::CzechCount(static_cast<long long>(weeks.size()), "týden",
-                                                    "týdny", "týdnů"))));
+                        .arg(FromUtf8(diary::CzechCount(static_cast<long long>(weeks.size()),
+                                                        "týden", "týdny", "týdnů"))));
     auto* set = new QBarSet(QStringLiteral("km"));
     set->setColor(kThisYear);
     set->setBorderColor(kThisYear);
@@ -208,12 +205,12 @@ void FillWeeks(QChart* chart, const std::vector<diary::WeekKm>& weeks,
         const diary::WeekKm& week = weeks[i];
         *set << week.km;
         largest = std::max(largest, week.km);
-        tips.push_back(Text(diary::PeriodLabel(week.week)) + QStringLiteral(" (od ") +
+        tips.push_back(FromUtf8(diary::PeriodLabel(week.week)) + QStringLiteral(" (od ") +
                        FromCp(diary::FormatDate(regional, week.monday)) + QStringLiteral("): ") +
                        Km(week.km, regional));
         if (week.monday.month == lastMonth) continue;
         lastMonth = week.monday.month;
-        axis->append(Text(diary::kMonthAbbreviations[static_cast<std::size_t>(lastMonth - 1)]),
+        axis->append(FromUtf8(diary::kMonthAbbreviations[static_cast<std::size_t>(lastMonth - 1)]),
                      static_cast<double>(i));
     }
     axis->setRange(-0.5, static_cast<double>(weeks.size()) - 0.5);

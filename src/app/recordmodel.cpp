@@ -14,7 +14,7 @@ QStringList RecordModel::Captions() {
     QStringList captions;
     for (int c = 0; c < diary::kColumnCount; ++c) {
         const std::string_view caption = diary::ColumnAt(c)->list;
-        captions.append(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+        captions.append(FromUtf8(caption));
     }
     return captions;
 }

@@ -26,7 +26,7 @@ TStatForm::TStatForm(const RecordModel* list, const diary::RegionalSettings& reg
 
     QStringList captions;
     for (std::string_view c : diary::kStatisticsCaptions) {
-        captions.append(QString::fromUtf8(c.data(), static_cast<qsizetype>(c.size())));
+        captions.append(FromUtf8(c));
     }
     grid = MakeCaptionGrid(this, captions, QString());
     grid->horizontalHeader()->hide();

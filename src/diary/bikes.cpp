@@ -105,12 +105,12 @@ void CheckBikeList(const std::vector<std::string>& bikes) {
 
 bool HasSection(std::string_view bytes, std::string_view section) {
     ProfileScanner scanner(bytes);
-    for (scanner.SkipToSection(); true; scanner.SkipToSection()) {
-        ProfileLine line;
-        if (!scanner.Next(line)) return false;
+    ProfileLine line;
+    for (scanner.SkipToSection(); scanner.Next(line); scanner.SkipToSection()) {
         if (line.kind == ProfileLine::Kind::Section && EqualsNoCase(line.name, section))
             return true;
     }
+    return false;
 }
 
 // "1=...\r\n2=...\r\n" of `values`, each checked to read back.
