@@ -32,14 +32,15 @@ std::optional<double> ReadWholeNumber(std::string_view text) {
 }
 
 // A sort key of a number or date column: the value, or NaN when the text does not read. The
-// sort only asks whether one row goes after another, and "a >= b" is false exactly when either
-// is NaN (an unreadable value moves nothing) or a < b, so one comparison of plain doubles gives
-// the column's answer.
+// merge sort asks whether one row goes after another, and "a >= b" is false exactly when either
+// is NaN (an unreadable value moves nothing) or a < b; WalledOrder gives the order that answer
+// makes.
 double ValueKey(const std::optional<double>& value) {
     return value.value_or(std::numeric_limits<double>::quiet_NaN());
 }
 
-int CompareValueKeys(double a, double b) { return a >= b ? 1 : -1; }
+// The merge sort's first pass puts runs of this many items in order by insertion.
+constexpr std::size_t kRun = 16;
 
 // Bottom-up merge sort that acts only on the sign of `compare`: an item moves before an earlier
 // one only when the comparison says the earlier one goes after it. Short runs are first put in
@@ -50,7 +51,6 @@ template <typename Item, typename Compare>
 void MergeSortItems(std::vector<Item>& items, Compare&& compare) {
     static_assert(std::is_trivially_copyable_v<Item>, "the merges copy items");
     const std::size_t count = items.size();
-    constexpr std::size_t kRun = 16;
     for (std::size_t start = 0; start < count; start += kRun) {
         const std::size_t end = std::min(start + kRun, count);
         for (std::size_t i = start + 1; i < end; ++i) {
@@ -133,6 +133,8 @@ std::vector<std::uint32_t> RadixOrder(const std::vector<Keyed<double>>& keyed) {
     std::vector<Item> buffer(count);
     // Starting from the last position, a stable sort leaves equal keys in reverse position
     // order.
+    // Every byte's counts in one pass over the keys, rather than one pass a byte.
+    std::array<std::array<std::uint32_t, 256>, 8> counts{};
     for (std::size_t i = 0; i < count; ++i) {
         const Keyed<double>& k = keyed[count - 1 - i];
         // -0 and 0 are equal keys; the bits of every other double, with the sign bit flipped
@@ -142,13 +144,14 @@ std::vector<std::uint32_t> RadixOrder(const std::vector<Keyed<double>>& keyed) {
         std::memcpy(&bits, &value, sizeof bits);
         bits = (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
         items[i] = {bits, k.position};
+        for (std::size_t b = 0; b < counts.size(); ++b) ++counts[b][(bits >> (8 * b)) & 0xFF];
     }
-    for (int shift = 0; shift < 64; shift += 8) {
-        std::array<std::size_t, 257> start{};
-        for (const Item& item : items) ++start[((item.bits >> shift) & 0xFF) + 1];
+    for (std::size_t b = 0; b < counts.size(); ++b) {
         // A byte every key shares orders nothing.
-        if (std::find(start.begin(), start.end(), count) != start.end()) continue;
-        for (std::size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+        if (std::find(counts[b].begin(), counts[b].end(), count) != counts[b].end()) continue;
+        std::array<std::size_t, 256> start{};
+        for (std::size_t v = 1; v < start.size(); ++v) start[v] = start[v - 1] + counts[b][v - 1];
+        const int shift = static_cast<int>(8 * b);
         for (const Item& item : items) buffer[start[(item.bits >> shift) & 0xFF]++] = item;
         items.swap(buffer);
     }
@@ -158,8 +161,114 @@ std::vector<std::uint32_t> RadixOrder(const std::vector<Keyed<double>>& keyed) {
     return order;
 }
 
-// Keys of a number or date column in the order of the merge sort: by radix when every key
-// reads, else by the merge sort itself, whose answer for unreadable keys only it defines.
+// The order the merge sort gives keys of which some do not read (NaN), found without its many
+// compares. An unreadable key goes after nothing and nothing after it, so it never moves past
+// another key nor another past it: the unreadable keys keep their order and stand as walls, and
+// between two walls the readable keys end sorted, ascending and the later position first among
+// equals. Which wall a key ends behind is decided by the merges:
+// - the first pass sorts each run between its walls, so a key stays behind the wall before it
+//   in its run;
+// - a merge takes the keys of the right half that stand before all of its walls (its front
+//   group) and puts each behind the first wall of the left half after which the left keys
+//   already reach as high (a running maximum, the left front group counting as wall "none"),
+//   or behind the left half's last wall when none does; the right half's walls and the keys
+//   behind them follow the left half unchanged.
+// A key behind a wall of its block never moves again, so only the front groups are followed
+// through the merges; a radix sort by wall and key then gives the order. Keys are finite or NaN
+// (no column reads an infinity), so an empty group's maximum of -infinity reaches no key.
+std::vector<std::uint32_t> WalledOrder(const std::vector<Keyed<double>>& keyed) {
+    const std::size_t count = keyed.size();
+    constexpr double kNoKey = -std::numeric_limits<double>::infinity();
+    // Walls (unreadable keys) at positions below i; a block's walls are numbered contiguously.
+    std::vector<std::uint32_t> wallsBefore(count + 1, 0);
+    for (std::size_t i = 0; i < count; ++i)
+        wallsBefore[i + 1] = wallsBefore[i] + (std::isnan(keyed[i].key) ? 1 : 0);
+    const std::uint32_t walls = wallsBefore[count];
+    // For a readable key: 0 while it is in its block's front group, else 1 + its wall.
+    std::vector<std::uint32_t> behind(count, 0);
+    std::vector<double> wallReach(walls, kNoKey);  // the greatest key behind each wall
+    // Each block's front group: its keys' positions in ascending order, kept in `front` from the
+    // block's first position on (a group never holds more keys than its block has positions),
+    // its size and how high it reaches kept by the block's first run.
+    const std::size_t runs = (count + kRun - 1) / kRun;
+    std::vector<std::uint32_t> front(count);
+    std::vector<std::uint32_t> frontSize(runs, 0);
+    std::vector<double> frontReach(runs, kNoKey);
+    auto putBehind = [&](std::uint32_t wall, std::uint32_t i, double key) {
+        behind[i] = wall + 1;
+        wallReach[wall] = std::max(wallReach[wall], key);
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        const double key = keyed[i].key;
+        if (std::isnan(key)) continue;
+        const std::size_t run = i / kRun;
+        if (wallsBefore[i] == wallsBefore[run * kRun]) {
+            front[run * kRun + frontSize[run]++] = static_cast<std::uint32_t>(i);
+            frontReach[run] = std::max(frontReach[run], key);
+        } else {
+            putBehind(wallsBefore[i] - 1, static_cast<std::uint32_t>(i), key);
+        }
+    }
+    std::vector<double> reach;
+    for (std::size_t width = kRun; width < count; width *= 2) {
+        for (std::size_t left = 0; left + width < count; left += 2 * width) {
+            const std::size_t mid = left + width;
+            const std::uint32_t* const rightFirst = front.data() + mid;
+            const std::uint32_t* const rightEnd = rightFirst + frontSize[mid / kRun];
+            // The front group grows in place: its new keys come from positions at or after
+            // where they are written.
+            std::uint32_t* out = front.data() + left + frontSize[left / kRun];
+            double& leftReach = frontReach[left / kRun];
+            const std::uint32_t firstWall = wallsBefore[left];
+            const std::uint32_t leftWalls = wallsBefore[mid] - firstWall;
+            if (leftWalls == 0) {
+                out = std::copy(rightFirst, rightEnd, out);
+                leftReach = std::max(leftReach, frontReach[mid / kRun]);
+            } else {
+                // reach[w]: the highest left key before wall w + 1. A key goes behind the first
+                // wall w whose reach is as high, and behind the last wall when none is.
+                reach.clear();
+                double high = leftReach;
+                for (std::uint32_t w = 0; w + 1 < leftWalls; ++w)
+                    reach.push_back(high = std::max(high, wallReach[firstWall + w]));
+                for (const std::uint32_t* p = rightFirst; p != rightEnd; ++p) {
+                    const double key = keyed[*p].key;
+                    if (key <= leftReach) {
+                        *out++ = *p;
+                        continue;
+                    }
+                    const auto w =
+                        std::lower_bound(reach.begin(), reach.end(), key) - reach.begin();
+                    putBehind(firstWall + static_cast<std::uint32_t>(w), *p, key);
+                }
+            }
+            frontSize[left / kRun] = static_cast<std::uint32_t>(out - (front.data() + left));
+            frontSize[mid / kRun] = 0;
+        }
+    }
+    // The readable keys ascending, the later position first, then dealt out by wall.
+    std::vector<Keyed<double>> readable;
+    readable.reserve(count - walls);
+    std::vector<std::uint32_t> wallPositions;
+    wallPositions.reserve(walls);
+    for (const Keyed<double>& k : keyed) {
+        if (std::isnan(k.key))
+            wallPositions.push_back(k.position);
+        else
+            readable.push_back(k);
+    }
+    const std::vector<std::uint32_t> ascending = RadixOrder(readable);
+    // Group g starts after the keys of the groups before it and their walls.
+    std::vector<std::size_t> start(static_cast<std::size_t>(walls) + 2, 0);
+    for (const Keyed<double>& k : readable) ++start[behind[k.position] + 1];
+    for (std::size_t g = 1; g < start.size(); ++g) start[g] += start[g - 1] + 1;
+    std::vector<std::uint32_t> order(count);
+    for (std::uint32_t w = 0; w < walls; ++w) order[start[w + 1] - 1] = wallPositions[w];
+    for (const std::uint32_t position : ascending) order[start[behind[position]]++] = position;
+    return order;
+}
+
+// Keys of a number or date column in the order of the merge sort.
 template <typename Make>
 std::vector<std::uint32_t> SortValues(std::size_t count, Make&& make) {
     std::vector<Keyed<double>> keyed;
@@ -169,14 +278,7 @@ std::vector<std::uint32_t> SortValues(std::size_t count, Make&& make) {
         keyed.push_back(make(static_cast<std::uint32_t>(i)));
         allRead = allRead && !std::isnan(keyed.back().key);
     }
-    if (allRead) return RadixOrder(keyed);
-    MergeSortItems(keyed, [](const Keyed<double>& a, const Keyed<double>& b) {
-        return CompareValueKeys(a.key, b.key);
-    });
-    std::vector<std::uint32_t> order;
-    order.reserve(count);
-    for (const auto& item : keyed) order.push_back(item.position);
-    return order;
+    return allRead ? RadixOrder(keyed) : WalledOrder(keyed);
 }
 
 unsigned char FoldAscii(unsigned char c) {

@@ -291,6 +291,36 @@ TEST(SortOrder, AgreesWithTheRuleAppliedPairByPair) {
     }
 }
 
+// Unreadable numbers are walls the merge sort never moves a key past; where each key ends
+// depends on the runs and merges, which long columns with few or many walls all exercise.
+TEST(SortOrder, UnreadableNumbersEndWhereTheMergeSortLeavesThem) {
+    struct Case {
+        int rows;
+        int wallEvery;  // one unreadable text in about this many
+    };
+    const RegionalSettings cz = RegionalSettings::Czech();
+    std::mt19937 rng(7);
+    for (const Case c : {Case{17, 2}, Case{100, 1}, Case{1000, 3}, Case{1000, 40}, Case{5000, 200},
+                         Case{4099, 1000}, Case{3000, 7}}) {
+        SCOPED_TRACE(std::to_string(c.rows) + " rows, a wall in " + std::to_string(c.wallEvery));
+        std::vector<RecordRow> rows;
+        for (int i = 0; i < c.rows; ++i) {
+            // Few distinct values, so equal keys meet in every merge; -0 equals 0.
+            const auto value = static_cast<int>(rng() % 40) - 3;
+            std::string text = rng() % static_cast<unsigned>(c.wallEvery) == 0 ? "?"
+                               : value == -3                                   ? "-0"
+                                             : std::to_string(value);
+            if (value > 30) text += ",5";
+            rows.push_back(Row(std::to_string(i + 1), Field::DistanceKm, text));
+        }
+        const auto expected =
+            diary::MergeSortOrder(rows.size(), [&](std::uint32_t a, std::uint32_t b) {
+                return PairRule(rows[a], rows[b], kDistanceColumn, cz);
+            });
+        EXPECT_EQ(diary::SortOrder(RecordTable(rows), kDistanceColumn, cz), expected);
+    }
+}
+
 TEST(SortByColumn, ReordersRowsAscending) {
     const RegionalSettings cz = RegionalSettings::Czech();
     RecordTable table({Row("1", Field::DistanceKm, "100"), Row("2", Field::DistanceKm, "12,5"),
