@@ -2,21 +2,26 @@
 
 #include <array>
 #include <charconv>
+#include <optional>
 #include <vector>
 
 namespace diary {
 
-namespace {
-
-enum class Part { Day, Month, Year, Literal };
-enum class Pad { Zero, Space, None };
-
-struct Token {
+// One part of a compiled date format: a number or the literal text between numbers.
+struct DateToken {
+    enum class Part { Day, Month, Year, Literal };
+    enum class Pad { Zero, Space, None };
     Part part = Part::Literal;
     Pad pad = Pad::Zero;
     bool twoDigitYear = false;
     std::string literal;
 };
+
+namespace {
+
+using Token = DateToken;
+using Part = DateToken::Part;
+using Pad = DateToken::Pad;
 
 void AddLiteral(std::vector<Token>& tokens, std::string_view text) {
     if (!tokens.empty() && tokens.back().part == Part::Literal) {
@@ -99,24 +104,15 @@ std::vector<Token> CompileFormat(std::string_view format) {
     return tokens;
 }
 
-// Sorting and searching read many dates under one format; compile it once per thread.
-const std::vector<Token>& CachedFormat(const std::string& format) {
+// The windows write and read dates one at a time under one format; compile it once per thread.
+const ShortDateFormat& CachedFormat(const std::string& format) {
     thread_local std::string cachedFormat;
-    thread_local std::vector<Token> cachedTokens;
-    thread_local bool valid = false;
-    // Asked once a date: a loop over a dozen bytes costs less than the call memcmp would be.
-    auto same = [&format] {
-        if (cachedFormat.size() != format.size()) return false;
-        for (std::size_t i = 0; i < format.size(); ++i)
-            if (cachedFormat[i] != format[i]) return false;
-        return true;
-    };
-    if (!valid || !same()) {
-        cachedTokens = CompileFormat(format);
+    thread_local std::optional<ShortDateFormat> compiled;
+    if (!compiled || cachedFormat != format) {
+        compiled.emplace(format);
         cachedFormat = format;
-        valid = true;
     }
-    return cachedTokens;
+    return *compiled;
 }
 
 void AppendNumber(std::string& out, int value, int width, char fill) {
@@ -179,9 +175,9 @@ bool IsValidDate(const Date& date) {
     return date.day <= days;
 }
 
-std::string FormatDate(const RegionalSettings& regional, const Date& date) {
+std::string ShortDateFormat::Write(const Date& date) const {
     std::string out;
-    for (const Token& t : CachedFormat(regional.dateFormat)) {
+    for (const Token& t : tokens_) {
         const char fill = t.pad == Pad::Space ? ' ' : '0';
         const int width = t.pad == Pad::None ? 0 : 2;
         switch (t.part) {
@@ -207,19 +203,23 @@ std::string FormatDate(const RegionalSettings& regional, const Date& date) {
     return out;
 }
 
+std::string FormatDate(const RegionalSettings& regional, const Date& date) {
+    return CachedFormat(regional.dateFormat).Write(date);
+}
+
 std::optional<Date> ReadDate(const RegionalSettings& regional, std::string_view text) {
     Date date;
     if (!ReadDate(regional, text, date)) return std::nullopt;
     return date;
 }
 
-bool ReadDate(const RegionalSettings& regional, std::string_view text, Date& date) {
+bool ShortDateFormat::Read(std::string_view text, Date& date) const {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
 
     date = Date{};
     std::size_t pos = 0;
-    for (const Token& t : CachedFormat(regional.dateFormat)) {
+    for (const Token& t : tokens_) {
         if (t.part == Part::Literal) {
             // Byte by byte: the separators are a character or two, too short for a memcmp call.
             for (const char c : t.literal)
@@ -240,6 +240,14 @@ bool ReadDate(const RegionalSettings& regional, std::string_view text, Date& dat
     }
     return pos == text.size() && IsValidDate(date);
 }
+
+bool ReadDate(const RegionalSettings& regional, std::string_view text, Date& date) {
+    return CachedFormat(regional.dateFormat).Read(text, date);
+}
+
+ShortDateFormat::ShortDateFormat(std::string_view format) : tokens_(CompileFormat(format)) {}
+ShortDateFormat::ShortDateFormat(const ShortDateFormat&) = default;
+ShortDateFormat::~ShortDateFormat() = default;
 
 double DayNumber(const Date& date) {
     return static_cast<double>(DaysFromCivil(date.year, static_cast<unsigned>(date.month),

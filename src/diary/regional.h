@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace diary {
 
@@ -39,6 +40,21 @@ std::optional<Date> ReadDate(const RegionalSettings& regional, std::string_view 
 // The same, into `date`, answering whether the text is a date: for loops over many rows, as a
 // bool comes back in a register where an optional<Date> goes through memory.
 bool ReadDate(const RegionalSettings& regional, std::string_view text, Date& date);
+
+struct DateToken;
+// A short date format compiled once, for the dates of many rows: Read answers as ReadDate,
+// Write as FormatDate.
+class ShortDateFormat {
+public:
+    explicit ShortDateFormat(std::string_view format);
+    ShortDateFormat(const ShortDateFormat&);
+    ~ShortDateFormat();
+    bool Read(std::string_view text, Date& date) const;
+    std::string Write(const Date& date) const;
+
+private:
+    std::vector<DateToken> tokens_;
+};
 
 // Days since 30.12.1899 (day 0), as a double: the day count dates are compared by.
 double DayNumber(const Date& date);
