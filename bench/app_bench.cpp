@@ -48,7 +48,7 @@ void BM_OpenModel(benchmark::State& state) {
     const std::string& path = bench::DiaryPath(Rides(state));
     RecordModel model;
     for (auto _ : state) {
-        model.Assign(diary::ReadDiaryRows(path));
+        model.Assign(diary::ReadDiaryRows(path), diary::RegionalSettings::Czech());
         benchmark::DoNotOptimize(model.rowCount());
     }
     state.counters["rows"] = model.rowCount();
@@ -146,7 +146,7 @@ std::unique_ptr<TMainForm> MainOverCopy(std::size_t rides, const std::string& na
 void BM_SearchWindow(benchmark::State& state) {
     const std::string& path = bench::DiaryPath(Rides(state));
     RecordModel list;
-    list.Assign(diary::ReadDiaryRows(path));
+    list.Assign(diary::ReadDiaryRows(path), diary::RegionalSettings::Czech());
     TFindForm find(
         &list, diary::RegionalSettings::Czech(),
         TFindForm::Diary{[&path] { return QFile::decodeName(QByteArray::fromStdString(path)); },

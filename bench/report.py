@@ -11,8 +11,8 @@ SIZES = [1000, 10000, 100000]
 ROWS = [
     ("Floor: read + split with memchr", "BM_FloorReadSplit"),
     ("Open: file to list model rows", "BM_OpenModel"),
-    ("Open: file to rows (core only)", "BM_OpenRows"),
-    ("Open: file to rows, rides with bikes (core only)", "BM_OpenRowsBikes"),
+    ("Open: file to the list's table, values read (core only)", "BM_OpenRows"),
+    ("Open: the same, rides with bikes (core only)", "BM_OpenRowsBikes"),
     ("Peer: QSettings IniFormat, every key", "BM_PeerQSettings"),
     ("Sort by number (column 0)", "BM_SortNumber"),
     ("Sort by decimal number (Ujeto)", "BM_SortDecimal"),

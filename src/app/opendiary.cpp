@@ -78,7 +78,7 @@ void OpenDiary::Load(const QString& path, QWidget* parent) {
         std::optional<std::string> bytes = diary::ReadWholeFile(ToFsPath(path_));
         known_ = std::make_shared<const std::string>(std::move(bytes).value_or(std::string()));
         noRides_ = !known_->empty() && !diary::HasRideSection(*known_);
-        model_->Assign(diary::DiaryRows(known_));
+        model_->Assign(diary::DiaryRows(known_), regional_);
     });
     settingsBikes_ = false;
     if (known_) TakeSettingsBikes();
@@ -100,7 +100,7 @@ void OpenDiary::TakeSettingsBikes() {
         if (diary::MoveBikesIntoDiary(ToFsPath(path_), settings)) {
             known_ = std::make_shared<const std::string>(
                 diary::ReadWholeFile(ToFsPath(path_)).value_or(std::string()));
-            model_->Assign(diary::DiaryRows(known_));
+            model_->Assign(diary::DiaryRows(known_), regional_);
         }
     } catch (const std::exception&) {
     }
@@ -174,7 +174,7 @@ void OpenDiary::SortBy(int column) {
 }
 
 void OpenDiary::ShowRows(std::vector<diary::RecordRow> rows, const std::string& select) {
-    model_->Assign(std::move(rows));
+    model_->Assign(std::move(rows), regional_);
     if (sortColumn_ > 0) model_->SortByColumn(sortColumn_, regional_);
     if (!select.empty()) emit ChangeShown(select);
 }

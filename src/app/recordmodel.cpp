@@ -50,6 +50,13 @@ void RecordModel::Assign(std::vector<diary::RecordRow> rows) {
     endResetModel();
 }
 
+void RecordModel::Assign(std::vector<diary::RecordRow> rows,
+                         const diary::RegionalSettings& regional) {
+    beginResetModel();
+    table_.Assign(std::move(rows), regional);
+    endResetModel();
+}
+
 void RecordModel::Append(diary::RecordRow row) {
     const int n = rowCount();
     beginInsertRows({}, n, n);

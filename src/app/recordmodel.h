@@ -25,7 +25,10 @@ public:
     const diary::RecordTable& table() const { return table_; }
     const diary::RecordRow& row(int i) const { return table_[static_cast<std::size_t>(i)]; }
 
+    // A search's rows; their values are read when asked for.
     void Assign(std::vector<diary::RecordRow> rows);
+    // A diary's rows, with the values the statistics and the overview read (RecordTable::Assign).
+    void Assign(std::vector<diary::RecordRow> rows, const diary::RegionalSettings& regional);
     void Append(diary::RecordRow row);
     void Replace(int i, diary::RecordRow row);
     void RemoveAndRenumber(int i);

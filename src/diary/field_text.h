@@ -2,9 +2,11 @@
 // The texts of the number fields and of the ride time, and the conversions every window shares.
 // Nothing here goes through the C locale.
 
+#include <bit>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,6 +66,47 @@ inline bool QuickNumber(std::string_view text, bool commaIsPoint, double& value)
     return true;
 }
 
+// A text of one to eight characters in the form most fields hold, digits with at most one
+// point ("." or ",") among or after them, read from `word`, its bytes loaded at once (those past
+// the text ignored). No branch depends on where the point or the digits fall; any other text
+// answers false and is left to QuickNumber. The value is QuickNumber's: the digits as a whole
+// number, divided once by a power of ten.
+inline bool EightByteNumber(std::uint64_t word, std::size_t size, double& value) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    const std::uint64_t inText = size == 8 ? ~0ull : (std::uint64_t{1} << (8 * size)) - 1;
+    // Each byte's top bit: set where the byte is an ASCII digit. Every byte is compared alone:
+    // with its own top bit set first, no subtraction borrows from the next byte.
+    const std::uint64_t low = (word & ~kHigh) | kHigh;
+    const std::uint64_t digits = (low - 0x30 * kOnes) & ~(low - 0x3A * kOnes) & ~word & kHigh;
+    const std::uint64_t others = ~digits & kHigh & inText;
+    // At most one byte that is no digit, and that one a point.
+    if ((others & (others - 1)) != 0) return false;
+    const int at = others == 0 ? static_cast<int>(size) : std::countr_zero(others) / 8;
+    if (others != 0) {
+        const auto point = static_cast<char>(word >> (8 * at));
+        if (point != '.' && point != ',') return false;
+    }
+    // The digits side by side: the bytes after the point moved down over it.
+    const std::uint64_t before = at == 8 ? ~0ull : (std::uint64_t{1} << (8 * at)) - 1;
+    std::uint64_t number = others == 0 ? word : (word & before) | ((word >> 8) & ~before);
+    const int count = others == 0 ? static_cast<int>(size) : static_cast<int>(size) - 1;
+    if (count == 0) {  // "." alone
+        value = 0;
+        return true;
+    }
+    // Right-aligned in the eight bytes (the last digit in the highest), then added up in pairs,
+    // fours and eights.
+    number <<= 8 * (8 - count);
+    number = ((number & 0x0F0F0F0F0F0F0F0Full) * 2561) >> 8;
+    number = ((number & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
+    number = ((number & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32;
+    const int fraction = others == 0 ? 0 : static_cast<int>(size) - 1 - at;
+    value = static_cast<double>(number) / kPowers[fraction];
+    return true;
+}
+
 double FullNumberOrNaN(std::string_view text, bool commaIsPoint);
 }  // namespace detail
 
@@ -73,6 +116,19 @@ inline double CommaNumberOrNaN(std::string_view text) {
     double value = 0;
     if (detail::QuickNumber(text, true, value)) return value;
     return detail::FullNumberOrNaN(text, true);
+}
+// The same, for a text in a buffer that may be read up to `readableEnd`: a text of up to eight
+// characters with eight bytes after its start is read by EightByteNumber.
+inline double CommaNumberOrNaN(std::string_view text, const char* readableEnd) {
+    double value = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        if (text.size() - 1 < 8 && readableEnd - text.data() >= 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, text.data(), sizeof word);
+            if (detail::EightByteNumber(word, text.size(), value)) return value;
+        }
+    }
+    return CommaNumberOrNaN(text);
 }
 
 // What std::to_chars writes: a whole number's digits, or a double's shortest text that reads

@@ -86,6 +86,10 @@ public:
     // Column 0 is the number, column c > 0 the field FieldAtColumn(c); empty past the last.
     std::string_view Column(int column) const;
 
+    // The end of the bytes the row's texts lie in: memory from a text's start up to it may be
+    // read, as the eight-byte readers do.
+    const char* BytesEnd() const { return bytes_ ? bytes_->data() + bytes_->size() : text_; }
+
     // The same row under another record number.
     RecordRow WithNumber(std::string_view number) const;
 

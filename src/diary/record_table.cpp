@@ -47,11 +47,11 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // is worked out once per month rather than once per date.
 class DateReader {
 public:
-    explicit DateReader(const RegionalSettings& regional) : regional_(regional) {}
+    explicit DateReader(std::string_view format) : format_(format) {}
 
     DateValue operator()(std::string_view text) {
         Date date;
-        if (!ReadDate(regional_, text, date)) return {};
+        if (!format_.Read(text, date)) return {};
         if (date.year != monthStart_.year || date.month != monthStart_.month) {
             monthStart_ = Date{date.year, date.month, 1};
             monthStartDay_ = static_cast<std::int32_t>(DayNumber(monthStart_));
@@ -61,7 +61,7 @@ public:
     }
 
 private:
-    const RegionalSettings& regional_;
+    ShortDateFormat format_;
     Date monthStart_{0, 0, 1};
     std::int32_t monthStartDay_ = 0;
 };
@@ -83,22 +83,75 @@ std::vector<Value> ReadColumn(const std::vector<RecordRow>& rows, Field field, R
     return values;
 }
 
+std::size_t Slot(Field field) { return static_cast<std::size_t>(field); }
+
 }  // namespace
 
-void RecordTable::Append(RecordRow row) {
+template <typename Change>
+void RecordTable::ChangeValues(Change&& change) {
+    for (Values& v : values_) {
+        if (v.decimals) change(*v.decimals);
+        if (v.dates) change(*v.dates);
+        if (v.rideTimes) change(*v.rideTimes);
+        if (v.searchRideTimes) change(*v.searchRideTimes);
+    }
+}
+
+void RecordTable::StoreValues(std::size_t kept, bool added) {
+    const RecordRow& row = rows_[kept];
     for (int f = 0; f < kFieldCount; ++f) {
         Values& v = values_[static_cast<std::size_t>(f)];
         const std::string_view text = row.Get(static_cast<Field>(f));
-        if (v.decimals) v.decimals->push_back(CommaNumberOrNaN(text));
-        if (v.dates) {
-            const RegionalSettings regional{v.dateFormat, ","};
-            v.dates->push_back(DateReader(regional)(text));
-        }
-        if (v.rideTimes) v.rideTimes->push_back(ReadRideTimeValue(text));
-        if (v.searchRideTimes) v.searchRideTimes->push_back(ReadSearchRideTimeValue(text));
+        auto store = [added, kept](auto& values, auto value) {
+            if (added)
+                values->push_back(value);
+            else
+                (*values)[kept] = value;
+        };
+        if (v.decimals) store(v.decimals, CommaNumberOrNaN(text, row.BytesEnd()));
+        if (v.dates) store(v.dates, DateReader(v.dateFormat)(text));
+        if (v.rideTimes) store(v.rideTimes, ReadRideTimeValue(text));
+        if (v.searchRideTimes) store(v.searchRideTimes, ReadSearchRideTimeValue(text));
     }
+}
+
+void RecordTable::Append(RecordRow row) {
     if (!order_.empty()) order_.push_back(static_cast<std::uint32_t>(rows_.size()));
     rows_.push_back(std::move(row));
+    StoreValues(rows_.size() - 1, true);
+}
+
+void RecordTable::Replace(std::size_t i, RecordRow row) {
+    const std::size_t kept = Kept(i);
+    rows_[kept] = std::move(row);
+    StoreValues(kept, false);
+}
+
+void RecordTable::ReadFigures(const RegionalSettings& regional) {
+    const std::size_t count = rows_.size();
+    std::vector<DateValue> dates;
+    std::vector<double> distances, averages, maxima;
+    std::vector<RideTimeParts> rideTimes;
+    dates.reserve(count);
+    distances.reserve(count);
+    averages.reserve(count);
+    maxima.reserve(count);
+    rideTimes.reserve(count);
+    DateReader readDate(regional.dateFormat);
+    for (const RecordRow& row : rows_) {
+        const char* const end = row.BytesEnd();
+        dates.push_back(readDate(row.Get(Field::Date)));
+        distances.push_back(CommaNumberOrNaN(row.Get(Field::DistanceKm), end));
+        averages.push_back(CommaNumberOrNaN(row.Get(Field::AvgSpeed), end));
+        maxima.push_back(CommaNumberOrNaN(row.Get(Field::MaxSpeed), end));
+        rideTimes.push_back(ReadRideTimeValue(row.Get(Field::RideTime)));
+    }
+    values_[Slot(Field::Date)].dates = std::move(dates);
+    values_[Slot(Field::Date)].dateFormat = regional.dateFormat;
+    values_[Slot(Field::DistanceKm)].decimals = std::move(distances);
+    values_[Slot(Field::AvgSpeed)].decimals = std::move(averages);
+    values_[Slot(Field::MaxSpeed)].decimals = std::move(maxima);
+    values_[Slot(Field::RideTime)].rideTimes = std::move(rideTimes);
 }
 
 std::vector<RecordRow> RecordTable::Rows() const {
@@ -111,14 +164,19 @@ std::vector<RecordRow> RecordTable::Rows() const {
 
 ListValues<double> RecordTable::Decimals(Field field) const {
     auto& values = values_[static_cast<std::size_t>(field)].decimals;
-    if (!values) values = ReadColumn<double>(rows_, field, CommaNumberOrNaN);
+    if (!values) {
+        values.emplace();
+        values->reserve(rows_.size());
+        for (const RecordRow& row : rows_)
+            values->push_back(CommaNumberOrNaN(row.Get(field), row.BytesEnd()));
+    }
     return {*values, order_};
 }
 
 ListValues<DateValue> RecordTable::Dates(Field field, const RegionalSettings& regional) const {
     Values& v = values_[static_cast<std::size_t>(field)];
     if (!v.dates || v.dateFormat != regional.dateFormat) {
-        v.dates = ReadColumn<DateValue>(rows_, field, DateReader(regional));
+        v.dates = ReadColumn<DateValue>(rows_, field, DateReader(regional.dateFormat));
         v.dateFormat = regional.dateFormat;
     }
     return {*v.dates, order_};
@@ -158,6 +216,8 @@ void RecordTable::RemoveAndRenumber(std::string_view number) {
     const std::string removed(number);
     const std::size_t kept = Kept(static_cast<std::size_t>(at));
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(kept));
+    ChangeValues(
+        [kept](auto& values) { values.erase(values.begin() + static_cast<std::ptrdiff_t>(kept)); });
     if (!order_.empty()) {
         order_.erase(order_.begin() + at);
         for (std::uint32_t& k : order_) k -= k > kept ? 1 : 0;
@@ -166,7 +226,6 @@ void RecordTable::RemoveAndRenumber(std::string_view number) {
         if (CompareNumbers(row.Number(), removed) > 0)
             row = row.WithNumber(Decrement(row.Number()));
     }
-    ForgetValues();
 }
 
 void RecordTable::SortByColumn(int column, const RegionalSettings& regional) {

@@ -46,8 +46,14 @@ private:
 class RecordTable {
 public:
     RecordTable() = default;
-    // The list fills its table with Assign; a search makes one of the rows it read.
+    // A search makes a table of the rows it read; their values are read as its conditions ask.
     explicit RecordTable(std::vector<RecordRow> rows) : rows_(std::move(rows)) {}
+    // The list's table: the rows, and the values the statistics, the overview and the commonest
+    // sorts read, read at once in one walk over the rows (see Assign).
+    RecordTable(std::vector<RecordRow> rows, const RegionalSettings& regional)
+        : rows_(std::move(rows)) {
+        ReadFigures(regional);
+    }
 
     std::size_t size() const { return rows_.size(); }
     bool empty() const { return rows_.empty(); }
@@ -57,21 +63,26 @@ public:
     std::vector<RecordRow> Rows() const;
 
     void Append(RecordRow row);
-    void Replace(std::size_t i, RecordRow row) {
-        rows_[Kept(i)] = std::move(row);
-        ForgetValues();
-    }
+    // Row i's texts and the values read from them.
+    void Replace(std::size_t i, RecordRow row);
     void Clear() { Assign({}); }
     void Assign(std::vector<RecordRow> rows) {
         rows_ = std::move(rows);
         order_.clear();
         ForgetValues();
     }
+    // The rows of an opened diary, with the date (in `regional`'s format), the distance, both
+    // speeds and the ride time of every row read at once: in one walk while the rows are fresh
+    // in memory, rather than one column at a time when each is first asked for.
+    void Assign(std::vector<RecordRow> rows, const RegionalSettings& regional) {
+        Assign(std::move(rows));
+        ReadFigures(regional);
+    }
 
-    // The values of a field's texts in list order, read on first use by the rules of the text
-    // readers and kept until the rows change (a sort leaves them where they are, an appended
-    // row adds its own). Not to be called from two threads at once, as they fill the table's
-    // memory.
+    // The values of a field's texts in list order, read on first use (or by Assign) by the rules
+    // of the text readers, and kept as the rows change: a sort leaves them where they are, and
+    // an added, replaced or removed row adds, reads anew or takes away its own. Not to be called
+    // from two threads at once, as they fill the table's memory.
     //
     // A Decimal field by ParseCommaNumber; NaN where the text is no number.
     ListValues<double> Decimals(Field field) const;
@@ -122,6 +133,12 @@ private:
     // Where list row i is kept.
     std::size_t Kept(std::size_t i) const { return order_.empty() ? i : order_[i]; }
     void ForgetValues() { values_ = {}; }
+    void ReadFigures(const RegionalSettings& regional);
+    // Row `kept`'s values of every kind read so far: added after the others, or read anew.
+    void StoreValues(std::size_t kept, bool added);
+    // `change(values, kept)` for each kind of value read so far of each field.
+    template <typename Change>
+    void ChangeValues(Change&& change);
 
     // The rows stay where they were read or added: a sort only changes `order_`, so it never
     // moves a row's memory, nor the values read from them.

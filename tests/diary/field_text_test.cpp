@@ -8,6 +8,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 using diary::CommaToDot;
 using diary::DotToComma;
@@ -131,6 +132,51 @@ TEST(ParseNumber, QuickReadingMatchesFromChars) {
         ASSERT_TRUE(got.has_value()) << text;
         ASSERT_EQ(std::signbit(*got), std::signbit(expected)) << text;
         ASSERT_EQ(*got, expected) << text;
+    }
+}
+
+// Texts of up to eight characters read eight bytes at once must give what the text reader
+// gives, whatever follows them in memory: every text of up to five characters drawn from
+// digits, both points and their neighbours in the character table, a blank, a sign, a letter and
+// bytes above 127, and longer ones at random, each followed by digits or other bytes.
+TEST(CommaNumberOrNaN, EightBytesAtOnceReadAsTheTextReader) {
+    // 0xB5 is a digit's byte with the top bit set.
+    const std::string alphabet = std::string("019.,/:- x") + '\xE8' + '\xB5';
+    std::mt19937 rng(8);
+    auto check = [&](const std::string& text) {
+        std::string buffer = text;
+        for (int i = 0; i < 8; ++i)
+            buffer += rng() % 2 == 0 ? static_cast<char>('0' + rng() % 10)
+                                     : alphabet[rng() % alphabet.size()];
+        const std::string_view inBuffer(buffer.data(), text.size());
+        const double expected = diary::CommaNumberOrNaN(text);
+        const double got = diary::CommaNumberOrNaN(inBuffer, buffer.data() + buffer.size());
+        if (std::isnan(expected))
+            ASSERT_TRUE(std::isnan(got)) << text;
+        else
+            ASSERT_EQ(got, expected) << text;
+    };
+    std::string text;
+    for (std::size_t size = 1; size <= 5; ++size) {
+        std::vector<std::size_t> at(size, 0);
+        for (bool more = true; more;) {
+            text.clear();
+            for (const std::size_t i : at) text += alphabet[i];
+            check(text);
+            more = false;
+            for (std::size_t k = 0; k < size && !more; ++k) {
+                more = ++at[k] < alphabet.size();
+                if (!more) at[k] = 0;
+            }
+        }
+    }
+    for (int i = 0; i < 200000; ++i) {
+        text.clear();
+        const std::size_t size = 6 + rng() % 4;
+        for (std::size_t k = 0; k < size; ++k)
+            text += rng() % 4 != 0 ? static_cast<char>('0' + rng() % 10)
+                                   : alphabet[rng() % alphabet.size()];
+        check(text);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -9,7 +10,9 @@
 
 #include "TestText.h"
 #include "diary/errors.h"
+#include "diary/fields.h"
 #include "diary/record_table.h"
+#include "diary/regional.h"
 
 namespace {
 
@@ -414,6 +417,49 @@ TEST(RecordTable, RemoveAndRenumberCarriesAcrossDigits) {
     auto table = Table({"1", "100", "1000", "20"});
     table.RemoveAndRenumber("1");
     EXPECT_EQ(Numbers(table.Rows()), (std::vector<std::string>{"99", "999", "19"}));
+}
+
+// The values a table read once stay those of its rows through every change the list makes:
+// each kind read so far equals what a table made afresh from the same rows reads.
+TEST(RecordTable, ValuesFollowTheRowsThroughEveryChange) {
+    const auto cz = diary::RegionalSettings::Czech();
+    auto ride = [](int n, std::string date, std::string km, std::string time) {
+        return RecordRow(Make(std::to_string(n), {date, "A", "B", "", "10", "2" + km, km, "20,5",
+                                                  n % 3 == 0 ? "" : "41.5", time, ""}));
+    };
+    std::vector<RecordRow> rows;
+    for (int n = 1; n <= 40; ++n)
+        rows.push_back(ride(n, n % 7 == 0 ? "x" : std::to_string(n % 28 + 1) + ".3.2001",
+                            n % 5 == 0 ? "?" : std::to_string(n * 37 % 19) + ",5",
+                            std::to_string(n % 4) + " h " + std::to_string(n % 60) + " min"));
+    diary::RecordTable table(rows, cz);
+    // A kind the open does not read, read before the changes.
+    table.Decimals(Field::DepartureKm);
+    table.SearchRideTimes(Field::RideTime);
+    auto same = [](double a, double b) { return (std::isnan(a) && std::isnan(b)) || a == b; };
+    auto check = [&](const char* step) {
+        SCOPED_TRACE(step);
+        const diary::RecordTable fresh(table.Rows());
+        for (const diary::FieldInfo& info : diary::kFields) {
+            const Field f = info.field;
+            for (std::size_t i = 0; i < table.size(); ++i) {
+                ASSERT_TRUE(same(table.Decimals(f)[i], fresh.Decimals(f)[i])) << i;
+                ASSERT_EQ(table.Dates(f, cz)[i].day, fresh.Dates(f, cz)[i].day) << i;
+                ASSERT_TRUE(same(table.RideTimes(f)[i].Minutes(), fresh.RideTimes(f)[i].Minutes()));
+                ASSERT_TRUE(same(table.SearchRideTimes(f)[i], fresh.SearchRideTimes(f)[i])) << i;
+            }
+        }
+    };
+    check("as opened");
+    table.SortByColumn(6, cz);
+    check("sorted by distance");
+    table.Append(ride(41, "2.4.2001", "77", "9 h 9 min"));
+    check("a ride added");
+    table.Replace(3, ride(99, "5.5.2005", "1,25", "1 h 1 min"));
+    check("a ride replaced");
+    table.RemoveAndRenumber("7");
+    table.RemoveAndRenumber("41");
+    check("rides removed");
 }
 
 }  // namespace
