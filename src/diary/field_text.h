@@ -81,28 +81,26 @@ inline bool EightByteNumber(std::uint64_t word, std::size_t size, double& value)
     const std::uint64_t low = (word & ~kHigh) | kHigh;
     const std::uint64_t digits = (low - 0x30 * kOnes) & ~(low - 0x3A * kOnes) & ~word & kHigh;
     const std::uint64_t others = ~digits & kHigh & inText;
-    // At most one byte that is no digit, and that one a point.
+    // At most one byte that is no digit, and that one a point. Whether there is a point and
+    // where it falls follow no pattern, so they choose values rather than branches; `at` is 8
+    // where there is none.
     if ((others & (others - 1)) != 0) return false;
-    const int at = others == 0 ? static_cast<int>(size) : std::countr_zero(others) / 8;
-    if (others != 0) {
-        const auto point = static_cast<char>(word >> (8 * at));
-        if (point != '.' && point != ',') return false;
-    }
+    const bool hasPoint = others != 0;
+    const int at = std::countr_zero(others) / 8;
+    const auto point = static_cast<char>(word >> (8 * (at & 7)));
+    if (!(!hasPoint | (point == '.') | (point == ','))) return false;
     // The digits side by side: the bytes after the point moved down over it.
     const std::uint64_t before = at == 8 ? ~0ull : (std::uint64_t{1} << (8 * at)) - 1;
-    std::uint64_t number = others == 0 ? word : (word & before) | ((word >> 8) & ~before);
-    const int count = others == 0 ? static_cast<int>(size) : static_cast<int>(size) - 1;
-    if (count == 0) {  // "." alone
-        value = 0;
-        return true;
-    }
+    std::uint64_t number = (word & before) | ((word >> 8) & ~before);
+    const int count = static_cast<int>(size) - static_cast<int>(hasPoint);
+    if (count == 0) return false;  // "." alone, left to QuickNumber
     // Right-aligned in the eight bytes (the last digit in the highest), then added up in pairs,
     // fours and eights.
     number <<= 8 * (8 - count);
     number = ((number & 0x0F0F0F0F0F0F0F0Full) * 2561) >> 8;
     number = ((number & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
     number = ((number & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32;
-    const int fraction = others == 0 ? 0 : static_cast<int>(size) - 1 - at;
+    const int fraction = hasPoint ? static_cast<int>(size) - 1 - at : 0;
     value = static_cast<double>(number) / kPowers[fraction];
     return true;
 }
