@@ -563,7 +563,11 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t 
     if (flags >= 0) ::fcntl(fd.Descriptor(), F_SETFL, flags & ~O_NONBLOCK);
 
     std::string bytes;
-    ReserveWithHugePages(bytes, static_cast<std::size_t>(st.st_size) + 1);
+    // Room past the end for what a change adds (a few rides, a goal): the bytes of a diary
+    // read to be changed then take its lines where they are, instead of moving the whole diary
+    // to fresh memory whose every page faults in.
+    constexpr std::size_t kRoomToAdd = 64 * 1024;
+    ReserveWithHugePages(bytes, static_cast<std::size_t>(st.st_size) + kRoomToAdd);
     bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
     std::size_t got = 0;
     for (;;) {
