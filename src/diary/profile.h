@@ -124,7 +124,6 @@ public:
 private:
     std::string_view bytes_;
     std::size_t pos_ = 0;
-    std::size_t nl_ = std::string_view::npos;  // the next LF at or after pos_, or the end
 };
 
 // The key lines "1", "2", ... of the first section named `section`, up to the first missing
