@@ -297,16 +297,20 @@ TEST(SortOrder, UnreadableNumbersEndWhereTheMergeSortLeavesThem) {
     struct Case {
         int rows;
         int wallEvery;  // one unreadable text in about this many
+        int rising;     // 0: values at random; 1: rising with ties now and then; 2: rising
     };
     const RegionalSettings cz = RegionalSettings::Czech();
     std::mt19937 rng(7);
-    for (const Case c : {Case{17, 2}, Case{100, 1}, Case{1000, 3}, Case{1000, 40}, Case{5000, 200},
-                         Case{4099, 1000}, Case{3000, 7}}) {
+    for (const Case c : {Case{17, 2, 0}, Case{100, 1, 0}, Case{1000, 3, 0}, Case{1000, 40, 0},
+                         Case{5000, 200, 0}, Case{4099, 1000, 0}, Case{3000, 7, 0}, Case{600, 9, 1},
+                         Case{600, 100000, 1}, Case{600, 9, 2}}) {
         SCOPED_TRACE(std::to_string(c.rows) + " rows, a wall in " + std::to_string(c.wallEvery));
         std::vector<RecordRow> rows;
         for (int i = 0; i < c.rows; ++i) {
             // Few distinct values, so equal keys meet in every merge; -0 equals 0.
-            const auto value = static_cast<int>(rng() % 40) - 3;
+            const auto value = c.rising == 0   ? static_cast<int>(rng() % 40) - 3
+                               : c.rising == 1 ? i - static_cast<int>(rng() % 50 == 0)
+                                               : i;
             std::string text = rng() % static_cast<unsigned>(c.wallEvery) == 0 ? "?"
                                : value == -3                                   ? "-0"
                                              : std::to_string(value);
