@@ -44,10 +44,13 @@ std::size_t Rides(const benchmark::State& state) {
     return static_cast<std::size_t>(state.range(0));
 }
 
+// As the window opens a diary: the list lets its rows go, then takes the diary's. Reading while
+// the old rows still held their memory measured 3 ms more at 100,000 rides, in fresh pages.
 void BM_OpenModel(benchmark::State& state) {
     const std::string& path = bench::DiaryPath(Rides(state));
     RecordModel model;
     for (auto _ : state) {
+        model.Clear();
         model.Assign(diary::ReadDiaryRows(path), diary::RegionalSettings::Czech());
         benchmark::DoNotOptimize(model.rowCount());
     }
