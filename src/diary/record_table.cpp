@@ -87,16 +87,6 @@ std::size_t Slot(Field field) { return static_cast<std::size_t>(field); }
 
 }  // namespace
 
-template <typename Change>
-void RecordTable::ChangeValues(Change&& change) {
-    for (Values& v : values_) {
-        if (v.decimals) change(*v.decimals);
-        if (v.dates) change(*v.dates);
-        if (v.rideTimes) change(*v.rideTimes);
-        if (v.searchRideTimes) change(*v.searchRideTimes);
-    }
-}
-
 void RecordTable::StoreValues(std::size_t kept, bool added) {
     const RecordRow& row = rows_[kept];
     for (int f = 0; f < kFieldCount; ++f) {
@@ -216,8 +206,13 @@ void RecordTable::RemoveAndRenumber(std::string_view number) {
     const std::string removed(number);
     const std::size_t kept = Kept(static_cast<std::size_t>(at));
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(kept));
-    ChangeValues(
-        [kept](auto& values) { values.erase(values.begin() + static_cast<std::ptrdiff_t>(kept)); });
+    const auto gone = static_cast<std::ptrdiff_t>(kept);
+    for (Values& v : values_) {
+        if (v.decimals) v.decimals->erase(v.decimals->begin() + gone);
+        if (v.dates) v.dates->erase(v.dates->begin() + gone);
+        if (v.rideTimes) v.rideTimes->erase(v.rideTimes->begin() + gone);
+        if (v.searchRideTimes) v.searchRideTimes->erase(v.searchRideTimes->begin() + gone);
+    }
     if (!order_.empty()) {
         order_.erase(order_.begin() + at);
         for (std::uint32_t& k : order_) k -= k > kept ? 1 : 0;

@@ -72,8 +72,8 @@ public:
         ForgetValues();
     }
     // The rows of an opened diary, with the date (in `regional`'s format), the distance, both
-    // speeds and the ride time of every row read at once: in one walk while the rows are fresh
-    // in memory, rather than one column at a time when each is first asked for.
+    // speeds and the ride time of every row read at once, in one walk over the rows, rather
+    // than one column at a time when each is first asked for.
     void Assign(std::vector<RecordRow> rows, const RegionalSettings& regional) {
         Assign(std::move(rows));
         ReadFigures(regional);
@@ -136,9 +136,6 @@ private:
     void ReadFigures(const RegionalSettings& regional);
     // Row `kept`'s values of every kind read so far: added after the others, or read anew.
     void StoreValues(std::size_t kept, bool added);
-    // `change(values, kept)` for each kind of value read so far of each field.
-    template <typename Change>
-    void ChangeValues(Change&& change);
 
     // The rows stay where they were read or added: a sort only changes `order_`, so it never
     // moves a row's memory, nor the values read from them.
