@@ -43,7 +43,9 @@ void BM_FloorReadSplit(benchmark::State& state) {
 // The file to the table the list holds: its rows, and the values the statistics and the
 // overview read.
 diary::RecordTable OpenTable(const std::string& path) {
-    return diary::RecordTable(diary::ReadDiaryRows(path), diary::RegionalSettings::Czech());
+    diary::RecordTable table;
+    table.Assign(diary::ReadDiaryRows(path), diary::RegionalSettings::Czech());
+    return table;
 }
 
 void OpenRows(benchmark::State& state, bool withBikes) {

@@ -48,12 +48,6 @@ public:
     RecordTable() = default;
     // A search makes a table of the rows it read; their values are read as its conditions ask.
     explicit RecordTable(std::vector<RecordRow> rows) : rows_(std::move(rows)) {}
-    // The list's table: the rows, and the values the statistics, the overview and the commonest
-    // sorts read, read at once in one walk over the rows (see Assign).
-    RecordTable(std::vector<RecordRow> rows, const RegionalSettings& regional)
-        : rows_(std::move(rows)) {
-        ReadFigures(regional);
-    }
 
     std::size_t size() const { return rows_.size(); }
     bool empty() const { return rows_.empty(); }

@@ -246,7 +246,6 @@ bool ReadDate(const RegionalSettings& regional, std::string_view text, Date& dat
 }
 
 ShortDateFormat::ShortDateFormat(std::string_view format) : tokens_(CompileFormat(format)) {}
-ShortDateFormat::ShortDateFormat(const ShortDateFormat&) = default;
 ShortDateFormat::~ShortDateFormat() = default;
 
 double DayNumber(const Date& date) {

@@ -47,7 +47,6 @@ struct DateToken;
 class ShortDateFormat {
 public:
     explicit ShortDateFormat(std::string_view format);
-    ShortDateFormat(const ShortDateFormat&);
     ~ShortDateFormat();
     bool Read(std::string_view text, Date& date) const;
     std::string Write(const Date& date) const;

@@ -433,7 +433,8 @@ TEST(RecordTable, ValuesFollowTheRowsThroughEveryChange) {
                             n % 5 == 0 ? "?" : std::to_string(n * 37 % 19) + ",5",
                             std::to_string(n % 4) + " h " + std::to_string(n % 60) + " min"));
     // The first check reads every kind of every field, so all of them are kept through the rest.
-    diary::RecordTable table(rows, cz);
+    diary::RecordTable table;
+    table.Assign(rows, cz);
     auto same = [](double a, double b) { return (std::isnan(a) && std::isnan(b)) || a == b; };
     auto check = [&](const char* step) {
         SCOPED_TRACE(step);
