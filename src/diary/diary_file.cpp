@@ -92,34 +92,23 @@ bool HasRideSection(std::string_view bytes) {
     return false;
 }
 
-std::uint64_t RecordCount(std::string_view bytes) { return NumberedRunLength(bytes, kReadSection); }
-
 std::optional<ProfileLine> RecordLineAt(std::string_view bytes, std::string_view number) {
     const std::optional<std::uint64_t> k = NumberOfKey(number);
     if (!k) return std::nullopt;
     return NumberedKeyLine(bytes, kReadSection, *k);
 }
 
-std::string WithRecords(std::string bytes, std::uint64_t first,
-                        const std::vector<DiaryRecord>& records) {
-    std::vector<std::string> keys;
+std::uint64_t AppendRecords(std::string& bytes, const std::vector<DiaryRecord>& records) {
     std::vector<std::string> lines;
-    std::vector<Profile::Entry> entries;
-    keys.reserve(records.size());
     lines.reserve(records.size());
-    entries.reserve(records.size());
     for (const DiaryRecord& record : records) {
         CheckRecordFields(record);
-        keys.emplace_back(NumberDigits(first++).view());
         lines.push_back(FormatRecordLine(record));
     }
-    for (std::size_t i = 0; i < records.size(); ++i) entries.push_back({keys[i], lines[i]});
     Profile profile(std::move(bytes));
-    // All at once where none of the numbers is in the file; a line left beyond a gap in the
-    // numbers is replaced, as setting each key would.
-    if (!profile.AddKeys(kRecordSection, entries))
-        for (const Profile::Entry& e : entries) profile.Set(kRecordSection, e.key, e.value);
-    return std::move(profile).TakeBytes();
+    const std::uint64_t first = profile.AppendToRun(kRecordSection, lines);
+    bytes = std::move(profile).TakeBytes();
+    return first;
 }
 
 std::string WithRideLines(std::string_view bytes, const std::vector<std::string_view>& lines) {

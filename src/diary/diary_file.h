@@ -40,15 +40,12 @@ std::vector<RecordRow> DiaryRows(std::shared_ptr<const std::string> bytes);
 // of this program (or an empty one made elsewhere): it reads as no rides, and the window says
 // why its list is empty.
 bool HasRideSection(std::string_view bytes);
-// How many records the diary holds: the length of its run of keys 1..n.
-std::uint64_t RecordCount(std::string_view bytes);
 // The key line of record `number`, where the readers find it; nullopt when it is no record of
 // the diary.
 std::optional<ProfileLine> RecordLineAt(std::string_view bytes, std::string_view number);
-// The bytes with `records` set under keys `first`, `first` + 1, ... in one pass: what
-// AddRecords saves.
-std::string WithRecords(std::string bytes, std::uint64_t first,
-                        const std::vector<DiaryRecord>& records);
+// `records` added to the bytes under the numbers after the diary's last, in one walk of the
+// bytes; returns the first one's number. What AddRecords saves.
+std::uint64_t AppendRecords(std::string& bytes, const std::vector<DiaryRecord>& records);
 // The bytes with the rides' section holding exactly `lines` (record lines without their numbers,
 // as the readers give them: trimmed, without line breaks) under keys 1..n, every other section
 // and line kept. Throws InvalidValueError for a line the reader would read back otherwise.

@@ -89,8 +89,7 @@ ChangeResult AddRecords(const std::string& path, const std::vector<DiaryRecord>&
                         const DailyBackup* backup) {
     for (const DiaryRecord& record : records) CheckRideWritable(record);
     return Transact(path, timeout, known, backup, [&](std::string& bytes, ChangeResult& result) {
-        result.number = RecordCount(bytes) + 1;
-        bytes = WithRecords(std::move(bytes), result.number, records);
+        result.number = AppendRecords(bytes, records);
         return !records.empty();
     });
 }

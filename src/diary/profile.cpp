@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
-#include <unordered_set>
+#include <optional>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -345,10 +345,6 @@ std::optional<ProfileLine> NumberedKeyLine(std::string_view bytes, std::string_v
     return found;
 }
 
-std::uint64_t NumberedRunLength(std::string_view bytes, std::string_view section) {
-    return WalkRun(bytes, section, 0, nullptr);
-}
-
 std::optional<std::string> WithoutNumberedKey(std::string_view bytes, std::string_view section,
                                               std::uint64_t n) {
     std::vector<ProfileLine> shadowed;
@@ -487,81 +483,123 @@ std::vector<Profile::Entry> Profile::Entries(std::string_view section) const {
     return entries;
 }
 
-void Profile::Set(std::string_view section, std::string_view key, std::string_view value) {
-    Write(section, {Entry{key, value}}, true);
-}
+namespace {
 
-bool Profile::AddKeys(std::string_view section, const std::vector<Entry>& entries) {
-    return Write(section, entries, false);
-}
-
-bool Profile::Write(std::string_view section, const std::vector<Entry>& entries, bool replace) {
-    section = TrimSpaces(section);
-    CheckProfileSection(section);
-    std::vector<Entry> lines;
-    lines.reserve(entries.size());
-    for (Entry e : entries) {
-        e.key = TrimSpaces(e.key);
-        CheckProfileKey(e.key);
-        CheckProfileValue(e.value);
-        lines.push_back(e);
-    }
-
-    // One walk: a matching key is replaced where it stands (one entry only), else the new keys
-    // follow the section's last key line (or its header).
-    std::unordered_set<std::string_view> adding;
-    // Only a key of a new key's length is looked up: the hash of every key of a long section
-    // was a fifth of adding a ride to a big diary.
-    std::size_t shortest = std::string_view::npos;
-    std::size_t longest = 0;
-    if (!replace) {
-        for (const Entry& e : lines) {
-            adding.insert(e.key);
-            shortest = std::min(shortest, e.key.size());
-            longest = std::max(longest, e.key.size());
-        }
-    }
-    ProfileScanner scanner(bytes_);
-    ProfileLine line;
-    ProfileLine after;
+// Where new key lines of a section go: after its last key line, else after its header; a
+// missing section is added at the end under the caller's spelling of its name.
+struct InsertPlace {
     bool found = false;
+    ProfileLine after;
+};
+
+void InsertKeyLines(std::string& bytes, const InsertPlace& place, std::string_view section,
+                    std::string_view keyLines) {
+    std::string text;
+    if (!place.found) {
+        if (LastLineOpen(bytes)) text += "\r\n";
+        text.append("[").append(section).append("]\r\n").append(keyLines);
+        bytes += text;
+        return;
+    }
+    if (!HasTerminator(place.after)) text += "\r\n";
+    text.append(keyLines);
+    bytes.insert(place.after.next, text);
+}
+
+// Hands `take` each line of the first section named `section` (trimmed already) after noting
+// the section's header and last key line in `place`; stops where `take` returns false.
+template <typename Take>
+void WalkSectionFor(std::string_view bytes, std::string_view section, InsertPlace& place,
+                    Take&& take) {
+    ProfileScanner scanner(bytes);
+    ProfileLine line;
     scanner.SkipToSection();
     while (scanner.Next(line)) {
         if (line.kind == ProfileLine::Kind::Section) {
-            if (found) break;
+            if (place.found) return;
             if (EqualsNoCase(line.name, section)) {
-                found = true;
-                after = line;
+                place.found = true;
+                place.after = line;
             } else {
                 scanner.SkipToSection();
             }
-        } else if (found && line.kind == ProfileLine::Kind::Key) {
-            if (replace && EqualsNoCase(line.name, lines.front().key)) {
-                ReplaceKeyLine(bytes_, line, lines.front().value);
-                return true;
-            }
-            // Keys compare without case: the new ones here are numbers, matched exactly.
-            if (!replace && line.name.size() >= shortest && line.name.size() <= longest &&
-                adding.count(line.name) != 0)
-                return false;
-            after = line;
+        } else if (place.found && line.kind == ProfileLine::Kind::Key) {
+            if (!take(line)) return;
+            place.after = line;
         }
     }
-    std::string text;
-    const auto appendLines = [&] {
-        for (const Entry& e : lines) text.append(e.key).append("=").append(e.value).append("\r\n");
-    };
-    if (!found) {
-        if (LastLineOpen(bytes_)) text += "\r\n";
-        text.append("[").append(section).append("]\r\n");
-        appendLines();
-        bytes_ += text;
-        return true;
+}
+
+}  // namespace
+
+void Profile::Set(std::string_view section, std::string_view key, std::string_view value) {
+    section = TrimSpaces(section);
+    key = TrimSpaces(key);
+    CheckProfileSection(section);
+    CheckProfileKey(key);
+    CheckProfileValue(value);
+    // One walk: the key is replaced where it stands, else it follows the section's last key.
+    InsertPlace place;
+    std::optional<ProfileLine> existing;
+    WalkSectionFor(bytes_, section, place, [&](const ProfileLine& line) {
+        if (EqualsNoCase(line.name, key)) existing = line;
+        return !existing;
+    });
+    if (existing) {
+        ReplaceKeyLine(bytes_, *existing, value);
+        return;
     }
-    if (!HasTerminator(after)) text += "\r\n";
-    appendLines();
-    bytes_.insert(after.next, text);
-    return true;
+    std::string keyLine;
+    keyLine.append(key).append("=").append(value).append("\r\n");
+    InsertKeyLines(bytes_, place, section, keyLine);
+}
+
+std::uint64_t Profile::AppendToRun(std::string_view section,
+                                   const std::vector<std::string>& values) {
+    section = TrimSpaces(section);
+    CheckProfileSection(section);
+    for (const std::string& value : values) CheckProfileValue(value);
+
+    // The run counted as the keys come; a key met before all the smaller ones is kept aside
+    // (rare: a file edited by hand) and joins the run at the end if the keys before it came.
+    std::uint64_t length = 0;
+    std::vector<std::uint64_t> ahead;
+    InsertPlace place;
+    WalkSectionFor(bytes_, section, place, [&](const ProfileLine& line) {
+        std::uint64_t n;
+        if (KeyNumber(line.name, n)) {
+            if (n == length + 1)
+                ++length;
+            else if (n > length + 1)
+                ahead.push_back(n);
+        }
+        return true;
+    });
+    std::sort(ahead.begin(), ahead.end());
+    for (const std::uint64_t n : ahead) {
+        if (n > length + 1) break;
+        if (n == length + 1) ++length;
+    }
+    const std::uint64_t first = length + 1;
+    if (values.empty()) return first;
+
+    const auto keyOf = [first](std::size_t i) {
+        char digits[24];
+        return std::string(digits, std::to_chars(digits, digits + sizeof digits,
+                                                 first + static_cast<std::uint64_t>(i))
+                                       .ptr);
+    };
+    const auto clash =
+        std::lower_bound(ahead.begin(), ahead.end(), first + 1);  // first itself is never there
+    if (clash != ahead.end() && *clash < first + values.size()) {
+        for (std::size_t i = 0; i < values.size(); ++i) Set(section, keyOf(i), values[i]);
+        return first;
+    }
+    std::string keyLines;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        keyLines.append(keyOf(i)).append("=").append(values[i]).append("\r\n");
+    InsertKeyLines(bytes_, place, section, keyLines);
+    return first;
 }
 
 void ReplaceKeyLine(std::string& bytes, const ProfileLine& line, std::string_view value) {

@@ -49,10 +49,12 @@ public:
     std::vector<Entry> Entries(std::string_view section) const;
 
     void Set(std::string_view section, std::string_view key, std::string_view value);
-    // Keys the section does not hold yet, each added as Set adds a new key, in one walk of the
-    // bytes: many new lines cost what one does. False, and nothing changed, when the section
-    // holds one of them already.
-    bool AddKeys(std::string_view section, const std::vector<Entry>& entries);
+    // Adds `values` under the keys that follow the section's run 1..n (see NumberedKeyLines):
+    // n + 1, n + 2, ... Returns n + 1. One walk of the bytes both counts the run and finds
+    // where the new lines go, after the section's last key line, as Set adds a new key (or in
+    // a new section at the end). A key of theirs that already stands beyond a gap is replaced
+    // where it stands, as Set would. Nothing changes when `values` is empty.
+    std::uint64_t AppendToRun(std::string_view section, const std::vector<std::string>& values);
     // Removes the first line of `key` in the first matching section. False when there is no
     // such key: nothing changed, so a caller need not save. Kept for the fuzzers and tests.
     bool RemoveKey(std::string_view section, std::string_view key);
@@ -77,8 +79,6 @@ public:
     std::string TakeBytes() && { return std::move(bytes_); }
 
 private:
-    // Set (replace: the one entry's key replaced where it stands) and AddKeys.
-    bool Write(std::string_view section, const std::vector<Entry>& entries, bool replace);
 
     // The file exactly as read; every query walks it, every change splices it. Nothing else is
     // kept, so the untouched bytes cannot drift from the file's.
@@ -136,8 +136,6 @@ std::vector<ProfileLine> NumberedKeyLines(std::string_view bytes, std::string_vi
 // order; nullopt when the run is shorter. What a change of one record checks.
 std::optional<ProfileLine> NumberedKeyLine(std::string_view bytes, std::string_view section,
                                            std::uint64_t n);
-// The length of that run, counted without building it while the keys come in order.
-std::uint64_t NumberedRunLength(std::string_view bytes, std::string_view section);
 // Replaces the key line `line` of `bytes` (found by a scan of those very bytes) by one that gives
 // the key `value`: what Profile::Set does once it has found the key. Throws InvalidValueError
 // for a value that would not read back.

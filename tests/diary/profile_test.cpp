@@ -170,7 +170,19 @@ TEST_P(NumberedKeys, ReadsKeysOneByOneUntilTheFirstMissing) {
         handed.emplace_back(e.value);
     });
     EXPECT_EQ(handed, c.expected);
-    EXPECT_EQ(diary::NumberedRunLength(c.bytes, "Data"), c.expected.size());
+    // Adding to the run counts it in the same walk: the run goes on with the new values (and
+    // then with any keys that stood beyond a gap they closed).
+    Profile grown(c.bytes);
+    EXPECT_EQ(grown.AppendToRun("data", {"n1", "n2"}), c.expected.size() + 1);
+    const std::string grownBytes = grown.Bytes();
+    std::vector<std::string> after;
+    for (const auto& line : diary::NumberedKeyLines(grownBytes, "Data"))
+        after.emplace_back(line.value);
+    std::vector<std::string> wanted = c.expected;
+    wanted.insert(wanted.end(), {"n1", "n2"});
+    ASSERT_GE(after.size(), wanted.size());
+    after.resize(wanted.size());
+    EXPECT_EQ(after, wanted);
     for (std::size_t n = 1; n <= c.expected.size() + 1; ++n) {
         const auto line = diary::NumberedKeyLine(c.bytes, "Data", n);
         ASSERT_EQ(line.has_value(), n <= c.expected.size()) << "key " << n;
@@ -191,6 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"KeyAheadAfterInOrderOnes",
                 "[Data]\r\n1=a\r\n3=c\r\n2=b\r\n3=x\r\n4=d\r\n",
                 {"a", "b", "c", "d"}},
+        RunCase{"KeyBeyondAGap", "[Data]\r\n1=a\r\n3=c\r\n", {"a"}},
         RunCase{"KeyAheadThatNeverJoins", "[Data]\r\n1=a\r\n9=z\r\n2=b\r\n", {"a", "b"}},
         RunCase{"EarlyDuplicateWinsOverInOrderOne", "[Data]\r\n2=x\r\n1=a\r\n2=b\r\n", {"a", "x"}},
         RunCase{"LeadingZeroIsOtherKey", "[Data]\r\n01=a\r\n", {}},
@@ -248,6 +261,12 @@ auto Set(std::string s, std::string k, std::string v) {
         return std::nullopt;
     };
 }
+auto Append(std::string s, std::vector<std::string> values) {
+    return [=](Profile& p) -> std::optional<bool> {
+        p.AppendToRun(s, values);
+        return std::nullopt;
+    };
+}
 auto RemoveKey(std::string s, std::string k) {
     return [=](Profile& p) -> std::optional<bool> { return p.RemoveKey(s, k); };
 }
@@ -296,6 +315,11 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"NewKeyInLfFileLeavesOtherEnds", "[s]\na=1\n", Set("s", "b", "2"),
                   "[s]\na=1\nb=2\r\n"},
         WriteCase{"NewKeyUsesCallersSpelling", "[s]\r\n", Set("S", "Key", "v"), "[s]\r\nKey=v\r\n"},
+        WriteCase{"RunGrowsAfterLastKeyBeforeTrailingComments",
+                  "[Data]\r\n2=b\r\n1=a\r\n; end\r\n[t]\r\nx=1", Append("data", {"c", "d"}),
+                  "[Data]\r\n2=b\r\n1=a\r\n3=c\r\n4=d\r\n; end\r\n[t]\r\nx=1"},
+        WriteCase{"RunKeyBeyondAGapReplacedWhereItStands", "[Data]\r\n1=a\r\n3=c\r\n",
+                  Append("data", {"b", "new"}), "[Data]\r\n1=a\r\n3=new\r\n2=b\r\n"},
         // New sections.
         WriteCase{"NewSectionAtEnd", "[s]\r\na=1\r\n", Set("t", "x", "1"),
                   "[s]\r\na=1\r\n[t]\r\nx=1\r\n"},
