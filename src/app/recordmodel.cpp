@@ -1,6 +1,9 @@
 #include "app/recordmodel.h"
 
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QTreeView>
 #include <algorithm>
 
@@ -130,10 +133,63 @@ QString SampleText(int column, const diary::RegionalSettings& regional) {
 // Room around a cell's or a caption's text: the style's margins on both sides and the grid line.
 constexpr int kTextPadding = 16;
 
+// Paints a cell as the list's style sheet draws it (a grid line on its right and bottom, the
+// selected row in the highlight colours, the text cut with an ellipsis where it does not fit),
+// laying its text out once: the style's own painting laid each cell's text out four times, and
+// a list of short texts repainted after every added ride spent most of its time there.
+class RecordCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled)
+                                               ? QPalette::Disabled
+                                           : (option.state & QStyle::State_Active)
+                                               ? QPalette::Active
+                                               : QPalette::Inactive;
+        const bool selected = (option.state & QStyle::State_Selected) != 0;
+        const QRect cell = option.rect;
+        painter->save();
+        if (selected) painter->fillRect(cell, option.palette.brush(group, QPalette::Highlight));
+        // The grid lines as one-pixel rectangles: a filled rectangle is the painter's fastest
+        // path, a line is clipped and stroked.
+        const QBrush grid = option.palette.brush(group, QPalette::Midlight);
+        painter->fillRect(QRect(cell.right(), cell.top(), 1, cell.height()), grid);
+        painter->fillRect(QRect(cell.left(), cell.bottom(), cell.width() - 1, 1), grid);
+        // Inside the grid line, with the style's margin on either side of the text.
+        const int margin = option.widget != nullptr
+                               ? option.widget->style()->pixelMetric(
+                                     QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1
+                               : 3;
+        const QRect textRect = cell.adjusted(margin, 0, -margin - 1, -1);
+        painter->setPen(
+            option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        // Laid out once: drawn as it is when it fits, which a list's cells nearly always do.
+        QTextLayout layout(index.data(Qt::DisplayRole).toString(), option.font,
+                           painter->device());
+        layout.setCacheEnabled(true);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        if (line.isValid() && line.naturalTextWidth() <= textRect.width()) {
+            const qreal top = textRect.top() + (textRect.height() - line.height()) / 2;
+            layout.draw(painter, QPointF(textRect.left(), top));
+        } else {
+            painter->setFont(option.font);
+            painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                              option.fontMetrics.elidedText(layout.text(), Qt::ElideRight,
+                                                            textRect.width()));
+        }
+        painter->restore();
+    }
+};
+
 }  // namespace
 
 void SetUpRecordView(QTreeView* view, RecordModel* model, const diary::RegionalSettings& regional) {
     view->setModel(model);
+    view->setItemDelegate(new RecordCellDelegate(view));
     view->setRootIsDecorated(false);
     view->setItemsExpandable(false);
     view->setUniformRowHeights(true);
