@@ -271,11 +271,20 @@ Rides ReadRides(const RecordTable& table, const RegionalSettings& regional,
     out.rides_.reserve(table.size());
     out.numbers_.reserve(table.size());
     bool anyDated = false;
+    // Raw arrays and the list's order held here: through the lists' own indexing, each value
+    // looked up the order again, as the rides written between could have moved it.
+    const std::uint32_t* const order = dates.order();
+    const DateValue* const dateAt = dates.kept();
+    const double* const distanceAt = distances.kept();
+    const RideTimeParts* const rideTimeAt = rideTimes.kept();
+    const double* const averageAt = averages.kept();
+    const double* const maximumAt = maxima.kept();
     for (std::size_t i = 0; i < table.size(); ++i) {
         const RecordRow& row = table[i];
         if (keep && !keep(row)) continue;
+        const std::size_t k = order != nullptr ? order[i] : i;
         Ride ride{};
-        if (const DateValue& date = dates[i]; date.valid()) {
+        if (const DateValue& date = dateAt[k]; date.valid()) {
             ride.day = date.day;
             ride.year = date.year;
             ride.month = date.month;
@@ -286,10 +295,10 @@ Rides ReadRides(const RecordTable& table, const RegionalSettings& regional,
         } else {
             ++out.leftOut_.dates;
         }
-        ride.km = Usable(distances[i], out.leftOut_.km);
-        ride.minutes = Usable(rideTimes[i].Minutes(), out.leftOut_.times);
-        ride.avgSpeed = Usable(averages[i], out.leftOut_.avgSpeeds);
-        ride.maxSpeed = Usable(maxima[i], out.leftOut_.maxSpeeds);
+        ride.km = Usable(distanceAt[k], out.leftOut_.km);
+        ride.minutes = Usable(rideTimeAt[k].Minutes(), out.leftOut_.times);
+        ride.avgSpeed = Usable(averageAt[k], out.leftOut_.avgSpeeds);
+        ride.maxSpeed = Usable(maximumAt[k], out.leftOut_.maxSpeeds);
         out.rides_.push_back(ride);
         const std::uint32_t number = PlainNumber(row.Number());
         if (number == 0) out.otherNumbers_.emplace_back(out.rides_.size() - 1, row.Number());

@@ -37,6 +37,10 @@ public:
         : values_(values), order_(order) {}
     std::size_t size() const { return values_.size(); }
     const Value& operator[](std::size_t i) const { return values_[order_.empty() ? i : order_[i]]; }
+    // The values in the rows' own order, for a loop that walks the list's order itself.
+    const Value* kept() const { return values_.data(); }
+    // Where row i of the list is kept; nullptr while the list is in the rows' own order.
+    const std::uint32_t* order() const { return order_.empty() ? nullptr : order_.data(); }
 
 private:
     const std::vector<Value>& values_;

@@ -113,6 +113,21 @@ TEST(ReadRides, FilterReachesEveryFigure) {
     EXPECT_EQ(overview.TotalsBy(PeriodKind::Year)[0].km, 10);
 }
 
+TEST(ReadRides, FollowTheListsOrder) {
+    diary::RecordTable table = Rows({{"1.5.2024", "30"}, {"2.5.2024", "10"}, {"x", "20"}});
+    table.SortByColumn(6, kCzech);  // "Ujeto"
+    const Rides rides = ReadRides(table, kCzech);
+    ASSERT_EQ(rides.all().size(), 3u);
+    const std::string numbers[] = {"2", "3", "1"};
+    const double km[] = {10, 20, 30};
+    const bool dated[] = {true, false, true};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(rides.Number(i), numbers[i]);
+        EXPECT_EQ(rides.all()[i].km, km[i]);
+        EXPECT_EQ(rides.all()[i].dated(), dated[i]);
+    }
+}
+
 TEST(IsoWeekOf, WeeksBelongToTheYearOfTheirThursday) {
     const struct {
         Date date;
