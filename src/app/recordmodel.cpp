@@ -1,5 +1,6 @@
 #include "app/recordmodel.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -143,11 +144,10 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled)
-                                               ? QPalette::Disabled
-                                           : (option.state & QStyle::State_Active)
-                                               ? QPalette::Active
-                                               : QPalette::Inactive;
+        const QPalette::ColorGroup group =
+            !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+            : (option.state & QStyle::State_Active) ? QPalette::Active
+                                                    : QPalette::Inactive;
         const bool selected = (option.state & QStyle::State_Selected) != 0;
         const QRect cell = option.rect;
         painter->save();
@@ -158,16 +158,15 @@ public:
         painter->fillRect(QRect(cell.right(), cell.top(), 1, cell.height()), grid);
         painter->fillRect(QRect(cell.left(), cell.bottom(), cell.width() - 1, 1), grid);
         // Inside the grid line, with the style's margin on either side of the text.
-        const int margin = option.widget != nullptr
-                               ? option.widget->style()->pixelMetric(
-                                     QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1
-                               : 3;
+        const QStyle* style =
+            option.widget != nullptr ? option.widget->style() : QApplication::style();
+        const int margin =
+            style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1;
         const QRect textRect = cell.adjusted(margin, 0, -margin - 1, -1);
         painter->setPen(
             option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
         // Laid out once: drawn as it is when it fits, which a list's cells nearly always do.
-        QTextLayout layout(index.data(Qt::DisplayRole).toString(), option.font,
-                           painter->device());
+        QTextLayout layout(index.data(Qt::DisplayRole).toString(), option.font, painter->device());
         layout.setCacheEnabled(true);
         layout.beginLayout();
         QTextLine line = layout.createLine();
@@ -177,9 +176,9 @@ public:
             layout.draw(painter, QPointF(textRect.left(), top));
         } else {
             painter->setFont(option.font);
-            painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                              option.fontMetrics.elidedText(layout.text(), Qt::ElideRight,
-                                                            textRect.width()));
+            painter->drawText(
+                textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                option.fontMetrics.elidedText(layout.text(), Qt::ElideRight, textRect.width()));
         }
         painter->restore();
     }

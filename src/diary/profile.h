@@ -79,7 +79,6 @@ public:
     std::string TakeBytes() && { return std::move(bytes_); }
 
 private:
-
     // The file exactly as read; every query walks it, every change splices it. Nothing else is
     // kept, so the untouched bytes cannot drift from the file's.
     std::string bytes_;
