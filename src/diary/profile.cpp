@@ -309,40 +309,30 @@ std::vector<ProfileLine> NumberedKeyLines(std::string_view bytes, std::string_vi
     return run;
 }
 
-namespace {
-
-// Walks the run up to key `stopAt`, handing that key's line to `found`; returns how far the run
-// got. Only a key met ahead of its turn needs the whole run built.
-std::uint64_t WalkRun(std::string_view bytes, std::string_view section, std::uint64_t stopAt,
-                      std::optional<ProfileLine>* found) {
-    std::uint64_t length = 0;
-    bool inOrder = true;
-    ForEachNumberedLine(bytes, section, [&](const ProfileLine& line, std::uint64_t n) {
-        if (n == length + 1) {
-            ++length;
-            if (length != stopAt) return true;
-            // Every copy of this key met so far would have been ahead of its turn, so none
-            // came earlier: this line is the key.
-            if (found != nullptr) *found = line;
-            return false;
-        }
-        inOrder = n <= length;
-        return inOrder;
-    });
-    if (inOrder) return length;
-    const std::vector<ProfileLine> run = NumberedKeyLines(bytes, section);
-    if (found != nullptr && stopAt <= run.size())
-        *found = run[static_cast<std::size_t>(stopAt - 1)];
-    return run.size();
-}
-
-}  // namespace
-
 std::optional<ProfileLine> NumberedKeyLine(std::string_view bytes, std::string_view section,
                                            std::uint64_t n) {
+    if (n == 0) return std::nullopt;
+    // Walked up to key n while the keys come in order; only a key met ahead of its turn needs
+    // the whole run built.
     std::optional<ProfileLine> found;
-    if (n > 0) WalkRun(bytes, section, n, &found);
-    return found;
+    std::uint64_t length = 0;
+    bool inOrder = true;
+    ForEachNumberedLine(bytes, section, [&](const ProfileLine& line, std::uint64_t k) {
+        if (k == length + 1) {
+            ++length;
+            if (length != n) return true;
+            // Every copy of this key met so far would have been ahead of its turn, so none
+            // came earlier: this line is the key.
+            found = line;
+            return false;
+        }
+        inOrder = k <= length;
+        return inOrder;
+    });
+    if (inOrder) return found;
+    const std::vector<ProfileLine> run = NumberedKeyLines(bytes, section);
+    if (n <= run.size()) return run[static_cast<std::size_t>(n - 1)];
+    return std::nullopt;
 }
 
 std::optional<std::string> WithoutNumberedKey(std::string_view bytes, std::string_view section,
