@@ -17,6 +17,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.error
 import urllib.request
 import xml.etree.ElementTree as ET
 
@@ -29,6 +30,10 @@ def free_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         return s.getsockname()[1]
+
+
+class SyncToolError(OSError):
+    """The sync tool refused a request; waits go on, actions stop the run with its reason."""
 
 
 class Instance:
@@ -66,6 +71,13 @@ class Instance:
             if node is None:
                 node = ET.SubElement(options, key)
             node.text = value
+        # The sync tool stops a folder when the disk holding its database or the folder has less
+        # than 1 % free; the run writes a few kilobytes, so a full build machine must not stop it.
+        free = options.find("minHomeDiskFree")
+        if free is None:
+            free = ET.SubElement(options, "minHomeDiskFree")
+        free.set("unit", "%")
+        free.text = "0"
         device = ET.SubElement(root, "device", id=peer.device_id, name=peer.name,
                                compression="metadata", introducer="false")
         ET.SubElement(device, "address").text = f"tcp://127.0.0.1:{peer.listen_port}"
@@ -78,6 +90,7 @@ class Instance:
         ET.SubElement(folder, "paused").text = "false"
         # A folder written by hand gets none of the defaults, and no limit means no copies.
         ET.SubElement(folder, "maxConflicts").text = "10"
+        ET.SubElement(folder, "minDiskFree", unit="%").text = "0"
         root.insert(0, folder)
         tree.write(path)
 
@@ -92,9 +105,14 @@ class Instance:
         data = json.dumps(body).encode() if body is not None else None
         request = urllib.request.Request(f"http://127.0.0.1:{self.gui_port}{path}", data=data,
                                          method=method, headers={"X-API-Key": self.api_key})
-        with urllib.request.urlopen(request, timeout=5) as response:
-            text = response.read()
-            return json.loads(text) if text.strip() else None
+        try:
+            with urllib.request.urlopen(request, timeout=5) as response:
+                text = response.read()
+                return json.loads(text) if text.strip() else None
+        except urllib.error.HTTPError as error:
+            # The sync tool says why in the body ("folder is not running", disk space…).
+            reason = error.read().decode(errors="replace").strip()
+            raise SyncToolError(f"{self.name}: {method} {path}: {error.code} {reason}") from None
 
     def pause(self, peer, paused):
         # The peer is paused rather than the folder: a paused folder is not scanned, so the
