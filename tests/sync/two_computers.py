@@ -51,7 +51,7 @@ class Instance:
                               (out.stdout + out.stderr).splitlines() if "Device ID:" in line)
         self.process = None
 
-    def configure(self, peer):
+    def configure(self, peer, dials):
         path = os.path.join(self.home, "config.xml")
         tree = ET.parse(path)
         root = tree.getroot()
@@ -80,7 +80,10 @@ class Instance:
         free.text = "0"
         device = ET.SubElement(root, "device", id=peer.device_id, name=peer.name,
                                compression="metadata", introducer="false")
-        ET.SubElement(device, "address").text = f"tcp://127.0.0.1:{peer.listen_port}"
+        # One side dials, the other only answers: when both dial at once, each connection waits
+        # for the other's greeting, and the tool gives up on both after 20 s before trying again.
+        address = f"tcp://127.0.0.1:{peer.listen_port}" if dials else "dynamic"
+        ET.SubElement(device, "address").text = address
         ET.SubElement(device, "paused").text = "false"
         folder = ET.Element("folder", id=FOLDER_ID, label=FOLDER_ID, path=self.folder,
                             type="sendreceive", rescanIntervalS="3600", fsWatcherEnabled="false",
@@ -201,8 +204,8 @@ def main():
     desk, laptop = Instance(work, "stul"), Instance(work, "notebook")
     ok = False
     try:
-        desk.configure(laptop)
-        laptop.configure(desk)
+        desk.configure(laptop, dials=False)
+        laptop.configure(desk, dials=True)
         desk.start(log)
         laptop.start(log)
         run.wait("both instances answer", lambda: api_ready(desk) and api_ready(laptop))
